@@ -1,0 +1,52 @@
+# Helpers shared by every target of the project.
+
+# Warnings are errors in our own code; Qt and the other imported targets come in as system headers.
+function(vellumo_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror
+        -Wno-unused-parameter -Wno-missing-field-initializers)
+endfunction()
+
+if(VELLUMO_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# vellumo_add_library(<name> [SHARED] [SOURCES ...] [DEPS ...])
+# Makes vellumo::<name> from the listed sources, or from every .cpp of the calling folder when none
+# are listed. Headers are included from the repository root ("http_server/basic_buffer.h").
+function(vellumo_add_library name)
+    cmake_parse_arguments(ARG "SHARED" "" "SOURCES;DEPS" ${ARGN})
+    if(NOT ARG_SOURCES)
+        file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    endif()
+    if(ARG_SHARED)
+        add_library(${name} SHARED ${ARG_SOURCES})
+        set_target_properties(${name} PROPERTIES
+            LIBRARY_OUTPUT_DIRECTORY ${VELLUMO_PROGRAM_DIR}
+            CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+    else()
+        add_library(${name} STATIC ${ARG_SOURCES})
+    endif()
+    add_library(vellumo::${name} ALIAS ${name})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    vellumo_warnings(${name})
+endfunction()
+
+# vellumo_add_program(<name> SOURCES ... DEPS ...): an executable of the program folder.
+function(vellumo_add_program name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+    set_target_properties(${name} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${VELLUMO_PROGRAM_DIR}
+        BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN" AUTOMOC ON)
+    vellumo_warnings(${name})
+endfunction()
+
+# The fuzz build instruments every library for coverage and memory errors; the drivers link libFuzzer.
+if(VELLUMO_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the normal build, the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the fuzz drivers for a bounded time. Installs what is missing first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/setup.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+fuzz_seconds=${VELLUMO_FUZZ_SECONDS:-60}
+summary=()
+
+run_ctest() { # <build dir> <label>
+    local log
+    log=$(mktemp)
+    if ctest --test-dir "$1" --output-on-failure -j "$jobs" --timeout 300 2>&1 | tee "$log"; then :; fi
+    local line passed failed
+    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+    rm -f "$log"
+    if [ -z "$line" ]; then echo "$2: ctest printed no summary"; return 1; fi
+    failed=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+    passed=$((total - failed))
+    summary+=("$2: $passed passed, $failed failed")
+    [ "$failed" -eq 0 ]
+}
+
+echo "== build (RelWithDebInfo)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+echo "== tests"
+run_ctest build tests
+
+echo "== build (AddressSanitizer, UndefinedBehaviorSanitizer)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLUMO_SANITIZE=ON -DVELLUMO_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+echo "== tests under sanitizers"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+run_ctest build-asan "sanitized tests"
+
+if compgen -G "fuzz/*_fuzz.cpp" >/dev/null; then
+    echo "== fuzz drivers (${fuzz_seconds} s in all)"
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DVELLUMO_FUZZ=ON -DVELLUMO_TESTS=OFF -DVELLUMO_BENCH=OFF >/dev/null
+    cmake --build build-fuzz -j "$jobs"
+    drivers=(build-fuzz/fuzz/*_fuzz)
+    per=$((fuzz_seconds / ${#drivers[@]}))
+    [ "$per" -ge 5 ] || per=5
+    fuzz_ok=0
+    fuzz_bad=0
+    for d in "${drivers[@]}"; do
+        name=$(basename "$d")
+        corpus=$(mktemp -d)
+        seeds="fuzz/corpus/${name%_fuzz}"
+        [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
+        if "$d" -max_total_time="$per" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 "$corpus" \
+            >"build-fuzz/$name.log" 2>&1; then
+            fuzz_ok=$((fuzz_ok + 1))
+            echo "$name: ran $per s, no crash, no leak, no hang"
+        else
+            fuzz_bad=$((fuzz_bad + 1))
+            echo "$name: FAILED"
+            tail -n 60 "build-fuzz/$name.log"
+        fi
+        rm -rf "$corpus"
+    done
+    summary+=("fuzz: $fuzz_ok passed, $fuzz_bad failed")
+    [ "$fuzz_bad" -eq 0 ] || { printf '%s\n' "${summary[@]}"; exit 1; }
+fi
+
+printf '%s\n' "${summary[@]}"
