@@ -81,17 +81,16 @@ INSTANTIATE_TEST_SUITE_P(
         Vector{"reverse_key", "FEDCBA9876543210", "0123456789ABCDEF", "0ACEAB0FC6A0A28D"},
         Vector{"mixed", "7CA110454A1A6E57", "01A1D6D039776742", "59C68245EB05282B"},
         Vector{"openssl_16_byte_ones", "FFFFFFFFFFFFFFFF0000000000000000", "FFFFFFFFFFFFFFFF", "5AACFB5A8DC0155D"},
-        Vector{"openssl_16_byte_mixed", "7CA110454A1A6E570000000000000000", "01A1D6D039776742",
-               "02577C1CDEDD5FE3"}),
+        Vector{"openssl_16_byte_mixed", "7CA110454A1A6E570000000000000000", "01A1D6D039776742", "02577C1CDEDD5FE3"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PiFractionWords, HoldTheQuotedConstants) {
     EXPECT_EQ(kPiFractionWords[0], 0x243F6A88u);
     EXPECT_EQ(kPiFractionWords[1], 0x85A308D3u);
     EXPECT_EQ(kPiFractionWords[17], 0x8979FB1Bu);
-    EXPECT_EQ(kPiFractionWords[18], 0xD1310BA6u);           // first word of the first box
-    EXPECT_EQ(kPiFractionWords[18 + 256], 0x4B7A70E9u);     // first word of the second box
-    EXPECT_EQ(kPiFractionWords[18 + 1023], 0x3AC372E6u);    // last word of the fourth box
+    EXPECT_EQ(kPiFractionWords[18], 0xD1310BA6u);        // first word of the first box
+    EXPECT_EQ(kPiFractionWords[18 + 256], 0x4B7A70E9u);  // first word of the second box
+    EXPECT_EQ(kPiFractionWords[18 + 1023], 0x3AC372E6u); // last word of the fourth box
 }
 
 } // namespace
