@@ -65,7 +65,9 @@ int hexDigit(QChar c) {
     return -1;
 }
 
-bool FilePresent(const QString& path) { return QFileInfo(path).isFile(); }
+bool FilePresent(const QString& path) {
+    return QFileInfo(path).isFile();
+}
 
 } // namespace
 
@@ -215,8 +217,8 @@ QString EnCryptX::DecryptString(const QString& Text, const QString& Key, bool Is
         ui().messageBox(QStringLiteral("Erreur de décryptage : \n") + e.description(), mb::Exclamation,
                         QStringLiteral("Erreur..."));
     } catch (const std::exception& e) {
-        ui().messageBox(QStringLiteral("Erreur de décryptage : \n") + QString::fromLocal8Bit(e.what()),
-                        mb::Exclamation, QStringLiteral("Erreur..."));
+        ui().messageBox(QStringLiteral("Erreur de décryptage : \n") + QString::fromLocal8Bit(e.what()), mb::Exclamation,
+                        QStringLiteral("Erreur..."));
     }
     return QString();
 }
@@ -268,7 +270,9 @@ void EnCryptX::BufferAppend(const char* bytes, qsizetype count) {
     buffer_.append(bytes, count);
 }
 
-QString EnCryptX::BufferText() const { return cp1252::decode(buffer_); }
+QString EnCryptX::BufferText() const {
+    return cp1252::decode(buffer_);
+}
 
 bool EnCryptX::EncryptFile(const QString& InFile, const QString& OutFile, bool Overwrite, const QString& Key) {
     return transformFile(InFile, OutFile, Overwrite, Key, true);

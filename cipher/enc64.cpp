@@ -26,7 +26,9 @@ constexpr std::array<unsigned char, 128> makeValues() {
 // gives what the lookup of its code-page byte would give.
 constexpr std::array<unsigned char, 128> kValues = makeValues();
 
-std::uint32_t valueOf(QChar c) { return c.unicode() < 128 ? kValues[c.unicode()] : 0u; }
+std::uint32_t valueOf(QChar c) {
+    return c.unicode() < 128 ? kValues[c.unicode()] : 0u;
+}
 
 } // namespace
 
@@ -40,8 +42,8 @@ QString MyDecode(QString& text) {
     QByteArray bytes;
     bytes.reserve(text.size() / 4 * 3);
     for (qsizetype i = 0; i < text.size(); i += 4) {
-        const std::uint32_t w = (valueOf(text[i]) << 18) | (valueOf(text[i + 1]) << 12) |
-                                (valueOf(text[i + 2]) << 6) | valueOf(text[i + 3]);
+        const std::uint32_t w = (valueOf(text[i]) << 18) | (valueOf(text[i + 1]) << 12) | (valueOf(text[i + 2]) << 6) |
+                                valueOf(text[i + 3]);
         bytes.append(static_cast<char>(w >> 16));
         bytes.append(static_cast<char>(w >> 8));
         bytes.append(static_cast<char>(w));

@@ -54,17 +54,16 @@ QString Base64::Decode(const QString& text) const {
         throw RuntimeError(err::ObjectBase, QStringLiteral("MyDecode"),
                            QStringLiteral("Input string is not valid Base64."));
     const qsizetype padding = clean.contains(QLatin1String("==")) ? 2 : clean.contains(QLatin1Char('=')) ? 1 : 0;
-    const QByteArray in = cp1252::encode(clean);
-    // A character outside the code page becomes one "?" per code point, so the byte count can fall
-    // short of a whole group; the missing bytes count as 0 like any other non-alphabet byte.
-    const auto at = [&in](qsizetype i) {
-        return i < in.size() ? static_cast<unsigned char>(in[i]) : static_cast<unsigned char>(0);
+    // Every character outside ASCII has a code-page byte outside the alphabet (or none at all), so
+    // looking up the UTF-16 unit gives what looking up its byte would give, one value per character.
+    const auto at = [this, &clean](qsizetype i) -> std::uint8_t {
+        const char16_t u = clean[i].unicode();
+        return u < 128 ? reverse_[u] : 0;
     };
     QByteArray out;
     out.reserve(clean.size() / 4 * 3);
-    for (qsizetype i = 0; i < in.size(); i += 4) {
-        const std::uint32_t w = times262144_[reverse_[at(i)]] + times4096_[reverse_[at(i + 1)]] +
-                                times64_[reverse_[at(i + 2)]] + reverse_[at(i + 3)];
+    for (qsizetype i = 0; i < clean.size(); i += 4) {
+        const std::uint32_t w = times262144_[at(i)] + times4096_[at(i + 1)] + times64_[at(i + 2)] + at(i + 3);
         out.append(static_cast<char>(w >> 16));
         out.append(static_cast<char>((w >> 8) & 0xFF));
         out.append(static_cast<char>(w & 0xFF));

@@ -49,32 +49,35 @@ double rawBlockRate() {
     keyed.Key(QStringLiteral("benchmark key"));
     const CipherTables& t = keyed.tables();
     QByteArray buffer(16 * 1024, '\x5A');
-    return rate(buffer.size(), [&] {
-        auto* b = reinterpret_cast<unsigned char*>(buffer.data());
-        std::uint32_t pl = 0, pr = 0;
-        for (qsizetype o = 0; o < buffer.size(); o += 8) {
-            std::uint32_t L = ReadBlockWord(b + o) ^ pl, R = ReadBlockWord(b + o + 4) ^ pr;
-            t.EncipherBlock(L, R);
-            WriteBlockWord(b + o, L);
-            WriteBlockWord(b + o + 4, R);
-            pl = L;
-            pr = R;
-        }
-    }, 1500);
+    return rate(
+        buffer.size(),
+        [&] {
+            auto* b = reinterpret_cast<unsigned char*>(buffer.data());
+            std::uint32_t pl = 0, pr = 0;
+            for (qsizetype o = 0; o < buffer.size(); o += 8) {
+                std::uint32_t L = ReadBlockWord(b + o) ^ pl, R = ReadBlockWord(b + o + 4) ^ pr;
+                t.EncipherBlock(L, R);
+                WriteBlockWord(b + o, L);
+                WriteBlockWord(b + o + 4, R);
+                pl = L;
+                pr = R;
+            }
+        },
+        1500);
 }
 
 // OpenSSL's figure for 16384-byte buffers in MB/s, or a negative value when it is not available.
 double opensslRate() {
     for (const QStringList& extra : {QStringList{}, QStringList{"-provider", "legacy", "-provider", "default"}}) {
         QProcess p;
-        p.start(QStringLiteral("openssl"),
-                QStringList{QStringLiteral("speed")} + extra +
-                    QStringList{"-seconds", "2", "-bytes", "16384", "-evp", "bf-cbc"});
+        p.start(QStringLiteral("openssl"), QStringList{QStringLiteral("speed")} + extra +
+                                               QStringList{"-seconds", "2", "-bytes", "16384", "-evp", "bf-cbc"});
         if (!p.waitForFinished(60000))
             continue;
         const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        const auto m = QRegularExpression(QStringLiteral("BF-CBC\\s+([0-9.]+)k"),
-                                          QRegularExpression::CaseInsensitiveOption).match(out);
+        const auto m =
+            QRegularExpression(QStringLiteral("BF-CBC\\s+([0-9.]+)k"), QRegularExpression::CaseInsensitiveOption)
+                .match(out);
         if (m.hasMatch())
             return m.captured(1).toDouble() / 1000.0;
     }
@@ -106,8 +109,7 @@ int main(int argc, char** argv) {
     const double ossl = opensslRate();
     std::printf("\nraw CBC block rate (16 KiB buffer): %.1f MB/s\n", raw);
     if (ossl > 0)
-        std::printf("openssl speed -evp bf-cbc (16384 bytes): %.1f MB/s; ratio openssl/ours %.2f\n", ossl,
-                    ossl / raw);
+        std::printf("openssl speed -evp bf-cbc (16384 bytes): %.1f MB/s; ratio openssl/ours %.2f\n", ossl, ossl / raw);
     else
         std::printf("openssl speed -evp bf-cbc: not available\n");
     return 0;

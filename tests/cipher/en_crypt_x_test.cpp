@@ -285,7 +285,11 @@ INSTANTIATE_TEST_SUITE_P(Table, HexDecode,
                                            HexCase{"odd_last_digit", "ABC", "ab0c"},
                                            HexCase{"stops_at_non_digit", "1G", "01"},
                                            HexCase{"nothing_read", "G1zz", "0000"},
-                                           HexCase{"accented", "\xC3\xA9" "1", "00"}, HexCase{"empty", "", ""}),
+                                           HexCase{"accented",
+                                                   "\xC3\xA9"
+                                                   "1",
+                                                   "00"},
+                                           HexCase{"empty", "", ""}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EnCryptXTest, HexEncodeIsUpperCaseWithLeadingZeros) {

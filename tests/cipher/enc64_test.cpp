@@ -21,17 +21,20 @@ TEST_P(MyDecodeCases, Decodes) {
     EXPECT_EQ(MyDecode(input), QString::fromUtf8(GetParam().expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, MyDecodeCases,
-    ::testing::Values(DecodeCase{"one_letter", "QQ==", "A"}, DecodeCase{"two_letters", "QUI=", "AB"},
-                      DecodeCase{"three_letters", "QUJD", "ABC"}, DecodeCase{"trailing_crlf", "QUJD\r\n", "ABC"},
-                      DecodeCase{"crlf_inside", "QU\r\nJD", "ABC"},
-                      DecodeCase{"basic_credentials", "dXNlcjpwYXNz", "user:pass"},
-                      DecodeCase{"code_page_bytes", "6eAk", "\xC3\xA9\xC3\xA0$"},   // E9 E0 24
-                      DecodeCase{"decoded_equals_is_no_fill", "QT1BQUFB", "A=AAAA"},
-                      DecodeCase{"equals_in_the_middle", "Q=JDQUJD", "@\x02" "CAB"}, // "=" is 0, still one cut
-                      DecodeCase{"empty", "", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, MyDecodeCases,
+                         ::testing::Values(DecodeCase{"one_letter", "QQ==", "A"},
+                                           DecodeCase{"two_letters", "QUI=", "AB"},
+                                           DecodeCase{"three_letters", "QUJD", "ABC"},
+                                           DecodeCase{"trailing_crlf", "QUJD\r\n", "ABC"},
+                                           DecodeCase{"crlf_inside", "QU\r\nJD", "ABC"},
+                                           DecodeCase{"basic_credentials", "dXNlcjpwYXNz", "user:pass"},
+                                           DecodeCase{"code_page_bytes", "6eAk", "\xC3\xA9\xC3\xA0$"}, // E9 E0 24
+                                           DecodeCase{"decoded_equals_is_no_fill", "QT1BQUFB", "A=AAAA"},
+                                           DecodeCase{"equals_in_the_middle", "Q=JDQUJD",
+                                                      "@\x02"
+                                                      "CAB"}, // "=" is 0, still one cut
+                                           DecodeCase{"empty", "", ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MyDecode, OutsideAlphabetDecodesAsZeroBytes) {
     QString input = QStringLiteral("!!!!");

@@ -32,13 +32,10 @@ INSTANTIATE_TEST_SUITE_P(
                       EncodeCase{"one", QStringLiteral("a"), QStringLiteral("YQ==")},
                       EncodeCase{"empty", QString(), QString()},
                       EncodeCase{"code_page", QStringLiteral(u"é€"), QStringLiteral("6YA=")},
-                      EncodeCase{"fifty_four", QStringLiteral("abc").repeated(18),
-                                 k72 + QStringLiteral("\r\n")},
-                      EncodeCase{"fifty_five", QStringLiteral("abc").repeated(18) +
-                                                   QStringLiteral("a"),
+                      EncodeCase{"fifty_four", QStringLiteral("abc").repeated(18), k72 + QStringLiteral("\r\n")},
+                      EncodeCase{"fifty_five", QStringLiteral("abc").repeated(18) + QStringLiteral("a"),
                                  k72 + QStringLiteral("\r\nYQ==")},
-                      EncodeCase{"fifty_three", QStringLiteral("abc").repeated(17) +
-                                                    QStringLiteral("ab"),
+                      EncodeCase{"fifty_three", QStringLiteral("abc").repeated(17) + QStringLiteral("ab"),
                                  k72.left(68) + QStringLiteral("YWI=\r\n")}),
     [](const auto& info) { return std::string(info.param.name); });
 

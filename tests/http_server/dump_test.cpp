@@ -15,7 +15,10 @@ TEST(Dump, UnsupportedAndEmptyInputGiveTheirMarkers) {
 }
 
 TEST(Dump, LinesHoldAddressSixteenBytesAndTheirCharacters) {
-    QByteArray bytes("Hello, dump!\x00\x01\xFF" "Z" "tail", 20);
+    QByteArray bytes("Hello, dump!\x00\x01\xFF"
+                     "Z"
+                     "tail",
+                     20);
     const QString out = Dump().HexAscii(QVariant(bytes));
     const QStringList lines = out.split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 3); // two lines and the empty rest after the last CR LF

@@ -20,8 +20,8 @@ TEST(Utf8Codec, AccentedTextTakesTwoBytesPerAccentAndComesBack) {
 
 TEST(Utf8Codec, EmptyInputIsABadArgument) {
     const Utf8Codec codec;
-    for (auto call : {+[](const Utf8Codec& c) { c.FromUTF8(QByteArray()); },
-                      +[](const Utf8Codec& c) { c.ToUTF8(QString()); }}) {
+    for (auto call :
+         {+[](const Utf8Codec& c) { c.FromUTF8(QByteArray()); }, +[](const Utf8Codec& c) { c.ToUTF8(QString()); }}) {
         try {
             call(codec);
             ADD_FAILURE() << "no error";
@@ -44,13 +44,16 @@ TEST_P(Utf8Invalid, BadSequencesBecomeReplacementCharacters) {
     EXPECT_EQ(Utf8Codec().FromUTF8(c.bytes), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, Utf8Invalid,
-    ::testing::Values(BadCase{"lone_continuation", QByteArray("a\x80" "b"), QStringLiteral(u"a\uFFFDb")},
-                      BadCase{"truncated_at_end", QByteArray("a\xC3"), QStringLiteral(u"a\uFFFD")},
-                      BadCase{"latin1_byte", QByteArray("caf\xE9"), QStringLiteral(u"caf\uFFFD")},
-                      BadCase{"nul_is_kept", QByteArray("a\0b", 3), QString::fromUtf16(u"a\u0000b", 3)}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, Utf8Invalid,
+                         ::testing::Values(BadCase{"lone_continuation",
+                                                   QByteArray("a\x80"
+                                                              "b"),
+                                                   QStringLiteral(u"a\uFFFDb")},
+                                           BadCase{"truncated_at_end", QByteArray("a\xC3"), QStringLiteral(u"a\uFFFD")},
+                                           BadCase{"latin1_byte", QByteArray("caf\xE9"), QStringLiteral(u"caf\uFFFD")},
+                                           BadCase{"nul_is_kept", QByteArray("a\0b", 3),
+                                                   QString::fromUtf16(u"a\u0000b", 3)}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Utf8Codec, UnpairedSurrogateIsNotLostSilentlyAsNothing) {
     QString text = QStringLiteral("a");
