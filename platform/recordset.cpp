@@ -138,7 +138,8 @@ void Recordset::setField(const QString& name, const QVariant& value) {
     if (schema_.columns[std::size_t(column)].counter)
         throw RuntimeError(dberr::ReadOnlyField, source,
                            QStringLiteral("Field '%1' cannot be updated.").arg(schema_.columns[std::size_t(column)].name));
-    (*newRow_)[std::size_t(column)] = value;
+    // Converted now, so that a value of the wrong type is refused where it is assigned.
+    (*newRow_)[std::size_t(column)] = TableSchema::storage(value, schema_.columns[std::size_t(column)].kind, source);
 }
 
 void Recordset::update() {
@@ -168,7 +169,7 @@ void Recordset::update() {
                     .arg(table, names.join(u", "), places.join(u", ")),
                 source);
         for (std::size_t n = 0; n < filled.size(); ++n)
-            TableSchema::bind(q, int(n) + 1, *values[filled[n]], schema_.columns[filled[n]].kind, source);
+            TableSchema::bindStorage(q, int(n) + 1, *values[filled[n]]);
         q.run();
     }
     // The current row does not change: a recordset past its end stays past its (new) end.

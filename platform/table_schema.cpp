@@ -68,18 +68,15 @@ int TableSchema::columnIndex(const QString& field, const char* source) const {
 
 QString TableSchema::dateText(const QDateTime& when) { return when.toLocalTime().toString(dateFormat); }
 
-void TableSchema::bind(Query& query, int index, const QVariant& value, ColumnInfo::Kind kind, const char* source) {
-    if (!value.isValid() || value.isNull()) {
-        query.bindNull(index);
-        return;
-    }
+QVariant TableSchema::storage(const QVariant& value, ColumnInfo::Kind kind, const char* source) {
+    if (!value.isValid() || value.isNull())
+        return QVariant();
     const int type = value.metaType().id();
     if (type == QMetaType::QDateTime || type == QMetaType::QDate) {
         const QDateTime when = type == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
         if (!when.isValid())
             typeMismatch(source);
-        query.bindText(index, dateText(when));
-        return;
+        return dateText(when);
     }
     if (type == QMetaType::QByteArray)
         typeMismatch(source); // bytes have no one meaning as text; callers pass QString
@@ -89,30 +86,48 @@ void TableSchema::bind(Query& query, int index, const QVariant& value, ColumnInf
         const qlonglong n = value.toLongLong(&ok);
         if (!ok)
             typeMismatch(source);
-        query.bindInteger(index, n);
-        return;
+        return n;
     }
     case ColumnInfo::Kind::Real: {
         const double d = value.toDouble(&ok);
         if (!ok)
             typeMismatch(source);
-        query.bindDouble(index, d);
-        return;
+        return d;
     }
     case ColumnInfo::Kind::DateTime: {
         // A text for a date field must already be a date of the file's form.
         const QDateTime when = QDateTime::fromString(value.toString(), dateFormat);
         if (!when.isValid())
             typeMismatch(source);
-        query.bindText(index, dateText(when));
-        return;
+        return dateText(when);
     }
     case ColumnInfo::Kind::Text:
-        if (!value.canConvert<QString>())
-            typeMismatch(source);
-        query.bindText(index, value.toString());
-        return;
+        break;
     }
+    if (!value.canConvert<QString>())
+        typeMismatch(source);
+    return value.toString();
+}
+
+void TableSchema::bindStorage(Query& query, int index, const QVariant& stored) {
+    switch (stored.metaType().id()) {
+    case QMetaType::LongLong:
+        query.bindInteger(index, stored.toLongLong());
+        break;
+    case QMetaType::Double:
+        query.bindDouble(index, stored.toDouble());
+        break;
+    case QMetaType::QString:
+        query.bindText(index, stored.toString());
+        break;
+    default:
+        query.bindNull(index);
+        break;
+    }
+}
+
+void TableSchema::bind(Query& query, int index, const QVariant& value, ColumnInfo::Kind kind, const char* source) {
+    bindStorage(query, index, storage(value, kind, source));
 }
 
 QVariant TableSchema::read(const QVariant& stored, ColumnInfo::Kind kind) {

@@ -47,6 +47,9 @@ struct TableSchema {
     // Binds a caller's value for the column at position index, converted to the column's kind;
     // raises 13 when the value does not fit the kind.
     static void bind(Query& query, int index, const QVariant& value, ColumnInfo::Kind kind, const char* source);
+    // The same in two steps: the value in its stored form (null, qlonglong, double or QString), then bound.
+    static QVariant storage(const QVariant& value, ColumnInfo::Kind kind, const char* source);
+    static void bindStorage(Query& query, int index, const QVariant& stored);
     // A stored value read back in the column's kind.
     static QVariant read(const QVariant& stored, ColumnInfo::Kind kind);
 };
