@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,7 +20,26 @@ namespace vellumo {
 
 namespace {
 constexpr char source[] = "MessageStore";
+
+// Puts a file's bytes, or a folder's entries, on the disk before the program goes on relying on
+// them: a store renamed into place must not come back empty or missing after a power cut.
+bool syncToDisk(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
+
+void renameIntoPlace(const QString& temporary, const QString& path) {
+    if (!syncToDisk(temporary) || std::rename(QFile::encodeName(temporary).constData(),
+                                              QFile::encodeName(path).constData()) != 0)
+        throw RuntimeError(dberr::DiskError, source,
+                           QStringLiteral("Cannot write '%1': %2.").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    syncToDisk(QFileInfo(path).absolutePath());
+}
+} // namespace
 
 void MessageStore::removeFile(const QString& path) {
     QFile::remove(path);
@@ -47,10 +69,7 @@ void MessageStore::finishBuild(Database& db, const QString& temporary, const QSt
     // Journal files of an earlier file under this name would otherwise be replayed onto the new one.
     QFile::remove(path + QStringLiteral("-wal"));
     QFile::remove(path + QStringLiteral("-shm"));
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
-        throw RuntimeError(dberr::DiskError, source,
-                           QStringLiteral("Cannot rename '%1' to '%2': %3.")
-                               .arg(temporary, path, QString::fromLocal8Bit(std::strerror(errno))));
+    renameIntoPlace(temporary, path);
 }
 
 void MessageStore::createFile(const QString& path, Kind kind) {
@@ -74,10 +93,11 @@ bool MessageStore::ensureFile(const QString& databasePath, const QString& templa
     }
     // The template may be read-only where the program is installed; the copy is the user's to write.
     QFile::setPermissions(temporary, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    if (!QFile::rename(temporary, databasePath)) {
+    try {
+        renameIntoPlace(temporary, databasePath);
+    } catch (...) {
         removeFile(temporary);
-        throw RuntimeError(dberr::DiskError, source,
-                           QStringLiteral("Cannot copy '%1' to '%2'.").arg(templatePath, databasePath));
+        throw;
     }
     return true;
 }

@@ -20,19 +20,19 @@
 
 namespace vellumo::StoreStatements {
 
-// "Vellumo.dbo"
-inline constexpr const char* MessageSchema[] = {
+// The tables and their indexes (the date indexes serve the purge).
+inline constexpr char CreateRecived[] =
     "CREATE TABLE Recived (Compteur INTEGER PRIMARY KEY AUTOINCREMENT, \"FROM\" TEXT, \"TO\" TEXT, "
-    "OnDate TEXT, ReceiptDate DATETIME, Text TEXT, RTF TEXT)",
-    "CREATE INDEX RecivedReceiptDate ON Recived (ReceiptDate)",
-    "CREATE TABLE Sended (\"FROM\" TEXT, \"TO\" TEXT, OnDate TEXT, SendedDate DATETIME, Text TEXT, RTF TEXT)",
-    "CREATE INDEX SendedSendedDate ON Sended (SendedDate)",
-};
+    "OnDate TEXT, ReceiptDate DATETIME, Text TEXT, RTF TEXT)";
+inline constexpr char CreateRecivedByDate[] = "CREATE INDEX RecivedReceiptDate ON Recived (ReceiptDate)";
+inline constexpr char CreateSended[] =
+    "CREATE TABLE Sended (\"FROM\" TEXT, \"TO\" TEXT, OnDate TEXT, SendedDate DATETIME, Text TEXT, RTF TEXT)";
+inline constexpr char CreateSendedByDate[] = "CREATE INDEX SendedSendedDate ON Sended (SendedDate)";
+inline constexpr char CreateUsers[] = "CREATE TABLE Users (Name TEXT NOT NULL UNIQUE COLLATE NOCASE)";
 
-// "Users.dbo"
-inline constexpr const char* UsersSchema[] = {
-    "CREATE TABLE Users (Name TEXT NOT NULL UNIQUE COLLATE NOCASE)",
-};
+// The schema of each file: "Vellumo.dbo", "Users.dbo".
+inline constexpr const char* MessageSchema[] = {CreateRecived, CreateRecivedByDate, CreateSended, CreateSendedByDate};
+inline constexpr const char* UsersSchema[] = {CreateUsers};
 
 // The received messages, newest last.
 inline constexpr char SelectRecived[] = "SELECT * FROM Recived ORDER BY Compteur";

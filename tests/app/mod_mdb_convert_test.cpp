@@ -169,6 +169,18 @@ TEST_F(ConvertTest, FilesThatAreNotStoresAreLeftAlone) {
     }
 }
 
+TEST_F(ConvertTest, AStoreOpenElsewhereIsNotMovedAway) {
+    makeStore("3.0");
+    Database other = Database::open(path); // its journal, beside the file, may hold rows
+    auto rs = other.openRecordset(StoreStatements::SelectRecived);
+    rs->addNew();
+    rs->setField("FROM", "D");
+    rs->update();
+    EXPECT_FALSE(modMDBConvert::ConvertDatabase(path));
+    EXPECT_FALSE(QFile::exists(backup));
+    EXPECT_EQ(senders(), QStringList({"1:A", "2:B", "4:D"}));
+}
+
 struct FailPoint {
     const char* name;
     const char* step;
