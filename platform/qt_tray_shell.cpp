@@ -35,7 +35,7 @@ bool QtTrayShell::notifyIcon(int message, const NotifyIconData& data) {
         if (it != entries_.end() || !MessageWindow::isWindow(data.hWnd))
             return false;
         auto entry = std::make_unique<Entry>();
-        entry->icon = std::make_unique<QSystemTrayIcon>();
+        entry->icon = std::make_unique<QSystemTrayIcon>(this);
         entry->balloonTimer.setSingleShot(true);
         Entry& e = *entry;
         connect(e.icon.get(), &QSystemTrayIcon::activated, this, [this, key](QSystemTrayIcon::ActivationReason r) {
@@ -73,7 +73,6 @@ bool QtTrayShell::notifyIcon(int message, const NotifyIconData& data) {
         });
         entries_.emplace(key, std::move(entry));
         apply(e, data);
-        e.icon->show();
         if (!trayWatch_.isActive()) {
             trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
             trayWatch_.start();
@@ -104,6 +103,8 @@ void QtTrayShell::apply(Entry& e, const NotifyIconData& data) {
     if (data.uFlags & NIF_ICON) {
         e.picture = data.hIcon;
         e.icon->setIcon(data.hIcon);
+        // Qt shows no icon without a picture; the entry stays and shows once it has one.
+        e.icon->setVisible(!data.hIcon.isNull());
     }
     if (data.uFlags & NIF_TIP)
         e.icon->setToolTip(cp1252::decode(extended ? data.szTip.left(127) : data.szTip.left(63)));
