@@ -10,7 +10,6 @@ namespace vellumo {
 
 RichTextViewer::RichTextViewer(QWidget* parent) : QTextEdit(parent) {
     setAcceptRichText(false);
-    setUndoRedoEnabled(false);
     setDisplayMode(true);
 }
 
@@ -53,6 +52,7 @@ void RichTextViewer::clipboardCommand(int command) {
 
 void RichTextViewer::setDisplayMode(bool display) {
     setReadOnly(display);
+    setUndoRedoEnabled(!display);
     setAcceptDrops(!display);
     setTextInteractionFlags(display ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
                                     : Qt::TextEditorInteraction);

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -137,6 +138,7 @@ private:
     void flushText();
     void ensureParagraph();
     void endParagraph();
+    void setAlignment(Qt::Alignment align);
     void finishDocument();
     QTextCharFormat charFormat(const CharState& s) const;
     void commitFont();
@@ -149,7 +151,7 @@ private:
 
     std::vector<GroupState> stack_;
     GroupState cur_;
-    int skipDepth_ = 0; // braces open inside the current skipped group
+    qsizetype skipDepth_ = 0; // braces open inside the current skipped group
     bool ignorableNext_ = false;
     int ucSkip_ = 0;
     char16_t highSurrogate_ = 0;
@@ -159,6 +161,7 @@ private:
     QString pending_;
     CharState pendingFormat_;
     bool paragraphPending_ = false;
+    std::optional<Qt::Alignment> blockAlign_; // what the cursor's block has; a new block inherits it
 
     RtfFontTable fonts_;
     RtfColourTable colours_;
@@ -170,6 +173,7 @@ private:
 
     RtfPicture picture_;
     int pictureCount_ = 0;
+    qint64 picturePixels_ = 0; // of the pictures shown so far
 };
 
 void Parser::run(QByteArrayView rtf) {
@@ -618,10 +622,17 @@ void Parser::ensureParagraph() {
 void Parser::endParagraph() {
     flushText();
     ensureParagraph();
-    QTextBlockFormat block;
-    block.setAlignment(cur_.align);
-    cursor_.setBlockFormat(block);
+    setAlignment(cur_.align);
     paragraphPending_ = true;
+}
+
+void Parser::setAlignment(Qt::Alignment align) {
+    if (blockAlign_ == align)
+        return;
+    QTextBlockFormat block;
+    block.setAlignment(align);
+    cursor_.setBlockFormat(block);
+    blockAlign_ = align;
 }
 
 void Parser::finishDocument() {
@@ -636,11 +647,8 @@ void Parser::finishDocument() {
         cur_.dest = dest;
     }
     flushText();
-    if (!paragraphPending_) {
-        QTextBlockFormat block;
-        block.setAlignment(cur_.align);
-        cursor_.setBlockFormat(block);
-    }
+    if (!paragraphPending_)
+        setAlignment(cur_.align);
 }
 
 QTextCharFormat Parser::charFormat(const CharState& s) const {
@@ -683,9 +691,11 @@ void Parser::commitColour() {
 void Parser::finishPicture() {
     const RtfPicture picture = std::move(picture_);
     picture_ = RtfPicture(limits_.maxPictureBytes);
-    const QImage image = picture.decode(limits_.maxPicturePixels);
+    const qint64 budget = std::min(limits_.maxPicturePixels, limits_.maxTotalPicturePixels - picturePixels_);
+    const QImage image = picture.decode(budget);
     if (image.isNull())
         return;
+    picturePixels_ += static_cast<qint64>(image.width()) * image.height();
     // Pictures live in the document's own resources under a scheme of ours, so that the document never
     // looks for them anywhere else.
     const QString name = QStringLiteral("vellumo-pict:%1").arg(++pictureCount_);

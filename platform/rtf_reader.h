@@ -25,8 +25,9 @@
 //
 // Bounds against hostile input (Limits): groups nested deeper than maxDepth are skipped whole;
 // numeric parameters saturate at 32 bits and are clamped per word; a truncated \'x or odd hex digit is
-// dropped; a picture beyond maxPictureBytes of data or maxPicturePixels is left out and its displayed
-// size is clamped to maxPictureSide; text after the closing brace of the outer group is ignored and
+// dropped; a picture beyond maxPictureBytes of data or maxPicturePixels, or one that would take the
+// document's pictures beyond maxTotalPicturePixels (small data can hold a huge picture), is left out,
+// and a displayed size is clamped to maxPictureSide; text after the closing brace of the outer group is ignored and
 // missing closing braces are supplied. Characters that would disturb the document's structure (C0
 // controls, U+2028/2029, U+FFFC, U+FDD0/FDD1, unpaired surrogates) become U+FFFD or are dropped.
 
@@ -43,6 +44,7 @@ public:
         int maxDepth = 100;
         qsizetype maxPictureBytes = 16 * 1024 * 1024;
         qint64 maxPicturePixels = 4096LL * 4096;
+        qint64 maxTotalPicturePixels = 3 * 4096LL * 4096; // all pictures of one document together
         int maxPictureSide = 4096;
     };
 

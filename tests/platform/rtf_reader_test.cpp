@@ -281,6 +281,18 @@ TEST(RtfReader, PicturesBeyondTheLimitsAreLeftOut) {
     }
 }
 
+TEST(RtfReader, PicturesOfOneDocumentShareOnePixelBudget) {
+    const QByteArray png = pictureBytes("PNG", 10, 10);
+    const QByteArray one = "{\\pict\\pngblip " + png.toHex() + "}";
+    RtfReader::Limits limits;
+    limits.maxTotalPicturePixels = 250;
+    QTextDocument doc;
+    RtfReader::read("{\\rtf1 " + one + one + one + "}", doc, limits);
+    EXPECT_EQ(images(doc).size(), 2u);
+    RtfReader::read("{\\rtf1 " + one + one + one + "}", doc, limits); // the budget is per document
+    EXPECT_EQ(images(doc).size(), 2u);
+}
+
 TEST(RtfReader, PngHeaderClaimingHugeDimensionsIsLeftOut) {
     QByteArray png = pictureBytes("PNG", 1, 1);
     // IHDR width and height (bytes 16..23) patched to 60000 x 60000; the CRC no longer matches either.
