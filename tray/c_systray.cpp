@@ -25,7 +25,7 @@ quint32 nextIconId() {
 // The text as the record holds it: code page bytes, cut so that the field keeps its NUL.
 QByteArray field(const QString& text, int bytes) { return cp1252::encode(text).left(bytes); }
 
-// VB's Trim: spaces only, tabs and line breaks stay.
+// Trims spaces only: tabs and line breaks stay, as the tooltip has always been trimmed.
 QString trimSpaces(const QString& s) {
     qsizetype from = 0, to = s.size();
     while (from < to && s.at(from) == QLatin1Char(' '))
