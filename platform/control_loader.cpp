@@ -2,6 +2,7 @@
 
 #include "platform/class_registry.h"
 #include "platform/runtime_error.h"
+#include "platform/ui_hooks.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,37 @@ QString hex(std::int32_t result) {
     return QStringLiteral("&H%1").arg(static_cast<std::uint32_t>(result), 8, 16, QLatin1Char('0')).toUpper();
 }
 
+// Installed in a control library that carries its own copy of the platform layer: every call goes to
+// the hooks in force in the program at the moment of the call, so that a library's message boxes are
+// the program's (and a test's scripted ones), however the program changes its hooks later.
+class ProgramUiHooks : public UiHooks {
+public:
+    int messageBox(const QString& prompt, int style, const QString& title) override {
+        return ui().messageBox(prompt, style, title);
+    }
+    void logEvent(EventLogType type, const QString& source, const QString& text) override {
+        ui().logEvent(type, source, text);
+    }
+    void doEvents() override { ui().doEvents(); }
+};
+
+// A library loaded at run time binds its calls to vellumo::ui() to its own copy unless the program
+// exports its symbols; hand that copy the forwarding hooks. When the library already shares the
+// program's copy, or has none, nothing is done.
+void shareUiHooks(void* handle) {
+    using UiFunction = UiHooks& (*)();
+    using SetUiFunction = void (*)(UiHooks*);
+    auto* libraryUi = dlsym(handle, "_ZN7vellumo2uiEv");
+    auto* librarySetUi = dlsym(handle, "_ZN7vellumo10setUiHooksEPNS_7UiHooksE");
+    if (!libraryUi || !librarySetUi)
+        return;
+    if (libraryUi == reinterpret_cast<void*>(static_cast<UiFunction>(&ui)) ||
+        librarySetUi == reinterpret_cast<void*>(static_cast<SetUiFunction>(&setUiHooks)))
+        return;
+    static ProgramUiHooks forwarder;
+    reinterpret_cast<SetUiFunction>(librarySetUi)(&forwarder);
+}
+
 } // namespace
 
 ControlLoader::ControlLoader(QString programDir) : programDir_(std::move(programDir)) {}
@@ -34,6 +66,7 @@ void* ControlLoader::open(const QString& fileName) {
     void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         fail(kErrorLoadingLibrary, QStringLiteral("Error in loading DLL: %1").arg(QString::fromLocal8Bit(dlerror())));
+    shareUiHooks(handle);
     return handle;
 }
 

@@ -4,6 +4,11 @@
 // library file named there from the program folder, asks its DllGetClassObject for the class object
 // and has that create the control.
 //
+// A library carries its own copy of the platform layer. Where its calls to vellumo::ui() would reach
+// that copy rather than the program's (a program that does not export its symbols), the loader gives
+// the copy hooks that forward every call to the program's hooks in force, so message boxes of a
+// control are the program's.
+//
 // Libraries stay loaded for the life of the process once opened: the widgets they create carry their
 // code, and Qt may still hold pointers into it after the last control is gone.
 //

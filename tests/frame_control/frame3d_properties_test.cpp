@@ -14,6 +14,8 @@ struct WriteCase {
     QStringList repaints;
 };
 
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
+
 class PropertyWrite : public FrameTest, public testing::WithParamInterface<WriteCase> {};
 
 TEST_P(PropertyWrite, NotifiesItsNameAndRepaintsWhatItShould) {

@@ -9,6 +9,11 @@
 
 #include <gtest/gtest.h>
 
+// Qt's own entry for a key press that may be a shortcut (what QTest uses to deliver shortcuts).
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                               const QString& text = QString(), bool autorep = false,
+                                               ushort count = 1);
+
 namespace vellumo {
 namespace {
 
@@ -87,6 +92,8 @@ struct KeyCase {
     std::int16_t vk;
 };
 
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
+
 class VirtualKeys : public testing::TestWithParam<KeyCase> {};
 
 TEST_P(VirtualKeys, MatchThePlatformsNumbers) {
@@ -120,6 +127,19 @@ TEST(AccessKeys, APressRunsTheHandlerWithTheKeysCharacter) {
     EXPECT_TRUE(keys.press(QLatin1Char('x')));
     EXPECT_EQ(pressed, (std::vector<int>{'o', 'x'}));
     EXPECT_EQ(owner.findChildren<QObject*>().size(), 1); // one shortcut for the one key left
+}
+
+TEST(AccessKeys, AltAndTheKeyInTheControlsWindowRunsTheHandler) {
+    QWidget window;
+    auto* control = new QWidget(&window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    int presses = 0;
+    AccessKeys keys(*control, [&](std::int16_t& keyAscii) { presses += keyAscii == 's' ? 1 : 100; });
+    keys.setKeys("s");
+    EXPECT_TRUE(qt_sendShortcutOverrideEvent(control, 0, Qt::Key_S, Qt::AltModifier, QStringLiteral("s")));
+    EXPECT_FALSE(qt_sendShortcutOverrideEvent(control, 0, Qt::Key_T, Qt::AltModifier, QStringLiteral("t")));
+    EXPECT_EQ(presses, 1);
 }
 
 TEST(MousePointer, UnknownCodesAreRefused) {
