@@ -185,8 +185,8 @@ void AsyncRequest::onBytesWritten(qint64 bytes) {
     if (phase_ != Phase::Sending)
         return;
     unwritten_ -= bytes;
-    if (unwritten_ <= 0)
-        enterPhase(Phase::Receiving);
+    // Progress restarts the wait: the time-out is for the kernel taking no more bytes.
+    enterPhase(unwritten_ <= 0 ? Phase::Receiving : Phase::Sending);
 }
 
 void AsyncRequest::onReadyRead() {

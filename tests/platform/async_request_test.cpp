@@ -250,19 +250,31 @@ const FailureCase kFailureCases[] = {
 INSTANTIATE_TEST_SUITE_P(Failures, AsyncRequestFailureTest, ::testing::ValuesIn(kFailureCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(AsyncRequestTest, TimesOutAConnectThatNeverCompletes) {
-    // A listener whose accept queue is full drops further connection attempts, so the next connect
-    // hangs on loopback.
+// A listener that never accepts: the kernel completes the connection and takes bytes into its buffers
+// until they are full, and nobody ever reads them. Returns the descriptor and sets port.
+int listenerThatNeverAccepts(int backlog, quint16& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
     sockaddr_in where{};
     where.sin_family = AF_INET;
     where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
-    ASSERT_EQ(::listen(fd, 0), 0);
     socklen_t length = sizeof where;
-    ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length), 0);
-    const quint16 port = ntohs(where.sin_port);
+    if (fd < 0)
+        return -1;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 || ::listen(fd, backlog) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    port = ntohs(where.sin_port);
+    return fd;
+}
+
+TEST_F(AsyncRequestTest, TimesOutAConnectThatNeverCompletes) {
+    // A listener whose accept queue is full drops further connection attempts, so the next connect
+    // hangs on loopback.
+    quint16 port = 0;
+    const int fd = listenerThatNeverAccepts(0, port);
+    ASSERT_GE(fd, 0);
     std::vector<std::unique_ptr<QTcpSocket>> fillers;
     for (int i = 0; i < 2; ++i) {
         fillers.push_back(std::make_unique<QTcpSocket>());
@@ -278,6 +290,20 @@ TEST_F(AsyncRequestTest, TimesOutAConnectThatNeverCompletes) {
         GTEST_SKIP() << "this kernel completed the connect: " << errorDescription.toStdString();
     EXPECT_EQ(errors, 1);
     EXPECT_EQ(finished, 0);
+}
+
+TEST_F(AsyncRequestTest, TimesOutASendThatThePeerNeverReads) {
+    quint16 port = 0;
+    const int fd = listenerThatNeverAccepts(1, port);
+    ASSERT_GE(fd, 0);
+    request.SetTimeouts(10000, 10000, 300, 10000);
+    request.Open(QStringLiteral("POST"), QStringLiteral("http://127.0.0.1:%1/MESSAGE").arg(port));
+    // Far more than the kernel's buffers on both ends hold.
+    request.Send(QString(32 * 1024 * 1024, u'x'));
+    waitForOutcome();
+    ::close(fd);
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(errorNumber, AsyncRequest::TimedOut);
 }
 
 TEST_F(AsyncRequestTest, AbortRaisesNothing) {
