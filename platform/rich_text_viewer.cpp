@@ -21,7 +21,9 @@ void RichTextViewer::loadRtf(QByteArrayView rtf) {
     moveCursor(QTextCursor::Start);
 }
 
-void RichTextViewer::loadRtfText(const QString& field) { loadRtf(cp1252::encode(field)); }
+void RichTextViewer::loadRtfText(const QString& field) {
+    loadRtf(cp1252::encode(field));
+}
 
 void RichTextViewer::loadPlainText(const QString& text) {
     document()->clear();
@@ -64,7 +66,9 @@ void RichTextViewer::setBackColor(const QColor& colour) {
     setPalette(p);
 }
 
-QColor RichTextViewer::backColor() const { return palette().color(QPalette::Base); }
+QColor RichTextViewer::backColor() const {
+    return palette().color(QPalette::Base);
+}
 
 QVariant RichTextViewer::loadResource(int, const QUrl&) {
     // Everything the content shows is already in the document's resources.

@@ -1,6 +1,7 @@
 #include "platform/rtf_reader.h"
 
 #include "platform/rtf_colour_table.h"
+#include "platform/rtf_control_word.h"
 #include "platform/rtf_font_table.h"
 #include "platform/rtf_picture.h"
 #include "platform/windows1252.h"
@@ -18,65 +19,16 @@
 #include <limits>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace vellumo {
 
 namespace {
 
+using Word = RtfControlWord;
+
 // Where the characters of the current group go.
 enum class Dest : std::uint8_t { Text, FontTable, ColourTable, Picture, Skip };
-
-enum class Word : std::uint8_t {
-    Bold, Italic, Underline, UnderlineNone, Font, FontSize, Fore, Back, Plain, Pard, Par, Line, Left,
-    Centre, Right, Justify, Tab, Unicode, UnicodeSkip, EmDash, EnDash, Bullet, LQuote, RQuote, LDblQuote,
-    RDblQuote, EmSpace, EnSpace, DefaultFont, Red, Green, Blue, Pict, PngBlip, JpegBlip, OtherBlip, PicW,
-    PicH, PicWGoal, PicHGoal, PicScaleX, PicScaleY, FontTable, ColourTable, ShpPict, SkipDestination,
-};
-
-const std::unordered_map<std::string_view, Word>& words() {
-    static const std::unordered_map<std::string_view, Word> table = [] {
-        std::unordered_map<std::string_view, Word> t{
-            {"b", Word::Bold}, {"i", Word::Italic}, {"ulnone", Word::UnderlineNone}, {"f", Word::Font},
-            {"fs", Word::FontSize}, {"cf", Word::Fore}, {"cb", Word::Back}, {"highlight", Word::Back},
-            {"plain", Word::Plain}, {"pard", Word::Pard}, {"par", Word::Par}, {"page", Word::Par},
-            {"sect", Word::Par}, {"row", Word::Par}, {"line", Word::Line}, {"ql", Word::Left},
-            {"qc", Word::Centre}, {"qr", Word::Right}, {"qj", Word::Justify}, {"tab", Word::Tab},
-            {"cell", Word::Tab}, {"u", Word::Unicode}, {"uc", Word::UnicodeSkip}, {"emdash", Word::EmDash},
-            {"endash", Word::EnDash}, {"bullet", Word::Bullet}, {"lquote", Word::LQuote},
-            {"rquote", Word::RQuote}, {"ldblquote", Word::LDblQuote}, {"rdblquote", Word::RDblQuote},
-            {"emspace", Word::EmSpace}, {"enspace", Word::EnSpace}, {"deff", Word::DefaultFont},
-            {"red", Word::Red}, {"green", Word::Green}, {"blue", Word::Blue}, {"pict", Word::Pict},
-            {"pngblip", Word::PngBlip}, {"jpegblip", Word::JpegBlip}, {"picw", Word::PicW},
-            {"pich", Word::PicH}, {"picwgoal", Word::PicWGoal}, {"pichgoal", Word::PicHGoal},
-            {"picscalex", Word::PicScaleX}, {"picscaley", Word::PicScaleY}, {"fonttbl", Word::FontTable},
-            {"colortbl", Word::ColourTable}, {"shppict", Word::ShpPict},
-        };
-        for (std::string_view u : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash",
-                                   "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash",
-                                   "ululdbwave", "ulw", "ulwave"})
-            t.emplace(u, Word::Underline);
-        for (std::string_view b : {"wmetafile", "emfblip", "dibitmap", "wbitmap", "macpict", "pmmetafile"})
-            t.emplace(b, Word::OtherBlip);
-        // Destinations whose content is never shown: document data, metadata, and anything that could
-        // name an outside resource (field instructions, embedded objects).
-        for (std::string_view d :
-             {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-              "footerf", "footnote", "annotation", "atnid", "atnauthor", "atnref", "atndate", "fldinst",
-              "objdata", "objclass", "objname", "nonshppict", "listtable", "listoverridetable", "revtbl",
-              "rsidtbl", "generator", "xmlnstbl", "mmathPr", "themedata", "colorschememapping",
-              "latentstyles", "datastore", "filetbl", "pgdsctbl", "pn", "pntxta", "pntxtb", "txe", "xe", "tc",
-              "bkmkstart", "bkmkend", "author", "operator", "title", "subject", "comment", "keywords",
-              "doccomm", "company", "creatim", "revtim", "printim", "buptim", "userprops", "template",
-              "docvar", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "blipuid",
-              "picprop", "shpinst", "sp", "sn", "sv", "wgrffmtfilter", "fchars", "lchars", "htmltag",
-              "mhtmltag", "urtf", "upr", "ud", "falt", "panose", "fname"})
-            t.emplace(d, Word::SkipDestination);
-        return t;
-    }();
-    return table;
-}
 
 struct CharState {
     int font = -1;      // font number; -1: the document's default font
@@ -100,8 +52,12 @@ constexpr qsizetype kMaxFontName = 256;
 constexpr int kMaxWordLetters = 32;
 constexpr int kMaxParameter = std::numeric_limits<std::int32_t>::max();
 
-bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool isLetter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
 
 // A character that is safe to put into the document as text, or 0 to drop it.
 char32_t sanitised(char32_t c) {
@@ -299,17 +255,17 @@ void Parser::onSymbol(unsigned char c) {
 }
 
 void Parser::onWord(std::string_view name, bool hasParam, int param) {
-    const auto it = words().find(name);
+    const auto found = findRtfControlWord(name);
     const bool ignorable = ignorableNext_;
     ignorableNext_ = false;
-    if (it == words().end()) {
+    if (!found) {
         if (ignorable)
             cur_.dest = Dest::Skip; // {\* ...} with a destination we do not know
         else if (ucSkip_ > 0)
             --ucSkip_;
         return;
     }
-    const Word word = it->second;
+    const Word word = *found;
     if (ignorable && word != Word::ShpPict && word != Word::Pict && word != Word::FontTable &&
         word != Word::ColourTable) {
         cur_.dest = Dest::Skip;
@@ -712,7 +668,9 @@ void Parser::finishPicture() {
 
 } // namespace
 
-void RtfReader::read(QByteArrayView rtf, QTextDocument& document) { read(rtf, document, Limits{}); }
+void RtfReader::read(QByteArrayView rtf, QTextDocument& document) {
+    read(rtf, document, Limits{});
+}
 
 void RtfReader::read(QByteArrayView rtf, QTextDocument& document, const Limits& limits) {
     const bool undo = document.isUndoRedoEnabled();

@@ -6,7 +6,9 @@
 
 namespace vellumo {
 
-TeskToolbar::TeskToolbar(QWidget* parent) : QToolBar(parent) { setMovable(false); }
+TeskToolbar::TeskToolbar(QWidget* parent) : QToolBar(parent) {
+    setMovable(false);
+}
 
 int TeskToolbar::addButton(const QString& key, const QIcon& picture, const QString& toolTipText,
                            const QString& caption) {
@@ -33,15 +35,31 @@ const TeskToolbar::Entry& TeskToolbar::entry(int index) const {
     return buttons_[static_cast<std::size_t>(index - 1)];
 }
 
-QString TeskToolbar::buttonKey(int index) const { return entry(index).key; }
-bool TeskToolbar::isSeparator(int index) const { return entry(index).action->isSeparator(); }
+QString TeskToolbar::buttonKey(int index) const {
+    return entry(index).key;
+}
+bool TeskToolbar::isSeparator(int index) const {
+    return entry(index).action->isSeparator();
+}
 
-void TeskToolbar::setButtonEnabled(int index, bool enabled) { entry(index).action->setEnabled(enabled); }
-bool TeskToolbar::buttonEnabled(int index) const { return entry(index).action->isEnabled(); }
-void TeskToolbar::setButtonVisible(int index, bool visible) { entry(index).action->setVisible(visible); }
-bool TeskToolbar::buttonVisible(int index) const { return entry(index).action->isVisible(); }
-void TeskToolbar::setButtonCaption(int index, const QString& caption) { entry(index).action->setText(caption); }
-QString TeskToolbar::buttonCaption(int index) const { return entry(index).action->text(); }
+void TeskToolbar::setButtonEnabled(int index, bool enabled) {
+    entry(index).action->setEnabled(enabled);
+}
+bool TeskToolbar::buttonEnabled(int index) const {
+    return entry(index).action->isEnabled();
+}
+void TeskToolbar::setButtonVisible(int index, bool visible) {
+    entry(index).action->setVisible(visible);
+}
+bool TeskToolbar::buttonVisible(int index) const {
+    return entry(index).action->isVisible();
+}
+void TeskToolbar::setButtonCaption(int index, const QString& caption) {
+    entry(index).action->setText(caption);
+}
+QString TeskToolbar::buttonCaption(int index) const {
+    return entry(index).action->text();
+}
 
 void TeskToolbar::setButtonToolTipText(int index, const QString& toolTipText) {
     auto& e = const_cast<Entry&>(entry(index));
@@ -49,9 +67,15 @@ void TeskToolbar::setButtonToolTipText(int index, const QString& toolTipText) {
     e.action->setToolTip(toolTipText);
 }
 
-QString TeskToolbar::buttonToolTipText(int index) const { return entry(index).toolTipText; }
-void TeskToolbar::setButtonPicture(int index, const QIcon& picture) { entry(index).action->setIcon(picture); }
-QAction* TeskToolbar::buttonAction(int index) const { return entry(index).action; }
+QString TeskToolbar::buttonToolTipText(int index) const {
+    return entry(index).toolTipText;
+}
+void TeskToolbar::setButtonPicture(int index, const QIcon& picture) {
+    entry(index).action->setIcon(picture);
+}
+QAction* TeskToolbar::buttonAction(int index) const {
+    return entry(index).action;
+}
 
 bool TeskToolbar::clickButton(int index) {
     const Entry& e = entry(index);

@@ -148,19 +148,20 @@ std::vector<Case> cases() {
     t.push_back({"UnicodeNegativeAndSurrogatePair", "{\\rtf1\\u-3?\\u-10179?\\u-8704?}", u"\uFFFD😀"_qs, nullptr});
     t.push_back({"UnicodeSkipCountEndsAtGroupEnd", "{\\rtf1\\uc3{\\u233}ab}", u"éab"_qs, nullptr});
     t.push_back({"ControlSymbols", "{\\rtf1 \\{a\\}\\\\b\\~c\\-d\\_e\\emdash\\bullet}",
-                 u"{a}\\b c" "d\u2011e—•"_qs, nullptr});
-    t.push_back({"PngPicture",
-                 "{\\rtf1 a" + pictureGroup("pngblip", png, "\\picw4\\pich3\\picwgoal600\\pichgoal300") + "b}",
-                 u"a\uFFFCb"_qs, [](const QTextDocument& d) {
-                     const auto found = images(d);
-                     ASSERT_EQ(found.size(), 1u);
-                     EXPECT_EQ(found[0].width(), 40.0);
-                     EXPECT_EQ(found[0].height(), 20.0);
-                     const QImage image =
-                         d.resource(QTextDocument::ImageResource, QUrl(found[0].name())).value<QImage>();
-                     EXPECT_EQ(image.size(), QSize(4, 3));
-                     EXPECT_EQ(QColor(image.pixel(0, 0)), QColor(Qt::red));
-                 }});
+                 u"{a}\\b c"
+                 "d\u2011e—•"_qs,
+                 nullptr});
+    t.push_back(
+        {"PngPicture", "{\\rtf1 a" + pictureGroup("pngblip", png, "\\picw4\\pich3\\picwgoal600\\pichgoal300") + "b}",
+         u"a\uFFFCb"_qs, [](const QTextDocument& d) {
+             const auto found = images(d);
+             ASSERT_EQ(found.size(), 1u);
+             EXPECT_EQ(found[0].width(), 40.0);
+             EXPECT_EQ(found[0].height(), 20.0);
+             const QImage image = d.resource(QTextDocument::ImageResource, QUrl(found[0].name())).value<QImage>();
+             EXPECT_EQ(image.size(), QSize(4, 3));
+             EXPECT_EQ(QColor(image.pixel(0, 0)), QColor(Qt::red));
+         }});
     t.push_back({"JpegPictureInShapeGroupOwnSizeAndScale",
                  "{\\rtf1{\\*\\shppict" + pictureGroup("jpegblip", jpeg, "\\picscalex50\\picscaley200") +
                      "}{\\nonshppict{\\pict\\wmetafile8 0100}}}",
@@ -174,12 +175,13 @@ std::vector<Case> cases() {
                  "{\\rtf1{\\pict{\\*\\picprop{\\sp{\\sn x}{\\sv 41}}}\\pngblip{\\*\\blipuid 0123456789abcdef}" +
                      png.toHex() + "}}",
                  u"\uFFFC"_qs, [](const QTextDocument& d) { EXPECT_EQ(images(d).size(), 1u); }});
-    t.push_back({"BinaryPictureData", "{\\rtf1{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png + "}}",
-                 u"\uFFFC"_qs, [](const QTextDocument& d) { EXPECT_EQ(images(d).size(), 1u); }});
-    t.push_back({"UnsupportedAndMislabelledPicturesAreLeftOut",
-                 "{\\rtf1 a{\\pict\\wmetafile8 0100090000}{\\pict\\pngblip 47494638}{\\pict\\emfblip " + png.toHex() +
-                     "}b}",
-                 "ab", [](const QTextDocument& d) { EXPECT_TRUE(images(d).empty()); }});
+    t.push_back({"BinaryPictureData",
+                 "{\\rtf1{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png + "}}", u"\uFFFC"_qs,
+                 [](const QTextDocument& d) { EXPECT_EQ(images(d).size(), 1u); }});
+    t.push_back(
+        {"UnsupportedAndMislabelledPicturesAreLeftOut",
+         "{\\rtf1 a{\\pict\\wmetafile8 0100090000}{\\pict\\pngblip 47494638}{\\pict\\emfblip " + png.toHex() + "}b}",
+         "ab", [](const QTextDocument& d) { EXPECT_TRUE(images(d).empty()); }});
     t.push_back({"FieldShowsResultOnlyAndNoLink",
                  "{\\rtf1 see {\\field{\\*\\fldinst{HYPERLINK \"http://127.0.0.1/x\"}}{\\fldrslt{\\ul link}}} "
                  "{\\field{\\fldinst INCLUDEPICTURE \"file:///etc/hostname\" \\\\d}{\\fldrslt }}end}",
@@ -198,8 +200,8 @@ std::vector<Case> cases() {
                  "{\\rtf1{\\*\\foo secret{nested secret}}{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}"
                  "visible{\\*\\unknown{\\b x}more}{\\header head} {\\xyzzy shown}}",
                  "visible shown", nullptr});
-    t.push_back({"UnknownControlWordsAreIgnored", "{\\rtf1\\viewkind4\\lang1036\\abcdefghijklmnopqrstuvwxyzabcdefghij x}",
-                 "x", nullptr});
+    t.push_back({"UnknownControlWordsAreIgnored",
+                 "{\\rtf1\\viewkind4\\lang1036\\abcdefghijklmnopqrstuvwxyzabcdefghij x}", "x", nullptr});
     t.push_back({"DeepNestingIsDroppedAndReadingGoesOn",
                  "{\\rtf1 " + QByteArray(100000, '{') + "deep" + QByteArray(100000, '}') + " after}", " after",
                  nullptr});
@@ -235,7 +237,9 @@ std::vector<Case> cases() {
     return t;
 }
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RtfReaderDocuments : public ::testing::TestWithParam<Case> {};
 
@@ -272,7 +276,8 @@ TEST(RtfReader, PicturesBeyondTheLimitsAreLeftOut) {
     RtfReader::Limits enough;
     enough.maxPictureBytes = png.size();
     enough.maxPicturePixels = 400;
-    const std::initializer_list<std::pair<RtfReader::Limits, bool>> runs{{bytes, false}, {pixels, false}, {enough, true}};
+    const std::initializer_list<std::pair<RtfReader::Limits, bool>> runs{
+        {bytes, false}, {pixels, false}, {enough, true}};
     for (const auto& [limits, shown] : runs) {
         QTextDocument doc;
         RtfReader::read(rtf, doc, limits);
@@ -347,8 +352,9 @@ TEST(RtfTables, ReaderEntriesKeepTheirNumbers) {
     EXPECT_EQ(fonts.family(7), "Tahoma");
     EXPECT_EQ(fonts.family(3), "");
     EXPECT_EQ(fonts.numberOf("Courier"), 8);
-    EXPECT_EQ(fonts.toRtf(),
-              "{\\fonttbl{\\f7\\fnil\\fcharset0 Tahoma;}{\\f2\\fnil\\fcharset0 Arial;}{\\f8\\fnil\\fcharset0 Courier;}}");
+    EXPECT_EQ(
+        fonts.toRtf(),
+        "{\\fonttbl{\\f7\\fnil\\fcharset0 Tahoma;}{\\f2\\fnil\\fcharset0 Arial;}{\\f8\\fnil\\fcharset0 Courier;}}");
     RtfColourTable colours;
     colours.append(QColor(1, 2, 3));
     colours.append(std::nullopt);
