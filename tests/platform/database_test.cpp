@@ -66,8 +66,12 @@ TEST_F(DatabaseTest, EmptyTableIsAtBofAndEofAndRefusesMoves) {
     EXPECT_TRUE(rs->bof());
     EXPECT_TRUE(rs->eof());
     EXPECT_EQ(rs->recordCount(), 0);
-    EXPECT_EQ(errorOf([&] { rs->moveFirst(); }), dberr::NoCurrentRecord);
-    EXPECT_EQ(errorOf([&] { rs->moveLast(); }), dberr::NoCurrentRecord);
+    int repositions = 0;
+    QObject::connect(rs.get(), &Recordset::Reposition, [&] { ++repositions; });
+    rs->moveFirst(); // nothing to move to: stays at both ends, and says so
+    rs->moveLast();
+    EXPECT_EQ(repositions, 2);
+    EXPECT_TRUE(rs->bof() && rs->eof());
     EXPECT_EQ(errorOf([&] { rs->moveNext(); }), dberr::NoCurrentRecord);
     EXPECT_EQ(errorOf([&] { rs->movePrevious(); }), dberr::NoCurrentRecord);
     EXPECT_EQ(errorOf([&] { rs->field("Title"); }), dberr::NoCurrentRecord);
