@@ -87,9 +87,13 @@ void Query::prepare(const QString& sql) {
     if (rc != SQLITE_OK)
         connection_.fail(rc, source_, QString::fromLatin1(name_));
     // One statement per Query: a second one in the text would otherwise be silently dropped.
-    if (stmt_ == nullptr || !QByteArray(tail).trimmed().isEmpty())
+    if (stmt_ == nullptr || !QByteArray(tail).trimmed().isEmpty()) {
+        // Thrown from the constructor: the destructor will not run to finalise it.
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
         throw RuntimeError(dberr::Engine, QString::fromLatin1(source_),
                            QStringLiteral("Not exactly one SQL statement (%1).").arg(QString::fromLatin1(name_)));
+    }
 }
 
 void Query::bindNull(int index) {
