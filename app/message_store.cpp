@@ -41,10 +41,14 @@ void renameIntoPlace(const QString& temporary, const QString& path) {
 }
 } // namespace
 
-void MessageStore::removeFile(const QString& path) {
-    QFile::remove(path);
+void MessageStore::removeJournals(const QString& path) {
     QFile::remove(path + QStringLiteral("-wal"));
     QFile::remove(path + QStringLiteral("-shm"));
+}
+
+void MessageStore::removeFile(const QString& path) {
+    QFile::remove(path);
+    removeJournals(path);
 }
 
 QString MessageStore::startBuild(const QString& path) {
@@ -67,8 +71,7 @@ void MessageStore::finishBuild(Database& db, const QString& temporary, const QSt
     // Closing the last connection folds the journal into the file, which then stands alone.
     db.close();
     // Journal files of an earlier file under this name would otherwise be replayed onto the new one.
-    QFile::remove(path + QStringLiteral("-wal"));
-    QFile::remove(path + QStringLiteral("-shm"));
+    removeJournals(path);
     renameIntoPlace(temporary, path);
 }
 
@@ -84,8 +87,7 @@ bool MessageStore::ensureFile(const QString& databasePath, const QString& templa
         return true;
     }
     const QString temporary = startBuild(databasePath);
-    QFile::remove(databasePath + QStringLiteral("-wal"));
-    QFile::remove(databasePath + QStringLiteral("-shm"));
+    removeJournals(databasePath);
     if (!QFile::copy(templatePath, temporary)) {
         removeFile(temporary);
         throw RuntimeError(dberr::DiskError, source,

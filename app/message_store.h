@@ -28,7 +28,8 @@ public:
     // The format version that this program writes.
     static constexpr char CurrentVersion[] = "4.0";
 
-    // Writes a fresh, empty store of the current format at path (replacing a file there) after
+    // Writes a fresh, empty store of the current format at path (replacing a file there, which
+    // must not be a store in use) after
     // fill, if given, has put its rows into it. Raises RuntimeError; path is untouched then.
     template <typename Fill>
     static void buildFile(const QString& path, Kind kind, Fill fill);
@@ -44,8 +45,10 @@ public:
     // The favourites: make "Users.dbo" when missing, open it.
     static Database openUsers(const QString& programDir);
 
-    // Removes a store file with the journal files the engine may keep beside it; errors ignored.
+    // Removes a store file with the journal files the engine may keep beside it, or only those
+    // journal files (which must not belong to a store in use); errors ignored.
     static void removeFile(const QString& path);
+    static void removeJournals(const QString& path);
 
 private:
     static QString startBuild(const QString& path);

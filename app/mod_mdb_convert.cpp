@@ -63,8 +63,7 @@ bool ConvertDatabase(const QString& path) {
     const QString backup = path + QStringLiteral(".DB");
     KillFile(backup);
     // Journal files of an earlier backup would be replayed onto this one when it is read.
-    KillFile(backup + QStringLiteral("-wal"));
-    KillFile(backup + QStringLiteral("-shm"));
+    MessageStore::removeJournals(backup);
     if (!QFile::rename(path, backup))
         return false;
     try {

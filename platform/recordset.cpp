@@ -49,17 +49,9 @@ void Recordset::moveTo(int position) {
     emit Reposition();
 }
 
-void Recordset::moveFirst() {
-    if (keys_.empty())
-        noCurrentRecord();
-    moveTo(0);
-}
+void Recordset::moveFirst() { moveTo(keys_.empty() ? -1 : 0); }
 
-void Recordset::moveLast() {
-    if (keys_.empty())
-        noCurrentRecord();
-    moveTo(int(keys_.size()) - 1);
-}
+void Recordset::moveLast() { moveTo(keys_.empty() ? -1 : int(keys_.size()) - 1); }
 
 void Recordset::moveNext() {
     if (eof())

@@ -6,7 +6,9 @@
 // rows added through it go at the end (for "ORDER BY Compteur" that is their place anyway). The
 // position is before the first row (BOF), on a row, or past the last row (EOF); an empty recordset
 // is at BOF and EOF at once. Moving past either end is allowed once and lands on BOF or EOF; moving
-// further, or reading a field with no current row, raises 3021. After deleteCurrent the position
+// further, or reading a field with no current row, raises 3021. Moving to the first or last row of
+// an empty recordset stays at BOF and EOF and still notifies, so that a viewer that moves to the
+// last row after deleting the only one learns that nothing is left. After deleteCurrent the position
 // stays on the deleted row (its fields raise 3167) until the next move. Fields are read afresh from
 // the file for each row, so a row deleted meanwhile by another statement reads as deleted (3167).
 //

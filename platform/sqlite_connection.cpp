@@ -82,9 +82,18 @@ Query::~Query() { sqlite3_finalize(stmt_); }
 
 void Query::prepare(const QString& sql) {
     const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v3(connection_.handle(), utf8.constData(), int(utf8.size()), 0, &stmt_, nullptr);
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v3(connection_.handle(), utf8.constData(), int(utf8.size()), 0, &stmt_, &tail);
     if (rc != SQLITE_OK)
         connection_.fail(rc, source_, QString::fromLatin1(name_));
+    // One statement per Query: a second one in the text would otherwise be silently dropped.
+    if (stmt_ == nullptr || !QByteArray(tail).trimmed().isEmpty()) {
+        // Thrown from the constructor: the destructor will not run to finalise it.
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        throw RuntimeError(dberr::Engine, QString::fromLatin1(source_),
+                           QStringLiteral("Not exactly one SQL statement (%1).").arg(QString::fromLatin1(name_)));
+    }
 }
 
 void Query::bindNull(int index) {

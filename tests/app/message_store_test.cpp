@@ -140,10 +140,15 @@ TEST_F(MessageStoreTest, ReceivedMessagesReadNewestLastAndDeleteShowsTheNewestLe
     EXPECT_EQ(rs->text("FROM"), "B");
     receive(*rs, "D", now);
     EXPECT_EQ(column(db, StoreStatements::SelectRecived, "FROM"), QStringList({"A", "B", "D"}));
+    // Deleting the only message: moving to the last row still notifies, with nothing left to show.
+    bool sawEmpty = false;
+    QObject::connect(rs.get(), &Recordset::Reposition, [&] { sawEmpty = rs->recordCount() == 0 && rs->eof(); });
     for (int i = 0; i < 3; ++i) {
         rs->moveLast();
         rs->deleteCurrent();
     }
+    rs->moveLast();
+    EXPECT_TRUE(sawEmpty);
     EXPECT_TRUE(rs->bof() && rs->eof());
 }
 

@@ -66,8 +66,12 @@ TEST_F(DatabaseTest, EmptyTableIsAtBofAndEofAndRefusesMoves) {
     EXPECT_TRUE(rs->bof());
     EXPECT_TRUE(rs->eof());
     EXPECT_EQ(rs->recordCount(), 0);
-    EXPECT_EQ(errorOf([&] { rs->moveFirst(); }), dberr::NoCurrentRecord);
-    EXPECT_EQ(errorOf([&] { rs->moveLast(); }), dberr::NoCurrentRecord);
+    int repositions = 0;
+    QObject::connect(rs.get(), &Recordset::Reposition, [&] { ++repositions; });
+    rs->moveFirst(); // nothing to move to: stays at both ends, and says so
+    rs->moveLast();
+    EXPECT_EQ(repositions, 2);
+    EXPECT_TRUE(rs->bof() && rs->eof());
     EXPECT_EQ(errorOf([&] { rs->moveNext(); }), dberr::NoCurrentRecord);
     EXPECT_EQ(errorOf([&] { rs->movePrevious(); }), dberr::NoCurrentRecord);
     EXPECT_EQ(errorOf([&] { rs->field("Title"); }), dberr::NoCurrentRecord);
@@ -247,6 +251,23 @@ TEST_F(DatabaseTest, DatesAreStoredAsIsoLocalTimeToTheSecond) {
     EXPECT_EQ(rs->text("Stamp"), "2026-03-01T23:59:59");
     EXPECT_EQ(rs->dateTime("Stamp"), at(1, 23, 59, 59));
     EXPECT_EQ(errorOf([&] { rs->dateTime("Title"); }), err::TypeMismatch);
+    // In the file itself, so that other readers order and compare the same way.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT Stamp FROM Notes", -1, &stmt, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "2026-03-01T23:59:59");
+    sqlite3_finalize(stmt);
+    sqlite3_close(raw);
+}
+
+TEST_F(DatabaseTest, DefinitionsRunOneStatementOnly) {
+    Database db = Database::open(path);
+    EXPECT_EQ(errorOf([&] { db.define("CREATE TABLE A (x); DROP TABLE Notes"); }), dberr::Engine);
+    EXPECT_EQ(errorOf([&] { db.define("   "); }), dberr::Engine);
+    EXPECT_EQ(db.openRecordset("Notes")->recordCount(), 0);
+    EXPECT_EQ(errorOf([&] { db.openRecordset("A"); }), dberr::TableNotFound);
 }
 
 struct Deletion {
