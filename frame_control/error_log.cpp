@@ -18,11 +18,16 @@ const QString kCrLf = QStringLiteral("\r\n");
 QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 } // namespace
 
-QString ErrorLog::libraryFolder() {
+QString ErrorLog::libraryFile() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&ErrorLog::libraryFolder), &info) == 0 || !info.dli_fname)
+    if (dladdr(reinterpret_cast<void*>(&ErrorLog::libraryFile), &info) == 0 || !info.dli_fname)
         return QString();
-    return QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath();
+    return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
+}
+
+QString ErrorLog::libraryFolder() {
+    const QString file = libraryFile();
+    return file.isEmpty() ? QString() : QFileInfo(file).absolutePath();
 }
 
 ErrorLog::ErrorLog() : folder_(libraryFolder()) {}

@@ -29,7 +29,8 @@ namespace vellumo {
 
 class LUMBRA_EXPORT ErrorLog {
 public:
-    // The folder of the library file, found from the library's own code address.
+    // The library file and its folder, found from the library's own code address.
+    static QString libraryFile();
     static QString libraryFolder();
     static QString libraryTitle() { return QStringLiteral("Lumbra"); }
     static QString libraryVersion() { return QStringLiteral("1.0.0"); }

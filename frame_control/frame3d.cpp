@@ -387,27 +387,100 @@ void Frame3D::setUseMnemonic(bool value) {
 
 // ---- dispatch ---------------------------------------------------------------------------------------
 
+[[noreturn]] static void memberNotFound() {
+    throw RuntimeError(hresult::MemberNotFound, QStringLiteral("Frame3D"), QStringLiteral("Member not found"));
+}
+
 void Frame3D::putProperty(std::int32_t dispid, const PropertyValue& value) {
+    namespace id = lumbra::dispid;
     switch (dispid) {
-    case lumbra::dispid::ForeColor:
-        setForeColor(value.toInt32());
-        return;
-    case lumbra::dispid::Caption:
-        setCaption(value.toText());
-        return;
+    case id::BackColor: return setBackColor(value.toInt32());
+    case id::BevelInner: return setBevelInner(value.toInt32());
+    case id::BevelWidth: return setBevelWidth(value.toInt32());
+    case id::BorderType: return setBorderType(value.toInt32());
+    case id::Border3DHighlight: return setBorder3DHighlight(value.toInt32());
+    case id::Border3DShadow: return setBorder3DShadow(value.toInt32());
+    case id::Caption: return setCaption(value.toText());
+    case id::CaptionAlignment: return setCaptionAlignment(value.toInt32());
+    case id::CaptionMAlignment: return setCaptionMAlignment(value.toInt32());
+    case id::CaptionLocation: return setCaptionLocation(value.toInt32());
+    case id::Caption3D: return setCaption3D(value.toInt32());
+    case id::CornerRadius: return setCornerRadius(value.toInt32());
+    case id::DrawStyle: return setDrawStyle(value.toInt32());
+    case id::Enabled: return setEnabledProperty(value.toBool());
+    case id::FillColor: return setFillColor(value.toInt32());
+    case id::FillGradient: return setFillGradient(value.toInt32());
+    case id::FillStyle: return setFillStyle(value.toInt32());
+    case id::FloodColor: return setFloodColor(value.toInt32());
+    case id::FloodPercent: return setFloodPercent(value.toInt32());
+    case id::FloodShowPct: return setFloodShowPct(value.toBool());
+    case id::FloodType: return setFloodType(value.toInt32());
+    case id::Font: return setFontObject(value.toFont());
+    case id::FontBold: return setFontBold(value.toBool());
+    case id::FontItalic: return setFontItalic(value.toBool());
+    case id::FontName: return setFontName(value.toText());
+    case id::FontSize: return setFontSize(value.toInt32());
+    case id::FontUnderline: return setFontUnderline(value.toBool());
+    case id::ForeColor: return setForeColor(value.toInt32());
+    case id::MouseIcon: return setMouseIcon(value.toPicture());
+    case id::MousePointer: return setMousePointer(value.toInt32());
+    case id::Picture: return setPicture(value.toPicture());
+    case id::UseMnemonic: return setUseMnemonic(value.toBool());
+    case id::hdc:
+    case id::hWnd:
+    case id::InsideHeight:
+    case id::InsideLeft:
+    case id::InsideTop:
+    case id::InsideWidth:
+        throw RuntimeError(383, QStringLiteral("Frame3D"), QStringLiteral("Property is read-only"));
     default:
-        throw RuntimeError(hresult::MemberNotFound, QStringLiteral("Frame3D"), QStringLiteral("Member not found"));
+        memberNotFound();
     }
 }
 
 PropertyValue Frame3D::getProperty(std::int32_t dispid) {
+    namespace id = lumbra::dispid;
     switch (dispid) {
-    case lumbra::dispid::ForeColor:
-        return ForeColor();
-    case lumbra::dispid::Caption:
-        return Caption();
+    case id::BackColor: return BackColor();
+    case id::BevelInner: return BevelInner();
+    case id::BevelWidth: return BevelWidth();
+    case id::BorderType: return BorderType();
+    case id::Border3DHighlight: return Border3DHighlight();
+    case id::Border3DShadow: return Border3DShadow();
+    case id::Caption: return Caption();
+    case id::CaptionAlignment: return CaptionAlignment();
+    case id::CaptionMAlignment: return CaptionMAlignment();
+    case id::CaptionLocation: return CaptionLocation();
+    case id::Caption3D: return Caption3D();
+    case id::CornerRadius: return CornerRadius();
+    case id::DrawStyle: return DrawStyle();
+    case id::Enabled: return Enabled();
+    case id::FillColor: return FillColor();
+    case id::FillGradient: return FillGradient();
+    case id::FillStyle: return FillStyle();
+    case id::FloodColor: return FloodColor();
+    case id::FloodPercent: return FloodPercent();
+    case id::FloodShowPct: return FloodShowPct();
+    case id::FloodType: return FloodType();
+    case id::Font: return Font();
+    case id::FontBold: return FontBold();
+    case id::FontItalic: return FontItalic();
+    case id::FontName: return FontName();
+    case id::FontSize: return FontSize();
+    case id::FontUnderline: return FontUnderline();
+    case id::ForeColor: return ForeColor();
+    case id::hdc: return hdc();
+    case id::hWnd: return hWnd();
+    case id::InsideHeight: return InsideHeight();
+    case id::InsideLeft: return InsideLeft();
+    case id::InsideTop: return InsideTop();
+    case id::InsideWidth: return InsideWidth();
+    case id::MouseIcon: return MouseIcon();
+    case id::MousePointer: return MousePointer();
+    case id::Picture: return Picture();
+    case id::UseMnemonic: return UseMnemonic();
     default:
-        throw RuntimeError(hresult::MemberNotFound, QStringLiteral("Frame3D"), QStringLiteral("Member not found"));
+        memberNotFound();
     }
 }
 

@@ -163,6 +163,7 @@ public:
     std::int32_t CornerRadius() const { return m_CornerRadius; }
     void setCornerRadius(std::int32_t value);
     std::int32_t cornerDiameter() const { return m_CornerDiameter; }
+    // 16-bit settings of the surface and of the labels read back widened with their sign.
     std::int32_t DrawStyle() const { return surface_.DrawStyle; }
     void setDrawStyle(std::int32_t value);
     bool Enabled() const { return m_Enabled; }

@@ -5,10 +5,7 @@
 
 #include "platform/class_registry.h"
 
-#include <QFile>
 #include <QFileInfo>
-
-#include <dlfcn.h>
 
 #include <cstring>
 
@@ -60,10 +57,8 @@ ClassRegistry libraryRegistry() { return ClassRegistry(ErrorLog::libraryFolder()
 
 // The library's own file name, as the loader will look for it in the folder.
 QString libraryFileName() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&libraryFileName), &info) != 0 && info.dli_fname)
-        return QFileInfo(QFile::decodeName(info.dli_fname)).fileName();
-    return QString::fromLatin1(lumbra::LibraryFile);
+    const QString file = ErrorLog::libraryFile();
+    return file.isEmpty() ? QString::fromLatin1(lumbra::LibraryFile) : QFileInfo(file).fileName();
 }
 
 } // namespace

@@ -57,7 +57,8 @@ public:
     // Saves the control's properties into bag.
     virtual void WriteProperties(PropertyBag& bag) = 0;
 
-    // Property access by dispatch number; an unknown number raises DISP_E_MEMBERNOTFOUND.
+    // Property access by dispatch number, the value converted as PropertyValue does; an unknown number
+    // raises DISP_E_MEMBERNOTFOUND, a write to a read-only property error 383.
     virtual void putProperty(std::int32_t dispid, const PropertyValue& value) = 0;
     virtual PropertyValue getProperty(std::int32_t dispid) = 0;
 };

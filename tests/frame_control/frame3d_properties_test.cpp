@@ -100,6 +100,11 @@ TEST_F(FrameTest, TheMainProgramsTwoWritesByDispatchNumber) {
     EXPECT_EQ(notified, (QStringList{"ForeColor", "Caption"}));
     EXPECT_EQ(control.getProperty(lumbra::dispid::Caption).toText(), QStringLiteral("Message envoyé"));
     EXPECT_EQ(errorOf([&] { control.putProperty(0x12345, std::int32_t{1}); }), hresult::MemberNotFound);
+    EXPECT_EQ(errorOf([&] { control.putProperty(lumbra::dispid::InsideWidth, std::int32_t{1}); }), 383);
+    control.putProperty(lumbra::dispid::FloodPercent, std::int32_t{150}); // the property's own rules apply
+    EXPECT_EQ(control.getProperty(lumbra::dispid::FloodPercent).toInt32(), 100);
+    control.putProperty(lumbra::dispid::DrawStyle, std::int32_t{2});
+    EXPECT_TRUE(control.getProperty(lumbra::dispid::DrawStyle).holds<std::int32_t>()) << "widened to 32 bits";
     EXPECT_EQ(errorOf([&] { control.putProperty(lumbra::dispid::ForeColor, "rouge"); }), err::TypeMismatch);
 }
 
