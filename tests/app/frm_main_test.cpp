@@ -17,6 +17,7 @@
 #include "tests/support/scripted_ui_hooks.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -357,7 +358,7 @@ TEST_F(FrmMainTest, ScreenshotOfAReceivedMessage) {
     addRows({{"POSTE-COMPTA", "POSTE-ACCUEIL;", "10/12/2026 à 09:15:00",
               "Bonjour, la réunion est déplacée à 14 h.",
               "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red192\\green0\\blue0;}"
-              "\\f0\\fs24 Bonjour,\\par la r\\'e9union est \\b d\\'e9plac\\'e9e\\b0  \\cf1 \\`a 14 h\\cf0 .\\par}",
+              "\\f0\\fs24 Bonjour,\\par la r\\'e9union est \\b d\\'e9plac\\'e9e\\b0  \\cf1 \\'e0 14 h\\cf0 .\\par}",
               kToday}});
     frmMain& w = start();
     ASSERT_TRUE(loaded);
