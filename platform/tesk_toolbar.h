@@ -22,6 +22,8 @@ namespace vellumo {
 
 class TeskToolbar : public QToolBar {
     Q_OBJECT
+    // What the translation of a window looks for: the button count and the two setters by name.
+    Q_PROPERTY(int ButtonCount READ buttonCount)
 public:
     struct Button {
         int index; // from 1
@@ -45,9 +47,9 @@ public:
     bool buttonEnabled(int index) const;
     void setButtonVisible(int index, bool visible);
     bool buttonVisible(int index) const;
-    void setButtonCaption(int index, const QString& caption);
+    Q_INVOKABLE void setButtonCaption(int index, const QString& caption);
     QString buttonCaption(int index) const;
-    void setButtonToolTipText(int index, const QString& toolTipText);
+    Q_INVOKABLE void setButtonToolTipText(int index, const QString& toolTipText);
     QString buttonToolTipText(int index) const;
     void setButtonPicture(int index, const QIcon& picture);
     // The button's action, for placing a pop-up menu under it or reaching its tool button.

@@ -115,6 +115,8 @@ TEST_F(FrmMainTest, StartUpCopiesTheTemplateListensShowsTheBalloonAndGoesToTheTr
     EXPECT_EQ(state->Settings.CurrentLanguage, QStringLiteral("English"));
     const QString waiting = state->GetString(1, QStringLiteral("En attente de message..."));
     EXPECT_NE(waiting, QStringLiteral("En attente de message..."));
+    EXPECT_EQ(w.toolbar().buttonToolTipText(2), QStringLiteral("Reply"));
+    EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("mnuQuit"))->text(), QStringLiteral("Quit"));
 
     const auto* icon = trayIcon();
     ASSERT_NE(icon, nullptr);
