@@ -417,7 +417,7 @@ void GossClient::sendErrorPage(const QString& statusText, bool headOnly) {
     GossEvent event = record(2, 6);
     event.Method = statusText;
     report(event);
-    const QString date = Gossamer::UTCString(QDateTime::currentDateTime());
+    const QString date = Gossamer::UTCStringNow();
     appendHead(httpVersion_ + u' ' + statusText + kCrLf);
     appendHead(QStringLiteral("Date:") + date + kCrLf);
     appendHead(QStringLiteral("Content-Type:text/html\r\n"));
@@ -436,7 +436,7 @@ void GossClient::sendDynamicResponse(std::int32_t status, const QString& statusT
     GossEvent event = record(2, 6);
     event.Method = statusLine;
     report(event);
-    const QString date = Gossamer::UTCString(QDateTime::currentDateTime());
+    const QString date = Gossamer::UTCStringNow();
     appendHead(httpVersion_ + u' ' + statusLine + kCrLf);
     appendHead(QStringLiteral("Date:") + date + kCrLf);
     if (!extraHeaders.contains(QLatin1String("Last-Modified:"), Qt::CaseInsensitive))

@@ -260,6 +260,17 @@ QString Gossamer::UTCString(const QDateTime& DateTime) {
                              months[d.month() - 1], d.year(), t.hour(), t.minute(), t.second());
 }
 
+QString Gossamer::UTCStringNow() {
+    static qint64 cachedSecond = -1;
+    static QString cached;
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    if (second != cachedSecond) {
+        cached = UTCString(GossEvent::Now());
+        cachedSecond = second;
+    }
+    return cached;
+}
+
 // ---- the listening socket ----
 
 void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {

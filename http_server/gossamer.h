@@ -84,6 +84,8 @@ public:
     static QDateTime UTCDateTime(const QDateTime& DateTime);
     static QDateTime UTCParseString(const QString& UTCString);
     static QString UTCString(const QDateTime& DateTime);
+    // UTCString of the current time, formatted at most once a second.
+    static QString UTCStringNow();
 
     // The port the listener holds now (what Port 0 picked), 0 when not listening.
     std::int32_t LocalPort() const;

@@ -3,6 +3,7 @@
 #include "platform/runtime_error.h"
 #include "platform/socket_errors.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -18,6 +19,7 @@
 
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 namespace vellumo {
 
@@ -47,6 +49,16 @@ void setNoDelay(int fd) {
     // the peer's delayed acknowledgement of the head.
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+}
+
+struct PendingCompletion {
+    QPointer<TcpSocket> socket;
+    quint64 generation;
+};
+
+std::vector<PendingCompletion>& completionQueue() {
+    static std::vector<PendingCompletion> queue;
+    return queue;
 }
 
 } // namespace
@@ -82,7 +94,7 @@ void TcpSocket::Bind(std::int32_t port, const QString& address) {
     }
     fd_ = fd;
     state_ = sck::Open;
-    localPort_ = LocalPort();
+    localPort_ = boundPort();
 }
 
 void TcpSocket::Listen() {
@@ -113,7 +125,7 @@ void TcpSocket::Accept(std::int32_t requestID) {
         remoteIP_ = dotted(peer.sin_addr);
         remotePort_ = ntohs(peer.sin_port);
     }
-    localPort_ = LocalPort();
+    localPort_ = boundPort();
     setNoDelay(fd_);
     startNotifiers(false);
 }
@@ -173,13 +185,13 @@ void TcpSocket::Close() {
     state_ = sck::Closed;
 }
 
-std::int32_t TcpSocket::LocalPort() const {
-    if (fd_ >= 0) {
-        sockaddr_in addr{};
-        socklen_t len = sizeof addr;
-        if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-            return ntohs(addr.sin_port);
-    }
+std::int32_t TcpSocket::LocalPort() const { return localPort_; }
+
+std::int32_t TcpSocket::boundPort() const {
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    if (fd_ >= 0 && ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        return ntohs(addr.sin_port);
     return localPort_;
 }
 
@@ -242,6 +254,8 @@ void TcpSocket::release() {
     fd_ = -1;
     received_.clear();
     sends_.clear();
+    raising_ = false;
+    readPaused_ = false;
     ++generation_;
 }
 
@@ -250,8 +264,10 @@ void TcpSocket::onReadable() {
         acceptPending();
         return;
     }
-    if (state_ != sck::Connected) {
+    if (state_ != sck::Connected || raising_) {
+        // Entered again from inside our own DataArrival: wait until that returns.
         readNotifier_->setEnabled(false);
+        readPaused_ = raising_;
         return;
     }
     char chunk[65536];
@@ -279,11 +295,12 @@ void TcpSocket::onReadable() {
     }
     QPointer<TcpSocket> self(this);
     const quint64 generation = generation_;
-    readNotifier_->setEnabled(false);
     if (got > 0 && events_.DataArrival) {
+        raising_ = true;
         events_.DataArrival(static_cast<std::int32_t>(qMin<qsizetype>(received_.size(), INT32_MAX)));
         if (!self || generation != generation_)
             return;
+        raising_ = false;
     }
     if (peerClosed) {
         state_ = sck::Closing;
@@ -298,8 +315,11 @@ void TcpSocket::onReadable() {
         raiseError(sockerr::fromErrno(failure));
         return;
     }
-    if (readNotifier_ && state_ == sck::Connected)
-        readNotifier_->setEnabled(true);
+    if (readPaused_) {
+        readPaused_ = false;
+        if (readNotifier_ && state_ == sck::Connected)
+            readNotifier_->setEnabled(true);
+    }
 }
 
 void TcpSocket::onWritable() {
@@ -314,7 +334,7 @@ void TcpSocket::onWritable() {
             return;
         }
         state_ = sck::Connected;
-        localPort_ = LocalPort();
+        localPort_ = boundPort();
         writeNotifier_->setEnabled(false);
         readNotifier_->setEnabled(true);
         if (events_.Connect)
@@ -380,15 +400,27 @@ void TcpSocket::flush() {
             return;
         }
         sends_.pop_front();
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation = generation_] {
-                if (generation == generation_ && events_.SendComplete)
-                    events_.SendComplete();
-            },
-            Qt::QueuedConnection);
+        postSendComplete();
     }
     writeNotifier_->setEnabled(false);
+}
+
+void TcpSocket::postSendComplete() {
+    std::vector<PendingCompletion>& queue = completionQueue();
+    queue.push_back(PendingCompletion{QPointer<TcpSocket>(this), generation_});
+    if (queue.size() == 1)
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &TcpSocket::deliverSendCompletions,
+                                  Qt::QueuedConnection);
+}
+
+void TcpSocket::deliverSendCompletions() {
+    std::vector<PendingCompletion> batch;
+    batch.swap(completionQueue());
+    for (const PendingCompletion& p : batch) {
+        TcpSocket* s = p.socket.data();
+        if (s && s->generation_ == p.generation && s->events_.SendComplete)
+            s->events_.SendComplete();
+    }
 }
 
 void TcpSocket::failLater(int errnoValue) {

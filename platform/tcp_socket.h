@@ -10,8 +10,10 @@
 // - Every send uses MSG_NOSIGNAL: a peer that has gone is an error event (10053, 10054), never a
 //   signal. SendComplete is posted to the event loop once the bytes of a SendData are all in the
 //   kernel, never raised inside SendData; a failed send is reported the same way, as a posted Error.
-// - The read notifier is off while an event of this socket runs, so an owner that lets the event
-//   loop run inside DataArrival is not entered again by the same socket.
+// - An owner that lets the event loop run inside DataArrival is not entered again by the same
+//   socket: a read notification arriving meanwhile switches the notifier off until the event returns.
+// - Send completions of all sockets wait in one queue drained by one posted call, so a busy loop
+//   does not wake itself once per send.
 // - Each connection has a generation number; events already posted for a connection that has been
 //   closed since are dropped.
 
@@ -58,6 +60,7 @@ private:
         qsizetype offset = 0;
     };
 
+    std::int32_t boundPort() const;
     void startNotifiers(bool forWriting);
     void stopNotifiers();
     void release();
@@ -68,6 +71,8 @@ private:
     // Marks the connection failed and posts the error; used where raising at once would run the
     // owner's handler inside one of its own calls.
     void failLater(int errnoValue);
+    void postSendComplete();
+    static void deliverSendCompletions();
     void postError(std::int32_t number);
     void raiseError(std::int32_t number);
     [[noreturn]] void raise(std::int32_t number) const;
@@ -78,6 +83,8 @@ private:
     QString remoteIP_;
     std::int32_t remotePort_ = 0;
     quint64 generation_ = 0;
+    bool raising_ = false;     // inside DataArrival of this socket
+    bool readPaused_ = false;  // a read notification came meanwhile
     QSocketNotifier* readNotifier_ = nullptr;
     QSocketNotifier* writeNotifier_ = nullptr;
     QByteArray received_;
