@@ -82,6 +82,26 @@ std::int32_t Gossamer::LocalPort() const {
     return wskRequest_->State() == sck::Listening ? wskRequest_->LocalPort() : 0;
 }
 
+void Gossamer::ReadProperties(const PropertyBag& bag) {
+    DefaultPage = bag.value(QStringLiteral("DefaultPage"), QStringLiteral("index.htm")).toString();
+    setMaxConnections(bag.value(QStringLiteral("MaxConnections"), 32).toInt());
+    Port = bag.value(QStringLiteral("Port"), 8080).toInt();
+    setVDir(bag.value(QStringLiteral("VDir"), QString()).toString());
+}
+
+Gossamer::PropertyBag Gossamer::WriteProperties() const {
+    PropertyBag bag;
+    if (DefaultPage != QLatin1String("index.htm"))
+        bag.insert(QStringLiteral("DefaultPage"), DefaultPage);
+    if (maxConnections_ != 32)
+        bag.insert(QStringLiteral("MaxConnections"), int{maxConnections_});
+    if (Port != 8080)
+        bag.insert(QStringLiteral("Port"), Port);
+    if (!vDir_.isEmpty())
+        bag.insert(QStringLiteral("VDir"), vDir_);
+    return bag;
+}
+
 // ---- helpers for the host and the handlers ----
 
 QString Gossamer::EntityEncode(const QString& Text) {
