@@ -86,12 +86,12 @@ private:
 class EchoHost : public GossamerHost {
 public:
     void DynamicRequest(QString&, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
-                        std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
-                        QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t&) override {
+                        std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME, QString& RespExtraHeaders,
+                        QByteArray& RespBody, std::int16_t&) override {
         if (URI.contains(u'!'))
             throw RuntimeError(err::object(1), QStringLiteral("EchoHost"), QStringLiteral("refused"));
         if (URI.contains(u'?'))
-            return; // status 0: the 501 page
+            return;               // status 0: the 501 page
         Gossamer::URLDecode(URI); // a bad escape throws, as it would in the real host
         RespStatus = 200;
         RespStatusText = QStringLiteral("OK ") + URI;

@@ -38,7 +38,8 @@ Gossamer::Gossamer(StreamSocketFactory socketFactory)
     : socketFactory_(socketFactory ? std::move(socketFactory) : StreamSocketFactory(&TcpSocket::create)) {
     const QString version = QStringLiteral("%1.%2").arg(MajorVersion).arg(MinorVersion);
     serverHeader_ = QStringLiteral("Server:") + QLatin1String(ProductName) + u'/' + version;
-    xpbHeader_ = QStringLiteral("X-Powered-By:Brantwick/") + version + QStringLiteral(", ") + QLatin1String(PlatformTag);
+    xpbHeader_ =
+        QStringLiteral("X-Powered-By:Brantwick/") + version + QStringLiteral(", ") + QLatin1String(PlatformTag);
     wskRequest_ = socketFactory_();
     StreamSocket::Events events;
     events.ConnectionRequest = [this](std::int32_t requestID) { wskRequest_ConnectionRequest(requestID); };
@@ -59,9 +60,13 @@ GossClient& Gossamer::addClient() {
 
 // ---- properties ----
 
-QString Gossamer::hostname() const { return wskRequest_->LocalHostName(); }
+QString Gossamer::hostname() const {
+    return wskRequest_->LocalHostName();
+}
 
-QString Gossamer::IP() const { return wskRequest_->LocalIP(); }
+QString Gossamer::IP() const {
+    return wskRequest_->LocalIP();
+}
 
 void Gossamer::setMaxConnections(std::int32_t Max) {
     if (Max < 1 || Max > 1000)
@@ -69,7 +74,9 @@ void Gossamer::setMaxConnections(std::int32_t Max) {
     maxConnections_ = static_cast<std::int16_t>(Max);
 }
 
-std::int16_t Gossamer::State() const { return static_cast<std::int16_t>(wskRequest_->State()); }
+std::int16_t Gossamer::State() const {
+    return static_cast<std::int16_t>(wskRequest_->State());
+}
 
 void Gossamer::setVDir(const QString& Directory) {
     if (State() == sck::Listening)
@@ -154,8 +161,8 @@ void Gossamer::RaiseDynamicRequest(QString& Method, QString& URI, QByteArray& Pa
                                    std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                                    QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) {
     if (host_)
-        host_->DynamicRequest(Method, URI, Params, ReqHeaders, RespStatus, RespStatusText, RespMIME,
-                              RespExtraHeaders, RespBody, ClientIndex);
+        host_->DynamicRequest(Method, URI, Params, ReqHeaders, RespStatus, RespStatusText, RespMIME, RespExtraHeaders,
+                              RespBody, ClientIndex);
 }
 
 void Gossamer::RaiseLogEvent(GossEvent& Event, std::int16_t ClientIndex) {

@@ -26,8 +26,8 @@
 namespace vellumo {
 
 namespace sck {
-inline constexpr int Closed = 0, Open = 1, Listening = 2, ConnectionPending = 3, ResolvingHost = 4,
-                     HostResolved = 5, Connecting = 6, Connected = 7, Closing = 8, Error = 9;
+inline constexpr int Closed = 0, Open = 1, Listening = 2, ConnectionPending = 3, ResolvingHost = 4, HostResolved = 5,
+                     Connecting = 6, Connected = 7, Closing = 8, Error = 9;
 } // namespace sck
 
 class StreamSocket {

@@ -65,11 +65,17 @@ std::vector<PendingCompletion>& completionQueue() {
 
 TcpSocket::TcpSocket() = default;
 
-TcpSocket::~TcpSocket() { release(); }
+TcpSocket::~TcpSocket() {
+    release();
+}
 
-std::unique_ptr<StreamSocket> TcpSocket::create() { return std::make_unique<TcpSocket>(); }
+std::unique_ptr<StreamSocket> TcpSocket::create() {
+    return std::make_unique<TcpSocket>();
+}
 
-void TcpSocket::raise(std::int32_t number) const { throw RuntimeError(number, kSource, sockerr::description(number)); }
+void TcpSocket::raise(std::int32_t number) const {
+    throw RuntimeError(number, kSource, sockerr::description(number));
+}
 
 void TcpSocket::Bind(std::int32_t port, const QString& address) {
     if (state_ != sck::Closed)
@@ -170,7 +176,9 @@ void TcpSocket::Connect(const QString& host, std::int32_t port) {
     failLater(errno);
 }
 
-QByteArray TcpSocket::GetData() { return std::exchange(received_, QByteArray()); }
+QByteArray TcpSocket::GetData() {
+    return std::exchange(received_, QByteArray());
+}
 
 void TcpSocket::SendData(const QByteArray& bytes) {
     if (state_ != sck::Connected)
@@ -185,7 +193,9 @@ void TcpSocket::Close() {
     state_ = sck::Closed;
 }
 
-std::int32_t TcpSocket::LocalPort() const { return localPort_; }
+std::int32_t TcpSocket::LocalPort() const {
+    return localPort_;
+}
 
 std::int32_t TcpSocket::boundPort() const {
     sockaddr_in addr{};
@@ -384,8 +394,8 @@ void TcpSocket::flush() {
     while (!sends_.empty()) {
         PendingSend& p = sends_.front();
         while (p.offset < p.bytes.size()) {
-            const ssize_t n = ::send(fd_, p.bytes.constData() + p.offset, static_cast<size_t>(p.bytes.size() - p.offset),
-                                     MSG_NOSIGNAL);
+            const ssize_t n = ::send(fd_, p.bytes.constData() + p.offset,
+                                     static_cast<size_t>(p.bytes.size() - p.offset), MSG_NOSIGNAL);
             if (n >= 0) {
                 p.offset += n;
                 continue;

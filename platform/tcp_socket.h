@@ -83,8 +83,8 @@ private:
     QString remoteIP_;
     std::int32_t remotePort_ = 0;
     quint64 generation_ = 0;
-    bool raising_ = false;     // inside DataArrival of this socket
-    bool readPaused_ = false;  // a read notification came meanwhile
+    bool raising_ = false;    // inside DataArrival of this socket
+    bool readPaused_ = false; // a read notification came meanwhile
     QSocketNotifier* readNotifier_ = nullptr;
     QSocketNotifier* writeNotifier_ = nullptr;
     QByteArray received_;

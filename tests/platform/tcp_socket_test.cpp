@@ -177,10 +177,10 @@ TEST(TcpSocket, BindFailuresRaiseTheirNumbers) {
 }
 
 TEST(TcpSocket, ErrnoMapsToTheSocketNumbers) {
-    const std::pair<int, std::int32_t> rows[] = {
-        {ECONNABORTED, 10053}, {ECONNRESET, 10054},   {ETIMEDOUT, 10060},   {ECONNREFUSED, 10061},
-        {EADDRINUSE, 10048},   {EADDRNOTAVAIL, 10049}, {EAGAIN, 10035},     {EPIPE, 10053},
-        {EHOSTUNREACH, 10065}, {ENETUNREACH, 10051},  {ENOTCONN, 10057},    {EIO, 10050}};
+    const std::pair<int, std::int32_t> rows[] = {{ECONNABORTED, 10053}, {ECONNRESET, 10054}, {ETIMEDOUT, 10060},
+                                                 {ECONNREFUSED, 10061}, {EADDRINUSE, 10048}, {EADDRNOTAVAIL, 10049},
+                                                 {EAGAIN, 10035},       {EPIPE, 10053},      {EHOSTUNREACH, 10065},
+                                                 {ENETUNREACH, 10051},  {ENOTCONN, 10057},   {EIO, 10050}};
     for (const auto& [e, number] : rows) {
         EXPECT_EQ(sockerr::fromErrno(e), number) << e;
         EXPECT_FALSE(sockerr::description(number).isEmpty()) << number;
