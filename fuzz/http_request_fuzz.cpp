@@ -28,7 +28,7 @@ public:
     void Accept(std::int32_t) override { state_ = sck::Connected; }
     void Connect(const QString&, std::int32_t) override { state_ = sck::Connecting; }
     QByteArray GetData() override { return std::exchange(incoming_, QByteArray()); }
-    void SendData(const QByteArray& bytes) override {
+    void SendData(const QByteArray& bytes, bool) override {
         if (state_ != sck::Connected)
             throw RuntimeError(sockerr::WrongState, QStringLiteral("MemorySocket"), QString());
         sentBytes += bytes.size();

@@ -459,12 +459,12 @@ void GossClient::sendDynamicResponse(std::int32_t status, const QString& statusT
     if (!extraHeaders.isEmpty())
         appendHead(extraHeaders.endsWith(kCrLf) ? extraHeaders : extraHeaders + kCrLf);
     appendHead(kCrLf);
-    sendBytes(cp1252::encode(takeHead()));
+    sendBytes(cp1252::encode(takeHead()), pendingBodyLength_ > 0); // the body follows on completion
 }
 
-bool GossClient::sendBytes(const QByteArray& bytes) {
+bool GossClient::sendBytes(const QByteArray& bytes, bool moreFollows) {
     try {
-        socket_->SendData(bytes);
+        socket_->SendData(bytes, moreFollows);
     } catch (const RuntimeError&) {
         return false; // the connection has gone; its close or error event ends it
     }

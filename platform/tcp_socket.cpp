@@ -180,10 +180,10 @@ QByteArray TcpSocket::GetData() {
     return std::exchange(received_, QByteArray());
 }
 
-void TcpSocket::SendData(const QByteArray& bytes) {
+void TcpSocket::SendData(const QByteArray& bytes, bool moreFollows) {
     if (state_ != sck::Connected)
         raise(sockerr::WrongState);
-    sends_.push_back(PendingSend{bytes, 0});
+    sends_.push_back(PendingSend{bytes, 0, moreFollows});
     if (!writeNotifier_->isEnabled())
         flush();
 }
@@ -395,7 +395,8 @@ void TcpSocket::flush() {
         PendingSend& p = sends_.front();
         while (p.offset < p.bytes.size()) {
             const ssize_t n = ::send(fd_, p.bytes.constData() + p.offset,
-                                     static_cast<size_t>(p.bytes.size() - p.offset), MSG_NOSIGNAL);
+                                     static_cast<size_t>(p.bytes.size() - p.offset),
+                                     MSG_NOSIGNAL | (p.moreFollows ? MSG_MORE : 0));
             if (n >= 0) {
                 p.offset += n;
                 continue;

@@ -40,7 +40,7 @@ public:
     void Accept(std::int32_t requestID) override;
     void Connect(const QString& host, std::int32_t port) override;
     QByteArray GetData() override;
-    void SendData(const QByteArray& bytes) override;
+    void SendData(const QByteArray& bytes, bool moreFollows = false) override;
     void Close() override;
 
     int State() const override { return state_; }
@@ -58,6 +58,7 @@ private:
     struct PendingSend {
         QByteArray bytes;
         qsizetype offset = 0;
+        bool moreFollows = false;
     };
 
     std::int32_t boundPort() const;

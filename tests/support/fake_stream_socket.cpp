@@ -33,7 +33,7 @@ QByteArray FakeStreamSocket::GetData() {
     return std::exchange(incoming_, QByteArray());
 }
 
-void FakeStreamSocket::SendData(const QByteArray& bytes) {
+void FakeStreamSocket::SendData(const QByteArray& bytes, bool) {
     if (failSends || state != sck::Connected)
         throw RuntimeError(sockerr::WrongState, QStringLiteral("FakeStreamSocket"),
                            sockerr::description(sockerr::WrongState));
