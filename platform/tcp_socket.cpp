@@ -394,9 +394,9 @@ void TcpSocket::flush() {
     while (!sends_.empty()) {
         PendingSend& p = sends_.front();
         while (p.offset < p.bytes.size()) {
-            const ssize_t n = ::send(fd_, p.bytes.constData() + p.offset,
-                                     static_cast<size_t>(p.bytes.size() - p.offset),
-                                     MSG_NOSIGNAL | (p.moreFollows ? MSG_MORE : 0));
+            const ssize_t n =
+                ::send(fd_, p.bytes.constData() + p.offset, static_cast<size_t>(p.bytes.size() - p.offset),
+                       MSG_NOSIGNAL | (p.moreFollows ? MSG_MORE : 0));
             if (n >= 0) {
                 p.offset += n;
                 continue;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -106,6 +107,28 @@ TEST_F(Listening, OrderlyCloseAndResetAreTold) {
     EXPECT_EQ(serverErrors[0], sockerr::ConnectionReset);
     EXPECT_EQ(serverErrorText, QStringLiteral("The connection is reset by remote side"));
     EXPECT_EQ(accepted->State(), sck::Error);
+}
+
+TEST_F(Listening, AnOwnerRunningTheLoopInsideDataArrivalIsNotEnteredAgain) {
+    TcpTestClient client(port);
+    ASSERT_TRUE(waitUntil([&] { return accepted != nullptr; }));
+    int depth = 0, deepest = 0, arrivals = 0;
+    StreamSocket::Events e = serverEvents();
+    e.DataArrival = [&](std::int32_t) {
+        ++arrivals;
+        deepest = std::max(deepest, ++depth);
+        serverReceived += accepted->GetData();
+        if (arrivals == 1) {
+            client.send("second");
+            runEventLoopFor(30);
+        }
+        --depth;
+    };
+    accepted->setEvents(e);
+    client.send("first");
+    ASSERT_TRUE(waitUntil([&] { return serverReceived == "firstsecond"; }));
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(arrivals, 2);
 }
 
 TEST_F(Listening, AConnectionNobodyAcceptsIsClosedAtOnce) {
