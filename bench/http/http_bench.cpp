@@ -2,7 +2,9 @@
 // bodies to a host that answers 200, and the same load goes to nginx (one worker, a fixed 200) when
 // nginx is installed. Prints requests/s, p50/p99 latency, the server's memory, and the ratio.
 //
-//   bench_http [clients=16] [requests per client=5000]
+//   bench_http [clients=16] [requests per client=5000] [rounds=3]
+// The two servers take turns, round after round, and the best round of each is compared, so that a
+// burst of other work on the machine does not decide the ratio.
 //   bench_http --load <port> <clients> <requests>    (the client side, run as a child process)
 #include "http_server/gossamer.h"
 #include "load_generator.h"
@@ -104,56 +106,70 @@ QString nginxBinary() {
     return QStandardPaths::findExecutable(QStringLiteral("nginx"));
 }
 
-bool runNginx(int clients, int requests, LoadResult& result, long& rss, long& hwm) {
-    const QString binary = nginxBinary();
-    if (binary.isEmpty()) {
-        std::printf("nginx   not installed; no comparison\n");
-        return false;
-    }
-    QTemporaryDir dir;
-    const int port = freeLoopbackPort();
-    const QString root = dir.path();
-    QFile conf(root + QStringLiteral("/nginx.conf"));
-    conf.open(QIODevice::WriteOnly);
-    QTextStream(&conf) << "daemon off;\nmaster_process off;\nworker_processes 1;\n"
-                       << "error_log " << root << "/error.log;\npid " << root << "/nginx.pid;\n"
-                       << "events { worker_connections 1024; }\n"
-                       << "http {\n  access_log off;\n  keepalive_requests 100000000;\n"
-                       << "  client_body_temp_path " << root << "/body;\n  proxy_temp_path " << root << "/proxy;\n"
-                       << "  fastcgi_temp_path " << root << "/fastcgi;\n  uwsgi_temp_path " << root << "/uwsgi;\n"
-                       << "  scgi_temp_path " << root << "/scgi;\n"
-                       << "  server {\n    listen 127.0.0.1:" << port << ";\n"
-                       << "    location / { default_type text/plain; return 200 \"OK\"; }\n  }\n}\n";
-    conf.close();
-    QProcess nginx;
-    nginx.start(binary, {QStringLiteral("-p"), root, QStringLiteral("-c"), conf.fileName()});
-    if (!nginx.waitForStarted(5000)) {
-        std::printf("nginx   did not start\n");
-        return false;
-    }
-    // Wait until it accepts.
-    bool up = false;
-    for (int i = 0; i < 200 && !up; ++i) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<std::uint16_t>(port));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        up = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-        ::close(fd);
-        if (!up)
+bool accepts(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool up = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    ::close(fd);
+    return up;
+}
+
+// nginx with one worker process answering a fixed 200 on a loopback port, in a folder of its own;
+// started by the benchmark and stopped with it.
+class Nginx {
+public:
+    bool start() {
+        const QString binary = nginxBinary();
+        if (binary.isEmpty() || !dir_.isValid())
+            return false;
+        port_ = freeLoopbackPort();
+        const QString root = dir_.path();
+        QFile conf(root + QStringLiteral("/nginx.conf"));
+        if (!conf.open(QIODevice::WriteOnly))
+            return false;
+        QTextStream(&conf) << "daemon off;\nmaster_process off;\nworker_processes 1;\n"
+                           << "error_log " << root << "/error.log;\npid " << root << "/nginx.pid;\n"
+                           << "events { worker_connections 1024; }\n"
+                           << "http {\n  access_log off;\n  keepalive_requests 100000000;\n"
+                           << "  client_body_temp_path " << root << "/body;\n  proxy_temp_path " << root
+                           << "/proxy;\n  fastcgi_temp_path " << root << "/fastcgi;\n  uwsgi_temp_path " << root
+                           << "/uwsgi;\n  scgi_temp_path " << root << "/scgi;\n"
+                           << "  server {\n    listen 127.0.0.1:" << port_ << ";\n"
+                           << "    location / { default_type text/plain; return 200 \"OK\"; }\n  }\n}\n";
+        conf.close();
+        process_.start(binary, {QStringLiteral("-p"), root, QStringLiteral("-c"), conf.fileName()});
+        if (!process_.waitForStarted(5000))
+            return false;
+        for (int i = 0; i < 200; ++i) {
+            if (accepts(port_))
+                return true;
             QThread::msleep(10);
+        }
+        return false;
     }
-    bool ok = up && runClients(port, clients, requests, result);
-    std::tie(rss, hwm) = memoryOf(nginx.processId());
-    nginx.terminate();
-    if (!nginx.waitForFinished(5000)) {
-        nginx.kill();
-        nginx.waitForFinished();
+    ~Nginx() {
+        if (process_.state() == QProcess::NotRunning)
+            return;
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished();
+        }
     }
-    if (!ok)
-        std::printf("nginx   run failed: %s\n", qPrintable(QString::fromLocal8Bit(nginx.readAllStandardError())));
-    return ok;
+    int port() const { return port_; }
+    qint64 pid() const { return process_.processId(); }
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    int port_ = 0;
+};
+
+double rate(const LoadResult& r) {
+    return r.seconds > 0 ? r.requests / r.seconds : 0;
 }
 
 } // namespace
@@ -167,34 +183,51 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int clients = argc > 1 ? std::max(1, std::atoi(argv[1])) : 16;
     const int requests = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5000;
-    std::printf("%d keep-alive clients x %d POSTs of 1 KiB on 127.0.0.1\n", clients, requests);
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+    std::printf("%d keep-alive clients x %d POSTs of 1 KiB on 127.0.0.1, %d rounds each, taken in turns\n", clients,
+                requests, rounds);
 
     OkHost host;
-    LoadResult ours;
-    long rss = 0, hwm = 0;
-    {
-        Gossamer server;
-        server.setHost(&host);
-        server.setMaxConnections(std::min(1000, clients + 8));
-        server.StartListening(0, QStringLiteral("127.0.0.1"));
-        if (!server.ConnectedToPort) {
-            std::printf("the server could not listen\n");
-            return 1;
-        }
+    Gossamer server;
+    server.setHost(&host);
+    server.setMaxConnections(std::min(1000, clients + 8));
+    server.StartListening(0, QStringLiteral("127.0.0.1"));
+    if (!server.ConnectedToPort) {
+        std::printf("the server could not listen\n");
+        return 1;
+    }
+    Nginx nginx;
+    const bool withNginx = nginx.start();
+    if (!withNginx)
+        std::printf("nginx not installed or not started: no comparison\n");
+
+    LoadResult bestOurs, bestTheirs;
+    for (int round = 0; round < rounds; ++round) {
+        LoadResult ours;
         if (!runClients(server.LocalPort(), clients, requests, ours)) {
             std::printf("the client side failed\n");
             return 1;
         }
-        std::tie(rss, hwm) = memoryOf(QCoreApplication::applicationPid());
+        const auto [rss, hwm] = memoryOf(QCoreApplication::applicationPid());
+        print("Vellumo", ours, rss, hwm);
+        if (rate(ours) > rate(bestOurs))
+            bestOurs = ours;
+        if (withNginx) {
+            LoadResult theirs;
+            if (runClients(nginx.port(), clients, requests, theirs)) {
+                const auto [nrss, nhwm] = memoryOf(nginx.pid());
+                print("nginx", theirs, nrss, nhwm);
+                if (rate(theirs) > rate(bestTheirs))
+                    bestTheirs = theirs;
+            }
+        }
     }
-    print("Vellumo", ours, rss, hwm);
-
-    LoadResult theirs;
-    long nrss = 0, nhwm = 0;
-    if (runNginx(clients, requests, theirs, nrss, nhwm)) {
-        print("nginx", theirs, nrss, nhwm);
-        std::printf("ratio    Vellumo / nginx (1 worker) throughput: %.2f\n",
-                    (ours.requests / ours.seconds) / (theirs.requests / theirs.seconds));
-    }
+    std::printf("best     Vellumo %.0f requests/s (p50 %.1f us, p99 %.1f us)", rate(bestOurs), bestOurs.p50Microseconds,
+                bestOurs.p99Microseconds);
+    if (withNginx && rate(bestTheirs) > 0)
+        std::printf(", nginx %.0f requests/s (p50 %.1f us, p99 %.1f us); ratio Vellumo / nginx (1 worker): %.2f",
+                    rate(bestTheirs), bestTheirs.p50Microseconds, bestTheirs.p99Microseconds,
+                    rate(bestOurs) / rate(bestTheirs));
+    std::printf("\n");
     return 0;
 }
