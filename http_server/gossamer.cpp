@@ -1,0 +1,308 @@
+#include "http_server/gossamer.h"
+
+#include "http_server/goss_client.h"
+#include "platform/runtime_error.h"
+#include "platform/socket_errors.h"
+#include "platform/tcp_socket.h"
+#include "platform/windows1252.h"
+
+#include <QDir>
+#include <QLocale>
+
+#include <exception>
+
+namespace vellumo {
+
+namespace {
+
+const QString kSource = QStringLiteral("Gossamer");
+
+[[noreturn]] void fail(std::int32_t offset, const char* description) {
+    throw RuntimeError(err::object(offset), kSource, QString::fromLatin1(description));
+}
+
+int hexValue(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+Gossamer::Gossamer(StreamSocketFactory socketFactory)
+    : socketFactory_(socketFactory ? std::move(socketFactory) : StreamSocketFactory(&TcpSocket::create)) {
+    const QString version = QStringLiteral("%1.%2").arg(MajorVersion).arg(MinorVersion);
+    serverHeader_ = QStringLiteral("Server:") + QLatin1String(ProductName) + u'/' + version;
+    xpbHeader_ = QStringLiteral("X-Powered-By:Brantwick/") + version + QStringLiteral(", ") + QLatin1String(PlatformTag);
+    wskRequest_ = socketFactory_();
+    StreamSocket::Events events;
+    events.ConnectionRequest = [this](std::int32_t requestID) { wskRequest_ConnectionRequest(requestID); };
+    events.Error = [this](std::int32_t number, const QString& description) { wskRequest_Error(number, description); };
+    wskRequest_->setEvents(std::move(events));
+    addClient().Init(0);
+}
+
+Gossamer::~Gossamer() {
+    wskRequest_->setEvents({});
+    wskRequest_->Close();
+}
+
+GossClient& Gossamer::addClient() {
+    clients_.push_back(std::make_unique<GossClient>(*this, socketFactory_()));
+    return *clients_.back();
+}
+
+// ---- properties ----
+
+QString Gossamer::hostname() const { return wskRequest_->LocalHostName(); }
+
+QString Gossamer::IP() const { return wskRequest_->LocalIP(); }
+
+void Gossamer::setMaxConnections(std::int32_t Max) {
+    if (Max < 1 || Max > 1000)
+        fail(0xA702, "MaxConnections must be 1 to 1000");
+    maxConnections_ = static_cast<std::int16_t>(Max);
+}
+
+std::int16_t Gossamer::State() const { return static_cast<std::int16_t>(wskRequest_->State()); }
+
+void Gossamer::setVDir(const QString& Directory) {
+    if (State() == sck::Listening)
+        fail(0xA704, "Can't change VDir while listening");
+    vDir_ = Directory;
+    vDirPath_ = Directory.isEmpty() ? QDir::currentPath() : ResolvePath(Directory);
+}
+
+std::int32_t Gossamer::LocalPort() const {
+    return wskRequest_->State() == sck::Listening ? wskRequest_->LocalPort() : 0;
+}
+
+// ---- helpers for the host and the handlers ----
+
+QString Gossamer::EntityEncode(const QString& Text) {
+    QString text = Text;
+    text.replace(u'&', QStringLiteral("&amp;"));
+    text.replace(u'"', QStringLiteral("&quot;"));
+    text.replace(u'<', QStringLiteral("&lt;"));
+    text.replace(u'>', QStringLiteral("&gt;"));
+    return text;
+}
+
+QString Gossamer::ExtensionToMIME(const QString& Extension) {
+    const QString e = Extension.toUpper();
+    if (e == u"CSS")
+        return QStringLiteral("text/css");
+    if (e == u"GIF")
+        return QStringLiteral("image/gif");
+    if (e == u"HTM" || e == u"HTML")
+        return QStringLiteral("text/html");
+    if (e == u"ICO")
+        return QStringLiteral("image/vnd.microsoft.icon");
+    if (e == u"JPG" || e == u"JPEG")
+        return QStringLiteral("image/jpeg");
+    if (e == u"JS" || e == u"JSE")
+        return QStringLiteral("application/javascript");
+    if (e == u"PNG")
+        return QStringLiteral("image/png");
+    if (e == u"RTF")
+        return QStringLiteral("application/rtf");
+    if (e == u"TIF" || e == u"TIFF")
+        return QStringLiteral("image/tiff");
+    if (e == u"TXT")
+        return QStringLiteral("text/plain");
+    if (e == u"VBS" || e == u"VBE")
+        return QStringLiteral("application/vbscript");
+    if (e == u"XML" || e == u"XSD")
+        return QStringLiteral("text/xml");
+    if (e == u"ZIP")
+        return QStringLiteral("application/zip");
+    return QStringLiteral("application/octet-stream");
+}
+
+std::int16_t Gossamer::GetFreeFile() const {
+    // The program holds no numbered files (the static-file road is not built), so the first number
+    // of the ordinary range is always free.
+    return 1;
+}
+
+void Gossamer::RaiseDynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
+                                   std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
+                                   QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) {
+    if (host_)
+        host_->DynamicRequest(Method, URI, Params, ReqHeaders, RespStatus, RespStatusText, RespMIME,
+                              RespExtraHeaders, RespBody, ClientIndex);
+}
+
+void Gossamer::RaiseLogEvent(GossEvent& Event, std::int16_t ClientIndex) {
+    if (!host_)
+        return;
+    try {
+        host_->LogEvent(Event, ClientIndex);
+    } catch (const std::exception&) {
+        // A failing log listener must not stop the server.
+    }
+}
+
+QString Gossamer::ResolvePath(const QString& RelativePath) {
+    if (RelativePath.isEmpty())
+        return QString();
+    QString full = QDir::cleanPath(QDir::current().absoluteFilePath(RelativePath));
+    if (RelativePath.endsWith(u'/') && !full.endsWith(u'/'))
+        full += u'/';
+    return full;
+}
+
+void Gossamer::SetServerHeader(const QString& HeaderValue) {
+    if (State() != sck::Closed)
+        fail(0xA70A, "Must be stopped to SetServerHeader");
+    serverHeader_ = QStringLiteral("Server:") + HeaderValue;
+}
+
+void Gossamer::StartListening(std::int32_t Port, const QString& AdapterIP) {
+    if (Port > -1)
+        this->Port = Port;
+    GossEvent event;
+    event.EventType = 3;
+    event.EventSubType = 0;
+    event.IP = AdapterIP;
+    event.Port = this->Port;
+    event.Text = QStringLiteral("Vellumo started");
+    RaiseLogEvent(event, -1);
+    if (wskRequest_->State() == sck::Listening)
+        fail(0xA700, "Already listening");
+    // A failed bind or listen is not the caller's error: ConnectedToPort is its only trace.
+    try {
+        wskRequest_->Bind(this->Port, AdapterIP);
+        ConnectedToPort = true;
+    } catch (const RuntimeError&) {
+        ConnectedToPort = false;
+    }
+    if (ConnectedToPort) {
+        try {
+            wskRequest_->Listen();
+        } catch (const RuntimeError&) {
+            wskRequest_->Close();
+        }
+    }
+}
+
+void Gossamer::StopListening() {
+    if (wskRequest_->State() == sck::Closed)
+        fail(0xA708, "Already stopped");
+    wskRequest_->Close();
+    for (std::size_t i = 0; i < clients_.size(); ++i) {
+        if (clients_[i]->InUse())
+            clients_[i]->Shutdown();
+    }
+    GossEvent event;
+    event.EventType = 3;
+    event.EventSubType = 1;
+    event.Text = QStringLiteral("The Vellumo server service has stopped.");
+    RaiseLogEvent(event, -1);
+}
+
+QString Gossamer::URLDecode(const QString& URLEncoded) {
+    QString text = URLEncoded;
+    text.replace(u'+', u' ');
+    const QStringList pieces = text.split(u'%');
+    QString decoded = pieces.at(0);
+    for (qsizetype i = 1; i < pieces.size(); ++i) {
+        const QString& piece = pieces.at(i);
+        const qsizetype digits = qMin<qsizetype>(2, piece.size());
+        if (digits == 0)
+            raiseStandard(err::TypeMismatch, kSource);
+        int value = 0;
+        for (qsizetype d = 0; d < digits; ++d) {
+            const int v = hexValue(piece.at(d));
+            if (v < 0)
+                raiseStandard(err::TypeMismatch, kSource);
+            value = value * 16 + v;
+        }
+        decoded += QChar(cp1252::decodeByte(static_cast<unsigned char>(value)));
+        decoded += piece.mid(2);
+    }
+    return decoded;
+}
+
+QDateTime Gossamer::UTCDateTime(const QDateTime& DateTime) {
+    // UTC is local time plus the zone's bias as it stands now (daylight time included when it is in
+    // effect now), whatever the date converted.
+    const int offsetSeconds = QDateTime::currentDateTime().offsetFromUtc();
+    return QDateTime(DateTime.date(), DateTime.time(), Qt::UTC).addSecs(-offsetSeconds);
+}
+
+QDateTime Gossamer::UTCParseString(const QString& UTCString) {
+    const QString part = UTCString.mid(5, 20).trimmed();
+    const QLocale c = QLocale::c();
+    for (const char* format : {"d MMM yyyy H:m:s", "d MMM yyyy H:m"}) {
+        QDateTime parsed = c.toDateTime(part, QLatin1String(format));
+        if (parsed.isValid()) {
+            parsed.setTimeSpec(Qt::UTC);
+            return parsed;
+        }
+    }
+    return UTCDateTime(QDateTime::currentDateTime());
+}
+
+QString Gossamer::UTCString(const QDateTime& DateTime) {
+    static const char* const days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const QDateTime utc = UTCDateTime(DateTime);
+    const QDate d = utc.date();
+    const QTime t = utc.time();
+    return QString::asprintf("%s, %02d %s %04d %02d:%02d:%02d GMT", days[d.dayOfWeek() - 1], d.day(),
+                             months[d.month() - 1], d.year(), t.hour(), t.minute(), t.second());
+}
+
+// ---- the listening socket ----
+
+void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {
+    GossClient* client = nullptr;
+    for (auto& candidate : clients_) {
+        if (!candidate->InUse()) {
+            client = candidate.get();
+            break;
+        }
+    }
+    if (!client) {
+        const std::size_t i = clients_.size();
+        if (i + 1 > static_cast<std::size_t>(maxConnections_))
+            return; // not taken: the socket layer closes the connection at once
+        client = &addClient();
+        client->Init(static_cast<std::int16_t>(i));
+    }
+    try {
+        client->Accept(requestID);
+    } catch (const RuntimeError&) {
+        return;
+    }
+    GossEvent event;
+    event.EventType = 5;
+    event.EventSubType = 0;
+    event.Method = QStringLiteral("CONNECT");
+    event.IP = wskRequest_->RemoteHostIP();
+    event.Port = wskRequest_->LocalPort();
+    RaiseLogEvent(event, client->Index());
+}
+
+void Gossamer::wskRequest_Error(std::int32_t Number, const QString& Description) {
+    GossEvent event;
+    event.EventType = 4;
+    event.EventSubType = Number;
+    event.IP = wskRequest_->RemoteHostIP();
+    event.Port = wskRequest_->LocalPort();
+    event.Text = Description;
+    if (Number != sockerr::WouldBlock) {
+        wskRequest_->Close();
+        event.EventType = 1;
+    }
+    RaiseLogEvent(event, -1);
+}
+
+} // namespace vellumo

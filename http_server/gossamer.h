@@ -1,0 +1,114 @@
+#pragma once
+// Gossamer: the embedded HTTP server. The main window owns one for the whole run: it sets Port,
+// calls StartListening() and answers every POST in its GossamerHost::DynamicRequest. Gossamer owns
+// the listening socket wskRequest and a pool of connection handlers (GossClient); handler i is made
+// the first time it is needed and lives as long as the server. The pool holds at most
+// MaxConnections handlers; a connection that finds them all busy is accepted and closed at once.
+//
+// Invariants: every handler's Index is its position in the pool; the pool only grows; the server
+// raises nothing to the host but DynamicRequest and LogEvent, both synchronously.
+//
+// Errors raised to the caller (source "Gossamer"):
+//   &H8004A700 "Already listening"                  StartListening while listening
+//   &H8004A702 "MaxConnections must be 1 to 1000"   MaxConnections set outside 1 to 1000
+//   &H8004A704 "Can't change VDir while listening"  VDir set while listening
+//   &H8004A708 "Already stopped"                    StopListening while the listener is closed
+//   &H8004A70A "Must be stopped to SetServerHeader" SetServerHeader while the listener is not closed
+//   13         "Type mismatch"                      URLDecode of a bad % escape
+//
+// HTTP date (UTCString):  Tue, 08 Dec 2026 09:05:03 GMT
+
+#include "http_server/goss_event.h"
+#include "http_server/gossamer_host.h"
+#include "http_server/header_collection.h"
+#include "platform/stream_socket.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vellumo {
+
+class GossClient;
+
+class Gossamer {
+public:
+    // The product and version in the Server and X-Powered-By lines.
+    static constexpr const char* ProductName = "Vellumo";
+    static constexpr int MajorVersion = 2;
+    static constexpr int MinorVersion = 0;
+    static constexpr const char* PlatformTag = "Linux";
+    // A connection that has not completed a request in this time is closed.
+    static constexpr int DefaultIdleTimeoutMs = 30000;
+
+    // socketFactory makes the listener and every connection's socket (the real TCP sockets unless a
+    // test drives the server without them).
+    explicit Gossamer(StreamSocketFactory socketFactory = {});
+    ~Gossamer();
+    Gossamer(const Gossamer&) = delete;
+    Gossamer& operator=(const Gossamer&) = delete;
+
+    void setHost(GossamerHost* host) { host_ = host; }
+    GossamerHost* host() const { return host_; }
+
+    QString DefaultPage = QStringLiteral("index.htm");
+    std::int32_t Port = 8080;
+    bool ConnectedToPort = false;
+
+    QString hostname() const;
+    QString IP() const;
+    std::int16_t MaxConnections() const { return maxConnections_; }
+    void setMaxConnections(std::int32_t Max);
+    QString ServerHeader() const { return serverHeader_; }
+    std::int16_t State() const;
+    QString VDir() const { return vDir_; }
+    void setVDir(const QString& Directory);
+    QString VDirPath() const { return vDirPath_; }
+    QString XPBHeader() const { return xpbHeader_; }
+
+    static QString EntityEncode(const QString& Text);
+    static QString ExtensionToMIME(const QString& Extension);
+    std::int16_t GetFreeFile() const;
+    void RaiseDynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
+                             std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
+                             QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex);
+    void RaiseLogEvent(GossEvent& Event, std::int16_t ClientIndex);
+    static QString ResolvePath(const QString& RelativePath);
+    void SetServerHeader(const QString& HeaderValue);
+    void StartListening(std::int32_t Port = -1, const QString& AdapterIP = QString());
+    void StopListening();
+    static QString URLDecode(const QString& URLEncoded);
+    static QDateTime UTCDateTime(const QDateTime& DateTime);
+    static QDateTime UTCParseString(const QString& UTCString);
+    static QString UTCString(const QDateTime& DateTime);
+
+    // The port the listener holds now (what Port 0 picked), 0 when not listening.
+    std::int32_t LocalPort() const;
+    // The idle time-out of connections, in milliseconds (30000 unless set).
+    int IdleTimeout() const { return idleTimeoutMs_; }
+    void setIdleTimeout(int milliseconds) { idleTimeoutMs_ = milliseconds; }
+    // Handlers made so far, and one of them.
+    int PoolSize() const { return static_cast<int>(clients_.size()); }
+    GossClient& Client(int index) { return *clients_.at(static_cast<std::size_t>(index)); }
+
+private:
+    void wskRequest_ConnectionRequest(std::int32_t requestID);
+    void wskRequest_Error(std::int32_t Number, const QString& Description);
+    GossClient& addClient();
+
+    StreamSocketFactory socketFactory_;
+    GossamerHost* host_ = nullptr;
+    std::int16_t maxConnections_ = 32;
+    QString xpbHeader_;
+    QString serverHeader_;
+    QString vDir_;
+    QString vDirPath_;
+    int idleTimeoutMs_ = DefaultIdleTimeoutMs;
+    std::unique_ptr<StreamSocket> wskRequest_;
+    std::vector<std::unique_ptr<GossClient>> clients_;
+};
+
+} // namespace vellumo

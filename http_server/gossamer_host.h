@@ -1,0 +1,45 @@
+#pragma once
+// GossamerHost: the one door through which the HTTP server reaches the object that holds it (the
+// main window). The server never sees the host's type; the host implements DynamicRequest and, if it
+// cares, LogEvent, and gives itself to Gossamer::setHost.
+//
+// DynamicRequest is raised once for every POST, synchronously, while the connection handler
+// processes the request; the response is built only after it returns.
+//   in   Method           the method in upper case ("POST")
+//        URI              the request target as it stood in the request line, not decoded
+//                         (Gossamer::URLDecode decodes it)
+//        Params           the request body; empty when there is none
+//        ReqHeaders       the request headers (header_collection.h); the host may replace them
+//        ClientIndex      the Index of the handler serving the request
+//   out  RespStatus       0 on entry; left at 0 the server answers with its 501 page
+//        RespStatusText   the reason text of the status line
+//        RespMIME         the Content-Type; no such line when empty
+//        RespExtraHeaders further head lines, separated by CR LF (a final CR LF is added)
+//        RespBody         the response body; Content-Length 0 and no body when left empty
+// The host may let the event loop run inside it; bytes arriving on the connection meanwhile are
+// only buffered, and the connection is not closed or reused until the handler has returned. An
+// error escaping it is logged (EventType 1) and ends that connection; the server goes on serving.
+
+#include "http_server/goss_event.h"
+#include "http_server/header_collection.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace vellumo {
+
+class GossamerHost {
+public:
+    virtual ~GossamerHost() = default;
+
+    virtual void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
+                                std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
+                                QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) = 0;
+
+    // "Raised when a loggable event has occurred". ClientIndex is -1 for records of the listener.
+    virtual void LogEvent(GossEvent& Event, std::int16_t& ClientIndex) {}
+};
+
+} // namespace vellumo

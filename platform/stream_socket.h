@@ -1,0 +1,85 @@
+#pragma once
+// StreamSocket: one TCP stream socket as the HTTP server and the peer scan use it: a listener that
+// reports connection requests, a connection accepted by its request identifier, or an outgoing
+// connect probe. The owner (a server, one of its connection handlers, a probe of the scan) holds it
+// by value or unique_ptr and installs its Events before use.
+//
+// Invariants every implementation keeps:
+// - Every event is raised from the event loop, never from inside a call of the owner: SendData hands
+//   the bytes on and returns; SendComplete follows later, once per SendData, in order.
+// - After Close no event of the closed connection is raised, even one already under way.
+// - DataArrival comes before Close when the peer sent bytes and then closed.
+// - The owner may call any member, Close included, from inside an event.
+//
+// States (the numbers the owners compare against):
+//   0 closed      3 connection pending   6 connecting   9 error
+//   1 open        4 resolving host       7 connected
+//   2 listening   5 host resolved        8 closing (the peer has closed; Close to finish)
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace vellumo {
+
+namespace sck {
+inline constexpr int Closed = 0, Open = 1, Listening = 2, ConnectionPending = 3, ResolvingHost = 4,
+                     HostResolved = 5, Connecting = 6, Connected = 7, Closing = 8, Error = 9;
+} // namespace sck
+
+class StreamSocket {
+public:
+    struct Events {
+        // A listener has a pending connection; the identifier goes to Accept on another socket. A
+        // connection not accepted before the event returns is closed at once.
+        std::function<void(std::int32_t requestID)> ConnectionRequest;
+        // An outgoing Connect has succeeded.
+        std::function<void()> Connect;
+        // Bytes have arrived; bytesTotal is how many GetData would now return.
+        std::function<void(std::int32_t bytesTotal)> DataArrival;
+        // The bytes of one SendData have all been handed to the system.
+        std::function<void()> SendComplete;
+        // The peer has closed its side (state 8).
+        std::function<void()> Close;
+        // A failure, with a number of socket_errors.h and its description.
+        std::function<void(std::int32_t number, const QString& description)> Error;
+    };
+
+    virtual ~StreamSocket() = default;
+
+    void setEvents(Events events) { events_ = std::move(events); }
+
+    // Binds to a local port (0: any) and an optional dotted IPv4 address; raises RuntimeError with
+    // a socket error number on failure.
+    virtual void Bind(std::int32_t port, const QString& address = QString()) = 0;
+    // Listens, binding to LocalPort first when not yet bound.
+    virtual void Listen() = 0;
+    // Takes over the pending connection a listener reported.
+    virtual void Accept(std::int32_t requestID) = 0;
+    // Starts an asynchronous connect to a dotted IPv4 host; Connect or Error follows.
+    virtual void Connect(const QString& host, std::int32_t port) = 0;
+    // Everything that has arrived and not yet been taken.
+    virtual QByteArray GetData() = 0;
+    // Queues bytes for sending; raises RuntimeError 40006 when the socket is not connected.
+    virtual void SendData(const QByteArray& bytes) = 0;
+    // Closes the connection or listener; the socket can be used again afterwards.
+    virtual void Close() = 0;
+
+    virtual int State() const = 0;
+    virtual std::int32_t LocalPort() const = 0;
+    virtual void setLocalPort(std::int32_t port) = 0;
+    virtual QString LocalIP() const = 0;
+    virtual QString LocalHostName() const = 0;
+    virtual QString RemoteHostIP() const = 0;
+    virtual std::int32_t RemotePort() const = 0;
+
+protected:
+    Events events_;
+};
+
+using StreamSocketFactory = std::function<std::unique_ptr<StreamSocket>()>;
+
+} // namespace vellumo

@@ -1,0 +1,86 @@
+#include "tests/support/test_http_peer.h"
+
+#include "platform/windows1252.h"
+
+#include <QTcpSocket>
+
+namespace vellumo::test {
+
+namespace {
+const char* kBuffer = "pending";
+
+// The length of the first whole request in buffer, or 0 when it is not all there yet.
+qsizetype requestLength(const QByteArray& buffer) {
+    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
+    if (headEnd < 0)
+        return 0;
+    qsizetype bodyLength = 0;
+    for (const QByteArray& line : buffer.left(headEnd).split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.toLower().startsWith("content-length:"))
+            bodyLength = trimmed.mid(15).trimmed().toLongLong();
+    }
+    const qsizetype total = headEnd + 4 + bodyLength;
+    return buffer.size() >= total ? total : 0;
+}
+} // namespace
+
+TestHttpPeer::TestHttpPeer(QObject* parent) : QObject(parent) {
+    connect(&server_, &QTcpServer::newConnection, this, &TestHttpPeer::onNewConnection);
+}
+
+bool TestHttpPeer::listen(const QHostAddress& address) { return server_.listen(address, 0); }
+
+QString TestHttpPeer::url(const QString& path) const {
+    return QStringLiteral("http://%1:%2%3").arg(server_.serverAddress().toString()).arg(port()).arg(path);
+}
+
+QByteArray TestHttpPeer::response(int status, const QByteArray& reasonBytes, const QByteArray& body,
+                                  const QByteArray& extraHead) {
+    return "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonBytes +
+           "\r\nContent-Type: text/plain; Charset=UTF-8\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\n" + extraHead + "\r\n" + body;
+}
+
+void TestHttpPeer::answer(int status, const QString& reason, const QByteArray& body) {
+    answerRaw(response(status, cp1252::encode(reason), body));
+}
+
+void TestHttpPeer::answerRaw(const QByteArray& bytes) {
+    behaviour = Behaviour::Answer;
+    reply = bytes;
+}
+
+void TestHttpPeer::onNewConnection() {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        ++connections;
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void TestHttpPeer::onReadyRead(QTcpSocket* socket) {
+    QByteArray buffer = socket->property(kBuffer).toByteArray() + socket->readAll();
+    while (const qsizetype length = requestLength(buffer)) {
+        requests.append(buffer.left(length));
+        buffer.remove(0, length);
+        switch (behaviour) {
+        case Behaviour::Answer:
+            socket->write(reply);
+            if (closeAfterAnswer)
+                socket->disconnectFromHost();
+            break;
+        case Behaviour::NeverAnswer:
+            break;
+        case Behaviour::CloseWithoutAnswer:
+            socket->disconnectFromHost();
+            break;
+        }
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            return;
+    }
+    socket->setProperty(kBuffer, buffer);
+}
+
+} // namespace vellumo::test
