@@ -117,8 +117,8 @@ void modLocalisation::ApplyLanguage(QWidget* window, const QString& language) co
                     QMetaObject::invokeMethod(control, "setButtonCaption", Qt::DirectConnection, Q_ARG(int, i),
                                               Q_ARG(QString, v));
                 if (const QString v = read(key + QStringLiteral("ButtonToolTipText") + n); !v.isEmpty())
-                    QMetaObject::invokeMethod(control, "setButtonToolTipText", Qt::DirectConnection,
-                                              Q_ARG(int, i), Q_ARG(QString, v));
+                    QMetaObject::invokeMethod(control, "setButtonToolTipText", Qt::DirectConnection, Q_ARG(int, i),
+                                              Q_ARG(QString, v));
             }
         } else if (const QString v = read(key); !v.isEmpty()) {
             setCaption(control, v);
@@ -134,8 +134,8 @@ void modLocalisation::LoadStrings(const QString& language) {
         LanguageStrings_.emplace();
     std::vector<QString>& table = *LanguageStrings_;
     for (int id = 1; id <= MaxStringId; ++id) {
-        QString value = IniRead(QStringLiteral("Strings"), QStringLiteral("String") + QString::number(id), QString(),
-                                file);
+        QString value =
+            IniRead(QStringLiteral("Strings"), QStringLiteral("String") + QString::number(id), QString(), file);
         if (value == QStringLiteral("###END###"))
             break;
         if (table.size() < static_cast<std::size_t>(id) + 2)

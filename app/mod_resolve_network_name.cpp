@@ -40,9 +40,13 @@ QStringList LocalIpAddresses() {
     return texts;
 }
 
-QString LocalIpList() { return LocalIpAddresses().join(u'/'); }
+QString LocalIpList() {
+    return LocalIpAddresses().join(u'/');
+}
 
-bool SocketsInitialize() { return nameResolver().initialize(); }
+bool SocketsInitialize() {
+    return nameResolver().initialize();
+}
 
 void SocketsCleanup() {
     if (!nameResolver().cleanup())

@@ -25,7 +25,9 @@ bool isToken(QStringView text) {
     });
 }
 
-[[noreturn]] void badArgument(const QString& what) { throw RuntimeError(err::BadArgument, kSource, what); }
+[[noreturn]] void badArgument(const QString& what) {
+    throw RuntimeError(err::BadArgument, kSource, what);
+}
 
 QString withSystemText(const QString& description, const QString& systemText) {
     return systemText.isEmpty() ? description : description + QStringLiteral(" (") + systemText + u')';
@@ -38,7 +40,9 @@ AsyncRequest::AsyncRequest(QObject* parent) : QObject(parent) {
     connect(&timer_, &QTimer::timeout, this, &AsyncRequest::onTimeout);
 }
 
-AsyncRequest::~AsyncRequest() { teardown(); }
+AsyncRequest::~AsyncRequest() {
+    teardown();
+}
 
 void AsyncRequest::Abort() {
     teardown();
@@ -125,12 +129,14 @@ void AsyncRequest::Send(const QString& body) {
     reader_ = std::make_unique<HttpResponseReader>(method_ == "HEAD");
     socket_ = new QTcpSocket(this);
     socket_->setProxy(QNetworkProxy::NoProxy);
-    connect(socket_, &QAbstractSocket::stateChanged, this, [this](QAbstractSocket::SocketState s) { onStateChanged(s); });
+    connect(socket_, &QAbstractSocket::stateChanged, this,
+            [this](QAbstractSocket::SocketState s) { onStateChanged(s); });
     connect(socket_, &QAbstractSocket::connected, this, &AsyncRequest::onConnected);
     connect(socket_, &QAbstractSocket::bytesWritten, this, &AsyncRequest::onBytesWritten);
     connect(socket_, &QIODevice::readyRead, this, &AsyncRequest::onReadyRead);
     connect(socket_, &QAbstractSocket::disconnected, this, &AsyncRequest::onDisconnected);
-    connect(socket_, &QAbstractSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) { onSocketError(e); });
+    connect(socket_, &QAbstractSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError e) { onSocketError(e); });
     enterPhase(Phase::Resolving);
     socket_->connectToHost(host, static_cast<quint16>(port));
 }
@@ -170,21 +176,26 @@ void AsyncRequest::onConnected() {
     enterPhase(Phase::Sending);
     unwritten_ = request_.size();
     if (socket_->write(request_) != request_.size())
-        fail(ConnectionAborted, withSystemText(QStringLiteral("The connection with the server was terminated abnormally"),
-                                               socket_->errorString()));
+        fail(ConnectionAborted,
+             withSystemText(QStringLiteral("The connection with the server was terminated abnormally"),
+                            socket_->errorString()));
 }
 
 void AsyncRequest::onBytesWritten(qint64 bytes) {
     if (phase_ != Phase::Sending)
         return;
     unwritten_ -= bytes;
-    if (unwritten_ <= 0)
-        enterPhase(Phase::Receiving);
+    // Progress restarts the wait: the time-out is for the kernel taking no more bytes.
+    enterPhase(unwritten_ <= 0 ? Phase::Receiving : Phase::Sending);
 }
 
-void AsyncRequest::onReadyRead() { readResponse(false); }
+void AsyncRequest::onReadyRead() {
+    readResponse(false);
+}
 
-void AsyncRequest::onDisconnected() { readResponse(true); }
+void AsyncRequest::onDisconnected() {
+    readResponse(true);
+}
 
 void AsyncRequest::readResponse(bool closed) {
     // A peer may answer before it has read all of the request; its answer counts all the same.
@@ -230,8 +241,9 @@ void AsyncRequest::onSocketError(int socketError) {
         if (socketError == QAbstractSocket::RemoteHostClosedError)
             readResponse(true);
         else
-            fail(ConnectionAborted,
-                 withSystemText(QStringLiteral("The connection with the server was terminated abnormally"), systemText));
+            fail(
+                ConnectionAborted,
+                withSystemText(QStringLiteral("The connection with the server was terminated abnormally"), systemText));
         break;
     default:
         break;

@@ -24,9 +24,9 @@
 // The request line and the headers are ANSI (Windows-1252) text; StatusText decodes the reason text
 // of the response's status line the same way, byte for byte.
 //
-// Time-outs, each 10000 ms unless set: resolving the host name, connecting, sending the request (until
-// the kernel has taken every byte), and receiving (the longest wait for the next bytes of the
-// response). 0 or -1 means no time-out.
+// Time-outs, each 10000 ms unless set: resolving the host name, connecting, sending (the longest wait
+// for the kernel to take more of the request) and receiving (the longest wait for the next bytes of
+// the response). 0 or -1 means no time-out.
 //
 // Error numbers of OnError:
 //

@@ -1,6 +1,6 @@
 #pragma once
-// HttpResponseReader: reads one HTTP/1.x response from the bytes a connection delivers, piece by
-// piece, for AsyncRequest. It keeps the status, the reason text exactly as its bytes came, the
+// HttpResponseReader: reads one HTTP/1.x response from the bytes a connection delivers, a few at
+// a time, for AsyncRequest. It keeps the status, the reason text exactly as its bytes came, the
 // headers and the body, and says when the response is whole or cannot be a response. Interim 1xx
 // responses are read and dropped. Owned by the request that feeds it; one reader per response.
 //

@@ -202,8 +202,7 @@ std::optional<QString> IniFile::rawValue(const QString& section, const QString& 
     return lines_[*it].value;
 }
 
-QString IniFile::read(const QString& section, const QString& key, const QString& defaultValue,
-                      int bufferSize) const {
+QString IniFile::read(const QString& section, const QString& key, const QString& defaultValue, int bufferSize) const {
     if (bufferSize <= 0)
         return QString();
     QString value;
@@ -227,8 +226,7 @@ bool IniFile::isWritableSection(const QString& section) {
 
 bool IniFile::isWritableKey(const QString& key) {
     const QString t = trimmedName(key);
-    return !hasLineBreakOrNul(key) && !t.isEmpty() && !t.contains(u'=') && !t.startsWith(u'[') &&
-           !t.startsWith(u';');
+    return !hasLineBreakOrNul(key) && !t.isEmpty() && !t.contains(u'=') && !t.startsWith(u'[') && !t.startsWith(u';');
 }
 
 bool IniFile::isWritableValue(const QString& value) {

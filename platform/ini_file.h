@@ -27,7 +27,7 @@
 // or creates the file; every other line stays byte for byte. New lines take the file's own line end
 // (CR LF for a new file). The file is replaced atomically. Names or values that could not be read
 // back as written (a line break, NUL, a key with "=" or starting with "[" or ";", an empty key or a
-// section with "]" before its end) are refused and nothing is written.
+// section ending with "]") are refused and nothing is written.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -58,8 +58,8 @@ public:
     std::optional<QByteArray> withValue(const QString& section, const QString& key, const QString& value) const;
 
     // Reads one value of the file at path; a missing or unreadable file gives defaultValue.
-    static QString read(const QString& path, const QString& section, const QString& key,
-                        const QString& defaultValue, int bufferSize = ReadBufferSize);
+    static QString read(const QString& path, const QString& section, const QString& key, const QString& defaultValue,
+                        int bufferSize = ReadBufferSize);
     // Writes one value to the file at path. Returns 0 on success, else an errno value (EINVAL for
     // refused names or values).
     static int write(const QString& path, const QString& section, const QString& key, const QString& value);
@@ -75,16 +75,16 @@ public:
 private:
     enum class Kind { Other, Comment, Section, Pair };
     struct Line {
-        qsizetype begin = 0;   // offset of the line's first byte
-        qsizetype end = 0;     // offset just past its last byte, line end excluded
+        qsizetype begin = 0; // offset of the line's first byte
+        qsizetype end = 0;   // offset just past its last byte, line end excluded
         Kind kind = Kind::Other;
-        int section = 0;       // index into sections_ of the section the line belongs to
-        QString key;           // Pair: trimmed key as stored
-        QString value;         // Pair: trimmed value
+        int section = 0; // index into sections_ of the section the line belongs to
+        QString key;     // Pair: trimmed key as stored
+        QString value;   // Pair: trimmed value
     };
     struct Section {
         QString name;
-        int headerLine = -1;   // -1 for the nameless section before the first header
+        int headerLine = -1;      // -1 for the nameless section before the first header
         int lastContentLine = -1; // last non-blank line of the section (its header when empty)
         QHash<QString, int> keys; // folded key -> first pair line
     };

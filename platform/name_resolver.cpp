@@ -24,9 +24,15 @@ NameResolver& nameResolver() {
     return g_current ? *g_current : system;
 }
 
-void setNameResolver(NameResolver* resolver) { g_current = resolver; }
+void setNameResolver(NameResolver* resolver) {
+    g_current = resolver;
+}
 
-ScopedNameResolver::ScopedNameResolver(NameResolver& resolver) : previous_(g_current) { g_current = &resolver; }
-ScopedNameResolver::~ScopedNameResolver() { g_current = previous_; }
+ScopedNameResolver::ScopedNameResolver(NameResolver& resolver) : previous_(g_current) {
+    g_current = &resolver;
+}
+ScopedNameResolver::~ScopedNameResolver() {
+    g_current = previous_;
+}
 
 } // namespace vellumo

@@ -16,13 +16,14 @@ bool looksExecutable(const QString& path) {
     if (!f.open(QIODevice::ReadOnly))
         return false;
     const QByteArray head = f.read(4);
-    return head == QByteArrayLiteral("\x7f" "ELF") || head.startsWith("#!");
+    return head == QByteArrayLiteral("\x7f"
+                                     "ELF") ||
+           head.startsWith("#!");
 }
 
 } // namespace
 
-int ProcessShellStart::open(const QString& file, const QString& parameters, const QString& directory,
-                            int showCommand) {
+int ProcessShellStart::open(const QString& file, const QString& parameters, const QString& directory, int showCommand) {
     if (file.isEmpty())
         return shellresult::FileNotFound;
     if (!directory.isEmpty() && !QFileInfo(directory).isDir())

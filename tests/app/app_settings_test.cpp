@@ -128,17 +128,15 @@ TEST_P(AppSettingsFlags, OnlyZeroIsOff) {
     EXPECT_EQ(settings.IsAlwaysOnTop, GetParam().on);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, AppSettingsFlags,
-                         ::testing::Values(FlagCase{"zero", "IsAlwaysOnTop=0", false},
-                                           FlagCase{"zero_with_blanks", "IsAlwaysOnTop = 0 ", false},
-                                           FlagCase{"quoted_zero", "IsAlwaysOnTop=\"0\"", false},
-                                           FlagCase{"one", "IsAlwaysOnTop=1", true},
-                                           FlagCase{"yes", "IsAlwaysOnTop=yes", true},
-                                           FlagCase{"false", "IsAlwaysOnTop=false", true},
-                                           FlagCase{"empty", "IsAlwaysOnTop=", true},
-                                           FlagCase{"double_zero", "IsAlwaysOnTop=00", true},
-                                           FlagCase{"missing", "", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, AppSettingsFlags,
+    ::testing::Values(FlagCase{"zero", "IsAlwaysOnTop=0", false},
+                      FlagCase{"zero_with_blanks", "IsAlwaysOnTop = 0 ", false},
+                      FlagCase{"quoted_zero", "IsAlwaysOnTop=\"0\"", false}, FlagCase{"one", "IsAlwaysOnTop=1", true},
+                      FlagCase{"yes", "IsAlwaysOnTop=yes", true}, FlagCase{"false", "IsAlwaysOnTop=false", true},
+                      FlagCase{"empty", "IsAlwaysOnTop=", true}, FlagCase{"double_zero", "IsAlwaysOnTop=00", true},
+                      FlagCase{"missing", "", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct PortCase {
     const char* name;
@@ -152,16 +150,18 @@ TEST_P(AppSettingsPorts, DecimalFrom1To65535) {
     EXPECT_EQ(AppSettings::ParsePort(GetParam().text), GetParam().port);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, AppSettingsPorts,
-    ::testing::Values(PortCase{"default", "32666", 32666}, PortCase{"lowest", "1", 1},
-                      PortCase{"highest", "65535", 65535}, PortCase{"leading_zeros", "0080", 80},
-                      PortCase{"zero", "0", std::nullopt}, PortCase{"above_range", "65536", std::nullopt},
-                      PortCase{"wraps_in_32_bits", "4294967297", std::nullopt},
-                      PortCase{"negative", "-1", std::nullopt}, PortCase{"plus", "+80", std::nullopt},
-                      PortCase{"hex", "&H50", std::nullopt}, PortCase{"exponent", "1e3", std::nullopt},
-                      PortCase{"inner_blank", "80 80", std::nullopt}, PortCase{"word", "abc", std::nullopt},
-                      PortCase{"empty", "", std::nullopt}, PortCase{"arabic_digits", QStringLiteral("٨٠"), std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, AppSettingsPorts,
+                         ::testing::Values(PortCase{"default", "32666", 32666}, PortCase{"lowest", "1", 1},
+                                           PortCase{"highest", "65535", 65535}, PortCase{"leading_zeros", "0080", 80},
+                                           PortCase{"zero", "0", std::nullopt},
+                                           PortCase{"above_range", "65536", std::nullopt},
+                                           PortCase{"wraps_in_32_bits", "4294967297", std::nullopt},
+                                           PortCase{"negative", "-1", std::nullopt},
+                                           PortCase{"plus", "+80", std::nullopt}, PortCase{"hex", "&H50", std::nullopt},
+                                           PortCase{"exponent", "1e3", std::nullopt},
+                                           PortCase{"inner_blank", "80 80", std::nullopt},
+                                           PortCase{"word", "abc", std::nullopt}, PortCase{"empty", "", std::nullopt},
+                                           PortCase{"arabic_digits", QStringLiteral("٨٠"), std::nullopt}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -91,7 +91,8 @@ TEST_F(Localisation, BarBecomesALineBreakInMessagesOnly) {
                             "[frmTest]\r\nLabel1=Quit|now\r\n"));
     loc.LoadStrings("Test");
     EXPECT_EQ(loc.GetString(1, "d"), "Quit\r\nnow");
-    EXPECT_EQ(loc.GetString(2, QStringLiteral("Êtes-vous sûr ? |Vraiment")), QStringLiteral("Êtes-vous sûr ? \r\nVraiment"));
+    EXPECT_EQ(loc.GetString(2, QStringLiteral("Êtes-vous sûr ? |Vraiment")),
+              QStringLiteral("Êtes-vous sûr ? \r\nVraiment"));
     QWidget window;
     window.setObjectName("frmTest");
     auto* label = new QLabel("design", &window);

@@ -80,7 +80,9 @@ struct ReverseCase {
     QStringList boxes;
     int cleanups;
 };
-void PrintTo(const ReverseCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ReverseCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ResolveAddressTest : public ModResolveNetworkNameTest, public ::testing::WithParamInterface<ReverseCase> {};
 
@@ -97,24 +99,49 @@ const ReverseCase kReverseCases[] = {
     {"KnownAddress", QStringLiteral("192.168.1.20"), false, false, QStringLiteral("PC1"), {}, 1},
     {"SecondAddressOfAHost", QStringLiteral("10.0.0.5"), false, false, QStringLiteral("PC1"), {}, 1},
     {"NameInAnsi", QStringLiteral("192.168.1.31"), false, false, QStringLiteral("Poste-Été"), {}, 1},
-    {"NoReverseEntry", QStringLiteral("192.168.1.99"), false, false, QString(),
-     {QStringLiteral("Vellumo|0|Call to gethostbyaddr failed.")}, 1},
-    {"AllOnesIsInvalid", QStringLiteral("255.255.255.255"), false, false, QString(),
-     {QStringLiteral("Vellumo|0|Invalid IP address")}, 0},
-    {"NotAnAddress", QStringLiteral("PC1"), false, false, QString(), {QStringLiteral("Vellumo|0|Invalid IP address")},
+    {"NoReverseEntry",
+     QStringLiteral("192.168.1.99"),
+     false,
+     false,
+     QString(),
+     {QStringLiteral("Vellumo|0|Call to gethostbyaddr failed.")},
+     1},
+    {"AllOnesIsInvalid",
+     QStringLiteral("255.255.255.255"),
+     false,
+     false,
+     QString(),
+     {QStringLiteral("Vellumo|0|Invalid IP address")},
      0},
-    {"NoSocketLibrary", QStringLiteral("192.168.1.20"), true, false, QString(),
-     {QStringLiteral("Vellumo|0|Failed to open Socket")}, 0},
-    {"CleanupFails", QStringLiteral("192.168.1.20"), false, true, QStringLiteral("PC1"),
-     {QStringLiteral("Vellumo|16|Error calling apiWSACleanup.")}, 1},
+    {"NotAnAddress",
+     QStringLiteral("PC1"),
+     false,
+     false,
+     QString(),
+     {QStringLiteral("Vellumo|0|Invalid IP address")},
+     0},
+    {"NoSocketLibrary",
+     QStringLiteral("192.168.1.20"),
+     true,
+     false,
+     QString(),
+     {QStringLiteral("Vellumo|0|Failed to open Socket")},
+     0},
+    {"CleanupFails",
+     QStringLiteral("192.168.1.20"),
+     false,
+     true,
+     QStringLiteral("PC1"),
+     {QStringLiteral("Vellumo|16|Error calling apiWSACleanup.")},
+     1},
 };
 
 INSTANTIATE_TEST_SUITE_P(Addresses, ResolveAddressTest, ::testing::ValuesIn(kReverseCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ModResolveNetworkNameTest, LocalIpAddressesListsEveryAddressInAscendingOrder) {
-    resolver.setLocalAddresses({QStringLiteral("192.168.1.20"), QStringLiteral("127.0.0.1"),
-                                QStringLiteral("10.0.0.5"), QStringLiteral("192.168.1.3")});
+    resolver.setLocalAddresses({QStringLiteral("192.168.1.20"), QStringLiteral("127.0.0.1"), QStringLiteral("10.0.0.5"),
+                                QStringLiteral("192.168.1.3")});
     EXPECT_EQ(M::LocalIpAddresses(), (QStringList{QStringLiteral("10.0.0.5"), QStringLiteral("127.0.0.1"),
                                                   QStringLiteral("192.168.1.3"), QStringLiteral("192.168.1.20")}));
     EXPECT_EQ(M::LocalIpList(), QStringLiteral("10.0.0.5/127.0.0.1/192.168.1.3/192.168.1.20"));
@@ -151,7 +178,8 @@ TEST_F(ModResolveNetworkNameTest, LocalIpAddressesRaisesWhenTheSystemCannotListT
 
 TEST_F(ModResolveNetworkNameTest, IpBytesToTextGivesTheAnsiCodesOfFourCharacters) {
     EXPECT_EQ(M::IpBytesToText(QStringLiteral("\x7F\x01\x02\x03")), QStringLiteral("127.1.2.3"));
-    EXPECT_EQ(M::IpBytesToText(QString::fromUtf16(u"\u20AC\u0081\u00E9\u00FFextra")), QStringLiteral("128.129.233.255"));
+    EXPECT_EQ(M::IpBytesToText(QString::fromUtf16(u"\u20AC\u0081\u00E9\u00FFextra")),
+              QStringLiteral("128.129.233.255"));
     EXPECT_THROW(M::IpBytesToText(QStringLiteral("abc")), RuntimeError);
 }
 

@@ -99,7 +99,9 @@ struct StatusCase {
     QString statusText;
     QByteArray body;
 };
-void PrintTo(const StatusCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const StatusCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AsyncRequestStatusTest : public AsyncRequestTest, public ::testing::WithParamInterface<StatusCase> {};
 
@@ -125,8 +127,9 @@ const StatusCase kStatusCases[] = {
     {"MessageOkOnAKeptConnection", TestHttpPeer::response(200, "MESSAGE:OK:PC1", "Initialisation OK"), true, 200,
      QStringLiteral("MESSAGE:OK:PC1"), "Initialisation OK"},
     {"StubCommand", TestHttpPeer::response(200, "TEST:OK"), true, 200, QStringLiteral("TEST:OK"), ""},
-    {"Unauthorised", TestHttpPeer::response(401, cp1252::encode(u"Utilisateur non autorisé !"), "Authentification requise",
-                                            "WWW-Authenticate: Basic realm=\"Vellumo\"\r\n"),
+    {"Unauthorised",
+     TestHttpPeer::response(401, cp1252::encode(u"Utilisateur non autorisé !"), "Authentification requise",
+                            "WWW-Authenticate: Basic realm=\"Vellumo\"\r\n"),
      false, 401, QStringLiteral("Utilisateur non autorisé !"), "Authentification requise"},
     {"Forbidden", TestHttpPeer::response(403, cp1252::encode(u"Accès Interdit")), false, 403,
      QStringLiteral("Accès Interdit"), ""},
@@ -134,9 +137,8 @@ const StatusCase kStatusCases[] = {
      QStringLiteral("Requête incorrecte"), "Argument incorrect"},
     {"ServerErrorWithAccents", TestHttpPeer::response(500, cp1252::encode(u"Erreur interne au serveur : élément")),
      false, 500, QStringLiteral("Erreur interne au serveur : élément"), ""},
-    {"RedirectIsNotFollowed",
-     TestHttpPeer::response(302, "Found", "", "Location: http://127.0.0.1:9/MESSAGE\r\n"), false, 302,
-     QStringLiteral("Found"), ""},
+    {"RedirectIsNotFollowed", TestHttpPeer::response(302, "Found", "", "Location: http://127.0.0.1:9/MESSAGE\r\n"),
+     false, 302, QStringLiteral("Found"), ""},
     {"EveryByteOfTheCodePage", TestHttpPeer::response(200, "\x80\x81\x9D\xE9\xFF"), false, 200,
      QString::fromUtf16(u"\u20AC\u0081\u009D\u00E9\u00FF"), ""},
     {"ReasonKeepsItsBlanks", TestHttpPeer::response(200, " MESSAGE:OK:PC1  "), false, 200,
@@ -161,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(Statuses, AsyncRequestStatusTest, ::testing::ValuesIn(k
 TEST_F(AsyncRequestTest, DoesNotFollowARedirectToAnotherPeer) {
     TestHttpPeer other;
     ASSERT_TRUE(other.listen());
-    peer.answerRaw(TestHttpPeer::response(307, "Temporary Redirect", "", "Location: " + other.url().toLatin1() + "\r\n"));
+    peer.answerRaw(
+        TestHttpPeer::response(307, "Temporary Redirect", "", "Location: " + other.url().toLatin1() + "\r\n"));
     post(peer.url());
     waitForOutcome();
     EXPECT_EQ(request.Status(), 307);
@@ -182,7 +185,9 @@ struct FailureCase {
     std::function<QString(TestHttpPeer&)> arrange; // returns the URL to post to
     int number;
 };
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AsyncRequestFailureTest : public AsyncRequestTest, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -197,8 +202,7 @@ TEST_P(AsyncRequestFailureTest, ReportsOneErrorWithADescription) {
 }
 
 const FailureCase kFailureCases[] = {
-    {"RefusedConnection",
-     [](TestHttpPeer&) { return QStringLiteral("http://127.0.0.1:%1/MESSAGE").arg(closedPort()); },
+    {"RefusedConnection", [](TestHttpPeer&) { return QStringLiteral("http://127.0.0.1:%1/MESSAGE").arg(closedPort()); },
      AsyncRequest::CannotConnect},
     {"PeerNeverAnswers",
      [](TestHttpPeer& p) {
@@ -246,19 +250,31 @@ const FailureCase kFailureCases[] = {
 INSTANTIATE_TEST_SUITE_P(Failures, AsyncRequestFailureTest, ::testing::ValuesIn(kFailureCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(AsyncRequestTest, TimesOutAConnectThatNeverCompletes) {
-    // A listener whose accept queue is full drops further connection attempts, so the next connect
-    // hangs on loopback.
+// A listener that never accepts: the kernel completes the connection and takes bytes into its buffers
+// until they are full, and nobody ever reads them. Returns the descriptor and sets port.
+int listenerThatNeverAccepts(int backlog, quint16& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
     sockaddr_in where{};
     where.sin_family = AF_INET;
     where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
-    ASSERT_EQ(::listen(fd, 0), 0);
     socklen_t length = sizeof where;
-    ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length), 0);
-    const quint16 port = ntohs(where.sin_port);
+    if (fd < 0)
+        return -1;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 || ::listen(fd, backlog) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    port = ntohs(where.sin_port);
+    return fd;
+}
+
+TEST_F(AsyncRequestTest, TimesOutAConnectThatNeverCompletes) {
+    // A listener whose accept queue is full drops further connection attempts, so the next connect
+    // hangs on loopback.
+    quint16 port = 0;
+    const int fd = listenerThatNeverAccepts(0, port);
+    ASSERT_GE(fd, 0);
     std::vector<std::unique_ptr<QTcpSocket>> fillers;
     for (int i = 0; i < 2; ++i) {
         fillers.push_back(std::make_unique<QTcpSocket>());
@@ -274,6 +290,20 @@ TEST_F(AsyncRequestTest, TimesOutAConnectThatNeverCompletes) {
         GTEST_SKIP() << "this kernel completed the connect: " << errorDescription.toStdString();
     EXPECT_EQ(errors, 1);
     EXPECT_EQ(finished, 0);
+}
+
+TEST_F(AsyncRequestTest, TimesOutASendThatThePeerNeverReads) {
+    quint16 port = 0;
+    const int fd = listenerThatNeverAccepts(1, port);
+    ASSERT_GE(fd, 0);
+    request.SetTimeouts(10000, 10000, 300, 10000);
+    request.Open(QStringLiteral("POST"), QStringLiteral("http://127.0.0.1:%1/MESSAGE").arg(port));
+    // Far more than the kernel's buffers on both ends hold.
+    request.Send(QString(32 * 1024 * 1024, u'x'));
+    waitForOutcome();
+    ::close(fd);
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(errorNumber, AsyncRequest::TimedOut);
 }
 
 TEST_F(AsyncRequestTest, AbortRaisesNothing) {
@@ -325,7 +355,8 @@ TEST_F(AsyncRequestTest, ManyRequestsAtOnceEachReportOnce) {
         AsyncRequest* r = requests.back().get();
         QObject::connect(r, &AsyncRequest::OnResponseFinished, [&outcomes, i] { ++outcomes[i]; });
         QObject::connect(r, &AsyncRequest::OnError, [&outcomes, i] { outcomes[i] += 100; });
-        r->Open(QStringLiteral("POST"), i % 4 == 3 ? QStringLiteral("http://127.0.0.1:%1/").arg(closedPort()) : peer.url());
+        r->Open(QStringLiteral("POST"),
+                i % 4 == 3 ? QStringLiteral("http://127.0.0.1:%1/").arg(closedPort()) : peer.url());
         r->Send(QStringLiteral("message %1").arg(i));
     }
     ASSERT_TRUE(test::waitUntil([&] { return std::count(outcomes.begin(), outcomes.end(), 0) == 0; }, 10000));
@@ -349,9 +380,11 @@ TEST(AsyncRequestArguments, RefusesHeadersThatCouldSmuggleAnotherLineAndCallsOut
     EXPECT_TRUE(isBadArgument([&] { request.Open(QStringLiteral("PO ST"), QStringLiteral("http://127.0.0.1/")); }));
     EXPECT_TRUE(isBadArgument([&] { request.SetTimeouts(-2, 0, 0, 0); }));
     request.Open(QStringLiteral("POST"), QStringLiteral("http://127.0.0.1/"));
-    EXPECT_TRUE(isBadArgument([&] { request.SetRequestHeader(QStringLiteral("Vellumo"), QStringLiteral("a\r\nX: y")); }));
+    EXPECT_TRUE(
+        isBadArgument([&] { request.SetRequestHeader(QStringLiteral("Vellumo"), QStringLiteral("a\r\nX: y")); }));
     EXPECT_TRUE(isBadArgument([&] { request.SetRequestHeader(QStringLiteral("Vel lumo"), QStringLiteral("a")); }));
-    EXPECT_TRUE(isBadArgument([&] { request.SetRequestHeader(QStringLiteral("content-length"), QStringLiteral("9")); }));
+    EXPECT_TRUE(
+        isBadArgument([&] { request.SetRequestHeader(QStringLiteral("content-length"), QStringLiteral("9")); }));
     EXPECT_FALSE(isBadArgument([&] { request.SetRequestHeader(QStringLiteral("Vellumo"), QStringLiteral("ABC")); }));
 }
 

@@ -17,7 +17,9 @@ struct ReaderCase {
     int status;
     QByteArray body;
 };
-void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ReaderCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class HttpResponseReaderTest : public ::testing::TestWithParam<ReaderCase> {};
 
@@ -55,8 +57,8 @@ const ReaderCase kCases[] = {
     {"LengthBodyCutByClose", "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nabc", true, State::Invalid, 0, ""},
     {"SameLengthTwice", "HTTP/1.1 200 OK\r\nContent-Length: 1\r\ncontent-length: 1\r\n\r\na", false, State::Complete,
      200, "a"},
-    {"ConflictingLengths", "HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab", false,
-     State::Invalid, 0, ""},
+    {"ConflictingLengths", "HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab", false, State::Invalid,
+     0, ""},
     {"SignedLength", "HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n", false, State::Invalid, 0, ""},
     {"LengthAboveTheLimit", "HTTP/1.1 200 OK\r\nContent-Length: 999999999999\r\n\r\n", false, State::Invalid, 0, ""},
     {"NoContentHasNoBody", "HTTP/1.1 204 No Content\r\nContent-Length: 5\r\n\r\n", false, State::Complete, 204, ""},
@@ -72,8 +74,8 @@ const ReaderCase kCases[] = {
     {"StatusWithTwoDigits", "HTTP/1.1 20 OK\r\n\r\n", false, State::Invalid, 0, ""},
     {"NotHttp", "SSH-2.0-OpenSSH\r\n", false, State::Invalid, 0, ""},
     {"ClosedBeforeAnyByte", "", true, State::Invalid, 0, ""},
-    {"TooManyHeaderLines", "HTTP/1.1 200 OK\r\n" + QByteArray("A: b\r\n").repeated(101) + "\r\n", false,
-     State::Invalid, 0, ""},
+    {"TooManyHeaderLines", "HTTP/1.1 200 OK\r\n" + QByteArray("A: b\r\n").repeated(101) + "\r\n", false, State::Invalid,
+     0, ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Responses, HttpResponseReaderTest, ::testing::ValuesIn(kCases),

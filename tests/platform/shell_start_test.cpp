@@ -53,22 +53,20 @@ TEST_P(ShellExecuteOpenResults, RaiseOnlyWhenAskedTo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ShellExecuteOpenResults,
-    ::testing::Values(ResultCase{"success", 42, std::nullopt}, ResultCase{"negative_is_success", -1, std::nullopt},
-                      ResultCase{"out_of_memory", 0, 7}, ResultCase{"not_enough_memory", 8, 7},
-                      ResultCase{"file_not_found", 2, 53}, ResultCase{"path_not_found", 3, 76},
-                      ResultCase{"access_denied", 5, 70}, ResultCase{"bad_format", 11, 321},
-                      ResultCase{"sharing", 26, 26, "A Sharing violation occurred."},
-                      ResultCase{"association_incomplete", 27, 27,
-                                 "The filename association is incomplete or invalid."},
-                      ResultCase{"dde_timeout", 28, 25,
-                                 "The DDE transaction could not be completed because the request timed out."},
-                      ResultCase{"dde_fail", 29, 29, "The DDE transaction failed."},
-                      ResultCase{"dde_busy", 30, 30,
-                                 "The DDE transaction could not be completed because other DDE transactions "
-                                 "were being processed."},
-                      ResultCase{"dll_not_found", 32, 48}, ResultCase{"other_1", 1, std::nullopt},
-                      ResultCase{"other_4", 4, std::nullopt}, ResultCase{"other_12", 12, std::nullopt},
-                      ResultCase{"other_25", 25, std::nullopt}),
+    ::testing::Values(
+        ResultCase{"success", 42, std::nullopt}, ResultCase{"negative_is_success", -1, std::nullopt},
+        ResultCase{"out_of_memory", 0, 7}, ResultCase{"not_enough_memory", 8, 7}, ResultCase{"file_not_found", 2, 53},
+        ResultCase{"path_not_found", 3, 76}, ResultCase{"access_denied", 5, 70}, ResultCase{"bad_format", 11, 321},
+        ResultCase{"sharing", 26, 26, "A Sharing violation occurred."},
+        ResultCase{"association_incomplete", 27, 27, "The filename association is incomplete or invalid."},
+        ResultCase{"dde_timeout", 28, 25, "The DDE transaction could not be completed because the request timed out."},
+        ResultCase{"dde_fail", 29, 29, "The DDE transaction failed."},
+        ResultCase{"dde_busy", 30, 30,
+                   "The DDE transaction could not be completed because other DDE transactions "
+                   "were being processed."},
+        ResultCase{"dll_not_found", 32, 48}, ResultCase{"other_1", 1, std::nullopt},
+        ResultCase{"other_4", 4, std::nullopt}, ResultCase{"other_12", 12, std::nullopt},
+        ResultCase{"other_25", 25, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ShellExecuteOpen, NoAssociationOpensTheChooserWhateverRaiseErrorsSays) {

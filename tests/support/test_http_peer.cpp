@@ -29,7 +29,9 @@ TestHttpPeer::TestHttpPeer(QObject* parent) : QObject(parent) {
     connect(&server_, &QTcpServer::newConnection, this, &TestHttpPeer::onNewConnection);
 }
 
-bool TestHttpPeer::listen(const QHostAddress& address) { return server_.listen(address, 0); }
+bool TestHttpPeer::listen(const QHostAddress& address) {
+    return server_.listen(address, 0);
+}
 
 QString TestHttpPeer::url(const QString& path) const {
     return QStringLiteral("http://%1:%2%3").arg(server_.serverAddress().toString()).arg(port()).arg(path);

@@ -1,0 +1,174 @@
+// The connection handler driven through in-memory sockets: what happens while the host's handler
+// runs, socket errors, and what a reused handler must not carry over.
+#include "http_server/goss_client.h"
+#include "http_server/gossamer.h"
+#include "tests/support/event_loop.h"
+#include "tests/support/loopback_driver.h"
+#include "tests/support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+using namespace vellumo;
+using namespace vellumo::test;
+
+namespace {
+
+class Loopback : public ::testing::Test {
+protected:
+    void SetUp() override {
+        driver.server().setHost(&host);
+        host.onRequest = [](const RecordedRequest& r, Reply& reply) {
+            reply.Status = 200;
+            reply.StatusText = QStringLiteral("OK");
+            reply.Body = "re:" + r.Params;
+        };
+    }
+
+    LoopbackDriver driver;
+    RecordingHost host;
+};
+
+TEST_F(Loopback, ClosePathLeavesNoResponseForTheNextClient) {
+    FakeStreamSocket* first = driver.connect();
+    ASSERT_TRUE(first);
+    first->autoComplete = false;
+    first->feed("POST / HTTP/1.1\r\nContent-Length: 6\r\n\r\nsecret");
+    ASSERT_EQ(first->sends.size(), 1u); // the head; the body waits for its completion
+    first->peerClose();                 // gone before the head's completion
+    EXPECT_FALSE(driver.server().Client(0).InUse());
+
+    FakeStreamSocket* next = driver.connect();
+    ASSERT_EQ(next, first); // the same handler, reused
+    next->sent.clear();
+    next->sends.clear();
+    next->feed("GET / HTTP/1.1\r\n\r\n");
+    next->completeSends();
+    next->completeSends();
+    ASSERT_EQ(next->sends.size(), 1u);
+    EXPECT_FALSE(next->sent.contains("secret"));
+    EXPECT_TRUE(next->sent.startsWith("HTTP/1.1 403"));
+}
+
+TEST_F(Loopback, BytesArrivingDuringDispatchWaitAndEachRequestIsDispatchedOnce) {
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    host.onRequest = [&](const RecordedRequest& r, Reply& reply) {
+        if (r.URI == QStringLiteral("/first"))
+            s->feed("POST /second HTTP/1.1\r\nContent-Length: 1\r\n\r\n2");
+        EXPECT_EQ(host.requests.size(), r.URI == QStringLiteral("/first") ? 1u : 2u);
+        reply.Status = 200;
+        reply.StatusText = QStringLiteral("OK");
+        reply.Body = r.URI.toLatin1();
+    };
+    s->feed("POST /first HTTP/1.1\r\nContent-Length: 1\r\n\r\n1");
+    ASSERT_TRUE(waitUntil([&] { return host.requests.size() == 2u && s->sent.endsWith("/second"); }));
+    runEventLoopFor(5);
+    ASSERT_EQ(host.requests.size(), 2u);
+    EXPECT_LT(s->sent.indexOf("/first"), s->sent.indexOf("HTTP/1.1 200 OK", s->sent.indexOf("/first")));
+}
+
+struct CloseDuringDispatch {
+    const char* name;
+    void (*close)(LoopbackDriver&, FakeStreamSocket&);
+};
+
+class DuringDispatch : public Loopback, public ::testing::WithParamInterface<CloseDuringDispatch> {};
+
+TEST_P(DuringDispatch, CloseWaitsForTheHandlerAndNoReplyIsSent) {
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    bool inUseInside = false;
+    host.onRequest = [&](const RecordedRequest&, Reply& reply) {
+        GetParam().close(driver, *s);
+        // Another connection now must not land on this handler.
+        FakeStreamSocket* other = driver.connect();
+        EXPECT_NE(other, s);
+        inUseInside = driver.server().Client(0).InUse();
+        reply.Status = 200;
+        reply.StatusText = QStringLiteral("OK");
+    };
+    s->feed("POST / HTTP/1.1\r\n\r\n");
+    EXPECT_TRUE(inUseInside);
+    EXPECT_FALSE(driver.server().Client(0).InUse());
+    EXPECT_TRUE(s->sends.empty());
+    EXPECT_EQ(host.requests.size(), 1u);
+    EXPECT_EQ(host.logsOf(5, 1).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loopback, DuringDispatch,
+    ::testing::Values(CloseDuringDispatch{"peer_close", [](LoopbackDriver&, FakeStreamSocket& s) { s.peerClose(); }},
+                      CloseDuringDispatch{"reset", [](LoopbackDriver&, FakeStreamSocket& s) { s.fail(10054); }},
+                      CloseDuringDispatch{"stop_listening",
+                                          [](LoopbackDriver& d, FakeStreamSocket&) { d.server().StopListening(); }},
+                      CloseDuringDispatch{"shutdown",
+                                          [](LoopbackDriver& d, FakeStreamSocket&) { d.server().Client(0).Shutdown(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ErrorCase {
+    const char* name;
+    std::int32_t number;
+    bool closes;
+    std::vector<std::int32_t> types; // record types after the error, in order
+};
+
+class SocketError : public Loopback, public ::testing::WithParamInterface<ErrorCase> {};
+
+TEST_P(SocketError, ClosesAndReportsAsTheNumberSays) {
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    host.logs.clear();
+    s->fail(GetParam().number);
+    EXPECT_EQ(driver.server().Client(0).InUse(), !GetParam().closes);
+    EXPECT_EQ(s->closeCalls, GetParam().closes ? 1 : 0);
+    std::vector<std::int32_t> types;
+    for (const RecordedLog& l : host.logs)
+        types.push_back(l.Event.EventType);
+    EXPECT_EQ(types, GetParam().types);
+    if (!host.logs.empty() && host.logs.back().Event.EventType != 5) {
+        EXPECT_EQ(host.logs.back().Event.EventSubType, GetParam().number);
+        EXPECT_FALSE(host.logs.back().Event.Text.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Loopback, SocketError,
+                         ::testing::Values(ErrorCase{"would_block", 10035, false, {4}},
+                                           ErrorCase{"reset", 10054, true, {5, 1}},
+                                           ErrorCase{"aborted", 10053, true, {5}},
+                                           ErrorCase{"timed_out", 10060, true, {5, 1}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Loopback, ShutdownOnAClosedSocketStillDisconnectsAndFrees) {
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    s->Close();
+    host.logs.clear();
+    driver.server().Client(0).Shutdown();
+    ASSERT_EQ(host.logs.size(), 1u);
+    EXPECT_EQ(host.logs[0].Event.Method, QStringLiteral("DISCONNECT"));
+    EXPECT_EQ(host.logs[0].ClientIndex, 0);
+    EXPECT_FALSE(driver.server().Client(0).InUse());
+}
+
+TEST_F(Loopback, AFailingSendLeavesTheConnectionToTheSocket) {
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    s->failSends = true;
+    s->feed("POST / HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(host.requests.size(), 1u);
+    EXPECT_TRUE(driver.server().Client(0).InUse());
+    s->peerClose();
+    EXPECT_FALSE(driver.server().Client(0).InUse());
+}
+
+TEST_F(Loopback, HeadersOfOneRequestDoNotReachTheNext) {
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    host.onRequest = nullptr;
+    s->feed("POST /a HTTP/1.1\r\nX-One: 1\r\n\r\nPOST /b HTTP/1.1\r\n\r\n");
+    ASSERT_TRUE(waitUntil([&] { return host.requests.size() == 2u; }));
+    EXPECT_EQ(host.requests[0].Headers.size(), 1u);
+    EXPECT_TRUE(host.requests[1].Headers.empty());
+}
+
+} // namespace

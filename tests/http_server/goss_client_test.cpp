@@ -1,0 +1,457 @@
+// The connection handler end to end, on real 127.0.0.1 sockets: parsing, the replies on the wire,
+// keep-alive, pipelining, the pool, and the bad-request paths.
+#include "http_server/goss_client.h"
+#include "http_server/gossamer.h"
+#include "platform/runtime_error.h"
+#include "platform/windows1252.h"
+#include "tests/support/event_loop.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/tcp_test_client.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace vellumo;
+using namespace vellumo::test;
+
+namespace {
+
+const QString kForbidden = QStringLiteral("403 Accès Interdit (Vellumo Server)");
+const QString kNotImplemented = QStringLiteral("501 Non Implémenté (Vellumo Server)");
+
+// The Date value of a response, checked against the HTTP date pattern.
+QString dateOf(const QByteArray& response) {
+    static const QRegularExpression date(
+        QStringLiteral("\r\nDate:([A-Z][a-z]{2}, \\d{2} [A-Z][a-z]{2} \\d{4} \\d{2}:\\d{2}:\\d{2} GMT)\r\n"));
+    const QRegularExpressionMatch m = date.match(QString::fromLatin1(response));
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+QByteArray errorPage(const QString& version, const QString& status, const QString& date, bool withPage = true) {
+    QString text = version + u' ' + status + QStringLiteral("\r\nDate:") + date +
+                   QStringLiteral("\r\nContent-Type:text/html\r\nContent-Length:") +
+                   QString::number(status.size() + 35) +
+                   QStringLiteral("\r\nAccept-Ranges:none\r\nServer:Vellumo/2.0\r\n"
+                                  "X-Powered-By:Brantwick/2.0, Linux\r\n\r\n");
+    if (withPage)
+        text += QStringLiteral("<html><body><h1>") + status + QStringLiteral("</h1></body></html>");
+    return cp1252::encode(text);
+}
+
+QByteArray post(const QByteArray& target, const QByteArray& body, const QByteArray& extra = {}) {
+    return "POST " + target + " HTTP/1.1\r\nHost: x\r\n" + extra + "Content-Length: " +
+           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+class HttpServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server.setHost(&host);
+        host.onRequest = [](const RecordedRequest& r, Reply& reply) {
+            reply.Status = 200;
+            reply.StatusText = QStringLiteral("OK");
+            reply.Body = "echo:" + r.Params;
+        };
+        server.StartListening(0);
+        ASSERT_TRUE(server.ConnectedToPort);
+        port = server.LocalPort();
+        ASSERT_GT(port, 0);
+    }
+
+    std::unique_ptr<TcpTestClient> client() { return std::make_unique<TcpTestClient>(port); }
+
+    Gossamer server;
+    RecordingHost host;
+    int port = 0;
+};
+
+TEST_F(HttpServer, GetGetsTheForbiddenPageByteForByteAndStaysOpen) {
+    auto c = client();
+    c->send("GET /index.htm HTTP/1.1\r\nHost: x\r\n\r\n");
+    const auto response = c->nextResponse();
+    ASSERT_TRUE(response);
+    const QString date = dateOf(*response);
+    ASSERT_FALSE(date.isEmpty()) << response->constData();
+    EXPECT_EQ(*response, errorPage(QStringLiteral("HTTP/1.1"), kForbidden, date));
+    EXPECT_TRUE(response->contains("Content-Length:70\r\n"));
+    // Lower-case method and version: treated as GET, version sent back in upper case.
+    c->send("get / http/1.0\r\n\r\n");
+    const auto second = c->nextResponse();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(*second, errorPage(QStringLiteral("HTTP/1.0"), kForbidden, dateOf(*second)));
+    EXPECT_TRUE(host.requests.empty());
+}
+
+TEST_F(HttpServer, HeadGetsTheForbiddenHeadWithoutThePage) {
+    auto c = client();
+    c->send("HEAD / HTTP/1.1\r\n\r\nGET / HTTP/1.1\r\n\r\n");
+    const auto head = c->nextResponse(5000, true);
+    ASSERT_TRUE(head);
+    EXPECT_EQ(*head, errorPage(QStringLiteral("HTTP/1.1"), kForbidden, dateOf(*head), false));
+    // What follows is the next reply, not a page.
+    const auto next = c->nextResponse();
+    ASSERT_TRUE(next);
+    EXPECT_TRUE(next->startsWith("HTTP/1.1 403"));
+}
+
+TEST_F(HttpServer, HostLeavingStatusZeroGetsTheNotImplementedPage) {
+    host.onRequest = nullptr;
+    auto c = client();
+    c->send(post("/MESSAGE", "hello"));
+    const auto response = c->nextResponse();
+    ASSERT_TRUE(response);
+    EXPECT_EQ(*response, errorPage(QStringLiteral("HTTP/1.1"), kNotImplemented, dateOf(*response)));
+    ASSERT_EQ(host.requests.size(), 1u);
+}
+
+TEST_F(HttpServer, PostReachesTheHostAndItsReplyGoesOnTheWire) {
+    host.onRequest = [](const RecordedRequest&, Reply& reply) {
+        reply.Status = 200;
+        reply.StatusText = QStringLiteral("MESSAGE:OK:STATION");
+        reply.MIME = QStringLiteral("text/plain");
+        reply.ExtraHeaders = QStringLiteral("X-A:1");
+        reply.Body = "seventeen bytes!!";
+    };
+    auto c = client();
+    c->send("post /MESSAGE%20x?a=b HTTP/1.1\r\ncontent-length:  5\r\nVellumo: KEY\r\n"
+            "Authorization: one\r\nAuthorization: two\r\nNoColon\r\n\r\nhello");
+    const auto response = c->nextResponse();
+    ASSERT_TRUE(response);
+    ASSERT_EQ(host.requests.size(), 1u);
+    const RecordedRequest& r = host.requests[0];
+    EXPECT_EQ(r.Method, QStringLiteral("POST"));
+    EXPECT_EQ(r.URI, QStringLiteral("/MESSAGE%20x?a=b"));
+    EXPECT_EQ(r.Params, QByteArray("hello"));
+    EXPECT_EQ(r.ClientIndex, 0);
+    ASSERT_EQ(r.Headers.size(), 4u);
+    EXPECT_EQ(r.Headers[0].key, QStringLiteral("CONTENT-LENGTH"));
+    EXPECT_EQ(r.Headers[0].item, (QStringList{QStringLiteral("content-length"), QStringLiteral("5")}));
+    EXPECT_EQ(r.Headers[1].item, (QStringList{QStringLiteral("Vellumo"), QStringLiteral("KEY")}));
+    // The second Authorization line replaced the first and went last.
+    EXPECT_EQ(r.Headers[2].item, (QStringList{QStringLiteral("Authorization"), QStringLiteral("two")}));
+    EXPECT_EQ(r.Headers[3].key, QStringLiteral("NOCOLON"));
+    EXPECT_EQ(r.Headers[3].item, QStringList{QStringLiteral("NoColon")});
+
+    const QString date = dateOf(*response);
+    const QByteArray expected = cp1252::encode(
+        QStringLiteral("HTTP/1.1 200 MESSAGE:OK:STATION\r\nDate:") + date + QStringLiteral("\r\nLast-Modified:") + date +
+        QStringLiteral("\r\nContent-Type:text/plain\r\nContent-Length:17\r\nAccept-Ranges:none\r\n"
+                       "Server:Vellumo/2.0\r\nX-Powered-By:Brantwick/2.0, Linux\r\nX-A:1\r\n\r\n"
+                       "seventeen bytes!!"));
+    EXPECT_EQ(*response, expected);
+    const auto posts = host.logsOf(2, 4);
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].Event.Text, QStringLiteral("/MESSAGE%20x?a=b"));
+    EXPECT_EQ(posts[0].Event.HTTPVersion, QStringLiteral("HTTP/1.1"));
+}
+
+TEST_F(HttpServer, ExtraHeadersDecideLastModifiedAndTheFinalLineEnd) {
+    struct Case {
+        QString extra;
+        bool ownLastModified;
+        QByteArray tail;
+    };
+    for (const Case& k : {Case{QStringLiteral("last-modified:yesterday"), false, "\r\nlast-modified:yesterday\r\n\r\n"},
+                          Case{QStringLiteral("X-B:2\r\n"), true, "\r\nX-B:2\r\n\r\n"}}) {
+        host.onRequest = [&](const RecordedRequest&, Reply& reply) {
+            reply.Status = 204;
+            reply.StatusText = QStringLiteral("Vide");
+            reply.ExtraHeaders = k.extra;
+        };
+        auto c = client();
+        c->send(post("/", ""));
+        const auto response = c->nextResponse();
+        ASSERT_TRUE(response);
+        EXPECT_EQ(response->contains("\r\nLast-Modified:"), k.ownLastModified) << response->constData();
+        EXPECT_TRUE(response->endsWith(k.tail)) << response->constData();
+        EXPECT_TRUE(response->contains("\r\nContent-Length:0\r\n"));
+        EXPECT_FALSE(response->contains("Content-Type:"));
+    }
+}
+
+enum class Split { Whole, ByteByByte, BodyFourThenSix, InsideHeadEnd };
+
+struct SplitCase {
+    const char* name;
+    Split split;
+};
+
+class SplitRequest : public HttpServer, public ::testing::WithParamInterface<SplitCase> {};
+
+TEST_P(SplitRequest, IsDispatchedOnceWithItsBody) {
+    const QByteArray request = "\r\n\r\n" + post("/MESSAGE", "0123456789");
+    const int bodyAt = static_cast<int>(request.indexOf("\r\n\r\n", 4)) + 4;
+    std::vector<int> pieces; // sizes of the sends before the last, which takes the rest
+    switch (GetParam().split) {
+    case Split::Whole:
+        break;
+    case Split::ByteByByte:
+        pieces.assign(static_cast<std::size_t>(request.size() - 1), 1);
+        break;
+    case Split::BodyFourThenSix:
+        pieces = {bodyAt + 4};
+        break;
+    case Split::InsideHeadEnd:
+        pieces = {bodyAt - 3, 1, 1};
+        break;
+    }
+    auto c = client();
+    qsizetype at = 0;
+    for (int size : pieces) {
+        c->send(QByteArrayView(request).sliced(at, size));
+        at += size;
+        runEventLoopFor(1);
+        EXPECT_TRUE(host.requests.empty());
+    }
+    c->send(QByteArrayView(request).sliced(at));
+    const auto response = c->nextResponse();
+    ASSERT_TRUE(response);
+    ASSERT_EQ(host.requests.size(), 1u);
+    EXPECT_EQ(host.requests[0].Params, QByteArray("0123456789"));
+    EXPECT_TRUE(response->endsWith("echo:0123456789"));
+}
+
+INSTANTIATE_TEST_SUITE_P(HttpServer, SplitRequest,
+                         ::testing::Values(SplitCase{"whole", Split::Whole}, SplitCase{"byte_by_byte", Split::ByteByByte},
+                                           SplitCase{"body_four_then_six", Split::BodyFourThenSix},
+                                           SplitCase{"inside_head_end", Split::InsideHeadEnd}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HttpServer, PipelinedRequestsAreAnsweredInOrderWithoutMoreBytes) {
+    auto c = client();
+    c->send(post("/one", "first") + "GET /two HTTP/1.1\r\n\r\n" + post("/three", "third"));
+    const auto r1 = c->nextResponse();
+    const auto r2 = c->nextResponse();
+    const auto r3 = c->nextResponse();
+    ASSERT_TRUE(r1 && r2 && r3);
+    EXPECT_TRUE(r1->endsWith("echo:first"));
+    EXPECT_TRUE(r2->startsWith("HTTP/1.1 403"));
+    EXPECT_TRUE(r3->endsWith("echo:third"));
+    ASSERT_EQ(host.requests.size(), 2u);
+    EXPECT_EQ(host.requests[0].URI, QStringLiteral("/one"));
+    EXPECT_EQ(host.requests[1].URI, QStringLiteral("/three"));
+}
+
+TEST_F(HttpServer, RequestsWithoutHeaderLinesAreComplete) {
+    auto c = client();
+    c->send("GET / HTTP/1.1\r\n\r\n");
+    ASSERT_TRUE(c->nextResponse());
+    c->send("POST /x HTTP/1.1\r\n\r\n\r\nPOST /y HTTP/1.1\r\n\r\n");
+    ASSERT_TRUE(c->nextResponse());
+    ASSERT_TRUE(c->nextResponse());
+    ASSERT_EQ(host.requests.size(), 2u);
+    EXPECT_TRUE(host.requests[0].Params.isEmpty());
+    EXPECT_TRUE(host.requests[0].Headers.empty());
+    EXPECT_EQ(host.requests[1].URI, QStringLiteral("/y"));
+}
+
+TEST_F(HttpServer, ConnectionCloseEndsAfterTheReplyKeepAliveDoesNot) {
+    auto keep = client();
+    keep->send(post("/a", "1", "Connection: keep-alive\r\n"));
+    ASSERT_TRUE(keep->nextResponse());
+    keep->send(post("/b", "2"));
+    ASSERT_TRUE(keep->nextResponse());
+    EXPECT_FALSE(keep->peerClosed);
+
+    for (const QByteArray& request :
+         {post("/c", "3", "connection: ClOsE\r\n"), QByteArray("GET / HTTP/1.1\r\nConnection: close\r\n\r\n")}) {
+        auto c = client();
+        c->send(request);
+        ASSERT_TRUE(c->nextResponse());
+        EXPECT_TRUE(c->waitForClose());
+        EXPECT_TRUE(c->received.isEmpty());
+    }
+}
+
+TEST_F(HttpServer, MaxConnectionsTwoRefusesTheThirdAndReusesAFreedHandler) {
+    server.setMaxConnections(2);
+    auto a = client();
+    auto b = client();
+    a->send(post("/a", "a"));
+    b->send(post("/b", "b"));
+    ASSERT_TRUE(a->nextResponse());
+    ASSERT_TRUE(b->nextResponse());
+    auto third = client();
+    EXPECT_TRUE(third->waitForClose());
+    EXPECT_EQ(server.PoolSize(), 2);
+
+    a->close();
+    ASSERT_TRUE(waitUntil([&] { return !server.Client(0).InUse(); }));
+    auto fourth = client();
+    fourth->send(post("/d", "d"));
+    ASSERT_TRUE(fourth->nextResponse());
+    ASSERT_EQ(host.requests.size(), 3u);
+    EXPECT_EQ(host.requests[2].ClientIndex, 0);
+    const auto connects = host.logsOf(5, 0);
+    ASSERT_EQ(connects.size(), 3u);
+    EXPECT_EQ(connects[0].ClientIndex, 0);
+    EXPECT_EQ(connects[1].ClientIndex, 1);
+    EXPECT_EQ(connects[2].ClientIndex, 0);
+    EXPECT_EQ(connects[0].Event.Method, QStringLiteral("CONNECT"));
+    EXPECT_EQ(connects[0].Event.IP, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(connects[0].Event.Port, port);
+}
+
+struct BadCase {
+    const char* name;
+    QByteArray request;
+    QString logged; // start of the type 2 / subtype 3 record's text
+    bool disconnectRecord;
+};
+
+class BadRequest : public HttpServer, public ::testing::WithParamInterface<BadCase> {};
+
+TEST_P(BadRequest, IsLoggedAndClosedWithoutAReply) {
+    auto c = client();
+    c->send(GetParam().request);
+    EXPECT_TRUE(c->waitForClose());
+    EXPECT_TRUE(c->received.isEmpty()) << c->received.left(200).constData();
+    EXPECT_TRUE(host.requests.empty());
+    ASSERT_TRUE(waitUntil([&] { return !server.Client(0).InUse(); }));
+    if (GetParam().logged.isEmpty()) {
+        EXPECT_TRUE(host.logsOf(2, 3).empty());
+    } else {
+        const auto errors = host.logsOf(2, 3);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].Event.Method, QStringLiteral("ERROR"));
+        EXPECT_TRUE(errors[0].Event.Text.startsWith(GetParam().logged)) << errors[0].Event.Text.toStdString();
+    }
+    EXPECT_EQ(host.logsOf(5, 1).size(), GetParam().disconnectRecord ? 1u : 0u);
+    // The server goes on serving.
+    auto next = client();
+    next->send("GET / HTTP/1.1\r\n\r\n");
+    EXPECT_TRUE(next->nextResponse());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HttpServer, BadRequest,
+    ::testing::Values(
+        BadCase{"letters_length", "POST / HTTP/1.1\r\nContent-Length: abc\r\n\r\n",
+                QStringLiteral("Bad Content-Length header value: abc"), true},
+        BadCase{"length_past_32_bits", "POST / HTTP/1.1\r\nContent-Length: 2147483648\r\n\r\n",
+                QStringLiteral("Bad Content-Length header value: 2147483648"), true},
+        BadCase{"length_over_body_cap", "POST / HTTP/1.1\r\nContent-Length: 33554433\r\n\r\n",
+                QStringLiteral("Bad Content-Length header value: 33554433"), true},
+        BadCase{"fraction_length", "POST / HTTP/1.1\r\nContent-Length: 1.5\r\n\r\n",
+                QStringLiteral("Bad Content-Length header value: 1.5"), true},
+        BadCase{"endless_request_line", QByteArray(70000, 'A'), QStringLiteral("Request head too large"), true},
+        BadCase{"endless_headers", "GET / HTTP/1.1\r\n" + QByteArray(70000, 'h'),
+                QStringLiteral("Request head too large"), true},
+        BadCase{"two_part_line", "GET /\r\n\r\n", QStringLiteral("Bad Request Line: GET /"), false},
+        BadCase{"put", "PUT / HTTP/1.1\r\n\r\n", QString(), true},
+        BadCase{"options", "OPTIONS * HTTP/1.1\r\n\r\n", QString(), true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HttpServer, BodyAtTheCapIsTaken) {
+    const QByteArray body(GossClient::MaxBodyBytes, 'b');
+    host.onRequest = [](const RecordedRequest& r, Reply& reply) {
+        reply.Status = 200;
+        reply.StatusText = QStringLiteral("OK");
+        reply.Body = QByteArray::number(r.Params.size());
+    };
+    auto c = client();
+    c->send(post("/big", body));
+    const auto response = c->nextResponse(20000);
+    ASSERT_TRUE(response);
+    EXPECT_TRUE(response->endsWith(QByteArray::number(GossClient::MaxBodyBytes)));
+}
+
+TEST_F(HttpServer, LineBreaksInTheVersionNeverReachTheStatusLine) {
+    auto c = client();
+    c->send("GET / HTTP/1.1\nX-Injected: yes\r\n\r\n");
+    const auto response = c->nextResponse();
+    ASSERT_TRUE(response);
+    const QByteArray firstLine = response->left(response->indexOf("\r\n"));
+    EXPECT_FALSE(firstLine.contains('\n'));
+    EXPECT_FALSE(firstLine.contains('\r'));
+    EXPECT_FALSE(response->contains("\r\nX-INJECTED"));
+}
+
+TEST_F(HttpServer, HostErrorIsLoggedClosesThatConnectionAndServingGoesOn) {
+    host.onRequest = [](const RecordedRequest& r, Reply&) {
+        if (r.URI == QStringLiteral("/boom"))
+            throw RuntimeError(err::object(0x1234), QStringLiteral("frmMain"), QStringLiteral("host failed"));
+    };
+    auto c = client();
+    c->send(post("/boom", "x"));
+    EXPECT_TRUE(c->waitForClose());
+    EXPECT_TRUE(c->received.isEmpty());
+    const auto failures = host.logsOf(1);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].Event.EventSubType, err::object(0x1234));
+    EXPECT_EQ(failures[0].Event.Text, QStringLiteral("host failed"));
+    EXPECT_EQ(host.logsOf(5, 1).size(), 1u);
+
+    auto next = client();
+    next->send(post("/fine", "y"));
+    const auto response = next->nextResponse();
+    ASSERT_TRUE(response);
+    EXPECT_TRUE(response->startsWith("HTTP/1.1 501"));
+}
+
+TEST_F(HttpServer, IdleConnectionsAreClosedThroughTheClosePath) {
+    server.setIdleTimeout(50);
+    auto quiet = client();
+    auto partial = client();
+    partial->send("POST / HTTP/1.1\r\nContent-Length: 10\r\n\r\nabc");
+    EXPECT_TRUE(quiet->waitForClose());
+    EXPECT_TRUE(partial->waitForClose());
+    EXPECT_TRUE(host.requests.empty());
+    EXPECT_EQ(host.logsOf(5, 1).size(), 2u);
+    EXPECT_FALSE(server.Client(0).InUse());
+    EXPECT_FALSE(server.Client(1).InUse());
+}
+
+TEST_F(HttpServer, AResetByThePeerClosesAndLogsTheError) {
+    auto c = client();
+    c->send("GET / HTTP/1.1\r\n\r\n");
+    ASSERT_TRUE(c->nextResponse());
+    c->send("POST / HTTP/1.1\r\nContent-Length: 100\r\n\r\npartial");
+    runEventLoopFor(5);
+    c->reset();
+    ASSERT_TRUE(waitUntil([&] { return !server.Client(0).InUse(); }));
+    EXPECT_EQ(host.logsOf(5, 1).size(), 1u);
+    const auto errors = host.logsOf(1);
+    if (!errors.empty()) {
+        // An RST seen while reading is 10054; one seen as a plain end of stream is a close.
+        EXPECT_EQ(errors[0].Event.EventSubType, 10054);
+        EXPECT_EQ(errors[0].Event.Text, QStringLiteral("The connection is reset by remote side"));
+    }
+}
+
+TEST_F(HttpServer, HostLettingTheLoopRunSeesEachRequestOnceAndRepliesGoToTheirClients) {
+    TcpTestClient first(port);
+    std::unique_ptr<TcpTestClient> second;
+    host.onRequest = [&](const RecordedRequest& r, Reply& reply) {
+        if (r.URI == QStringLiteral("/slow")) {
+            // While this request is out, the same client pipelines another and a second client asks.
+            first.send(post("/after", "C"));
+            second = client();
+            second->send(post("/other", "B"));
+            runEventLoopFor(30);
+            EXPECT_EQ(host.requests.size(), 2u); // /slow and /other, not /after
+        }
+        reply.Status = 200;
+        reply.StatusText = QStringLiteral("OK");
+        reply.Body = r.URI.toLatin1();
+    };
+    first.send(post("/slow", "A"));
+    const auto r1 = first.nextResponse();
+    const auto r2 = first.nextResponse();
+    ASSERT_TRUE(r1 && r2) << first.received.constData() << " requests " << host.requests.size();
+    EXPECT_TRUE(r1->endsWith("/slow"));
+    EXPECT_TRUE(r2->endsWith("/after"));
+    ASSERT_TRUE(second);
+    const auto other = second->nextResponse();
+    ASSERT_TRUE(other);
+    EXPECT_TRUE(other->endsWith("/other"));
+    ASSERT_EQ(host.requests.size(), 3u);
+    EXPECT_EQ(host.requests[0].URI, QStringLiteral("/slow"));
+    EXPECT_EQ(host.requests[1].URI, QStringLiteral("/other"));
+    EXPECT_EQ(host.requests[2].URI, QStringLiteral("/after"));
+}
+
+} // namespace

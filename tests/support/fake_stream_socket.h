@@ -1,0 +1,59 @@
+#pragma once
+// FakeStreamSocket: an in-memory StreamSocket for tests. The test feeds bytes, closes or fails the
+// connection from the peer's side, and reads what the owner sent; sends can be made to fail on
+// demand. Send completions are posted to the event loop (as the real socket does) unless
+// autoComplete is off, in which case completeSends() delivers them.
+
+#include "platform/stream_socket.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+namespace vellumo::test {
+
+class FakeStreamSocket : public StreamSocket {
+public:
+    void Bind(std::int32_t port, const QString& address = QString()) override;
+    void Listen() override;
+    void Accept(std::int32_t requestID) override;
+    void Connect(const QString& host, std::int32_t port) override;
+    QByteArray GetData() override;
+    void SendData(const QByteArray& bytes) override;
+    void Close() override;
+
+    int State() const override { return state; }
+    std::int32_t LocalPort() const override { return localPort; }
+    void setLocalPort(std::int32_t port) override { localPort = port; }
+    QString LocalIP() const override { return QStringLiteral("127.0.0.1"); }
+    QString LocalHostName() const override { return QStringLiteral("fakehost"); }
+    QString RemoteHostIP() const override { return remoteIP; }
+    std::int32_t RemotePort() const override { return 40000; }
+
+    // The peer's side.
+    void feed(const QByteArray& bytes);
+    void peerClose();
+    void fail(std::int32_t number);
+    void requestConnection(std::int32_t requestID);
+    void completeSends();
+
+    int state = sck::Closed;
+    std::int32_t localPort = 0;
+    QString remoteIP = QStringLiteral("127.0.0.1");
+    std::int32_t acceptedID = -1;
+    bool autoComplete = true;
+    bool failSends = false;
+    QByteArray sent;
+    std::vector<QByteArray> sends;
+    int closeCalls = 0;
+    int pendingCompletions = 0;
+
+private:
+    QByteArray incoming_;
+    quint64 generation_ = 0;
+    QObject context_;
+};
+
+} // namespace vellumo::test

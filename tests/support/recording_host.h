@@ -1,0 +1,49 @@
+#pragma once
+// RecordingHost: a GossamerHost for tests. It records every DynamicRequest and every log record,
+// and answers through a replaceable function (by default it leaves the status at 0).
+
+#include "http_server/gossamer_host.h"
+
+#include <functional>
+#include <vector>
+
+namespace vellumo::test {
+
+struct RecordedRequest {
+    QString Method;
+    QString URI;
+    QByteArray Params;
+    std::vector<HeaderCollection::Entry> Headers;
+    std::int16_t ClientIndex = -1;
+};
+
+struct RecordedLog {
+    GossEvent Event;
+    std::int16_t ClientIndex = 0;
+};
+
+struct Reply {
+    std::int16_t Status = 0;
+    QString StatusText;
+    QString MIME;
+    QString ExtraHeaders;
+    QByteArray Body;
+};
+
+class RecordingHost : public GossamerHost {
+public:
+    void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
+                        std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
+                        QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) override;
+    void LogEvent(GossEvent& Event, std::int16_t& ClientIndex) override;
+
+    // Records of one type (and subtype, when given).
+    std::vector<RecordedLog> logsOf(std::int32_t type, std::int32_t subType = -1) const;
+
+    // Called for every request, inside the dispatch; may fill the reply, throw, or run the loop.
+    std::function<void(const RecordedRequest&, Reply&)> onRequest;
+    std::vector<RecordedRequest> requests;
+    std::vector<RecordedLog> logs;
+};
+
+} // namespace vellumo::test
