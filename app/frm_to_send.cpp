@@ -37,7 +37,7 @@ void frmToSend::Form_Load() {
     // Out of sight: -64000 twips and 2 twips at 15 twips a pixel; and never put on screen at all, so
     // that showing it (as the compose window does) neither flashes nor takes a place in the taskbar.
     setAttribute(Qt::WA_DontShowOnScreen);
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    setWindowFlags(Qt::FramelessWindowHint);
     setGeometry(-64000 / 15, -64000 / 15, 1, 1);
     Req = new AsyncRequest(this);
     connect(Req, &AsyncRequest::OnResponseFinished, this, &frmToSend::Req_OnResponseFinished);

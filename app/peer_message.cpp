@@ -27,8 +27,9 @@ QString PeerMessage::DateText(const QDateTime& when, const QLocale& locale) {
     const QDate d = when.date();
     const QTime t = when.time();
     const auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
-    return two(d.day()) + dateSep + two(d.month()) + dateSep + QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0')) +
-           QStringLiteral(" à ") + two(t.hour()) + timeSep + two(t.minute()) + timeSep + two(t.second());
+    return two(d.day()) + dateSep + two(d.month()) + dateSep +
+           QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0')) + QStringLiteral(" à ") + two(t.hour()) +
+           timeSep + two(t.minute()) + timeSep + two(t.second());
 }
 
 QString PeerMessage::PlainBody() const {

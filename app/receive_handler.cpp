@@ -29,9 +29,9 @@ QString descriptionOf(const std::exception& e) {
 
 const QStringList& ReceiveHandler::StubCommands() {
     static const QStringList stubs{
-        QStringLiteral("CONFIG"), QStringLiteral("EVENTS"),        QStringLiteral("EVENTSREFRESH"),
-        QStringLiteral("PATIENTS"), QStringLiteral("REGLES"),      QStringLiteral("RESTOREREGLES"),
-        QStringLiteral("TEST"),   QStringLiteral("ALL"),           QStringLiteral("WHERE"),
+        QStringLiteral("CONFIG"),   QStringLiteral("EVENTS"), QStringLiteral("EVENTSREFRESH"),
+        QStringLiteral("PATIENTS"), QStringLiteral("REGLES"), QStringLiteral("RESTOREREGLES"),
+        QStringLiteral("TEST"),     QStringLiteral("ALL"),    QStringLiteral("WHERE"),
     };
     return stubs;
 }

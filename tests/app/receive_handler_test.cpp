@@ -32,23 +32,23 @@ QString basic(const QString& user, const QString& password) {
 }
 
 enum class Auth {
-    KeyHeader,              // Vellumo: fresh ciphertext of the right key
-    Basic,                  // Authorization: Basic user:<fresh ciphertext of the right key>
-    BasicLowerCaseScheme,   // "basic ..."
-    BasicWrongUser,         // another user name, the right password
+    KeyHeader,            // Vellumo: fresh ciphertext of the right key
+    Basic,                // Authorization: Basic user:<fresh ciphertext of the right key>
+    BasicLowerCaseScheme, // "basic ..."
+    BasicWrongUser,       // another user name, the right password
     BasicWrongKeyHeaderRight,
     BasicRightKeyHeaderWrong,
     Neither,
     KeyHeaderWrongKey,
-    KeyHeaderNoColon,       // a "Vellumo" line without a colon
-    KeyHeaderEmpty,         // "Vellumo:" with nothing after it
+    KeyHeaderNoColon, // a "Vellumo" line without a colon
+    KeyHeaderEmpty,   // "Vellumo:" with nothing after it
     KeyHeaderNotHex,
     BasicNoColon,           // the decoded credential has no ":"
     BasicWithoutCredential, // "Basic" alone
     BasicEmptyCredential,   // "Basic " and nothing
     BasicNotBase64,         // a length that is not a multiple of 4
     AuthorizationNoColonKeyHeaderRight,
-    OtherScheme,            // "Bearer ..."
+    OtherScheme, // "Bearer ..."
 };
 
 HeaderCollection headersFor(Auth auth) {
@@ -131,8 +131,19 @@ const PeerMessage kWorldText{QStringLiteral("PC-ÉTÉ"), QStringLiteral("10/12/2
                              QStringLiteral("Été 20 € — Привет, 日本語, עברית, 🙂 \u0081\u009D"),
                              QStringLiteral("{\\rtf1 \\u1055?}")};
 
-enum class Body { Message, EmptyTexts, WorldText, Crypt, CryptEmptyTexts, CryptLowerCasePrefix, CryptGarbage,
-                  Four, Six, Empty, OnlyPrefix };
+enum class Body {
+    Message,
+    EmptyTexts,
+    WorldText,
+    Crypt,
+    CryptEmptyTexts,
+    CryptLowerCasePrefix,
+    CryptGarbage,
+    Four,
+    Six,
+    Empty,
+    OnlyPrefix
+};
 
 QByteArray bodyFor(Body body) {
     const QString sep = PeerMessage::Separator();
@@ -188,7 +199,7 @@ Case stored(const char* name, Auth auth, const char* uri, Body body, const PeerM
     return {name, auth, uri, body, 200, "MESSAGE:OK:%", kTextPlain, "", "Initialisation OK", message};
 }
 Case refused(const char* name, Auth auth, const char* uri = "/MESSAGE") {
-    return {name, auth, uri, Body::Message, 401, "Utilisateur non autorisé !", kTextPlain, kRealm, kUnauthorisedBody,
+    return {name,   auth, uri, Body::Message, 401, "Utilisateur non autorisé !", kTextPlain, kRealm, kUnauthorisedBody,
             nullptr};
 }
 Case badRequest(const char* name, const char* uri, const char* body) {
