@@ -1,6 +1,7 @@
 #include "app/mod_localisation.h"
 
 #include "app/operations_fichiers.h"
+#include "platform/runtime_error.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,6 +19,14 @@ using OperationsFichiers::IniRead;
 namespace {
 
 constexpr const char* kIndexProperty = "Index";
+
+// Translation runs with errors ignored: a tab or button the control refuses is skipped.
+void invokeIgnoringErrors(QObject* control, const char* method, int i, const QString& value) {
+    try {
+        QMetaObject::invokeMethod(control, method, Qt::DirectConnection, Q_ARG(int, i), Q_ARG(QString, value));
+    } catch (const RuntimeError&) {
+    }
+}
 
 bool hasProperty(const QObject* o, const char* name) {
     return o->metaObject()->indexOfProperty(name) >= 0;
@@ -106,19 +115,16 @@ void modLocalisation::ApplyLanguage(QWidget* window, const QString& language) co
             const int count = control->property("Tabs").toInt();
             for (int i = 0; i < count; ++i) {
                 if (const QString v = read(key + QStringLiteral("Tab") + QString::number(i)); !v.isEmpty())
-                    QMetaObject::invokeMethod(control, "setTabCaption", Qt::DirectConnection, Q_ARG(int, i),
-                                              Q_ARG(QString, v));
+                    invokeIgnoringErrors(control, "setTabCaption", i, v);
             }
         } else if (hasProperty(control, "ButtonCount")) {
             const int count = control->property("ButtonCount").toInt();
             for (int i = 0; i <= count; ++i) {
                 const QString n = QString::number(i);
                 if (const QString v = read(key + QStringLiteral("ButtonCaption") + n); !v.isEmpty())
-                    QMetaObject::invokeMethod(control, "setButtonCaption", Qt::DirectConnection, Q_ARG(int, i),
-                                              Q_ARG(QString, v));
+                    invokeIgnoringErrors(control, "setButtonCaption", i, v);
                 if (const QString v = read(key + QStringLiteral("ButtonToolTipText") + n); !v.isEmpty())
-                    QMetaObject::invokeMethod(control, "setButtonToolTipText", Qt::DirectConnection, Q_ARG(int, i),
-                                              Q_ARG(QString, v));
+                    invokeIgnoringErrors(control, "setButtonToolTipText", i, v);
             }
         } else if (const QString v = read(key); !v.isEmpty()) {
             setCaption(control, v);

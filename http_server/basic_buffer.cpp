@@ -17,7 +17,9 @@ constexpr std::int32_t kAlreadyOpen = err::object(0xC302);
     throw RuntimeError(number, kSource, QString::fromLatin1(description));
 }
 
-[[noreturn]] void failRange() { fail(err::OutOfRange, "Subscript out of range"); }
+[[noreturn]] void failRange() {
+    fail(err::OutOfRange, "Subscript out of range");
+}
 
 } // namespace
 

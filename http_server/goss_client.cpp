@@ -18,7 +18,9 @@ constexpr QByteArrayView kLineEnd("\r\n", 2);
 constexpr QByteArrayView kHeadEnd("\r\n\r\n", 4);
 const QString kCrLf = QStringLiteral("\r\n");
 
-bool isBlankOrTab(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlankOrTab(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 // A Content-Length the server takes: an optional minus sign and decimal digits, blanks and tabs
 // around, within the signed 32-bit range.
@@ -93,7 +95,9 @@ void GossClient::Accept(std::int32_t requestID) {
     idleTimer_.start(server_.IdleTimeout());
 }
 
-void GossClient::Shutdown() { requestClose(); }
+void GossClient::Shutdown() {
+    requestClose();
+}
 
 // ---- socket events ----
 
@@ -124,7 +128,9 @@ void GossClient::Socket_SendComplete() {
     pump();
 }
 
-void GossClient::Socket_Close() { requestClose(); }
+void GossClient::Socket_Close() {
+    requestClose();
+}
 
 void GossClient::Socket_Error(std::int32_t Number, const QString& Description) {
     std::int32_t type = 4;
@@ -232,8 +238,8 @@ bool GossClient::parseNext() {
             }
             scanFrom_ = 0;
             if (std::int64_t{requestLineBytes_} + at + 4 > MaxHeadBytes) {
-                badRequest(QStringLiteral("Request head too large: %1 bytes")
-                               .arg(std::int64_t{requestLineBytes_} + at + 4));
+                badRequest(
+                    QStringLiteral("Request head too large: %1 bytes").arg(std::int64_t{requestLineBytes_} + at + 4));
                 return true;
             }
             const QString block = cp1252::decode(buffer_.ExtractBytes(at));
@@ -411,13 +417,15 @@ QString GossClient::ErrorStatusText(std::int16_t status) {
     }
 }
 
-void GossClient::sendError(std::int16_t status, bool headOnly) { sendErrorPage(ErrorStatusText(status), headOnly); }
+void GossClient::sendError(std::int16_t status, bool headOnly) {
+    sendErrorPage(ErrorStatusText(status), headOnly);
+}
 
 void GossClient::sendErrorPage(const QString& statusText, bool headOnly) {
     GossEvent event = record(2, 6);
     event.Method = statusText;
     report(event);
-    const QString date = Gossamer::UTCString(QDateTime::currentDateTime());
+    const QString date = Gossamer::UTCStringNow();
     appendHead(httpVersion_ + u' ' + statusText + kCrLf);
     appendHead(QStringLiteral("Date:") + date + kCrLf);
     appendHead(QStringLiteral("Content-Type:text/html\r\n"));
@@ -436,7 +444,7 @@ void GossClient::sendDynamicResponse(std::int32_t status, const QString& statusT
     GossEvent event = record(2, 6);
     event.Method = statusLine;
     report(event);
-    const QString date = Gossamer::UTCString(QDateTime::currentDateTime());
+    const QString date = Gossamer::UTCStringNow();
     appendHead(httpVersion_ + u' ' + statusLine + kCrLf);
     appendHead(QStringLiteral("Date:") + date + kCrLf);
     if (!extraHeaders.contains(QLatin1String("Last-Modified:"), Qt::CaseInsensitive))
@@ -451,12 +459,12 @@ void GossClient::sendDynamicResponse(std::int32_t status, const QString& statusT
     if (!extraHeaders.isEmpty())
         appendHead(extraHeaders.endsWith(kCrLf) ? extraHeaders : extraHeaders + kCrLf);
     appendHead(kCrLf);
-    sendBytes(cp1252::encode(takeHead()));
+    sendBytes(cp1252::encode(takeHead()), pendingBodyLength_ > 0); // the body follows on completion
 }
 
-bool GossClient::sendBytes(const QByteArray& bytes) {
+bool GossClient::sendBytes(const QByteArray& bytes, bool moreFollows) {
     try {
-        socket_->SendData(bytes);
+        socket_->SendData(bytes, moreFollows);
     } catch (const RuntimeError&) {
         return false; // the connection has gone; its close or error event ends it
     }
@@ -515,7 +523,9 @@ GossEvent GossClient::record(std::int32_t type, std::int32_t subType) const {
     return event;
 }
 
-void GossClient::report(GossEvent& event) { server_.RaiseLogEvent(event, index_); }
+void GossClient::report(GossEvent& event) {
+    server_.RaiseLogEvent(event, index_);
+}
 
 void GossClient::appendHead(const QString& piece) {
     if (headLength_ + piece.size() > head_.size()) {

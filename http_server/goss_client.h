@@ -96,7 +96,7 @@ private:
     void sendErrorPage(const QString& statusText, bool headOnly);
     void sendDynamicResponse(std::int32_t status, const QString& statusText, const QString& mime,
                              const QString& extraHeaders);
-    bool sendBytes(const QByteArray& bytes);
+    bool sendBytes(const QByteArray& bytes, bool moreFollows = false);
 
     // Ends the connection now, or once the request being processed is done.
     void requestClose();

@@ -24,6 +24,10 @@
 namespace vellumo {
 
 struct GossEvent {
+    // The local time now, to the second (what a record's Timestamp holds). Read from the system at
+    // most once a second: local-time conversions are costly and a busy server makes many records.
+    static QDateTime Now();
+
     std::int32_t EventSubType = 0;
     std::int32_t EventType = 0;
     QString HTTPVersion;
@@ -32,7 +36,7 @@ struct GossEvent {
     std::int32_t Port = 0;
     QString Text;
     // Local time at which the record was made.
-    QDateTime Timestamp = QDateTime::currentDateTime();
+    QDateTime Timestamp = Now();
 };
 
 } // namespace vellumo

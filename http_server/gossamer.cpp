@@ -38,7 +38,8 @@ Gossamer::Gossamer(StreamSocketFactory socketFactory)
     : socketFactory_(socketFactory ? std::move(socketFactory) : StreamSocketFactory(&TcpSocket::create)) {
     const QString version = QStringLiteral("%1.%2").arg(MajorVersion).arg(MinorVersion);
     serverHeader_ = QStringLiteral("Server:") + QLatin1String(ProductName) + u'/' + version;
-    xpbHeader_ = QStringLiteral("X-Powered-By:Brantwick/") + version + QStringLiteral(", ") + QLatin1String(PlatformTag);
+    xpbHeader_ =
+        QStringLiteral("X-Powered-By:Brantwick/") + version + QStringLiteral(", ") + QLatin1String(PlatformTag);
     wskRequest_ = socketFactory_();
     StreamSocket::Events events;
     events.ConnectionRequest = [this](std::int32_t requestID) { wskRequest_ConnectionRequest(requestID); };
@@ -59,9 +60,13 @@ GossClient& Gossamer::addClient() {
 
 // ---- properties ----
 
-QString Gossamer::hostname() const { return wskRequest_->LocalHostName(); }
+QString Gossamer::hostname() const {
+    return wskRequest_->LocalHostName();
+}
 
-QString Gossamer::IP() const { return wskRequest_->LocalIP(); }
+QString Gossamer::IP() const {
+    return wskRequest_->LocalIP();
+}
 
 void Gossamer::setMaxConnections(std::int32_t Max) {
     if (Max < 1 || Max > 1000)
@@ -69,7 +74,9 @@ void Gossamer::setMaxConnections(std::int32_t Max) {
     maxConnections_ = static_cast<std::int16_t>(Max);
 }
 
-std::int16_t Gossamer::State() const { return static_cast<std::int16_t>(wskRequest_->State()); }
+std::int16_t Gossamer::State() const {
+    return static_cast<std::int16_t>(wskRequest_->State());
+}
 
 void Gossamer::setVDir(const QString& Directory) {
     if (State() == sck::Listening)
@@ -80,6 +87,26 @@ void Gossamer::setVDir(const QString& Directory) {
 
 std::int32_t Gossamer::LocalPort() const {
     return wskRequest_->State() == sck::Listening ? wskRequest_->LocalPort() : 0;
+}
+
+void Gossamer::ReadProperties(const PropertyBag& bag) {
+    DefaultPage = bag.value(QStringLiteral("DefaultPage"), QStringLiteral("index.htm")).toString();
+    setMaxConnections(bag.value(QStringLiteral("MaxConnections"), 32).toInt());
+    Port = bag.value(QStringLiteral("Port"), 8080).toInt();
+    setVDir(bag.value(QStringLiteral("VDir"), QString()).toString());
+}
+
+Gossamer::PropertyBag Gossamer::WriteProperties() const {
+    PropertyBag bag;
+    if (DefaultPage != QLatin1String("index.htm"))
+        bag.insert(QStringLiteral("DefaultPage"), DefaultPage);
+    if (maxConnections_ != 32)
+        bag.insert(QStringLiteral("MaxConnections"), int{maxConnections_});
+    if (Port != 8080)
+        bag.insert(QStringLiteral("Port"), Port);
+    if (!vDir_.isEmpty())
+        bag.insert(QStringLiteral("VDir"), vDir_);
+    return bag;
 }
 
 // ---- helpers for the host and the handlers ----
@@ -134,8 +161,8 @@ void Gossamer::RaiseDynamicRequest(QString& Method, QString& URI, QByteArray& Pa
                                    std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                                    QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) {
     if (host_)
-        host_->DynamicRequest(Method, URI, Params, ReqHeaders, RespStatus, RespStatusText, RespMIME,
-                              RespExtraHeaders, RespBody, ClientIndex);
+        host_->DynamicRequest(Method, URI, Params, ReqHeaders, RespStatus, RespStatusText, RespMIME, RespExtraHeaders,
+                              RespBody, ClientIndex);
 }
 
 void Gossamer::RaiseLogEvent(GossEvent& Event, std::int16_t ClientIndex) {
@@ -258,6 +285,17 @@ QString Gossamer::UTCString(const QDateTime& DateTime) {
     const QTime t = utc.time();
     return QString::asprintf("%s, %02d %s %04d %02d:%02d:%02d GMT", days[d.dayOfWeek() - 1], d.day(),
                              months[d.month() - 1], d.year(), t.hour(), t.minute(), t.second());
+}
+
+QString Gossamer::UTCStringNow() {
+    static qint64 cachedSecond = -1;
+    static QString cached;
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    if (second != cachedSecond) {
+        cached = UTCString(GossEvent::Now());
+        cachedSecond = second;
+    }
+    return cached;
 }
 
 // ---- the listening socket ----

@@ -17,6 +17,10 @@
 //   13         "Type mismatch"                      URLDecode of a bad % escape
 //
 // HTTP date (UTCString):  Tue, 08 Dec 2026 09:05:03 GMT
+//
+// Saved properties (a value equal to its default is not written):
+//   "DefaultPage"     "index.htm"      "Port"  8080
+//   "MaxConnections"  32 (its setter)  "VDir"  "" (its setter, which also sets VDirPath)
 
 #include "http_server/goss_event.h"
 #include "http_server/gossamer_host.h"
@@ -24,7 +28,9 @@
 #include "platform/stream_socket.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
+#include <QVariant>
 
 #include <cstdint>
 #include <memory>
@@ -84,6 +90,13 @@ public:
     static QDateTime UTCDateTime(const QDateTime& DateTime);
     static QDateTime UTCParseString(const QString& UTCString);
     static QString UTCString(const QDateTime& DateTime);
+    // UTCString of the current time, formatted at most once a second.
+    static QString UTCStringNow();
+
+    // The saved properties, read back (through the setters where they check) and written.
+    using PropertyBag = QHash<QString, QVariant>;
+    void ReadProperties(const PropertyBag& bag);
+    PropertyBag WriteProperties() const;
 
     // The port the listener holds now (what Port 0 picked), 0 when not listening.
     std::int32_t LocalPort() const;

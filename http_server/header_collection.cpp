@@ -18,7 +18,9 @@ void HeaderCollection::Remove(const QString& key) {
     index_.erase(it);
 }
 
-bool HeaderCollection::Exists(const QString& key) const { return index_.contains(fold(key)); }
+bool HeaderCollection::Exists(const QString& key) const {
+    return index_.contains(fold(key));
+}
 
 QStringList HeaderCollection::Item(const QString& key) const {
     const auto it = index_.constFind(fold(key));

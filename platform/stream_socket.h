@@ -26,8 +26,8 @@
 namespace vellumo {
 
 namespace sck {
-inline constexpr int Closed = 0, Open = 1, Listening = 2, ConnectionPending = 3, ResolvingHost = 4,
-                     HostResolved = 5, Connecting = 6, Connected = 7, Closing = 8, Error = 9;
+inline constexpr int Closed = 0, Open = 1, Listening = 2, ConnectionPending = 3, ResolvingHost = 4, HostResolved = 5,
+                     Connecting = 6, Connected = 7, Closing = 8, Error = 9;
 } // namespace sck
 
 class StreamSocket {
@@ -64,7 +64,9 @@ public:
     // Everything that has arrived and not yet been taken.
     virtual QByteArray GetData() = 0;
     // Queues bytes for sending; raises RuntimeError 40006 when the socket is not connected.
-    virtual void SendData(const QByteArray& bytes) = 0;
+    // moreFollows says the owner will send again at once (a head before its body), so the system
+    // may hold these bytes back to go out with the next ones; a send without it pushes everything.
+    virtual void SendData(const QByteArray& bytes, bool moreFollows = false) = 0;
     // Closes the connection or listener; the socket can be used again afterwards.
     virtual void Close() = 0;
 

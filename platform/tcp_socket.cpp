@@ -3,6 +3,7 @@
 #include "platform/runtime_error.h"
 #include "platform/socket_errors.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -18,6 +19,7 @@
 
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 namespace vellumo {
 
@@ -49,15 +51,31 @@ void setNoDelay(int fd) {
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 }
 
+struct PendingCompletion {
+    QPointer<TcpSocket> socket;
+    quint64 generation;
+};
+
+std::vector<PendingCompletion>& completionQueue() {
+    static std::vector<PendingCompletion> queue;
+    return queue;
+}
+
 } // namespace
 
 TcpSocket::TcpSocket() = default;
 
-TcpSocket::~TcpSocket() { release(); }
+TcpSocket::~TcpSocket() {
+    release();
+}
 
-std::unique_ptr<StreamSocket> TcpSocket::create() { return std::make_unique<TcpSocket>(); }
+std::unique_ptr<StreamSocket> TcpSocket::create() {
+    return std::make_unique<TcpSocket>();
+}
 
-void TcpSocket::raise(std::int32_t number) const { throw RuntimeError(number, kSource, sockerr::description(number)); }
+void TcpSocket::raise(std::int32_t number) const {
+    throw RuntimeError(number, kSource, sockerr::description(number));
+}
 
 void TcpSocket::Bind(std::int32_t port, const QString& address) {
     if (state_ != sck::Closed)
@@ -82,7 +100,7 @@ void TcpSocket::Bind(std::int32_t port, const QString& address) {
     }
     fd_ = fd;
     state_ = sck::Open;
-    localPort_ = LocalPort();
+    localPort_ = boundPort();
 }
 
 void TcpSocket::Listen() {
@@ -113,7 +131,7 @@ void TcpSocket::Accept(std::int32_t requestID) {
         remoteIP_ = dotted(peer.sin_addr);
         remotePort_ = ntohs(peer.sin_port);
     }
-    localPort_ = LocalPort();
+    localPort_ = boundPort();
     setNoDelay(fd_);
     startNotifiers(false);
 }
@@ -158,12 +176,14 @@ void TcpSocket::Connect(const QString& host, std::int32_t port) {
     failLater(errno);
 }
 
-QByteArray TcpSocket::GetData() { return std::exchange(received_, QByteArray()); }
+QByteArray TcpSocket::GetData() {
+    return std::exchange(received_, QByteArray());
+}
 
-void TcpSocket::SendData(const QByteArray& bytes) {
+void TcpSocket::SendData(const QByteArray& bytes, bool moreFollows) {
     if (state_ != sck::Connected)
         raise(sockerr::WrongState);
-    sends_.push_back(PendingSend{bytes, 0});
+    sends_.push_back(PendingSend{bytes, 0, moreFollows});
     if (!writeNotifier_->isEnabled())
         flush();
 }
@@ -174,12 +194,14 @@ void TcpSocket::Close() {
 }
 
 std::int32_t TcpSocket::LocalPort() const {
-    if (fd_ >= 0) {
-        sockaddr_in addr{};
-        socklen_t len = sizeof addr;
-        if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-            return ntohs(addr.sin_port);
-    }
+    return localPort_;
+}
+
+std::int32_t TcpSocket::boundPort() const {
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    if (fd_ >= 0 && ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        return ntohs(addr.sin_port);
     return localPort_;
 }
 
@@ -242,6 +264,8 @@ void TcpSocket::release() {
     fd_ = -1;
     received_.clear();
     sends_.clear();
+    raising_ = false;
+    readPaused_ = false;
     ++generation_;
 }
 
@@ -250,8 +274,10 @@ void TcpSocket::onReadable() {
         acceptPending();
         return;
     }
-    if (state_ != sck::Connected) {
+    if (state_ != sck::Connected || raising_) {
+        // Entered again from inside our own DataArrival: wait until that returns.
         readNotifier_->setEnabled(false);
+        readPaused_ = raising_;
         return;
     }
     char chunk[65536];
@@ -279,11 +305,12 @@ void TcpSocket::onReadable() {
     }
     QPointer<TcpSocket> self(this);
     const quint64 generation = generation_;
-    readNotifier_->setEnabled(false);
     if (got > 0 && events_.DataArrival) {
+        raising_ = true;
         events_.DataArrival(static_cast<std::int32_t>(qMin<qsizetype>(received_.size(), INT32_MAX)));
         if (!self || generation != generation_)
             return;
+        raising_ = false;
     }
     if (peerClosed) {
         state_ = sck::Closing;
@@ -298,8 +325,11 @@ void TcpSocket::onReadable() {
         raiseError(sockerr::fromErrno(failure));
         return;
     }
-    if (readNotifier_ && state_ == sck::Connected)
-        readNotifier_->setEnabled(true);
+    if (readPaused_) {
+        readPaused_ = false;
+        if (readNotifier_ && state_ == sck::Connected)
+            readNotifier_->setEnabled(true);
+    }
 }
 
 void TcpSocket::onWritable() {
@@ -314,7 +344,7 @@ void TcpSocket::onWritable() {
             return;
         }
         state_ = sck::Connected;
-        localPort_ = LocalPort();
+        localPort_ = boundPort();
         writeNotifier_->setEnabled(false);
         readNotifier_->setEnabled(true);
         if (events_.Connect)
@@ -364,8 +394,9 @@ void TcpSocket::flush() {
     while (!sends_.empty()) {
         PendingSend& p = sends_.front();
         while (p.offset < p.bytes.size()) {
-            const ssize_t n = ::send(fd_, p.bytes.constData() + p.offset, static_cast<size_t>(p.bytes.size() - p.offset),
-                                     MSG_NOSIGNAL);
+            const ssize_t n =
+                ::send(fd_, p.bytes.constData() + p.offset, static_cast<size_t>(p.bytes.size() - p.offset),
+                       MSG_NOSIGNAL | (p.moreFollows ? MSG_MORE : 0));
             if (n >= 0) {
                 p.offset += n;
                 continue;
@@ -380,15 +411,27 @@ void TcpSocket::flush() {
             return;
         }
         sends_.pop_front();
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation = generation_] {
-                if (generation == generation_ && events_.SendComplete)
-                    events_.SendComplete();
-            },
-            Qt::QueuedConnection);
+        postSendComplete();
     }
     writeNotifier_->setEnabled(false);
+}
+
+void TcpSocket::postSendComplete() {
+    std::vector<PendingCompletion>& queue = completionQueue();
+    queue.push_back(PendingCompletion{QPointer<TcpSocket>(this), generation_});
+    if (queue.size() == 1)
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &TcpSocket::deliverSendCompletions,
+                                  Qt::QueuedConnection);
+}
+
+void TcpSocket::deliverSendCompletions() {
+    std::vector<PendingCompletion> batch;
+    batch.swap(completionQueue());
+    for (const PendingCompletion& p : batch) {
+        TcpSocket* s = p.socket.data();
+        if (s && s->generation_ == p.generation && s->events_.SendComplete)
+            s->events_.SendComplete();
+    }
 }
 
 void TcpSocket::failLater(int errnoValue) {

@@ -10,8 +10,10 @@
 // - Every send uses MSG_NOSIGNAL: a peer that has gone is an error event (10053, 10054), never a
 //   signal. SendComplete is posted to the event loop once the bytes of a SendData are all in the
 //   kernel, never raised inside SendData; a failed send is reported the same way, as a posted Error.
-// - The read notifier is off while an event of this socket runs, so an owner that lets the event
-//   loop run inside DataArrival is not entered again by the same socket.
+// - An owner that lets the event loop run inside DataArrival is not entered again by the same
+//   socket: a read notification arriving meanwhile switches the notifier off until the event returns.
+// - Send completions of all sockets wait in one queue drained by one posted call, so a busy loop
+//   does not wake itself once per send.
 // - Each connection has a generation number; events already posted for a connection that has been
 //   closed since are dropped.
 
@@ -38,7 +40,7 @@ public:
     void Accept(std::int32_t requestID) override;
     void Connect(const QString& host, std::int32_t port) override;
     QByteArray GetData() override;
-    void SendData(const QByteArray& bytes) override;
+    void SendData(const QByteArray& bytes, bool moreFollows = false) override;
     void Close() override;
 
     int State() const override { return state_; }
@@ -56,8 +58,10 @@ private:
     struct PendingSend {
         QByteArray bytes;
         qsizetype offset = 0;
+        bool moreFollows = false;
     };
 
+    std::int32_t boundPort() const;
     void startNotifiers(bool forWriting);
     void stopNotifiers();
     void release();
@@ -68,6 +72,8 @@ private:
     // Marks the connection failed and posts the error; used where raising at once would run the
     // owner's handler inside one of its own calls.
     void failLater(int errnoValue);
+    void postSendComplete();
+    static void deliverSendCompletions();
     void postError(std::int32_t number);
     void raiseError(std::int32_t number);
     [[noreturn]] void raise(std::int32_t number) const;
@@ -78,6 +84,8 @@ private:
     QString remoteIP_;
     std::int32_t remotePort_ = 0;
     quint64 generation_ = 0;
+    bool raising_ = false;    // inside DataArrival of this socket
+    bool readPaused_ = false; // a read notification came meanwhile
     QSocketNotifier* readNotifier_ = nullptr;
     QSocketNotifier* writeNotifier_ = nullptr;
     QByteArray received_;

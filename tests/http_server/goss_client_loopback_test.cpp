@@ -97,12 +97,11 @@ TEST_P(DuringDispatch, CloseWaitsForTheHandlerAndNoReplyIsSent) {
 
 INSTANTIATE_TEST_SUITE_P(
     Loopback, DuringDispatch,
-    ::testing::Values(CloseDuringDispatch{"peer_close", [](LoopbackDriver&, FakeStreamSocket& s) { s.peerClose(); }},
-                      CloseDuringDispatch{"reset", [](LoopbackDriver&, FakeStreamSocket& s) { s.fail(10054); }},
-                      CloseDuringDispatch{"stop_listening",
-                                          [](LoopbackDriver& d, FakeStreamSocket&) { d.server().StopListening(); }},
-                      CloseDuringDispatch{"shutdown",
-                                          [](LoopbackDriver& d, FakeStreamSocket&) { d.server().Client(0).Shutdown(); }}),
+    ::testing::Values(
+        CloseDuringDispatch{"peer_close", [](LoopbackDriver&, FakeStreamSocket& s) { s.peerClose(); }},
+        CloseDuringDispatch{"reset", [](LoopbackDriver&, FakeStreamSocket& s) { s.fail(10054); }},
+        CloseDuringDispatch{"stop_listening", [](LoopbackDriver& d, FakeStreamSocket&) { d.server().StopListening(); }},
+        CloseDuringDispatch{"shutdown", [](LoopbackDriver& d, FakeStreamSocket&) { d.server().Client(0).Shutdown(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ErrorCase {

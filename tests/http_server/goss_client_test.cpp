@@ -42,8 +42,8 @@ QByteArray errorPage(const QString& version, const QString& status, const QStrin
 }
 
 QByteArray post(const QByteArray& target, const QByteArray& body, const QByteArray& extra = {}) {
-    return "POST " + target + " HTTP/1.1\r\nHost: x\r\n" + extra + "Content-Length: " +
-           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    return "POST " + target + " HTTP/1.1\r\nHost: x\r\n" + extra +
+           "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
 class HttpServer : public ::testing::Test {
@@ -136,11 +136,12 @@ TEST_F(HttpServer, PostReachesTheHostAndItsReplyGoesOnTheWire) {
     EXPECT_EQ(r.Headers[3].item, QStringList{QStringLiteral("NoColon")});
 
     const QString date = dateOf(*response);
-    const QByteArray expected = cp1252::encode(
-        QStringLiteral("HTTP/1.1 200 MESSAGE:OK:STATION\r\nDate:") + date + QStringLiteral("\r\nLast-Modified:") + date +
-        QStringLiteral("\r\nContent-Type:text/plain\r\nContent-Length:17\r\nAccept-Ranges:none\r\n"
-                       "Server:Vellumo/2.0\r\nX-Powered-By:Brantwick/2.0, Linux\r\nX-A:1\r\n\r\n"
-                       "seventeen bytes!!"));
+    const QByteArray expected =
+        cp1252::encode(QStringLiteral("HTTP/1.1 200 MESSAGE:OK:STATION\r\nDate:") + date +
+                       QStringLiteral("\r\nLast-Modified:") + date +
+                       QStringLiteral("\r\nContent-Type:text/plain\r\nContent-Length:17\r\nAccept-Ranges:none\r\n"
+                                      "Server:Vellumo/2.0\r\nX-Powered-By:Brantwick/2.0, Linux\r\nX-A:1\r\n\r\n"
+                                      "seventeen bytes!!"));
     EXPECT_EQ(*response, expected);
     const auto posts = host.logsOf(2, 4);
     ASSERT_EQ(posts.size(), 1u);
@@ -215,7 +216,8 @@ TEST_P(SplitRequest, IsDispatchedOnceWithItsBody) {
 }
 
 INSTANTIATE_TEST_SUITE_P(HttpServer, SplitRequest,
-                         ::testing::Values(SplitCase{"whole", Split::Whole}, SplitCase{"byte_by_byte", Split::ByteByByte},
+                         ::testing::Values(SplitCase{"whole", Split::Whole},
+                                           SplitCase{"byte_by_byte", Split::ByteByByte},
                                            SplitCase{"body_four_then_six", Split::BodyFourThenSix},
                                            SplitCase{"inside_head_end", Split::InsideHeadEnd}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -328,21 +330,21 @@ TEST_P(BadRequest, IsLoggedAndClosedWithoutAReply) {
 
 INSTANTIATE_TEST_SUITE_P(
     HttpServer, BadRequest,
-    ::testing::Values(
-        BadCase{"letters_length", "POST / HTTP/1.1\r\nContent-Length: abc\r\n\r\n",
-                QStringLiteral("Bad Content-Length header value: abc"), true},
-        BadCase{"length_past_32_bits", "POST / HTTP/1.1\r\nContent-Length: 2147483648\r\n\r\n",
-                QStringLiteral("Bad Content-Length header value: 2147483648"), true},
-        BadCase{"length_over_body_cap", "POST / HTTP/1.1\r\nContent-Length: 33554433\r\n\r\n",
-                QStringLiteral("Bad Content-Length header value: 33554433"), true},
-        BadCase{"fraction_length", "POST / HTTP/1.1\r\nContent-Length: 1.5\r\n\r\n",
-                QStringLiteral("Bad Content-Length header value: 1.5"), true},
-        BadCase{"endless_request_line", QByteArray(70000, 'A'), QStringLiteral("Request head too large"), true},
-        BadCase{"endless_headers", "GET / HTTP/1.1\r\n" + QByteArray(70000, 'h'),
-                QStringLiteral("Request head too large"), true},
-        BadCase{"two_part_line", "GET /\r\n\r\n", QStringLiteral("Bad Request Line: GET /"), false},
-        BadCase{"put", "PUT / HTTP/1.1\r\n\r\n", QString(), true},
-        BadCase{"options", "OPTIONS * HTTP/1.1\r\n\r\n", QString(), true}),
+    ::testing::Values(BadCase{"letters_length", "POST / HTTP/1.1\r\nContent-Length: abc\r\n\r\n",
+                              QStringLiteral("Bad Content-Length header value: abc"), true},
+                      BadCase{"length_past_32_bits", "POST / HTTP/1.1\r\nContent-Length: 2147483648\r\n\r\n",
+                              QStringLiteral("Bad Content-Length header value: 2147483648"), true},
+                      BadCase{"length_over_body_cap", "POST / HTTP/1.1\r\nContent-Length: 33554433\r\n\r\n",
+                              QStringLiteral("Bad Content-Length header value: 33554433"), true},
+                      BadCase{"fraction_length", "POST / HTTP/1.1\r\nContent-Length: 1.5\r\n\r\n",
+                              QStringLiteral("Bad Content-Length header value: 1.5"), true},
+                      BadCase{"endless_request_line", QByteArray(70000, 'A'), QStringLiteral("Request head too large"),
+                              true},
+                      BadCase{"endless_headers", "GET / HTTP/1.1\r\n" + QByteArray(70000, 'h'),
+                              QStringLiteral("Request head too large"), true},
+                      BadCase{"two_part_line", "GET /\r\n\r\n", QStringLiteral("Bad Request Line: GET /"), false},
+                      BadCase{"put", "PUT / HTTP/1.1\r\n\r\n", QString(), true},
+                      BadCase{"options", "OPTIONS * HTTP/1.1\r\n\r\n", QString(), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HttpServer, BodyAtTheCapIsTaken) {

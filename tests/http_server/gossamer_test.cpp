@@ -104,6 +104,22 @@ TEST(Gossamer, VDirEmptyIsTheCurrentDirectory) {
     EXPECT_EQ(g.VDirPath(), QDir::current().absoluteFilePath(QStringLiteral("www")));
 }
 
+TEST(Gossamer, PropertiesRoundTripWritingOnlyWhatDiffersFromTheDefaults) {
+    Gossamer g;
+    EXPECT_TRUE(g.WriteProperties().isEmpty());
+    g.Port = 32666;
+    g.setMaxConnections(5);
+    const Gossamer::PropertyBag bag = g.WriteProperties();
+    EXPECT_EQ(bag.size(), 2);
+    Gossamer h;
+    h.ReadProperties(bag);
+    EXPECT_EQ(h.Port, 32666);
+    EXPECT_EQ(h.MaxConnections(), 5);
+    EXPECT_EQ(h.DefaultPage, QStringLiteral("index.htm"));
+    EXPECT_EQ(h.VDirPath(), QDir::currentPath());
+    EXPECT_EQ(errorOf([&] { h.ReadProperties({{QStringLiteral("MaxConnections"), 0}}); }), err::object(0xA702));
+}
+
 struct DecodeCase {
     const char* name;
     QString input;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -108,6 +109,28 @@ TEST_F(Listening, OrderlyCloseAndResetAreTold) {
     EXPECT_EQ(accepted->State(), sck::Error);
 }
 
+TEST_F(Listening, AnOwnerRunningTheLoopInsideDataArrivalIsNotEnteredAgain) {
+    TcpTestClient client(port);
+    ASSERT_TRUE(waitUntil([&] { return accepted != nullptr; }));
+    int depth = 0, deepest = 0, arrivals = 0;
+    StreamSocket::Events e = serverEvents();
+    e.DataArrival = [&](std::int32_t) {
+        ++arrivals;
+        deepest = std::max(deepest, ++depth);
+        serverReceived += accepted->GetData();
+        if (arrivals == 1) {
+            client.send("second");
+            runEventLoopFor(30);
+        }
+        --depth;
+    };
+    accepted->setEvents(e);
+    client.send("first");
+    ASSERT_TRUE(waitUntil([&] { return serverReceived == "firstsecond"; }));
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(arrivals, 2);
+}
+
 TEST_F(Listening, AConnectionNobodyAcceptsIsClosedAtOnce) {
     acceptRequests = false;
     TcpTestClient client(port);
@@ -177,10 +200,10 @@ TEST(TcpSocket, BindFailuresRaiseTheirNumbers) {
 }
 
 TEST(TcpSocket, ErrnoMapsToTheSocketNumbers) {
-    const std::pair<int, std::int32_t> rows[] = {
-        {ECONNABORTED, 10053}, {ECONNRESET, 10054},   {ETIMEDOUT, 10060},   {ECONNREFUSED, 10061},
-        {EADDRINUSE, 10048},   {EADDRNOTAVAIL, 10049}, {EAGAIN, 10035},     {EPIPE, 10053},
-        {EHOSTUNREACH, 10065}, {ENETUNREACH, 10051},  {ENOTCONN, 10057},    {EIO, 10050}};
+    const std::pair<int, std::int32_t> rows[] = {{ECONNABORTED, 10053}, {ECONNRESET, 10054}, {ETIMEDOUT, 10060},
+                                                 {ECONNREFUSED, 10061}, {EADDRINUSE, 10048}, {EADDRNOTAVAIL, 10049},
+                                                 {EAGAIN, 10035},       {EPIPE, 10053},      {EHOSTUNREACH, 10065},
+                                                 {ENETUNREACH, 10051},  {ENOTCONN, 10057},   {EIO, 10050}};
     for (const auto& [e, number] : rows) {
         EXPECT_EQ(sockerr::fromErrno(e), number) << e;
         EXPECT_FALSE(sockerr::description(number).isEmpty()) << number;

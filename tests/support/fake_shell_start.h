@@ -10,7 +10,7 @@
 
 namespace vellumo::test {
 
-struct ShellCall {
+struct ShellStartCall {
     QString file;
     QString parameters;
     QString directory;
@@ -29,8 +29,8 @@ public:
     }
 
     int result = shellresult::Success;
-    std::vector<ShellCall> opened;
-    std::vector<ShellCall> chooser;
+    std::vector<ShellStartCall> opened;
+    std::vector<ShellStartCall> chooser;
 };
 
 } // namespace vellumo::test

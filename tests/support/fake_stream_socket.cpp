@@ -14,7 +14,9 @@ void FakeStreamSocket::Bind(std::int32_t port, const QString&) {
     state = sck::Open;
 }
 
-void FakeStreamSocket::Listen() { state = sck::Listening; }
+void FakeStreamSocket::Listen() {
+    state = sck::Listening;
+}
 
 void FakeStreamSocket::Accept(std::int32_t requestID) {
     acceptedID = requestID;
@@ -27,9 +29,11 @@ void FakeStreamSocket::Connect(const QString& host, std::int32_t) {
     state = sck::Connecting;
 }
 
-QByteArray FakeStreamSocket::GetData() { return std::exchange(incoming_, QByteArray()); }
+QByteArray FakeStreamSocket::GetData() {
+    return std::exchange(incoming_, QByteArray());
+}
 
-void FakeStreamSocket::SendData(const QByteArray& bytes) {
+void FakeStreamSocket::SendData(const QByteArray& bytes, bool) {
     if (failSends || state != sck::Connected)
         throw RuntimeError(sockerr::WrongState, QStringLiteral("FakeStreamSocket"),
                            sockerr::description(sockerr::WrongState));

@@ -21,7 +21,7 @@ public:
     void Accept(std::int32_t requestID) override;
     void Connect(const QString& host, std::int32_t port) override;
     QByteArray GetData() override;
-    void SendData(const QByteArray& bytes) override;
+    void SendData(const QByteArray& bytes, bool moreFollows = false) override;
     void Close() override;
 
     int State() const override { return state; }

@@ -33,8 +33,8 @@ struct Reply {
 class RecordingHost : public GossamerHost {
 public:
     void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
-                        std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
-                        QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) override;
+                        std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME, QString& RespExtraHeaders,
+                        QByteArray& RespBody, std::int16_t& ClientIndex) override;
     void LogEvent(GossEvent& Event, std::int16_t& ClientIndex) override;
 
     // Records of one type (and subtype, when given).

@@ -29,7 +29,9 @@ TcpTestClient::TcpTestClient(int port) {
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
 }
 
-TcpTestClient::~TcpTestClient() { close(); }
+TcpTestClient::~TcpTestClient() {
+    close();
+}
 
 void TcpTestClient::close() {
     if (fd_ >= 0)

@@ -1,0 +1,319 @@
+#include "app/frm_main.h"
+
+#include "app/message_store.h"
+#include "app/operations_fichiers.h"
+#include "app/status_line.h"
+#include "http_server/gossamer.h"
+#include "platform/control_loader.h"
+#include "platform/rich_text_viewer.h"
+#include "platform/runtime_error.h"
+#include "platform/shell_start.h"
+#include "platform/tesk_toolbar.h"
+#include "platform/top_most.h"
+#include "platform/ui_hooks.h"
+#include "tray/c_systray.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHostInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vellumo {
+
+namespace {
+const QString kTitle = QStringLiteral("Vellumo");
+
+// The pictures of the window, shipped in the program folder.
+QIcon programIcon(const QString& programFolder) {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128}) {
+        const QString file = QDir(programFolder).filePath(QStringLiteral("System/Vellumo%1.png").arg(size));
+        if (QFile::exists(file))
+            icon.addFile(file, QSize(size, size));
+    }
+    return icon;
+}
+} // namespace
+
+frmMain::frmMain(modVellumo& state, ControlLoader& loader, QWidget* parent)
+    : QWidget(parent), state_(state), loader_(loader), lock_(state.ProgramFolder()),
+      endProcess_([] { QCoreApplication::exit(0); }) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(kTitle);
+    buildWindow();
+    buildMenus();
+}
+
+frmMain::~frmMain() {
+    // The recordset and its connection go before the widgets that show it.
+    DataDB.reset();
+    db_.reset();
+}
+
+void frmMain::buildWindow() {
+    const QIcon icon = programIcon(state_.ProgramFolder());
+    setWindowIcon(icon);
+    resize(620, 507); // 7605 twips high, as the window was designed
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+
+    TeskToolbar1 = new TeskToolbar(this);
+    TeskToolbar1->setObjectName(QStringLiteral("TeskToolbar1"));
+    buildToolbar();
+    layout->addWidget(TeskToolbar1);
+
+    auto* fields = new QGridLayout;
+    const QString labels[3] = {QStringLiteral("De :"), QStringLiteral("Date :"), QStringLiteral("A :")};
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(labels[i], this);
+        label->setObjectName(QStringLiteral("Label1"));
+        modLocalisation::SetControlIndex(label, i);
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QStringLiteral("Text1"));
+        modLocalisation::SetControlIndex(box, i);
+        box->setReadOnly(true);
+        Text1[static_cast<std::size_t>(i)] = box;
+        fields->addWidget(label, i, 0);
+        fields->addWidget(box, i, 1);
+    }
+    layout->addLayout(fields);
+
+    TXTextControl1 = new RichTextViewer(this);
+    TXTextControl1->setObjectName(QStringLiteral("TXTextControl1"));
+    layout->addWidget(TXTextControl1, 1);
+
+    auto* bottom = new QHBoxLayout;
+    StatusBar1 = new StatusLine(loader_, this);
+    bottom->addWidget(StatusBar1, 1);
+    // The window's buttons come from the button library once it is there; a standard button until then.
+    auto* help = new QPushButton(QStringLiteral("?"), this);
+    help->setObjectName(QStringLiteral("HelpMnu"));
+    help->setFixedSize(24, 22);
+    HelpMnu = help;
+    connect(help, &QPushButton::clicked, this, [this] { HelpMnu_Click(); });
+    bottom->addWidget(help);
+    layout->addLayout(bottom);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(icon.pixmap(32, 32));
+    Image1->hide();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    event->accept();
+    unloadMainWindow();
+}
+
+// ---- start-up -------------------------------------------------------------------------------------
+
+bool frmMain::Form_Load() {
+    // 1. One copy per program folder.
+    if (!lock_.acquire())
+        return false;
+
+    // 2. The language menu, 3. the language and its string table.
+    FillLanguageMenu();
+    const bool hasLanguages = mnuLanguage->menuAction()->isVisible();
+    AppSettings& settings = state_.Settings;
+    // Language is read first, then 5. Port (with its registry copy), Key and the five flags.
+    settings.LoadAtStartUp(hasLanguages, state_.RegistryService);
+    if (hasLanguages && !settings.CurrentLanguage.isEmpty()) {
+        state_.Localisation.ApplyLanguage(this, settings.CurrentLanguage);
+        state_.Localisation.LoadStrings(settings.CurrentLanguage);
+    }
+
+    // 4. Nothing to browse yet.
+    setNavigationButtons(false, false, false, false, false);
+
+    // 6. The message database.
+    QString storeFailure;
+    try {
+        openMessageDatabase();
+    } catch (const RuntimeError& e) {
+        storeFailure = e.description();
+    }
+
+    // 7. The station's own name.
+    settings.LocalStationName = QHostInfo::localHostName();
+
+    // 8. The HTTP server.
+    startServer();
+
+    // 9. The tray icon and its waiting balloon.
+    createSystray();
+
+    // The failures the window would otherwise keep to itself: the program keeps running in the tray.
+    if (!storeFailure.isEmpty()) {
+        ui().logEvent(EventLogType::Error, kTitle, QStringLiteral("Message database: ") + storeFailure);
+        StatusBar1_SimpleText(QStringLiteral("Base de messages inaccessible : ") + storeFailure, 192, true);
+    }
+    if (!Gossamer1->ConnectedToPort) {
+        const QString text = QStringLiteral("Le port %1 est déjà utilisé : aucun message ne peut être reçu.")
+                                 .arg(Gossamer1->Port);
+        ui().logEvent(EventLogType::Error, kTitle, text);
+        StatusBar1_SimpleText(text, 192, true);
+    }
+
+    // 10. The viewer only displays.
+    TXTextControl1->setDisplayMode(true);
+
+    // 11. Topmost when asked for, 12. and into the tray.
+    if (settings.IsAlwaysOnTop)
+        SetTopMost(this);
+    hide();
+    return true;
+}
+
+void frmMain::FillLanguageMenu() {
+    const QDir folder(state_.ProgramFile(QStringLiteral("Lng")));
+    // The pattern matches without regard to case, as the file system's does; the order is the
+    // file system's own.
+    const QStringList files = folder.entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Unsorted);
+    int next = 0;
+    for (QString name : files) {
+        name.replace(QStringLiteral(".lng"), QString()); // exact case: "X.LNG" keeps its extension
+        if (name.compare(QStringLiteral("application"), Qt::CaseInsensitive) == 0)
+            continue;
+        if (next >= static_cast<int>(mnuLocalize.size())) {
+            QAction* item = mnuLanguage->addAction(QString());
+            item->setObjectName(QStringLiteral("mnuLocalize"));
+            modLocalisation::SetControlIndex(item, next);
+            const int index = next;
+            connect(item, &QAction::triggered, this, [this, index] { mnuLocalize_Click(index); });
+            mnuLocalize.push_back(item);
+        }
+        mnuLocalize[static_cast<std::size_t>(next)]->setText(name);
+        ++next;
+    }
+    const bool any = next > 0;
+    Sep6->setVisible(any);
+    mnuLanguage->menuAction()->setVisible(any);
+}
+
+void frmMain::openMessageDatabase() {
+    db_ = std::make_unique<Database>(MessageStore::openMessages(state_.ProgramFolder()));
+    DataDB = db_->openRecordset(QStringLiteral("SELECT * FROM Recived ORDER BY Compteur"));
+    connect(DataDB.get(), &Recordset::Reposition, this, [this] { DataDB_Reposition(); });
+    if (DataDB->recordCount() > 0) {
+        AtEnd = true;
+        AtStart = false;
+        DataDB->moveLast();
+    }
+}
+
+void frmMain::startServer() {
+    Gossamer1 = std::make_unique<Gossamer>();
+    Gossamer1->setHost(this);
+    Gossamer1->Port = state_.Settings.Port;
+    try {
+        Gossamer1->StartListening();
+    } catch (const RuntimeError& e) {
+        ui().logEvent(EventLogType::Error, kTitle, e.description());
+    }
+}
+
+void frmMain::createSystray() {
+    f_cSystray = std::make_unique<cSystray>();
+    connect(f_cSystray.get(), &cSystray::MouseDblClick, this, [this](qint16& Button) { f_cSystray_MouseDblClick(Button); });
+    connect(f_cSystray.get(), &cSystray::MouseUp, this, [this](qint16& Button) { f_cSystray_MouseUp(Button); });
+    const QString waiting = state_.GetString(1, QStringLiteral("En attente de message..."));
+    const bool balloons = f_cSystray->IsBalloonCapable();
+    if (balloons) {
+        f_cSystray->setBalloonIcon(4);
+        f_cSystray->setBalloonText(waiting);
+        f_cSystray->setBalloonTitle(kTitle);
+    }
+    f_cSystray->SysTrayIconFromHandle(QIcon(Image1->pixmap()));
+    f_cSystray->setSysTrayToolTip(kTitle);
+    f_cSystray->SysTrayShow(true);
+    if (balloons)
+        f_cSystray->BalloonShow(true, BalloonTimeoutMs, false);
+}
+
+// ---- language, quit and close ---------------------------------------------------------------------
+
+void frmMain::mnuLocalize_Click(int Index) {
+    if (Index < 0 || Index >= static_cast<int>(mnuLocalize.size()))
+        return;
+    const QString caption = mnuLocalize[static_cast<std::size_t>(Index)]->text();
+    OperationsFichiers::IniWrite(QStringLiteral("Vellumo"), QStringLiteral("Language"), caption,
+                                 state_.Settings.SettingsFile());
+    if (caption == state_.Settings.CurrentLanguage)
+        return;
+    ui().messageBox(QStringLiteral("You must relaunch Vellumo for the new language to be available\r\n"
+                                   "Vellumo will stop and restart."),
+                    mb::Exclamation | mb::OkOnly, kTitle);
+    RestartRequested = true;
+    mnuQuit_Click();
+}
+
+bool frmMain::askQuit() {
+    const QString prompt = state_.GetString(
+        14, QStringLiteral("Êtes-vous sûr de vouloir quitter Vellumo ? |Vous ne pourrez plus recevoir de message."));
+    const QString title = state_.GetString(15, QStringLiteral("Quitter Vellumo ..."));
+    return ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title) == mb::Yes;
+}
+
+void frmMain::mnuQuit_Click() {
+    if (!askQuit())
+        return;
+    // The folder is free for the next copy before anything else happens.
+    lock_.release();
+    if (RestartRequested) {
+        QString directory;
+        try {
+            ShellExecuteOpen(this, state_.ProgramFile(QStringLiteral("kippler")), QStringLiteral("/t"), directory, 1,
+                             false, state_.Shell);
+        } catch (const RuntimeError&) {
+        }
+    }
+    unloadMainWindow();
+    ui().doEvents();
+}
+
+void frmMain::unloadMainWindow() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    Form_QueryUnload();
+    Form_Unload();
+}
+
+void frmMain::Form_QueryUnload() {
+    if (f_cSystray) {
+        f_cSystray->SysTrayShow(false);
+        ui().doEvents();
+        f_cSystray.reset();
+    }
+}
+
+void frmMain::Form_Unload() {
+    lock_.release();
+    // The other windows of the program are unloaded here as they come; senders still waiting for a
+    // reply are abandoned.
+    hide();
+    ui().doEvents();
+    if (endProcess_)
+        endProcess_();
+}
+
+// ---- the HTTP server's host side ------------------------------------------------------------------
+
+void frmMain::DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
+                             std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
+                             QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) {
+    // The receive handler answers here; left at 0 the server says 501.
+}
+
+} // namespace vellumo

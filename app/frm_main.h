@@ -1,0 +1,156 @@
+#pragma once
+// frmMain: the received-message window, and the program's start-up and shutdown. It lives for the
+// whole run, mostly hidden: the program sits in the notification area, listens for peers with its
+// HTTP server and shows a message as soon as one is stored.
+//
+// Owns for the whole run: the instance lock, the message database and its recordset of table
+// Recived (`DataDB`), the HTTP server `Gossamer1`, the tray object `f_cSystray`, the status line
+// `StatusBar1`, the viewer controls, the toolbar `TeskToolbar1` and the two pop-up menus. The
+// module-level state (settings, string table, send slots) is the modVellumo given at construction.
+//
+// The viewer shows one row of Recived at a time; `AtEnd` and `AtStart` say that it stands at the
+// newest or the oldest message. Every move of the recordset runs DataDB_Reposition, which corrects a
+// move past either end and sets the navigation buttons:
+//
+//   state               | 13 delete | 12 last | 11 next | 10 previous | 9 first
+//   --------------------|-----------|---------|---------|-------------|--------
+//   no row              | off       | off     | off     | off         | off
+//   AtEnd               | on        | off     | off     | on          | on
+//   AtStart, not AtEnd  | on        | on      | on      | off         | off
+//   neither             | on        | on      | on      | on          | on
+
+#include "app/mod_vellumo.h"
+#include "http_server/gossamer_host.h"
+#include "platform/database.h"
+#include "platform/instance_lock.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAbstractButton;
+
+namespace vellumo {
+
+class ControlLoader;
+class Gossamer;
+class RichTextViewer;
+class StatusLine;
+class TeskToolbar;
+class cSystray;
+
+class frmMain : public QWidget, public GossamerHost {
+    Q_OBJECT
+public:
+    // Colours of the viewer: today's messages on the window colour, older ones light grey.
+    static constexpr std::int32_t TodayColour = static_cast<std::int32_t>(0x80000005u);
+    static constexpr std::int32_t OlderColour = 0xE0E0E0;
+    static constexpr int BalloonTimeoutMs = 10000;
+
+    frmMain(modVellumo& state, ControlLoader& loader, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Start-up. False when another copy already runs in this program folder: the caller then ends
+    // at once, silently.
+    bool Form_Load();
+    void FillLanguageMenu();
+    void mnuLocalize_Click(int Index);
+    void mnuQuit_Click();
+    // Never cancels; removes the tray icon.
+    void Form_QueryUnload();
+    // Unloads the other windows and ends the process.
+    void Form_Unload();
+
+    // Public operations the senders report through.
+    void ShowSystrayMessage(const QString& Message, QString Titre, int TTicon);
+    void StatusBar1_SimpleText(const QString& strText, std::int16_t intColor, bool boolIsBaloon);
+
+    void DataDB_Reposition();
+    void TeskToolbar1_ButtonClick(int Index);
+
+    // The recipients line of a reply: FROM, with ";" added unless it already ends with one; for a
+    // reply to all, followed by TO without the own station's entries (whole entries only).
+    static QString ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll);
+
+    // The HTTP server's host side.
+    void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
+                        std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
+                        QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) override;
+
+    // What ends the process; QCoreApplication::exit by default, replaced by tests.
+    void setEndProcess(std::function<void()> endProcess) { endProcess_ = std::move(endProcess); }
+
+    // For the tests and the windows of later issues.
+    bool AtEnd = false;
+    bool AtStart = false;
+    bool RestartRequested = false;
+    Gossamer& server() { return *Gossamer1; }
+    Recordset* recordset() { return DataDB.get(); }
+    TeskToolbar& toolbar() { return *TeskToolbar1; }
+    StatusLine& statusLine() { return *StatusBar1; }
+    RichTextViewer& viewer() { return *TXTextControl1; }
+    QLineEdit& text1(int index) { return *Text1.at(static_cast<std::size_t>(index)); }
+    cSystray* systray() { return f_cSystray.get(); }
+    QMenu& systrayMenu() { return *mnuSystray; }
+    QMenu& toolsMenu() { return *mnuOutils; }
+    QMenu& languageMenu() { return *mnuLanguage; }
+    const std::vector<QAction*>& localizeItems() const { return mnuLocalize; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildToolbar();
+    void buildMenus();
+    void openMessageDatabase();
+    void startServer();
+    void createSystray();
+    void setNavigationButtons(bool first, bool previous, bool next, bool last, bool del);
+    void setViewerColour(std::int32_t colour);
+    void moveTo(void (Recordset::*move)());
+
+    void f_cSystray_MouseDblClick(qint16 Button);
+    void f_cSystray_MouseUp(qint16 Button);
+    void mnuShow_Click();
+    void mnuDeleteCorrespondants_Click();
+    void mnuHelp_Click();
+    void HelpMnu_Click();
+    bool askQuit();
+    void unloadMainWindow();
+
+    modVellumo& state_;
+    ControlLoader& loader_;
+    InstanceLock lock_;
+    std::function<void()> endProcess_;
+    bool unloaded_ = false;
+
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<Recordset> DataDB;
+    std::unique_ptr<Gossamer> Gossamer1;
+    std::unique_ptr<cSystray> f_cSystray;
+
+    std::array<QLineEdit*, 3> Text1{};
+    RichTextViewer* TXTextControl1 = nullptr;
+    TeskToolbar* TeskToolbar1 = nullptr;
+    StatusLine* StatusBar1 = nullptr;
+    QAbstractButton* HelpMnu = nullptr;
+    QLabel* Image1 = nullptr;
+
+    QMenu* mnuSystray = nullptr;
+    QMenu* mnuOutils = nullptr;
+    QMenu* mnuLanguage = nullptr;
+    QAction* Sep6 = nullptr;
+    std::vector<QAction*> mnuLocalize;
+};
+
+} // namespace vellumo

@@ -1,0 +1,332 @@
+// frmMain: the viewer, its toolbar, the tray handlers, the menus and the status line.
+#include "app/frm_main.h"
+
+#include "app/operations_fichiers.h"
+#include "app/status_line.h"
+#include "platform/rich_text_viewer.h"
+#include "platform/runtime_error.h"
+#include "platform/system_colors.h"
+#include "platform/tesk_toolbar.h"
+#include "platform/ui_hooks.h"
+#include "tray/c_systray.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDate>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStyle>
+
+namespace vellumo {
+
+namespace {
+const QString kTitle = QStringLiteral("Vellumo");
+
+// The toolbar's buttons 1 to 24: key, standard picture, design tooltip. A button without a role is a
+// separator (no key) or a spare button kept hidden.
+struct ToolbarButton {
+    const char* key;
+    QStyle::StandardPixmap picture;
+    const char* toolTip;
+    bool spare;
+};
+constexpr ToolbarButton kButtons[24] = {
+    {"New", QStyle::SP_FileIcon, "Nouveau message", false},                     // 1
+    {"Reply", QStyle::SP_ArrowBack, "Répondre", false},                         // 2
+    {"ReplyAll", QStyle::SP_MediaSeekBackward, "Répondre à tous", false},       // 3
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 4
+    {"Copy", QStyle::SP_FileDialogContentsView, "Copier", false},               // 5
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 6
+    {"Spare7", QStyle::SP_CustomBase, "", true},                                // 7
+    {"Spare8", QStyle::SP_CustomBase, "", true},                                // 8
+    {"First", QStyle::SP_MediaSkipBackward, "Premier message", false},          // 9
+    {"Previous", QStyle::SP_ArrowLeft, "Message précédent", false},             // 10
+    {"Next", QStyle::SP_ArrowRight, "Message suivant", false},                  // 11
+    {"Last", QStyle::SP_MediaSkipForward, "Dernier message", false},            // 12
+    {"Delete", QStyle::SP_TrashIcon, "Supprimer le message", false},            // 13
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 14
+    {"Sent", QStyle::SP_FileDialogDetailedView, "Messages envoyés", false},     // 15
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 16
+    {"Network", QStyle::SP_DriveNetIcon, "Voisinage réseau", false},            // 17
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 18
+    {"Options", QStyle::SP_FileDialogListView, "Options", false},               // 19
+    {"Tools", QStyle::SP_ToolBarHorizontalExtensionButton, "Outils", false},    // 20
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 21
+    {"Quit", QStyle::SP_DialogCloseButton, "Quitter Vellumo", false},           // 22
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 23
+    {"Hide", QStyle::SP_TitleBarMinButton, "Masquer la fenêtre", false},        // 24
+};
+
+QAction* namedAction(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+QAction* namedSeparator(QMenu* menu, const char* name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+} // namespace
+
+void frmMain::buildToolbar() {
+    for (const ToolbarButton& b : kButtons) {
+        if (!b.key) {
+            TeskToolbar1->addSeparatorButton();
+            continue;
+        }
+        const QIcon picture = b.picture == QStyle::SP_CustomBase ? QIcon() : style()->standardIcon(b.picture);
+        const int index = TeskToolbar1->addButton(QString::fromLatin1(b.key), picture, QString::fromUtf8(b.toolTip));
+        if (b.spare)
+            TeskToolbar1->setButtonVisible(index, false);
+    }
+    TeskToolbar1->setButtonClickHandler([this](const TeskToolbar::Button& button) { TeskToolbar1_ButtonClick(button.index); });
+}
+
+void frmMain::buildMenus() {
+    mnuSystray = new QMenu(QStringLiteral("Systray"), this);
+    mnuSystray->setObjectName(QStringLiteral("mnuSystray"));
+    connect(namedAction(mnuSystray, "mnuShow", QStringLiteral("Afficher Vellumo")), &QAction::triggered, this,
+            [this] { mnuShow_Click(); });
+    namedSeparator(mnuSystray, "mnuSep1");
+    // The options window comes with its own issue; the item is there already.
+    namedAction(mnuSystray, "mnuOptions", QStringLiteral("Options"));
+    namedSeparator(mnuSystray, "mnuSep2");
+    connect(namedAction(mnuSystray, "mnuQuit", QStringLiteral("Quitter")), &QAction::triggered, this,
+            [this] { mnuQuit_Click(); });
+
+    mnuOutils = new QMenu(QStringLiteral("Outils"), this);
+    mnuOutils->setObjectName(QStringLiteral("mnuOutils"));
+    namedAction(mnuOutils, "mnuPurge", QStringLiteral("Purger la base de messages"));
+    connect(namedAction(mnuOutils, "mnuDeleteCorrespondants",
+                        QStringLiteral("Supprimer la listes des Correspondants favoris")),
+            &QAction::triggered, this, [this] { mnuDeleteCorrespondants_Click(); });
+    Sep6 = namedSeparator(mnuOutils, "Sep6");
+    mnuLanguage = mnuOutils->addMenu(QStringLiteral("Langage"));
+    mnuLanguage->setObjectName(QStringLiteral("mnuLanguage"));
+    mnuLanguage->menuAction()->setObjectName(QStringLiteral("mnuLanguage"));
+    namedSeparator(mnuOutils, "mnuSep3");
+    connect(namedAction(mnuOutils, "mnuHelp", QStringLiteral("Aide")), &QAction::triggered, this,
+            [this] { mnuHelp_Click(); });
+    namedSeparator(mnuOutils, "mnuSep4");
+    namedAction(mnuOutils, "mnuMAJ", QStringLiteral("Rechercher une mise à jour"));
+    namedSeparator(mnuOutils, "mnuSep5");
+    namedAction(mnuOutils, "mnuAbout", QStringLiteral("A propos...."));
+
+    // Item 0 of the language items exists in the design; FillLanguageMenu adds the others.
+    QAction* first = mnuLanguage->addAction(QString());
+    first->setObjectName(QStringLiteral("mnuLocalize"));
+    modLocalisation::SetControlIndex(first, 0);
+    connect(first, &QAction::triggered, this, [this] { mnuLocalize_Click(0); });
+    mnuLocalize.push_back(first);
+}
+
+// ---- viewer ---------------------------------------------------------------------------------------
+
+void frmMain::setNavigationButtons(bool first, bool previous, bool next, bool last, bool del) {
+    TeskToolbar1->setButtonEnabled(13, del);
+    TeskToolbar1->setButtonEnabled(12, last);
+    TeskToolbar1->setButtonEnabled(11, next);
+    TeskToolbar1->setButtonEnabled(10, previous);
+    TeskToolbar1->setButtonEnabled(9, first);
+}
+
+void frmMain::setViewerColour(std::int32_t colour) {
+    const QColor c = SystemColors::toQColor(colour);
+    for (QLineEdit* box : Text1) {
+        QPalette p = box->palette();
+        p.setColor(QPalette::Base, c);
+        box->setPalette(p);
+    }
+    TXTextControl1->setBackColor(c);
+}
+
+void frmMain::DataDB_Reposition() {
+    Recordset& rs = *DataDB;
+    if (rs.recordCount() == 0) {
+        setNavigationButtons(false, false, false, false, false);
+        return;
+    }
+    if (rs.eof()) {
+        AtEnd = true;
+        AtStart = false;
+        rs.moveLast(); // runs the viewer again
+        return;
+    }
+    if (rs.bof()) {
+        AtEnd = false;
+        AtStart = true;
+        rs.moveFirst();
+        return;
+    }
+    if (AtEnd)
+        setNavigationButtons(true, true, false, false, true);
+    else if (AtStart)
+        setNavigationButtons(false, false, true, true, true);
+    else
+        setNavigationButtons(true, true, true, true, true);
+
+    try {
+        Text1[0]->setText(rs.text(QStringLiteral("FROM")));
+        Text1[1]->setText(rs.text(QStringLiteral("ONDate")));
+        Text1[2]->setText(rs.text(QStringLiteral("TO")));
+        TXTextControl1->loadRtfText(rs.text(QStringLiteral("RTF")));
+        const QString format = QStringLiteral("dd/MM/yyyy");
+        const bool today = rs.dateTime(QStringLiteral("ReceiptDate")).date().toString(format) ==
+                           QDate::currentDate().toString(format);
+        setViewerColour(today ? TodayColour : OlderColour);
+    } catch (const RuntimeError&) {
+        // A row that cannot be shown ends the viewer's work for it, silently.
+    }
+}
+
+void frmMain::moveTo(void (Recordset::*move)()) {
+    if (!DataDB)
+        return;
+    try {
+        (DataDB.get()->*move)();
+    } catch (const RuntimeError&) {
+        // Moving before the first or after the last row is corrected by the viewer.
+    }
+}
+
+QString frmMain::ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll) {
+    QString line = from;
+    if (!line.endsWith(QLatin1Char(';')))
+        line += QLatin1Char(';');
+    if (!toAll)
+        return line;
+    line += to;
+    // The own station leaves the line as whole entries only: "APC1;" stays when the own name is "PC1".
+    const QStringList entries = line.split(QLatin1Char(';'));
+    QString kept;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const bool last = i == entries.size() - 1;
+        if (last) {
+            if (!entries[i].isEmpty() && entries[i] != ownName)
+                kept += entries[i];
+            break;
+        }
+        if (entries[i] != ownName)
+            kept += entries[i] + QLatin1Char(';');
+    }
+    return kept;
+}
+
+void frmMain::TeskToolbar1_ButtonClick(int Index) {
+    switch (Index) {
+    case 1: // compose: the compose window comes with its own issue
+        StatusBar1_SimpleText(QString(), 0, false);
+        break;
+    case 2:
+    case 3: // reply, reply to all: the line is ready for the compose window
+        StatusBar1_SimpleText(QString(), 0, false);
+        break;
+    case 5:
+        TXTextControl1->clipboardCommand(2);
+        break;
+    case 9:
+        AtEnd = false;
+        AtStart = true;
+        moveTo(&Recordset::moveFirst);
+        break;
+    case 10:
+        AtEnd = false;
+        AtStart = false;
+        moveTo(&Recordset::movePrevious);
+        break;
+    case 11:
+        AtEnd = false;
+        AtStart = false;
+        moveTo(&Recordset::moveNext);
+        break;
+    case 12:
+        AtEnd = true;
+        AtStart = false;
+        moveTo(&Recordset::moveLast);
+        break;
+    case 13: {
+        const QString prompt = state_.GetString(16, QStringLiteral("Êtes-vous sur de vouloir détruire ce message ? "));
+        const QString title = state_.GetString(17, QStringLiteral("Supprimer un message..."));
+        if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title) != mb::Yes)
+            break;
+        try {
+            DataDB->deleteCurrent();
+        } catch (const RuntimeError&) {
+            // A delete that fails is not reported.
+        }
+        AtEnd = true;
+        AtStart = false;
+        moveTo(&Recordset::moveLast);
+        break;
+    }
+    case 20:
+        mnuOutils->popup(QCursor::pos());
+        break;
+    case 22:
+        if (askQuit())
+            unloadMainWindow();
+        break;
+    case 24:
+        hide();
+        break;
+    default: // 15, 17, 19 open windows of their own issues; the rest have no role
+        break;
+    }
+}
+
+// ---- tray and menus -------------------------------------------------------------------------------
+
+void frmMain::f_cSystray_MouseDblClick(qint16 Button) {
+    if (Button != 1)
+        return;
+    show();
+    moveTo(&Recordset::moveLast);
+}
+
+void frmMain::f_cSystray_MouseUp(qint16 Button) {
+    if (Button != 2)
+        return;
+    if (f_cSystray)
+        f_cSystray->BeforePopup();
+    mnuSystray->popup(QCursor::pos());
+}
+
+void frmMain::mnuShow_Click() { show(); }
+
+void frmMain::mnuHelp_Click() {
+    ShowSystrayMessage(state_.GetString(2, QStringLiteral("L'aide d'Vellumo n'est pas|disponible dans cette version...")),
+                       state_.GetString(3, QStringLiteral("Aide")), 2);
+}
+
+void frmMain::HelpMnu_Click() { mnuHelp_Click(); }
+
+void frmMain::mnuDeleteCorrespondants_Click() {
+    const QString prompt = state_.GetString(
+        4, QStringLiteral("Êtes-vous sûr de vouloir supprimer la liste des correspondants favoris ? "));
+    if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, kTitle) != mb::Yes)
+        return;
+    OperationsFichiers::DeleteFileCode(state_.ProgramFile(QStringLiteral("Users.dbo")));
+}
+
+void frmMain::ShowSystrayMessage(const QString& Message, QString Titre, int TTicon) {
+    if (Titre.isEmpty())
+        Titre = kTitle;
+    if (!f_cSystray || !f_cSystray->IsBalloonCapable())
+        return;
+    f_cSystray->setBalloonIcon(TTicon);
+    f_cSystray->setBalloonText(Message);
+    f_cSystray->setBalloonTitle(Titre);
+    f_cSystray->BalloonShow(true, BalloonTimeoutMs, false);
+}
+
+void frmMain::StatusBar1_SimpleText(const QString& strText, std::int16_t intColor, bool boolIsBaloon) {
+    StatusBar1->setForeColor(intColor);
+    StatusBar1->setCaption(strText);
+    if (boolIsBaloon)
+        ShowSystrayMessage(strText, QString(), intColor != 0 ? 2 : 1);
+}
+
+} // namespace vellumo

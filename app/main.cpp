@@ -1,0 +1,42 @@
+// vellumo: the main program. Everything it does lives in the app library; this only makes the
+// application object, the module-level state and the main window, and runs the message loop.
+#include "app/frm_main.h"
+#include "app/mod_vellumo.h"
+#include "platform/control_loader.h"
+#include "platform/file_registry.h"
+#include "platform/process_shell_start.h"
+#include "platform/qt_ui_hooks.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (noDisplay && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        std::fprintf(stderr, "vellumo: no display found; running without windows on the offscreen platform. "
+                             "Messages are still received and stored.\n");
+    }
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Vellumo"));
+    // The program lives in the tray: hiding the last window does not end it.
+    app.setQuitOnLastWindowClosed(false);
+
+    vellumo::QtUiHooks desktopHooks;
+    if (QApplication::platformName() != QStringLiteral("offscreen"))
+        vellumo::setUiHooks(&desktopHooks);
+
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    vellumo::FileRegistry registry;
+    vellumo::ProcessShellStart shell;
+    vellumo::modVellumo state(programFolder, registry, shell);
+    vellumo::ControlLoader loader(programFolder);
+
+    vellumo::frmMain window(state, loader);
+    if (!window.Form_Load())
+        return 0; // another copy runs in this folder
+    const int code = app.exec();
+    vellumo::setUiHooks(nullptr);
+    return code;
+}

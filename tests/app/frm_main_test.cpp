@@ -1,0 +1,377 @@
+// The main window in process, on the offscreen platform, with the recording tray, scripted message
+// boxes and a temporary copy of the program folder.
+#include "app/frm_main.h"
+
+#include "app/message_store.h"
+#include "app/mod_vellumo.h"
+#include "app/status_line.h"
+#include "http_server/gossamer.h"
+#include "platform/control_loader.h"
+#include "platform/rich_text_viewer.h"
+#include "platform/tesk_toolbar.h"
+#include "platform/tray_shell.h"
+#include "tests/support/fake_registry.h"
+#include "tests/support/fake_shell_start.h"
+#include "tests/support/program_folder.h"
+#include "tests/support/recording_tray_shell.h"
+#include "tests/support/scripted_ui_hooks.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+namespace vellumo {
+namespace {
+
+struct Row {
+    QString from, to, onDate, text, rtf;
+    QDateTime receipt;
+};
+
+class FrmMainTest : public ::testing::Test {
+protected:
+    FrmMainTest() : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui), trayScope(tray) {
+        folder.writeSettings(test::freeLoopbackPort());
+    }
+
+    // Adds rows to the message database before the window opens it.
+    void addRows(const std::vector<Row>& rows) {
+        Database db = MessageStore::openMessages(folder.path());
+        auto rs = db.openRecordset(QStringLiteral("Recived"));
+        for (const Row& r : rows) {
+            rs->addNew();
+            rs->setField(QStringLiteral("FROM"), r.from);
+            rs->setField(QStringLiteral("TO"), r.to);
+            rs->setField(QStringLiteral("OnDate"), r.onDate);
+            rs->setField(QStringLiteral("ReceiptDate"), r.receipt);
+            rs->setField(QStringLiteral("Text"), r.text);
+            rs->setField(QStringLiteral("RTF"), r.rtf);
+            rs->update();
+        }
+        rs.reset();
+        db.close();
+    }
+
+    frmMain& start() {
+        state.emplace(folder.path(), registry, shell);
+        loader = std::make_unique<ControlLoader>(folder.path());
+        window = std::make_unique<frmMain>(*state, *loader);
+        window->setEndProcess([this] { ++ended; });
+        loaded = window->Form_Load();
+        return *window;
+    }
+
+    // Buttons 9 to 13 as "first previous next last delete", 1 for on.
+    QString navigation() {
+        QString s;
+        for (int i = 9; i <= 13; ++i)
+            s += window->toolbar().buttonEnabled(i) ? QLatin1Char('1') : QLatin1Char('0');
+        return s;
+    }
+
+    const test::RecordingTrayShell::Icon* trayIcon() const {
+        return tray.icons.empty() ? nullptr : &tray.icons.begin()->second;
+    }
+
+    test::ProgramFolder folder;
+    test::ScriptedUiHooks ui;
+    ScopedUiHooks uiScope;
+    test::RecordingTrayShell tray;
+    ScopedTrayShell trayScope;
+    test::FakeRegistry registry;
+    test::FakeShellStart shell;
+    std::optional<modVellumo> state;
+    std::unique_ptr<ControlLoader> loader;
+    std::unique_ptr<frmMain> window;
+    bool loaded = false;
+    int ended = 0;
+};
+
+const QDateTime kToday = QDateTime::currentDateTime();
+const QDateTime kLastYear = QDateTime::currentDateTime().addYears(-1);
+
+TEST_F(FrmMainTest, StartUpCopiesTheTemplateListensShowsTheBalloonAndGoesToTheTray) {
+    ASSERT_FALSE(QFile::exists(folder.file(QStringLiteral("Vellumo.dbo"))));
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("Vellumo.dbo"))));
+    EXPECT_TRUE(w.server().ConnectedToPort);
+    EXPECT_EQ(w.server().Port, state->Settings.Port);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint); // IsAlwaysOnTop is on by default
+    EXPECT_EQ(navigation(), QStringLiteral("00000"));          // nothing to browse
+    EXPECT_TRUE(w.statusLine().isFrameControl());
+
+    // The language of the settings (English by default) is applied and its string table loaded.
+    EXPECT_EQ(state->Settings.CurrentLanguage, QStringLiteral("English"));
+    const QString waiting = state->GetString(1, QStringLiteral("En attente de message..."));
+    EXPECT_NE(waiting, QStringLiteral("En attente de message..."));
+    EXPECT_EQ(w.toolbar().buttonToolTipText(2), QStringLiteral("Reply"));
+    EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("mnuQuit"))->text(), QStringLiteral("Quit"));
+
+    const auto* icon = trayIcon();
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(icon->hasIcon);
+    EXPECT_EQ(icon->tip, QStringLiteral("Vellumo"));
+    bool balloon = false;
+    for (const auto& c : tray.calls)
+        balloon = balloon || (c.info == waiting && c.infoTitle == QStringLiteral("Vellumo"));
+    EXPECT_TRUE(balloon);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FrmMainTest, ASecondWindowInTheSameFolderEndsAtOnce) {
+    start();
+    ASSERT_TRUE(loaded);
+    modVellumo second(folder.path(), registry, shell);
+    ControlLoader secondLoader(folder.path());
+    frmMain other(second, secondLoader);
+    EXPECT_FALSE(other.Form_Load());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+struct LanguageCase {
+    const char* name;
+    std::vector<const char*> files;
+    std::vector<const char*> captions;
+};
+
+class FrmMainLanguages : public FrmMainTest, public ::testing::WithParamInterface<LanguageCase> {};
+
+TEST_P(FrmMainLanguages, ListsTheLanguageFiles) {
+    folder.removeLanguages();
+    QDir().mkpath(folder.file(QStringLiteral("Lng")));
+    for (const char* f : GetParam().files) {
+        QFile file(folder.file(QStringLiteral("Lng/") + QString::fromUtf8(f)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Strings]\r\nString1=Hello\r\nString2=###END###\r\n");
+    }
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    QStringList captions;
+    for (QAction* item : w.localizeItems())
+        if (!item->text().isEmpty())
+            captions << item->text();
+    captions.sort();
+    QStringList expected;
+    for (const char* c : GetParam().captions)
+        expected << QString::fromUtf8(c);
+    expected.sort();
+    EXPECT_EQ(captions, expected);
+    EXPECT_EQ(w.languageMenu().menuAction()->isVisible(), !expected.isEmpty());
+    if (expected.isEmpty()) {
+        // No language: nothing is read, and every message keeps its French default.
+        EXPECT_TRUE(state->Settings.CurrentLanguage.isEmpty());
+        EXPECT_EQ(state->GetString(1, QStringLiteral("En attente de message...")),
+                  QStringLiteral("En attente de message..."));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Menu, FrmMainLanguages,
+    ::testing::Values(LanguageCase{"none", {}, {}}, LanguageCase{"application_only", {"application.lng"}, {}},
+                      LanguageCase{"application_any_case", {"APPLICATION.lng", "English.lng"}, {"English"}},
+                      LanguageCase{"capital_extension_kept", {"Deutsch.LNG", "English.lng"}, {"Deutsch.LNG", "English"}},
+                      LanguageCase{"accented", {"Français.lng", "English.lng"}, {"Français", "English"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrmMainTest, ShowsTheNewestMessageAndBrowsesWithTheButtonTable) {
+    addRows({{"PC1", "ME;", "01/01/2026 à 10:00:00", "first", "", kLastYear},
+             {"PC2", "ME;", "02/01/2026 à 10:00:00", "second", "", kLastYear},
+             {"PC3", "ME;", "03/01/2026 à 10:00:00", "third", "{\\rtf1 third}", kToday}});
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC3"));
+    EXPECT_EQ(w.text1(1).text(), QStringLiteral("03/01/2026 à 10:00:00"));
+    EXPECT_EQ(w.text1(2).text(), QStringLiteral("ME;"));
+    EXPECT_EQ(w.viewer().plainText(), QStringLiteral("third"));
+    EXPECT_TRUE(w.AtEnd);
+    EXPECT_EQ(navigation(), QStringLiteral("11001")); // at end: first, previous, delete
+
+    w.TeskToolbar1_ButtonClick(9);
+    EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC1"));
+    EXPECT_TRUE(w.AtStart);
+    EXPECT_EQ(navigation(), QStringLiteral("00111")); // at start: next, last, delete
+
+    w.TeskToolbar1_ButtonClick(11);
+    EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC2"));
+    EXPECT_EQ(navigation(), QStringLiteral("11111"));
+
+    // Previous from the first row lands before it; the viewer moves back and marks the start.
+    w.TeskToolbar1_ButtonClick(10);
+    w.TeskToolbar1_ButtonClick(10);
+    EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC1"));
+    EXPECT_TRUE(w.AtStart);
+
+    w.TeskToolbar1_ButtonClick(12);
+    EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC3"));
+    EXPECT_EQ(navigation(), QStringLiteral("11001"));
+}
+
+TEST_F(FrmMainTest, TodaysMessagesOnTheWindowColourOlderOnesGrey) {
+    addRows({{"OLD", "ME;", "", "", "", kLastYear}, {"NEW", "ME;", "", "", "", kToday}});
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(w.text1(0).palette().color(QPalette::Base), QColor(255, 255, 255));
+    EXPECT_EQ(w.viewer().backColor(), QColor(255, 255, 255));
+    w.TeskToolbar1_ButtonClick(9);
+    EXPECT_EQ(w.text1(0).text(), QStringLiteral("OLD"));
+    EXPECT_EQ(w.text1(2).palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
+    EXPECT_EQ(w.viewer().backColor(), QColor(0xE0, 0xE0, 0xE0));
+}
+
+TEST_F(FrmMainTest, DeleteAsksAndOnYesShowsTheNewestRemaining) {
+    addRows({{"PC1", "", "", "", "", kToday}, {"PC2", "", "", "", "", kToday}});
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+
+    ui.answer(mb::No);
+    w.TeskToolbar1_ButtonClick(13);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].style, 4132);
+    EXPECT_EQ(w.recordset()->recordCount(), 2);
+
+    w.TeskToolbar1_ButtonClick(9); // stand on PC1, then delete it
+    ui.answer(mb::Yes);
+    w.TeskToolbar1_ButtonClick(13);
+    EXPECT_EQ(w.recordset()->recordCount(), 1);
+    EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC2"));
+    EXPECT_TRUE(w.AtEnd);
+
+    ui.answer(mb::Yes);
+    w.TeskToolbar1_ButtonClick(13);
+    EXPECT_EQ(w.recordset()->recordCount(), 0);
+    EXPECT_EQ(navigation(), QStringLiteral("00000"));
+}
+
+struct ReplyCase {
+    const char* name;
+    const char* from;
+    const char* to;
+    const char* own;
+    bool all;
+    const char* expected;
+};
+
+class ReplyLine : public ::testing::TestWithParam<ReplyCase> {};
+
+TEST_P(ReplyLine, IsBuiltFromTheMessage) {
+    const auto& c = GetParam();
+    EXPECT_EQ(frmMain::ReplyRecipients(QString::fromUtf8(c.from), QString::fromUtf8(c.to), QString::fromUtf8(c.own),
+                                       c.all),
+              QString::fromUtf8(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reply, ReplyLine,
+    ::testing::Values(ReplyCase{"reply_adds_semicolon", "A", "B;C;", "C", false, "A;"},
+                      ReplyCase{"reply_keeps_semicolon", "A;", "B;C;", "C", false, "A;"},
+                      ReplyCase{"all_removes_own_name", "A", "B;C;", "C", true, "A;B;"},
+                      ReplyCase{"all_own_name_first", "A", "C;B;", "C", true, "A;B;"},
+                      ReplyCase{"all_keeps_longer_names", "PC2", "APC1;PC1;PC1X;", "PC1", true, "PC2;APC1;PC1X;"},
+                      ReplyCase{"all_without_final_semicolon", "A", "B;C", "C", true, "A;B;"},
+                      ReplyCase{"all_twice", "A", "C;B;C;", "C", true, "A;B;"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrmMainTest, QuitWithNoKeepsRunningAndALanguageChangeRestartsThroughTheLauncher) {
+    QFile extra(folder.file(QStringLiteral("Lng/Deutsch.lng")));
+    ASSERT_TRUE(extra.open(QIODevice::WriteOnly));
+    extra.write("[Strings]\r\nString1=###END###\r\n");
+    extra.close();
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    int deutsch = -1;
+    for (std::size_t i = 0; i < w.localizeItems().size(); ++i)
+        if (w.localizeItems()[i]->text() == QStringLiteral("Deutsch"))
+            deutsch = static_cast<int>(i);
+    ASSERT_GE(deutsch, 0);
+
+    ui.answer(mb::Ok);
+    ui.answer(mb::No); // the quit question
+    w.mnuLocalize_Click(deutsch);
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[0].style, mb::Exclamation);
+    EXPECT_EQ(ui.boxes[1].style, 4132);
+    EXPECT_EQ(ended, 0);
+    EXPECT_TRUE(w.RestartRequested);
+    EXPECT_TRUE(shell.opened.empty());
+    QFile ini(folder.file(QStringLiteral("Vellumo.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("Language=Deutsch"));
+
+    ui.answer(mb::Yes);
+    w.mnuQuit_Click();
+    EXPECT_EQ(ended, 1);
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(QFileInfo(shell.opened[0].file).fileName(), QStringLiteral("kippler"));
+    EXPECT_EQ(shell.opened[0].parameters, QStringLiteral("/t"));
+    EXPECT_EQ(trayIcon(), nullptr); // the icon went before the process ends
+}
+
+TEST_F(FrmMainTest, ClosingTheWindowRemovesTheTrayIconAndFreesTheFolder) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    ASSERT_NE(trayIcon(), nullptr);
+    w.show();
+    w.close();
+    EXPECT_EQ(trayIcon(), nullptr);
+    EXPECT_EQ(ended, 1);
+    InstanceLock next(folder.path());
+    EXPECT_TRUE(next.acquire());
+}
+
+TEST_F(FrmMainTest, APortInUseIsShownInRedAndInABalloon) {
+    QTcpServer squatter;
+    ASSERT_TRUE(squatter.listen(QHostAddress::Any, 0));
+    folder.writeSettings(squatter.serverPort());
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    EXPECT_FALSE(w.server().ConnectedToPort);
+    EXPECT_EQ(w.statusLine().foreColor(), 192);
+    EXPECT_TRUE(w.statusLine().caption().contains(QString::number(squatter.serverPort())));
+    const auto* icon = trayIcon();
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(icon->info.contains(QString::number(squatter.serverPort())));
+}
+
+TEST_F(FrmMainTest, StatusLineTextWithABalloonPicksTheIconByColour) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    w.StatusBar1_SimpleText(QStringLiteral("PC9 ne semble pas connecté"), 192, true);
+    EXPECT_EQ(w.statusLine().caption(), QStringLiteral("PC9 ne semble pas connecté"));
+    EXPECT_EQ(w.statusLine().foreColor(), 192);
+    ASSERT_NE(trayIcon(), nullptr);
+    EXPECT_EQ(trayIcon()->info, QStringLiteral("PC9 ne semble pas connecté"));
+    EXPECT_EQ(trayIcon()->infoFlags & 3u, 2u); // warning
+    w.StatusBar1_SimpleText(QStringLiteral("PC9 à reçu le message"), 0, true);
+    EXPECT_EQ(trayIcon()->infoFlags & 3u, 1u); // information
+}
+
+TEST_F(FrmMainTest, ScreenshotOfAReceivedMessage) {
+    addRows({{"POSTE-COMPTA", "POSTE-ACCUEIL;", "10/12/2026 à 09:15:00",
+              "Bonjour, la réunion est déplacée à 14 h.",
+              "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red192\\green0\\blue0;}"
+              "\\f0\\fs24 Bonjour,\\par la r\\'e9union est \\b d\\'e9plac\\'e9e\\b0  \\cf1 \\'e0 14 h\\cf0 .\\par}",
+              kToday}});
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    w.StatusBar1_SimpleText(QStringLiteral("POSTE-COMPTA à reçu le message"), 0, false);
+    w.show();
+    QCoreApplication::processEvents();
+    const QString dir = QStringLiteral(VELLUMO_PROGRAM_DIR) + QStringLiteral("/../screenshots");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(w.grab().save(dir + QStringLiteral("/main_window.png")));
+    EXPECT_TRUE(w.statusLine().grab().save(dir + QStringLiteral("/status_line.png")));
+}
+
+} // namespace
+} // namespace vellumo

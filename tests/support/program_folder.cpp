@@ -1,0 +1,53 @@
+#include "tests/support/program_folder.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTcpServer>
+
+namespace vellumo::test {
+
+namespace {
+void copyTree(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    const QStringList runtime = {QStringLiteral("Vellumo.dbo"), QStringLiteral("Users.dbo"),
+                                 QStringLiteral("Vellumo.ini"), QStringLiteral("Vellumo.lock"),
+                                 QStringLiteral("ErrorLog.txt")};
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QFileInfo info = it.fileInfo();
+        const QString target = QDir(to).filePath(info.fileName());
+        if (info.isDir())
+            copyTree(source, target);
+        else if (!runtime.contains(info.fileName()) && !info.fileName().endsWith(QStringLiteral("-wal")) &&
+                 !info.fileName().endsWith(QStringLiteral("-shm")))
+            QFile::copy(source, target);
+    }
+}
+} // namespace
+
+ProgramFolder::ProgramFolder(const QString& builtFolder) { copyTree(builtFolder, dir_.path()); }
+
+QString ProgramFolder::file(const QString& name) const { return QDir(dir_.path()).filePath(name); }
+
+void ProgramFolder::writeSettings(int port, const QString& extraLines) const {
+    QFile f(file(QStringLiteral("Vellumo.ini")));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    QByteArray text = "[Server]\r\nPort=" + QByteArray::number(port) + "\r\n";
+    if (!extraLines.isEmpty())
+        text += extraLines.toLatin1() + "\r\n";
+    f.write(text);
+}
+
+void ProgramFolder::removeLanguages() const { QDir(file(QStringLiteral("Lng"))).removeRecursively(); }
+
+int freeLoopbackPort() {
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return probe.serverPort();
+}
+
+} // namespace vellumo::test
