@@ -493,5 +493,21 @@ TEST_F(ReceiveHandlerOverHttp, StoresRefusesAndKeepsServingAfterABadEscape) {
     EXPECT_EQ(socket.state(), QAbstractSocket::ConnectedState);
 }
 
+TEST_F(ReceiveHandlerOverHttp, AFloodOfRefusedAndMalformedRequestsLeavesItAnswering) {
+    const QByteArray wrong = "Vellumo: " + EncryptWithFixedKey(QStringLiteral("une autre clé")).toLatin1() + "\r\n";
+    const QByteArray right = "Vellumo: " + EncryptWithFixedKey(kAccessKey).toLatin1() + "\r\n";
+    for (int i = 0; i < 1000; ++i) {
+        const bool unauthorised = i % 2 == 0;
+        const QByteArray r =
+            roundTrip(unauthorised ? "/MESSAGE" : "/MESSAGE%%?x", unauthorised ? wrong : right, bodyFor(Body::Message));
+        ASSERT_TRUE(r.startsWith(unauthorised ? "HTTP/1.1 401 " : "HTTP/1.1 400 ")) << i;
+    }
+    EXPECT_TRUE(sink.stored.empty());
+    EXPECT_EQ(server.PoolSize(), 1);
+    const QByteArray r = roundTrip("/MESSAGE", right, bodyFor(Body::Message));
+    EXPECT_TRUE(r.startsWith("HTTP/1.1 200 MESSAGE:OK:PC-RECEPTION\r\n"));
+    EXPECT_EQ(sink.stored.size(), 1u);
+}
+
 } // namespace
 } // namespace vellumo
