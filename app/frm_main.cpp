@@ -2,6 +2,7 @@
 
 #include "app/message_store.h"
 #include "app/operations_fichiers.h"
+#include "app/push_button.h"
 #include "app/status_line.h"
 #include "http_server/gossamer.h"
 #include "platform/control_loader.h"
@@ -23,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace vellumo {
@@ -95,13 +95,10 @@ void frmMain::buildWindow() {
     auto* bottom = new QHBoxLayout;
     StatusBar1 = new StatusLine(loader_, this);
     bottom->addWidget(StatusBar1, 1);
-    // The window's buttons come from the button library once it is there; a standard button until then.
-    auto* help = new QPushButton(QStringLiteral("?"), this);
-    help->setObjectName(QStringLiteral("HelpMnu"));
-    help->setFixedSize(24, 22);
-    HelpMnu = help;
-    connect(help, &QPushButton::clicked, this, [this] { HelpMnu_Click(); });
-    bottom->addWidget(help);
+    HelpMnu = new PushButton(loader_, QStringLiteral("HelpMnu"), QStringLiteral("?"), this);
+    HelpMnu->setFixedSize(24, 22);
+    HelpMnu->setClick([this] { HelpMnu_Click(); });
+    bottom->addWidget(HelpMnu);
     layout->addLayout(bottom);
 
     Image1 = new QLabel(this);

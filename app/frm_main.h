@@ -37,11 +37,11 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QAbstractButton;
 
 namespace vellumo {
 
 class ControlLoader;
+class PushButton;
 class Gossamer;
 class RichTextViewer;
 class StatusLine;
@@ -143,7 +143,7 @@ private:
     RichTextViewer* TXTextControl1 = nullptr;
     TeskToolbar* TeskToolbar1 = nullptr;
     StatusLine* StatusBar1 = nullptr;
-    QAbstractButton* HelpMnu = nullptr;
+    PushButton* HelpMnu = nullptr;
     QLabel* Image1 = nullptr;
 
     QMenu* mnuSystray = nullptr;

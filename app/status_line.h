@@ -1,28 +1,17 @@
 #pragma once
-// StatusLine: the main window's status line `StatusBar1`, a Frame3D control of the frame library,
-// created by its class name "Lumbra.Frame3D" from the program folder. The main program drives it the
-// way it was designed to: it writes ForeColor, then Caption, by dispatch number, and handles none of
-// its events.
-//
-// When the control cannot be created (library missing, class not registered) the status line is a
-// plain label instead, so the program still runs and still shows its texts; the failure is written
-// to the event log once.
+// StatusLine: the main window's status line `StatusBar1`, a Frame3D control of the frame library.
+// The main program drives it the way it was designed to: it writes ForeColor, then Caption, by
+// dispatch number, and handles none of its events. Without the library a plain label stands in.
 
-#include <QString>
-#include <QWidget>
+#include "app/control_host.h"
 
 #include <cstdint>
-#include <memory>
 
 class QLabel;
 
 namespace vellumo {
 
-class ContainerSite;
-class ControlLoader;
-class HostedControl;
-
-class StatusLine : public QWidget {
+class StatusLine : public ControlHost {
     Q_OBJECT
 public:
     static constexpr const char* ProgId = "Lumbra.Frame3D";
@@ -31,19 +20,16 @@ public:
     static constexpr std::int32_t DispIdCaption = 0x6803001F;
 
     StatusLine(ControlLoader& loader, QWidget* parent);
-    ~StatusLine() override;
 
     // Colour 0x00BBGGRR.
     void setForeColor(std::int32_t colour);
     void setCaption(const QString& text);
     std::int32_t foreColor() const { return foreColor_; }
     QString caption() const { return caption_; }
-    // False when the status line fell back to a plain label.
-    bool isFrameControl() const { return control_ != nullptr; }
+    // False when a plain label stands in for the frame control.
+    bool isFrameControl() const { return control() != nullptr; }
 
 private:
-    std::unique_ptr<ContainerSite> site_;
-    HostedControl* control_ = nullptr;
     QLabel* fallback_ = nullptr;
     std::int32_t foreColor_ = 0;
     QString caption_;

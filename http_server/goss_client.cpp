@@ -92,7 +92,12 @@ void GossClient::Accept(std::int32_t requestID) {
         inUse_ = false;
         throw;
     }
-    idleTimer_.start(server_.IdleTimeout());
+    armIdleTimer();
+}
+
+void GossClient::armIdleTimer() {
+    if (server_.IdleTimeout() > 0)
+        idleTimer_.start(server_.IdleTimeout());
 }
 
 void GossClient::Shutdown() {
@@ -364,7 +369,7 @@ void GossClient::processRequest() {
     reqState_ = ReadingRequestLine;
     headers_.Clear();
     if (inUse_ && !closeRequested_)
-        idleTimer_.start(server_.IdleTimeout());
+        armIdleTimer();
 }
 
 void GossClient::dispatchPost(GossEvent& event, const QString& method, const QString& target) {

@@ -100,6 +100,7 @@ private:
 
     // Ends the connection now, or once the request being processed is done.
     void requestClose();
+    void armIdleTimer();
     void closePath();
     void resetRequestData();
 

@@ -100,7 +100,7 @@ public:
 
     // The port the listener holds now (what Port 0 picked), 0 when not listening.
     std::int32_t LocalPort() const;
-    // The idle time-out of connections, in milliseconds (30000 unless set).
+    // The idle time-out of connections, in milliseconds (30000 unless set; 0 or less: none).
     int IdleTimeout() const { return idleTimeoutMs_; }
     void setIdleTimeout(int milliseconds) { idleTimeoutMs_ = milliseconds; }
     // Handlers made so far, and one of them.

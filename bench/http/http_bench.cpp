@@ -22,6 +22,7 @@
 #include <arpa/inet.h>
 #include <cstdio>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -168,6 +169,13 @@ private:
     int port_ = 0;
 };
 
+// CPU seconds this process has used, user and system.
+double cpuSeconds() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 double rate(const LoadResult& r) {
     return r.seconds > 0 ? r.requests / r.seconds : 0;
 }
@@ -204,12 +212,16 @@ int main(int argc, char** argv) {
     LoadResult bestOurs, bestTheirs;
     for (int round = 0; round < rounds; ++round) {
         LoadResult ours;
+        const double cpuBefore = cpuSeconds();
         if (!runClients(server.LocalPort(), clients, requests, ours)) {
             std::printf("the client side failed\n");
             return 1;
         }
+        const double cpu = cpuSeconds() - cpuBefore;
         const auto [rss, hwm] = memoryOf(QCoreApplication::applicationPid());
         print("Vellumo", ours, rss, hwm);
+        std::printf("         server CPU %.2f s for %.2f s of wall time (%.1f us per request)\n", cpu, ours.seconds,
+                    ours.requests ? cpu * 1e6 / ours.requests : 0.0);
         if (rate(ours) > rate(bestOurs))
             bestOurs = ours;
         if (withNginx) {

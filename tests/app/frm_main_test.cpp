@@ -4,6 +4,7 @@
 
 #include "app/message_store.h"
 #include "app/mod_vellumo.h"
+#include "app/push_button.h"
 #include "app/status_line.h"
 #include "http_server/gossamer.h"
 #include "platform/control_loader.h"
@@ -354,6 +355,18 @@ TEST_F(FrmMainTest, StatusLineTextWithABalloonPicksTheIconByColour) {
     EXPECT_EQ(trayIcon()->infoFlags & 3u, 2u); // warning
     w.StatusBar1_SimpleText(QStringLiteral("PC9 à reçu le message"), 0, true);
     EXPECT_EQ(trayIcon()->infoFlags & 3u, 1u); // information
+}
+
+TEST_F(FrmMainTest, TheHelpButtonShowsTheHelpBalloon) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    auto* help = w.findChild<PushButton*>(QStringLiteral("HelpMnu"));
+    ASSERT_NE(help, nullptr);
+    help->click();
+    ASSERT_NE(trayIcon(), nullptr);
+    EXPECT_EQ(trayIcon()->info, state->GetString(2, QString()));
+    EXPECT_EQ(trayIcon()->infoTitle, state->GetString(3, QString()));
+    EXPECT_EQ(trayIcon()->infoFlags & 3u, 2u);
 }
 
 TEST_F(FrmMainTest, ScreenshotOfAReceivedMessage) {

@@ -160,6 +160,18 @@ TEST_F(Loopback, AFailingSendLeavesTheConnectionToTheSocket) {
     EXPECT_FALSE(driver.server().Client(0).InUse());
 }
 
+TEST_F(Loopback, AClientPilingUpBytesWhileItsReplyCannotLeaveIsClosed) {
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    s->autoComplete = false;
+    s->feed("GET / HTTP/1.1\r\n\r\n"); // its reply is never completed
+    s->feed(QByteArray(GossClient::MaxHeadBytes, 'x'));
+    EXPECT_TRUE(driver.server().Client(0).InUse());
+    s->feed(QByteArray(GossClient::MaxBodyBytes + 1, 'x'));
+    EXPECT_FALSE(driver.server().Client(0).InUse());
+    EXPECT_EQ(host.logsOf(5, 1).size(), 1u);
+}
+
 TEST_F(Loopback, HeadersOfOneRequestDoNotReachTheNext) {
     FakeStreamSocket* s = driver.connect();
     ASSERT_TRUE(s);

@@ -1,0 +1,27 @@
+#include "app/push_button.h"
+
+#include "platform/hosted_control.h"
+
+#include <QPushButton>
+
+namespace vellumo {
+
+PushButton::PushButton(ControlLoader& loader, const QString& name, const QString& caption, QWidget* parent)
+    : ControlHost(loader, QString::fromLatin1(ProgId), name, parent) {
+    if (control()) {
+        control()->events().Click = [this] { click(); };
+    } else {
+        standIn_ = new QPushButton(caption, this);
+        connect(standIn_, &QPushButton::clicked, this, [this] { click(); });
+        setStandIn(standIn_);
+    }
+}
+
+void PushButton::setClick(std::function<void()> onClick) { onClick_ = std::move(onClick); }
+
+void PushButton::click() {
+    if (onClick_)
+        onClick_();
+}
+
+} // namespace vellumo
