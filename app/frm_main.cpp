@@ -3,6 +3,7 @@
 #include "app/message_store.h"
 #include "app/operations_fichiers.h"
 #include "app/push_button.h"
+#include "app/receive_handler.h"
 #include "app/status_line.h"
 #include "http_server/gossamer.h"
 #include "platform/control_loader.h"
@@ -45,7 +46,8 @@ QIcon programIcon(const QString& programFolder) {
 
 frmMain::frmMain(modVellumo& state, ControlLoader& loader, QWidget* parent)
     : QWidget(parent), state_(state), loader_(loader), lock_(state.ProgramFolder()),
-      endProcess_([] { QCoreApplication::exit(0); }) {
+      endProcess_([] { QCoreApplication::exit(0); }),
+      receiveHandler_(std::make_unique<ReceiveHandler>(state.Settings, *this)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kTitle);
     buildWindow();
@@ -310,7 +312,26 @@ void frmMain::Form_Unload() {
 void frmMain::DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                              std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                              QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) {
-    // The receive handler answers here; left at 0 the server says 501.
+    receiveHandler_->DynamicRequest(Method, URI, Params, ReqHeaders, RespStatus, RespStatusText, RespMIME,
+                                    RespExtraHeaders, RespBody, ClientIndex);
 }
+
+void frmMain::StoreReceived(const PeerMessage& message, const QDateTime& receiptDate) {
+    if (!DataDB)
+        throw RuntimeError(3051, QStringLiteral("DAO.Recordset"), QStringLiteral("The message database is not open"));
+    Recordset& rs = *DataDB;
+    rs.addNew();
+    rs.setField(QStringLiteral("FROM"), message.FROM);
+    rs.setField(QStringLiteral("TO"), message.TO);
+    rs.setField(QStringLiteral("OnDate"), message.OnDate);
+    rs.setField(QStringLiteral("ReceiptDate"), receiptDate);
+    rs.setField(QStringLiteral("Text"), message.Text);
+    rs.setField(QStringLiteral("RTF"), message.RTF);
+    rs.update();
+    AtEnd = true;
+    rs.moveLast();
+}
+
+void frmMain::ShowAfterReceipt() { BringToFront(*this, state_.Settings.IsAlwaysOnTop); }
 
 } // namespace vellumo

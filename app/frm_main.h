@@ -20,6 +20,8 @@
 //   neither             | on        | on      | on      | on          | on
 
 #include "app/mod_vellumo.h"
+#include "app/received_message_sink.h"
+#include "app/sender_reports.h"
 #include "http_server/gossamer_host.h"
 #include "platform/database.h"
 #include "platform/instance_lock.h"
@@ -43,12 +45,13 @@ namespace vellumo {
 class ControlLoader;
 class PushButton;
 class Gossamer;
+class ReceiveHandler;
 class RichTextViewer;
 class StatusLine;
 class TeskToolbar;
 class cSystray;
 
-class frmMain : public QWidget, public GossamerHost {
+class frmMain : public QWidget, public GossamerHost, public ReceivedMessageSink, public SenderReports {
     Q_OBJECT
 public:
     // Colours of the viewer: today's messages on the window colour, older ones light grey.
@@ -71,8 +74,8 @@ public:
     void Form_Unload();
 
     // Public operations the senders report through.
-    void ShowSystrayMessage(const QString& Message, QString Titre, int TTicon);
-    void StatusBar1_SimpleText(const QString& strText, std::int16_t intColor, bool boolIsBaloon);
+    void ShowSystrayMessage(const QString& Message, const QString& Titre, int TTicon) override;
+    void StatusBar1_SimpleText(const QString& strText, std::int16_t intColor, bool boolIsBaloon) override;
 
     void DataDB_Reposition();
     void TeskToolbar1_ButtonClick(int Index);
@@ -81,10 +84,13 @@ public:
     // reply to all, followed by TO without the own station's entries (whole entries only).
     static QString ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll);
 
-    // The HTTP server's host side.
+    // The HTTP server's host side: every POST goes to the receive handler (the peer protocol).
     void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                         std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                         QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) override;
+    // What the receive handler needs of the window: the new row, and the window brought forward.
+    void StoreReceived(const PeerMessage& message, const QDateTime& receiptDate) override;
+    void ShowAfterReceipt() override;
 
     // What ends the process; QCoreApplication::exit by default, replaced by tests.
     void setEndProcess(std::function<void()> endProcess) { endProcess_ = std::move(endProcess); }
@@ -137,6 +143,7 @@ private:
     std::unique_ptr<Database> db_;
     std::unique_ptr<Recordset> DataDB;
     std::unique_ptr<Gossamer> Gossamer1;
+    std::unique_ptr<ReceiveHandler> receiveHandler_;
     std::unique_ptr<cSystray> f_cSystray;
 
     std::array<QLineEdit*, 3> Text1{};

@@ -311,9 +311,8 @@ void frmMain::mnuDeleteCorrespondants_Click() {
     OperationsFichiers::DeleteFileCode(state_.ProgramFile(QStringLiteral("Users.dbo")));
 }
 
-void frmMain::ShowSystrayMessage(const QString& Message, QString Titre, int TTicon) {
-    if (Titre.isEmpty())
-        Titre = kTitle;
+void frmMain::ShowSystrayMessage(const QString& Message, const QString& Title, int TTicon) {
+    const QString Titre = Title.isEmpty() ? kTitle : Title;
     if (!f_cSystray || !f_cSystray->IsBalloonCapable())
         return;
     f_cSystray->setBalloonIcon(TTicon);
