@@ -29,8 +29,8 @@ TestHttpPeer::TestHttpPeer(QObject* parent) : QObject(parent) {
     connect(&server_, &QTcpServer::newConnection, this, &TestHttpPeer::onNewConnection);
 }
 
-bool TestHttpPeer::listen(const QHostAddress& address) {
-    return server_.listen(address, 0);
+bool TestHttpPeer::listen(const QHostAddress& address, quint16 port) {
+    return server_.listen(address, port);
 }
 
 QString TestHttpPeer::url(const QString& path) const {

@@ -22,7 +22,7 @@ public:
     explicit TestHttpPeer(QObject* parent = nullptr);
 
     // Listens on address (127.0.0.1 unless given) and a free port.
-    bool listen(const QHostAddress& address = QHostAddress::LocalHost);
+    bool listen(const QHostAddress& address = QHostAddress::LocalHost, quint16 port = 0);
     quint16 port() const { return server_.serverPort(); }
     QString url(const QString& path = QStringLiteral("/MESSAGE")) const;
 
