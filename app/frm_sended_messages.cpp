@@ -22,7 +22,8 @@ namespace {
 const QString kTitle = QStringLiteral("Vellumo");
 
 // Buttons 1 to 22: key, standard picture, design tooltip (UTF-8). No key: a separator. A button
-// without an action in this window is kept hidden.
+// without an action in this window is kept hidden, as are the separators 15 to 21 that only fill the
+// numbers up to 22.
 struct ToolbarButton {
     const char* key;
     QStyle::StandardPixmap picture;
@@ -98,7 +99,9 @@ frmSendedMessages::~frmSendedMessages() {
 void frmSendedMessages::buildToolbar() {
     for (const ToolbarButton& b : kButtons) {
         if (!b.key) {
-            TeskToolbar1->addSeparatorButton();
+            const int index = TeskToolbar1->addSeparatorButton();
+            if (index > 14)
+                TeskToolbar1->setButtonVisible(index, false);
             continue;
         }
         const QIcon picture = b.picture == QStyle::SP_CustomBase ? QIcon() : style()->standardIcon(b.picture);

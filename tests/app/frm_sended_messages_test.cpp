@@ -110,6 +110,17 @@ TEST_F(FrmSendedMessagesTest, AnEmptyHistoryShowsNothingAndDisablesTheNavigation
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint); // IsAlwaysOnTop by default
 }
 
+TEST_F(FrmSendedMessagesTest, WithoutTheDatabaseFileTheHistoryIsEmptyAndTheFailureLogged) {
+    window = new frmSendedMessages(*state, *loader);
+    window->Form_Load();
+    EXPECT_EQ(navigation(), QStringLiteral("00000"));
+    EXPECT_EQ(window->recordset(), nullptr);
+    EXPECT_FALSE(ui.events.empty());
+    for (int button : {9, 10, 11, 12, 13, 2})
+        click(button); // nothing to move, delete or send
+    EXPECT_EQ(ui.boxes.size(), 1u); // the delete question; Yes or No, there is nothing to delete
+}
+
 TEST_F(FrmSendedMessagesTest, OneMessageSentTodayShowsOnTheWindowColour) {
     addSent({{"POSTE-COMPTA;", "10/12/2026 à 09:15:00", "Bonjour", rtfOf("Bonjour"), kToday}});
     frmSendedMessages& w = open();
