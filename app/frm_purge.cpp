@@ -2,7 +2,6 @@
 
 #include "app/push_button.h"
 #include "app/store_statements.h"
-#include "platform/database.h"
 #include "platform/runtime_error.h"
 #include "platform/top_most.h"
 #include "platform/ui_hooks.h"
@@ -19,7 +18,7 @@ namespace {
 const QString kTitle = QStringLiteral("Vellumo");
 } // namespace
 
-frmPurge::frmPurge(modVellumo& state, ControlLoader& loader, Database& database, QWidget* parent)
+frmPurge::frmPurge(modVellumo& state, ControlLoader& loader, const Database& database, QWidget* parent)
     : QWidget(parent, Qt::Window), state_(state), database_(database) {
     setObjectName(QStringLiteral("frmPurge"));
     setWindowTitle(QStringLiteral("Purger les anciens messages"));

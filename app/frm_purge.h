@@ -2,13 +2,15 @@
 // frmPurge: deletes the old messages of "Vellumo.dbo": every received message received, and every sent
 // message sent, before the day chosen on the calendar (strictly before that day at 00:00). It proposes
 // the day 180 days before today. Made and shown by the main window (mnuPurge), whose database it runs
-// the purge statements on (the Database must outlive the window); it deletes itself when closed. The
-// main window's recordset is not refreshed by the purge.
+// the purge statements on: it keeps its own handle on that connection, so the two windows may go in
+// either order. It deletes itself when closed. The main window's recordset is not refreshed by the
+// purge.
 //
 // A failing statement is shown in a message box and written to the event log; the window then stays
 // open. The two statements run in order, so a failure of the second leaves the first one's deletions.
 
 #include "app/mod_vellumo.h"
+#include "platform/database.h"
 
 #include <QDate>
 #include <QWidget>
@@ -19,7 +21,6 @@ class QLabel;
 namespace vellumo {
 
 class ControlLoader;
-class Database;
 class PushButton;
 
 class frmPurge : public QWidget {
@@ -27,7 +28,7 @@ class frmPurge : public QWidget {
 public:
     static constexpr int ProposedDaysBack = 180;
 
-    frmPurge(modVellumo& state, ControlLoader& loader, Database& database, QWidget* parent = nullptr);
+    frmPurge(modVellumo& state, ControlLoader& loader, const Database& database, QWidget* parent = nullptr);
 
     void Form_Load();
     void MonthView1_DateClick(const QDate& DateClicked);
@@ -47,7 +48,7 @@ private:
     void showChosenDay();
 
     modVellumo& state_;
-    Database& database_;
+    Database database_;
     QLabel* Label1 = nullptr;
     QCalendarWidget* MonthView1 = nullptr;
     QLabel* Label2 = nullptr;
