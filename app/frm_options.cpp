@@ -53,8 +53,7 @@ constexpr Row kRows[frmOptions::RowCount] = {
     {"Icôniser Vellumo après l'envoi d'un message", "IconizeAfterSend"},
 };
 
-template <typename W>
-W* named(W* widget, const char* name, int index = -1) {
+template <typename W> W* named(W* widget, const char* name, int index = -1) {
     widget->setObjectName(QString::fromLatin1(name));
     if (index >= 0)
         modLocalisation::SetControlIndex(widget, index);
@@ -140,8 +139,8 @@ QWidget* frmOptions::buildSecurityTab() {
     connect(Image2, &QToolButton::clicked, this, [this] { Image2_Click(); });
     passRow->addWidget(Image2);
     passLayout->addLayout(passRow);
-    auto* note = named(new QLabel(QString::fromUtf8("Ce mot de passe doit être identique sur tout le réseau"), passFrame),
-                       "Label1");
+    auto* note = named(
+        new QLabel(QString::fromUtf8("Ce mot de passe doit être identique sur tout le réseau"), passFrame), "Label1");
     note->setWordWrap(true);
     passLayout->addWidget(note);
     layout->addWidget(passFrame);
@@ -260,7 +259,9 @@ void frmOptions::cmdOK_Click() {
         close();
 }
 
-void frmOptions::cmdCancel_Click() { close(); }
+void frmOptions::cmdCancel_Click() {
+    close();
+}
 
 void frmOptions::Image2_Click() {
     txtPass->setEchoMode(txtPass->echoMode() == QLineEdit::Password ? QLineEdit::Normal : QLineEdit::Password);

@@ -57,7 +57,9 @@ frmPurge::frmPurge(modVellumo& state, ControlLoader& loader, const Database& dat
     resize(360, 360);
 }
 
-QString frmPurge::ShortDate(const QDate& day) { return QLocale::system().toString(day, QLocale::ShortFormat); }
+QString frmPurge::ShortDate(const QDate& day) {
+    return QLocale::system().toString(day, QLocale::ShortFormat);
+}
 
 void frmPurge::showChosenDay() {
     Label2->setText(state_.GetString(21, QString::fromUtf8("Les messages antérieurs au %1 seront supprimés"))
@@ -96,6 +98,8 @@ void frmPurge::Btn_Valider_Click() {
     close();
 }
 
-void frmPurge::Btn_Annuler_Click() { close(); }
+void frmPurge::Btn_Annuler_Click() {
+    close();
+}
 
 } // namespace vellumo

@@ -31,28 +31,28 @@ struct ToolbarButton {
     bool hidden;
 };
 constexpr ToolbarButton kButtons[22] = {
-    {"NewMail", QStyle::SP_FileIcon, "Nouveau Message", false},                  // 1
-    {"MailReponse", QStyle::SP_BrowserReload, "Ré-envoyer", false},              // 2
-    {"ResponseAll", QStyle::SP_MediaSeekBackward, "Répondre à tous...", true},   // 3
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                            // 4
-    {"Clipboard Copy", QStyle::SP_FileDialogContentsView, "Copier...", false},   // 5
-    {"Clipboard Cut", QStyle::SP_CustomBase, "Couper...", true},                 // 6
-    {"Clipboard Paste", QStyle::SP_CustomBase, "Coller...", true},               // 7
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                            // 8
-    {"Debut", QStyle::SP_MediaSkipBackward, "Premier message", false},           // 9
-    {"Previous", QStyle::SP_ArrowLeft, "Précédent", false},                      // 10
-    {"Next", QStyle::SP_ArrowRight, "Suivant", false},                           // 11
-    {"fin", QStyle::SP_MediaSkipForward, "Dernier message", false},              // 12
-    {"Supprimer", QStyle::SP_TrashIcon, "Supprimer", false},                     // 13
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                            // 14
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                            // 15
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                            // 16
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                            // 17
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                            // 18
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                            // 19
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                            // 20
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                            // 21
-    {"Annule2", QStyle::SP_DialogCloseButton, "Quitter", false},                 // 22
+    {"NewMail", QStyle::SP_FileIcon, "Nouveau Message", false},                // 1
+    {"MailReponse", QStyle::SP_BrowserReload, "Ré-envoyer", false},            // 2
+    {"ResponseAll", QStyle::SP_MediaSeekBackward, "Répondre à tous...", true}, // 3
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 4
+    {"Clipboard Copy", QStyle::SP_FileDialogContentsView, "Copier...", false}, // 5
+    {"Clipboard Cut", QStyle::SP_CustomBase, "Couper...", true},               // 6
+    {"Clipboard Paste", QStyle::SP_CustomBase, "Coller...", true},             // 7
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 8
+    {"Debut", QStyle::SP_MediaSkipBackward, "Premier message", false},         // 9
+    {"Previous", QStyle::SP_ArrowLeft, "Précédent", false},                    // 10
+    {"Next", QStyle::SP_ArrowRight, "Suivant", false},                         // 11
+    {"fin", QStyle::SP_MediaSkipForward, "Dernier message", false},            // 12
+    {"Supprimer", QStyle::SP_TrashIcon, "Supprimer", false},                   // 13
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 14
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 15
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 16
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 17
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 18
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 19
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 20
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 21
+    {"Annule2", QStyle::SP_DialogCloseButton, "Quitter", false},               // 22
 };
 } // namespace
 
@@ -192,8 +192,8 @@ void frmSendedMessages::DataDB_Reposition() {
         TXTextControl1->loadRtfText(rtf);
         shownRtf_ = rtf;
         const QString format = QStringLiteral("dd/MM/yyyy");
-        const bool today = rs.dateTime(QStringLiteral("SendedDate")).date().toString(format) ==
-                           QDate::currentDate().toString(format);
+        const bool today =
+            rs.dateTime(QStringLiteral("SendedDate")).date().toString(format) == QDate::currentDate().toString(format);
         setViewerColour(today ? TodayColour : OlderColour);
     } catch (const RuntimeError&) {
         // A row that cannot be shown ends the handler quietly; the boxes keep what was set.
@@ -244,7 +244,8 @@ void frmSendedMessages::TeskToolbar1_ButtonClick(int Index, const QString& /*Key
         moveTo(&Recordset::moveLast);
         break;
     case 13: {
-        const QString prompt = state_.GetString(16, QString::fromUtf8("Êtes-vous sur de vouloir détruire ce message ? "));
+        const QString prompt =
+            state_.GetString(16, QString::fromUtf8("Êtes-vous sur de vouloir détruire ce message ? "));
         const QString title = state_.GetString(17, QStringLiteral("Supprimer un message..."));
         if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title) != mb::Yes)
             break;

@@ -95,9 +95,8 @@ TEST_F(FrmPurgeTest, ProposesTheDay180DaysBackAndNamesIt) {
     frmPurge& w = open();
     const QDate proposed = QDate::currentDate().addDays(-180);
     EXPECT_EQ(w.calendar().selectedDate(), proposed);
-    EXPECT_EQ(w.label2().text(),
-              QStringLiteral("Les messages antérieurs au ") + frmPurge::ShortDate(proposed) +
-                  QStringLiteral(" seront supprimés"));
+    EXPECT_EQ(w.label2().text(), QStringLiteral("Les messages antérieurs au ") + frmPurge::ShortDate(proposed) +
+                                     QStringLiteral(" seront supprimés"));
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Purger les anciens messages"));
 

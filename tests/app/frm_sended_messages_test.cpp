@@ -117,7 +117,7 @@ TEST_F(FrmSendedMessagesTest, WithoutTheDatabaseFileTheHistoryIsEmptyAndTheFailu
     EXPECT_EQ(window->recordset(), nullptr);
     EXPECT_FALSE(ui.events.empty());
     for (int button : {9, 10, 11, 12, 13, 2})
-        click(button); // nothing to move, delete or send
+        click(button);              // nothing to move, delete or send
     EXPECT_EQ(ui.boxes.size(), 1u); // the delete question; Yes or No, there is nothing to delete
 }
 
