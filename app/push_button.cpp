@@ -7,7 +7,7 @@
 namespace vellumo {
 
 PushButton::PushButton(ControlLoader& loader, const QString& name, const QString& caption, QWidget* parent)
-    : ControlHost(loader, QString::fromLatin1(ProgId), name, parent) {
+    : ControlHost(loader, QString::fromLatin1(ProgId), name, parent), caption_(caption) {
     if (control()) {
         control()->events().Click = [this] { click(); };
     } else {
@@ -18,6 +18,12 @@ PushButton::PushButton(ControlLoader& loader, const QString& name, const QString
 }
 
 void PushButton::setClick(std::function<void()> onClick) { onClick_ = std::move(onClick); }
+
+void PushButton::setCaption(const QString& caption) {
+    caption_ = caption;
+    if (standIn_)
+        standIn_->setText(caption);
+}
 
 void PushButton::click() {
     if (onClick_)

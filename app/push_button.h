@@ -13,17 +13,23 @@ namespace vellumo {
 
 class PushButton : public ControlHost {
     Q_OBJECT
+    // What the translation of a window sets on the button.
+    Q_PROPERTY(QString Caption READ caption WRITE setCaption)
 public:
     static constexpr const char* ProgId = "Peltorix.TeskButtonConcept";
 
     PushButton(ControlLoader& loader, const QString& name, const QString& caption, QWidget* parent);
 
     void setClick(std::function<void()> onClick);
+    // The caption; shown by the stand-in (the library's button keeps its own).
+    void setCaption(const QString& caption);
+    QString caption() const { return caption_; }
     // Clicks the button as the user would.
     void click();
 
 private:
     std::function<void()> onClick_;
+    QString caption_;
     QPushButton* standIn_ = nullptr;
 };
 

@@ -1,0 +1,272 @@
+#include "app/frm_sended_messages.h"
+
+#include "app/message_store.h"
+#include "app/store_statements.h"
+#include "platform/rich_text_viewer.h"
+#include "platform/runtime_error.h"
+#include "platform/system_colors.h"
+#include "platform/tesk_toolbar.h"
+#include "platform/top_most.h"
+#include "platform/ui_hooks.h"
+
+#include <QDate>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace vellumo {
+
+namespace {
+const QString kTitle = QStringLiteral("Vellumo");
+
+// Buttons 1 to 22: key, standard picture, design tooltip (UTF-8). No key: a separator. A button
+// without an action in this window is kept hidden, as are the separators 15 to 21 that only fill the
+// numbers up to 22.
+struct ToolbarButton {
+    const char* key;
+    QStyle::StandardPixmap picture;
+    const char* toolTip;
+    bool hidden;
+};
+constexpr ToolbarButton kButtons[22] = {
+    {"NewMail", QStyle::SP_FileIcon, "Nouveau Message", false},                // 1
+    {"MailReponse", QStyle::SP_BrowserReload, "Ré-envoyer", false},            // 2
+    {"ResponseAll", QStyle::SP_MediaSeekBackward, "Répondre à tous...", true}, // 3
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 4
+    {"Clipboard Copy", QStyle::SP_FileDialogContentsView, "Copier...", false}, // 5
+    {"Clipboard Cut", QStyle::SP_CustomBase, "Couper...", true},               // 6
+    {"Clipboard Paste", QStyle::SP_CustomBase, "Coller...", true},             // 7
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 8
+    {"Debut", QStyle::SP_MediaSkipBackward, "Premier message", false},         // 9
+    {"Previous", QStyle::SP_ArrowLeft, "Précédent", false},                    // 10
+    {"Next", QStyle::SP_ArrowRight, "Suivant", false},                         // 11
+    {"fin", QStyle::SP_MediaSkipForward, "Dernier message", false},            // 12
+    {"Supprimer", QStyle::SP_TrashIcon, "Supprimer", false},                   // 13
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 14
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 15
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 16
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 17
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 18
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 19
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 20
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 21
+    {"Annule2", QStyle::SP_DialogCloseButton, "Quitter", false},               // 22
+};
+} // namespace
+
+frmSendedMessages::frmSendedMessages(modVellumo& state, ControlLoader& /*loader*/, QWidget* parent)
+    : QWidget(parent, Qt::Window), state_(state) {
+    setObjectName(QStringLiteral("frmSendedMessages"));
+    setWindowTitle(QString::fromUtf8("Messages envoyés"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(620, 480);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    TeskToolbar1 = new TeskToolbar(this);
+    TeskToolbar1->setObjectName(QStringLiteral("TeskToolbar1"));
+    buildToolbar();
+    layout->addWidget(TeskToolbar1);
+
+    auto* fields = new QGridLayout;
+    const char* labels[3] = {nullptr, "Date :", "A :"};
+    for (int i = 1; i <= 2; ++i) {
+        auto* label = new QLabel(QString::fromUtf8(labels[i]), this);
+        label->setObjectName(QStringLiteral("Label1"));
+        modLocalisation::SetControlIndex(label, i);
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QStringLiteral("Text1"));
+        modLocalisation::SetControlIndex(box, i);
+        box->setReadOnly(true);
+        Text1[static_cast<std::size_t>(i)] = box;
+        fields->addWidget(label, i, 0);
+        fields->addWidget(box, i, 1);
+    }
+    layout->addLayout(fields);
+
+    TXTextControl1 = new RichTextViewer(this);
+    TXTextControl1->setObjectName(QStringLiteral("TXTextControl1"));
+    layout->addWidget(TXTextControl1, 1);
+}
+
+frmSendedMessages::~frmSendedMessages() {
+    DataDB.reset();
+    db_.reset();
+}
+
+void frmSendedMessages::buildToolbar() {
+    for (const ToolbarButton& b : kButtons) {
+        if (!b.key) {
+            const int index = TeskToolbar1->addSeparatorButton();
+            if (index > 14)
+                TeskToolbar1->setButtonVisible(index, false);
+            continue;
+        }
+        const QIcon picture = b.picture == QStyle::SP_CustomBase ? QIcon() : style()->standardIcon(b.picture);
+        const int index = TeskToolbar1->addButton(QString::fromLatin1(b.key), picture, QString::fromUtf8(b.toolTip));
+        if (b.hidden)
+            TeskToolbar1->setButtonVisible(index, false);
+    }
+    TeskToolbar1->setButtonClickHandler(
+        [this](const TeskToolbar::Button& button) { TeskToolbar1_ButtonClick(button.index, button.key); });
+}
+
+void frmSendedMessages::Form_Load() {
+    if (!state_.Settings.CurrentLanguage.isEmpty())
+        state_.Localisation.ApplyLanguage(this, state_.Settings.CurrentLanguage);
+
+    try {
+        db_ = std::make_unique<Database>(
+            Database::open(state_.ProgramFile(QString::fromLatin1(MessageStore::MessageDatabase))));
+        DataDB = db_->openRecordset(QString::fromLatin1(StoreStatements::SendedTable));
+        connect(DataDB.get(), &Recordset::Reposition, this, [this] { DataDB_Reposition(); });
+    } catch (const RuntimeError& e) {
+        // Without its database the window shows an empty history; the program goes on.
+        DataDB.reset();
+        db_.reset();
+        ui().logEvent(EventLogType::Error, kTitle, QString::fromUtf8("Messages envoyés : ") + e.description());
+    }
+    if (DataDB && DataDB->recordCount() > 0) {
+        AtEnd = true;
+        AtStart = false;
+        moveTo(&Recordset::moveLast);
+    } else {
+        DataDB_Reposition();
+    }
+
+    TXTextControl1->setDisplayMode(true);
+    if (state_.Settings.IsAlwaysOnTop)
+        SetTopMost(this);
+}
+
+void frmSendedMessages::setNavigationButtons(bool first, bool previous, bool next, bool last, bool del) {
+    TeskToolbar1->setButtonEnabled(13, del);
+    TeskToolbar1->setButtonEnabled(12, last);
+    TeskToolbar1->setButtonEnabled(11, next);
+    TeskToolbar1->setButtonEnabled(10, previous);
+    TeskToolbar1->setButtonEnabled(9, first);
+}
+
+void frmSendedMessages::setViewerColour(std::int32_t colour) {
+    const QColor c = SystemColors::toQColor(colour);
+    for (int i = 1; i <= 2; ++i) {
+        QLineEdit* box = Text1[static_cast<std::size_t>(i)];
+        QPalette p = box->palette();
+        p.setColor(QPalette::Base, c);
+        box->setPalette(p);
+    }
+    TXTextControl1->setBackColor(c);
+}
+
+void frmSendedMessages::DataDB_Reposition() {
+    if (!DataDB || DataDB->recordCount() == 0) {
+        setNavigationButtons(false, false, false, false, false);
+        return;
+    }
+    Recordset& rs = *DataDB;
+    if (rs.eof()) {
+        AtEnd = true;
+        AtStart = false;
+        moveTo(&Recordset::moveLast); // runs this handler again
+        return;
+    }
+    if (rs.bof()) {
+        AtEnd = false;
+        AtStart = true;
+        moveTo(&Recordset::moveFirst);
+        return;
+    }
+    if (AtEnd)
+        setNavigationButtons(true, true, false, false, true);
+    else if (AtStart)
+        setNavigationButtons(false, false, true, true, true);
+    else
+        setNavigationButtons(true, true, true, true, true);
+
+    try {
+        Text1[1]->setText(rs.text(QStringLiteral("ONDate")));
+        Text1[2]->setText(rs.text(QStringLiteral("TO")));
+        const QString rtf = rs.text(QStringLiteral("RTF"));
+        TXTextControl1->loadRtfText(rtf);
+        shownRtf_ = rtf;
+        const QString format = QStringLiteral("dd/MM/yyyy");
+        const bool today =
+            rs.dateTime(QStringLiteral("SendedDate")).date().toString(format) == QDate::currentDate().toString(format);
+        setViewerColour(today ? TodayColour : OlderColour);
+    } catch (const RuntimeError&) {
+        // A row that cannot be shown ends the handler quietly; the boxes keep what was set.
+    }
+}
+
+void frmSendedMessages::moveTo(void (Recordset::*move)()) {
+    if (!DataDB)
+        return;
+    try {
+        (DataDB.get()->*move)();
+    } catch (const RuntimeError&) {
+        // A move that fails is skipped.
+    }
+}
+
+void frmSendedMessages::TeskToolbar1_ButtonClick(int Index, const QString& /*Key*/) {
+    switch (Index) {
+    case 1:
+        if (newMail_)
+            newMail_();
+        break;
+    case 2:
+        if (resend_)
+            resend_(Text1[2]->text(), shownRtf_);
+        break;
+    case 5:
+        TXTextControl1->clipboardCommand(2);
+        break;
+    case 9:
+        AtEnd = false;
+        AtStart = true;
+        moveTo(&Recordset::moveFirst);
+        break;
+    case 10:
+        AtEnd = false;
+        AtStart = false;
+        moveTo(&Recordset::movePrevious);
+        break;
+    case 11:
+        AtEnd = false;
+        AtStart = false;
+        moveTo(&Recordset::moveNext);
+        break;
+    case 12:
+        AtEnd = true;
+        AtStart = false;
+        moveTo(&Recordset::moveLast);
+        break;
+    case 13: {
+        const QString prompt =
+            state_.GetString(16, QString::fromUtf8("Êtes-vous sur de vouloir détruire ce message ? "));
+        const QString title = state_.GetString(17, QStringLiteral("Supprimer un message..."));
+        if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title) != mb::Yes)
+            break;
+        if (!DataDB)
+            break;
+        try {
+            DataDB->deleteCurrent();
+        } catch (const RuntimeError&) {
+            // A delete that fails is skipped.
+        }
+        AtEnd = true;
+        AtStart = false;
+        moveTo(&Recordset::moveLast);
+        break;
+    }
+    case 22:
+        close();
+        break;
+    default: // 3, 6, 7 and the separators have no action here
+        break;
+    }
+}
+
+} // namespace vellumo
