@@ -299,8 +299,11 @@ void frmMain::Form_QueryUnload() {
 
 void frmMain::Form_Unload() {
     lock_.release();
-    // The other windows of the program are unloaded here as they come; senders still waiting for a
-    // reply are abandoned.
+    // The other windows go first; senders still waiting for a reply are abandoned.
+    for (QPointer<QWidget>* window : {&frmOptions_, &frmPurge_, &frmSendedMessages_}) {
+        if (*window)
+            (*window)->close();
+    }
     hide();
     ui().doEvents();
     if (endProcess_)

@@ -51,6 +51,10 @@ class StatusLine;
 class TeskToolbar;
 class cSystray;
 
+class frmOptions;
+class frmPurge;
+class frmSendedMessages;
+
 class frmMain : public QWidget, public GossamerHost, public ReceivedMessageSink, public SenderReports {
     Q_OBJECT
 public:
@@ -109,6 +113,9 @@ public:
     QMenu& systrayMenu() { return *mnuSystray; }
     QMenu& toolsMenu() { return *mnuOutils; }
     QMenu& languageMenu() { return *mnuLanguage; }
+    frmOptions* optionsWindow() const;
+    frmPurge* purgeWindow() const;
+    frmSendedMessages* historyWindow() const;
     const std::vector<QAction*>& localizeItems() const { return mnuLocalize; }
 
 protected:
@@ -128,6 +135,13 @@ private:
     void f_cSystray_MouseDblClick(qint16 Button);
     void f_cSystray_MouseUp(qint16 Button);
     void mnuShow_Click();
+    void mnuOptions_Click();
+    void mnuPurge_Click();
+    void mnuAbout_Click();
+    void showHistory();
+    frmOptions* openOptions();
+    // Brings a window that is open already to the front; false when it is not open.
+    static bool raiseOpen(QWidget* window);
     void mnuDeleteCorrespondants_Click();
     void mnuHelp_Click();
     void HelpMnu_Click();
@@ -158,6 +172,11 @@ private:
     QMenu* mnuLanguage = nullptr;
     QAction* Sep6 = nullptr;
     std::vector<QAction*> mnuLocalize;
+
+    // The other windows, while they are open (each deletes itself on close).
+    QPointer<QWidget> frmOptions_;
+    QPointer<QWidget> frmPurge_;
+    QPointer<QWidget> frmSendedMessages_;
 };
 
 } // namespace vellumo

@@ -1,6 +1,9 @@
 // frmMain: the viewer, its toolbar, the tray handlers, the menus and the status line.
 #include "app/frm_main.h"
 
+#include "app/frm_options.h"
+#include "app/frm_purge.h"
+#include "app/frm_sended_messages.h"
 #include "app/operations_fichiers.h"
 #include "app/status_line.h"
 #include "platform/rich_text_viewer.h"
@@ -17,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QStyle>
+#include <QTabWidget>
 
 namespace vellumo {
 
@@ -91,15 +95,16 @@ void frmMain::buildMenus() {
     connect(namedAction(mnuSystray, "mnuShow", QStringLiteral("Afficher Vellumo")), &QAction::triggered, this,
             [this] { mnuShow_Click(); });
     namedSeparator(mnuSystray, "mnuSep1");
-    // The options window comes with its own issue; the item is there already.
-    namedAction(mnuSystray, "mnuOptions", QStringLiteral("Options"));
+    connect(namedAction(mnuSystray, "mnuOptions", QStringLiteral("Options")), &QAction::triggered, this,
+            [this] { mnuOptions_Click(); });
     namedSeparator(mnuSystray, "mnuSep2");
     connect(namedAction(mnuSystray, "mnuQuit", QStringLiteral("Quitter")), &QAction::triggered, this,
             [this] { mnuQuit_Click(); });
 
     mnuOutils = new QMenu(QStringLiteral("Outils"), this);
     mnuOutils->setObjectName(QStringLiteral("mnuOutils"));
-    namedAction(mnuOutils, "mnuPurge", QStringLiteral("Purger la base de messages"));
+    connect(namedAction(mnuOutils, "mnuPurge", QStringLiteral("Purger la base de messages")), &QAction::triggered,
+            this, [this] { mnuPurge_Click(); });
     connect(namedAction(mnuOutils, "mnuDeleteCorrespondants",
                         QStringLiteral("Supprimer la listes des Correspondants favoris")),
             &QAction::triggered, this, [this] { mnuDeleteCorrespondants_Click(); });
@@ -113,7 +118,8 @@ void frmMain::buildMenus() {
     namedSeparator(mnuOutils, "mnuSep4");
     namedAction(mnuOutils, "mnuMAJ", QStringLiteral("Rechercher une mise à jour"));
     namedSeparator(mnuOutils, "mnuSep5");
-    namedAction(mnuOutils, "mnuAbout", QStringLiteral("A propos...."));
+    connect(namedAction(mnuOutils, "mnuAbout", QStringLiteral("A propos....")), &QAction::triggered, this,
+            [this] { mnuAbout_Click(); });
 
     // Item 0 of the language items exists in the design; FillLanguageMenu adds the others.
     QAction* first = mnuLanguage->addAction(QString());
@@ -262,6 +268,12 @@ void frmMain::TeskToolbar1_ButtonClick(int Index) {
         moveTo(&Recordset::moveLast);
         break;
     }
+    case 15:
+        showHistory();
+        break;
+    case 19:
+        mnuOptions_Click();
+        break;
     case 20:
         mnuOutils->popup(QCursor::pos());
         break;
@@ -272,7 +284,7 @@ void frmMain::TeskToolbar1_ButtonClick(int Index) {
     case 24:
         hide();
         break;
-    default: // 15, 17, 19 open windows of their own issues; the rest have no role
+    default: // 17 opens a window still to come; the rest have no role
         break;
     }
 }
@@ -295,6 +307,58 @@ void frmMain::f_cSystray_MouseUp(qint16 Button) {
 }
 
 void frmMain::mnuShow_Click() { show(); }
+
+bool frmMain::raiseOpen(QWidget* window) {
+    if (!window)
+        return false;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
+}
+
+frmOptions* frmMain::optionsWindow() const { return qobject_cast<frmOptions*>(frmOptions_.data()); }
+frmPurge* frmMain::purgeWindow() const { return qobject_cast<frmPurge*>(frmPurge_.data()); }
+frmSendedMessages* frmMain::historyWindow() const { return qobject_cast<frmSendedMessages*>(frmSendedMessages_.data()); }
+
+frmOptions* frmMain::openOptions() {
+    if (raiseOpen(frmOptions_))
+        return optionsWindow();
+    auto* options = new frmOptions(state_, loader_, this);
+    frmOptions_ = options;
+    options->Form_Load();
+    return options;
+}
+
+void frmMain::mnuOptions_Click() { openOptions()->show(); }
+
+void frmMain::mnuAbout_Click() {
+    frmOptions* options = openOptions();
+    options->tabs().setCurrentIndex(2);
+    options->show();
+}
+
+void frmMain::mnuPurge_Click() {
+    if (raiseOpen(frmPurge_))
+        return;
+    if (!db_) {
+        StatusBar1_SimpleText(QStringLiteral("Base de messages inaccessible."), 192, false);
+        return;
+    }
+    auto* purge = new frmPurge(state_, loader_, *db_, this);
+    frmPurge_ = purge;
+    purge->Form_Load();
+    purge->show();
+}
+
+void frmMain::showHistory() {
+    if (raiseOpen(frmSendedMessages_))
+        return;
+    auto* history = new frmSendedMessages(state_, loader_, this);
+    frmSendedMessages_ = history;
+    history->Form_Load();
+    history->show();
+}
 
 void frmMain::mnuHelp_Click() {
     ShowSystrayMessage(state_.GetString(2, QStringLiteral("L'aide d'Vellumo n'est pas|disponible dans cette version...")),

@@ -2,6 +2,9 @@
 // boxes and a temporary copy of the program folder.
 #include "app/frm_main.h"
 
+#include "app/frm_options.h"
+#include "app/frm_purge.h"
+#include "app/frm_sended_messages.h"
 #include "app/message_store.h"
 #include "app/mod_vellumo.h"
 #include "app/push_button.h"
@@ -23,6 +26,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTabWidget>
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
@@ -355,6 +359,28 @@ TEST_F(FrmMainTest, StatusLineTextWithABalloonPicksTheIconByColour) {
     EXPECT_EQ(trayIcon()->infoFlags & 3u, 2u); // warning
     w.StatusBar1_SimpleText(QStringLiteral("PC9 à reçu le message"), 0, true);
     EXPECT_EQ(trayIcon()->infoFlags & 3u, 1u); // information
+}
+
+TEST_F(FrmMainTest, ToolbarAndMenusOpenTheOtherWindowsOnceAndClosingClosesThem) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    w.TeskToolbar1_ButtonClick(19);
+    ASSERT_NE(w.optionsWindow(), nullptr);
+    EXPECT_TRUE(w.optionsWindow()->isVisible());
+    frmOptions* options = w.optionsWindow();
+    w.findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
+    EXPECT_EQ(w.optionsWindow(), options); // the open one comes forward, no second one
+    EXPECT_EQ(options->tabs().currentIndex(), 2);
+    w.TeskToolbar1_ButtonClick(15);
+    ASSERT_NE(w.historyWindow(), nullptr);
+    w.findChild<QAction*>(QStringLiteral("mnuPurge"))->trigger();
+    ASSERT_NE(w.purgeWindow(), nullptr);
+    EXPECT_TRUE(w.purgeWindow()->isVisible());
+
+    w.close();
+    EXPECT_EQ(ended, 1);
+    for (QWidget* other : std::initializer_list<QWidget*>{w.optionsWindow(), w.historyWindow(), w.purgeWindow()})
+        EXPECT_TRUE(other == nullptr || !other->isVisible());
 }
 
 TEST_F(FrmMainTest, TheHelpButtonShowsTheHelpBalloon) {
