@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
@@ -48,6 +49,9 @@ frmNetWorkExplorer::frmNetWorkExplorer(modVellumo& state, ControlLoader& loader,
     auto* buttons = new QHBoxLayout;
     TeskButtonConcept1 = new PushButton(loader, QStringLiteral("TeskButtonConcept1"), QString(), this);
     TeskButtonConcept1->setFixedWidth(32);
+    // The button has no caption, only its picture; a stand-in button gets the usual reload one.
+    if (auto* standIn = TeskButtonConcept1->findChild<QPushButton*>())
+        standIn->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     TeskButtonConcept1->setClick([this] { TeskButtonConcept1_Click(); });
     buttons->addWidget(TeskButtonConcept1);
     buttons->addStretch(1);
