@@ -141,6 +141,8 @@ void frmNetWorkExplorer::Form_Activate() {
     EnumNetwork(true, 1);
 }
 
+void frmNetWorkExplorer::reject() { close(); }
+
 void frmNetWorkExplorer::closeEvent(QCloseEvent* event) {
     if (Form_QueryUnload())
         event->accept();

@@ -80,6 +80,9 @@ public:
     QTreeWidgetItem* node(const QString& key) const { return keys_.value(key); }
     bool enumerating() const { return enumerating_ > 0; }
 
+    // Escape closes the window as its close box does, through Form_QueryUnload.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;

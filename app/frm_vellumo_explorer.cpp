@@ -121,6 +121,8 @@ void frmVellumoExplorer::Form_Activate() {
     StartScan();
 }
 
+void frmVellumoExplorer::reject() { close(); }
+
 void frmVellumoExplorer::closeEvent(QCloseEvent* event) {
     if (Form_QueryUnload())
         event->accept();

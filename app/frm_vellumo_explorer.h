@@ -81,6 +81,9 @@ public:
     // The number of the address being scanned (1-based; 0 before the first).
     int currentAddress() const { return current_; }
 
+    // Escape closes the window as its close box does, through Form_QueryUnload.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;

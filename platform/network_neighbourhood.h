@@ -77,8 +77,9 @@ public:
     // Opens the enumeration of a container's children (nullptr: the top, the providers). Returns
     // nullptr and sets error when it cannot.
     virtual std::unique_ptr<NetEnumeration> OpenEnum(const NetResource* container, int& error) = 0;
-    // The computers of the station's own workgroup whose type matches serverType (a mask; -1 for
-    // every type). Returns 0 or an error; servers is left empty on error.
+    // The computers of the station's own workgroup. serverType is the type mask callers pass (-1 for
+    // every type); the SMB browse service tells no types apart, so every computer it lists matches.
+    // Returns 0 or an error; servers is left empty on error.
     virtual int EnumServers(std::uint32_t serverType, std::vector<ServerInfo101>& servers) = 0;
 };
 

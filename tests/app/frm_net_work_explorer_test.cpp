@@ -155,6 +155,13 @@ TEST_F(BrowserTest, ValiderWithNothingCheckedEmptiesTheLineAndAnnulerHandsNothin
     EXPECT_FALSE(composeLine.has_value());
     EXPECT_FALSE(openedWith.has_value());
     EXPECT_FALSE(state.OpenedFromCompose);
+
+    // Escape is a close too.
+    state.OpenedFromCompose = true;
+    frmNetWorkExplorer& third = browse();
+    third.reject();
+    EXPECT_FALSE(third.isVisible());
+    EXPECT_FALSE(state.OpenedFromCompose);
 }
 
 TEST_F(BrowserTest, AClickTogglesSelectedComputersOnly) {

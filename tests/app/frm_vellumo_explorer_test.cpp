@@ -208,6 +208,19 @@ TEST_F(ScanTest, ValiderWithNothingCheckedEmptiesTheLineAndAnnulerHandsNothing) 
     EXPECT_FALSE(again.isVisible());
 }
 
+TEST_F(ScanTest, EscapeDuringTheScanClosesLikeTheCloseBox) {
+    resolver.setLocalAddresses({QStringLiteral("10.1.1.5")});
+    state.OpenedFromCompose = true;
+    frmVellumoExplorer& w = open();
+    w.show();
+    ASSERT_TRUE(test::waitUntil([&] { return w.timer().isActive(); }, 5000));
+    w.reject();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(state.OpenedFromCompose);
+    EXPECT_EQ(net.alive, 0);
+    EXPECT_FALSE(w.timer().isActive());
+}
+
 TEST_F(ScanTest, LaterActivationsDoNotScanAgainButRefreshDoes) {
     resolver.setLocalAddresses({QStringLiteral("172.16.4.4")});
     net.accepting = {QStringLiteral("172.16.4.1")};
