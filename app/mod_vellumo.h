@@ -36,6 +36,9 @@ public:
     SendSlots Slots;
     Registry& RegistryService;
     ShellStart& Shell;
+    // Set by the compose window just before it opens the network browser or the peer scan modally;
+    // cleared when either of them closes. Tells them where the picked names go.
+    bool OpenedFromCompose = false;
 
 private:
     QString programFolder_;
