@@ -42,7 +42,9 @@ private:
 
 } // namespace
 
-QString modUpdate::LocalVersion() { return QStringLiteral(VELLUMO_VERSION_TEXT); }
+QString modUpdate::LocalVersion() {
+    return QStringLiteral(VELLUMO_VERSION_TEXT);
+}
 
 modUpdate::modUpdate(modVellumo& state, FtpClient& ChilkatFtp21, QWidget* owner, QWidget* btnDownload,
                      UpdateServer server, QString localVersion)
@@ -83,14 +85,16 @@ void modUpdate::CheckForUpdate() {
 
     const int order = CompareVersions(localVersion_, RemoteVersion(versionText, localVersion_));
     const QString title = state_.GetString(11, QStringLiteral("Mise à jour..."));
-    const QString latest = state_.GetString(9, QStringLiteral("Vous disposez de la dernère version d'Vellumo : Version ")) +
-                           QStringLiteral(" ") + localVersion_;
+    const QString latest =
+        state_.GetString(9, QStringLiteral("Vous disposez de la dernère version d'Vellumo : Version ")) +
+        QStringLiteral(" ") + localVersion_;
     if (order > 0) {
         ui().messageBox(latest, mb::OkOnly | mb::Information, title);
         return;
     }
     if (order == 0) {
-        const QString again = latest + kCrLf + state_.GetString(10, QStringLiteral("Voulez vous retélécharger cette version ?"));
+        const QString again =
+            latest + kCrLf + state_.GetString(10, QStringLiteral("Voulez vous retélécharger cette version ?"));
         if (ui().messageBox(again, mb::YesNo | mb::Question, title) != mb::Yes)
             return;
     }
@@ -112,7 +116,8 @@ bool modUpdate::connect() {
         const int answer = ui().messageBox(
             state_.GetString(5, QStringLiteral("Impossible de se connecter aux serveurs Carrowmere. |Vérifiez votre "
                                                "connection Internet. ")),
-            mb::RetryCancel | mb::Exclamation | mb::SystemModal, state_.GetString(6, QStringLiteral("Erreur de connection...")));
+            mb::RetryCancel | mb::Exclamation | mb::SystemModal,
+            state_.GetString(6, QStringLiteral("Erreur de connection...")));
         if (answer != mb::Retry)
             return false;
     }

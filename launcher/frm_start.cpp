@@ -14,7 +14,9 @@ frmStart::frmStart(QString programFolder, ShellStart& shell, std::function<void(
 
 void frmStart::Form_Load() {}
 
-void frmStart::Unload() { Timer1.stop(); }
+void frmStart::Unload() {
+    Timer1.stop();
+}
 
 void frmStart::Timer1_Timer() {
     // The run ends within this call; stopping first keeps it to one start even if the end is late.

@@ -5,9 +5,13 @@
 
 namespace vellumo::ModMain {
 
-QString ArgumentText(const QStringList& arguments) { return arguments.join(u' '); }
+QString ArgumentText(const QStringList& arguments) {
+    return arguments.join(u' ');
+}
 
-bool IsRestart(const QString& argumentText) { return argumentText.trimmed().toLower() == QStringLiteral("/t"); }
+bool IsRestart(const QString& argumentText) {
+    return argumentText.trimmed().toLower() == QStringLiteral("/t");
+}
 
 bool Main(frmStart& form, const QString& argumentText) {
     form.Form_Load();
@@ -16,8 +20,8 @@ bool Main(frmStart& form, const QString& argumentText) {
         return true;
     }
     const QString settings = OperationsFichiers::PathWithSlash(form.ProgramFolder()) + frmStart::SettingsFileName();
-    const QString startWithWindows = OperationsFichiers::IniRead(QStringLiteral("Vellumo"), QStringLiteral("StartWithWindows"),
-                                                                 QStringLiteral("0"), settings);
+    const QString startWithWindows = OperationsFichiers::IniRead(
+        QStringLiteral("Vellumo"), QStringLiteral("StartWithWindows"), QStringLiteral("0"), settings);
     if (startWithWindows != QStringLiteral("0"))
         form.StartMainProgram();
     form.Unload();

@@ -63,9 +63,13 @@ std::size_t CurlFtpClient::writeToSink(char* data, std::size_t size, std::size_t
     return static_cast<Sink*>(sink)->write(data, size * count);
 }
 
-CurlFtpClient::CurlFtpClient() { initialiseCurl(); }
+CurlFtpClient::CurlFtpClient() {
+    initialiseCurl();
+}
 
-CurlFtpClient::~CurlFtpClient() { closeHandles(); }
+CurlFtpClient::~CurlFtpClient() {
+    closeHandles();
+}
 
 QByteArray CurlFtpClient::url(const QStringList& folder, const QString& name) const {
     if (hostName_.isEmpty() || port_ < 1 || port_ > 65535)

@@ -25,7 +25,8 @@ namespace {
 
 class ModUpdateFtpTest : public ::testing::Test {
 protected:
-    ModUpdateFtpTest() : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui), state(folder.path(), registry, shell) {}
+    ModUpdateFtpTest()
+        : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui), state(folder.path(), registry, shell) {}
 
     void SetUp() override {
         ASSERT_TRUE(remote.isValid());

@@ -105,7 +105,9 @@ struct StepFailure {
     QString remoteText;
 };
 
-void PrintTo(const StepFailure& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const StepFailure& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ModUpdateStepFailure : public ModUpdateTest, public ::testing::WithParamInterface<StepFailure> {};
 
@@ -135,7 +137,9 @@ struct VersionCase {
     Outcome outcome;
 };
 
-void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const VersionCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ModUpdateVersions : public ModUpdateTest, public ::testing::WithParamInterface<VersionCase> {};
 

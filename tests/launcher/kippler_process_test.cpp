@@ -18,7 +18,9 @@ struct ProcessCase {
     QByteArray ini;
 };
 
-void PrintTo(const ProcessCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ProcessCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class KipplerProcessBase : public ::testing::Test {
 protected:
@@ -83,9 +85,11 @@ TEST_P(KipplerProcess, StartsTheMainProgramOfItsFolderAndEnds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Launcher, KipplerProcess,
-                         ::testing::Values(ProcessCase{"RestartWithStartWithWindowsOff", {QStringLiteral("/t")},
+                         ::testing::Values(ProcessCase{"RestartWithStartWithWindowsOff",
+                                                       {QStringLiteral("/t")},
                                                        QByteArray("[Vellumo]\r\nStartWithWindows=0\r\n")},
-                                           ProcessCase{"NoArgumentWithStartWithWindowsOn", {},
+                                           ProcessCase{"NoArgumentWithStartWithWindowsOn",
+                                                       {},
                                                        QByteArray("[Vellumo]\r\nStartWithWindows=1\r\n")}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -24,7 +24,9 @@ struct ArgumentCase {
     bool restart;
 };
 
-void PrintTo(const ArgumentCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ArgumentCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LauncherArguments : public ::testing::TestWithParam<ArgumentCase> {};
 
@@ -80,7 +82,9 @@ struct SettingCase {
     bool starts;
 };
 
-void PrintTo(const SettingCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SettingCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LauncherWithoutArgument : public LauncherTest, public ::testing::WithParamInterface<SettingCase> {};
 
@@ -109,8 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SettingCase{"NoFile", std::nullopt, false},
                       SettingCase{"EmptyValue", QByteArray("[Vellumo]\r\nStartWithWindows=\r\n"), true},
                       SettingCase{"DoubleZero", QByteArray("[Vellumo]\r\nStartWithWindows=00\r\n"), true},
-                      SettingCase{"SectionAndKeyInOtherCase", QByteArray("[VELLUMO]\r\nstartwithwindows=1\r\n"),
-                                  true}),
+                      SettingCase{"SectionAndKeyInOtherCase", QByteArray("[VELLUMO]\r\nstartwithwindows=1\r\n"), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LauncherTest, RestartWaitsForTheTimerThenStartsWhateverTheSettingsSayAndEnds) {

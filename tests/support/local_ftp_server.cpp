@@ -60,7 +60,8 @@ LocalFtpServer::LocalFtpServer(const QString& root, const QString& user, const Q
     }
     const int port = process_.readLine().trimmed().toInt();
     if (port <= 0) {
-        why_ = QStringLiteral("the FTP server gave no port: ") + QString::fromLocal8Bit(process_.readAllStandardError());
+        why_ =
+            QStringLiteral("the FTP server gave no port: ") + QString::fromLocal8Bit(process_.readAllStandardError());
         return;
     }
     port_ = port;
