@@ -147,12 +147,12 @@ void frmSendMessage::buildWindow() {
 
     TXButtonBar1 = new RichTextButtonBar(this);
     TXButtonBar1->setObjectName(QStringLiteral("TXButtonBar1"));
-    TXButtonBar1->setGeometry(4, 62, 352, 28);
+    TXButtonBar1->setGeometry(2, 62, 368, 28);
     for (std::size_t i = 0; i < std::size(kColours); ++i) {
         const ColourButton& c = kColours[i];
         PushButton* button =
             placeButton(loader_, QStringLiteral("ChoixCouleur"), c.index, QStringLiteral("A"),
-                        QString::fromUtf8(c.toolTip), QRect(360 + static_cast<int>(i) * 27, 64, 25, 24), this);
+                        QString::fromUtf8(c.toolTip), QRect(372 + static_cast<int>(i) * 25, 64, 23, 24), this);
         // The stand-in shows its colour in its caption (the highlight one behind it).
         QPalette p = button->palette();
         p.setColor(c.background ? QPalette::Button : QPalette::ButtonText, SystemColors::toQColor(c.colour));
@@ -292,7 +292,7 @@ void frmSendMessage::WriteReplyQuote(const QString& quotedPlainText) {
     QTextCharFormat quote = before;
     quote.setForeground(SystemColors::toQColor(0xC00000));
     quote.setFontItalic(true);
-    cursor.insertText(QStringLiteral("\n") + QString(57, u'_') + QStringLiteral("\n") + quotedPlainText, quote);
+    cursor.insertText(QStringLiteral("\n") + QString(57, u'_') + quotedPlainText, quote);
     cursor.setPosition(caret);
     cursor.setCharFormat(before);
     TXTextControl1->setTextCursor(cursor);

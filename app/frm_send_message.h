@@ -71,7 +71,8 @@ public:
     void ShowReply(const QString& recipients, const QString& quotedPlainText);
     void SetRecipients(const QString& line);
     // Writes at the caret: two line breaks, then in colour &HC00000 and italic a line break, 57
-    // underscores and the quoted text; the caret stays where it was, above the quote.
+    // underscores and the quoted text (straight after them); then the format goes back to what it
+    // was and the caret stays where it was, above the quote, for the answer.
     void WriteReplyQuote(const QString& quotedPlainText);
 
     // Hooks of the windows written elsewhere: the network browser (toolbar button 3; the caller sets

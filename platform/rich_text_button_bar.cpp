@@ -29,12 +29,14 @@ RichTextButtonBar::RichTextButtonBar(QWidget* parent) : QToolBar(parent) {
     family_->setObjectName(QStringLiteral("qt_family"));
     for (const char* f : kFamilies)
         family_->addItem(QString::fromLatin1(f));
+    family_->setFixedWidth(104);
     addWidget(family_);
     size_ = new QComboBox(this);
     size_->setObjectName(QStringLiteral("qt_size"));
     size_->setEditable(true);
     for (int s : kSizes)
         size_->addItem(QString::number(s));
+    size_->setFixedWidth(48);
     addWidget(size_);
     addSeparator();
 
