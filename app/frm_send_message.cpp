@@ -456,22 +456,22 @@ void frmSendMessage::EditorHidePanel2() { HideEmoticonPanel(); }
 
 bool frmSendMessage::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (watched == Frame1 && type == QEvent::MouseButtonRelease) {
+    if (Frame1 && watched == Frame1 && type == QEvent::MouseButtonRelease) {
         Frame1_HidePanel();
         return false;
     }
-    if (watched == Text1 && type == QEvent::MouseButtonDblClick) {
+    if (Text1 && watched == Text1 && type == QEvent::MouseButtonDblClick) {
         Text1_ShowRecipientSource();
         return true;
     }
-    if (watched == ListView1 && type == QEvent::FocusOut) {
+    if (ListView1 && watched == ListView1 && type == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // A box or a menu over the list takes the focus for a moment only.
         if (ListView1->isVisible() && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             TransferCheckedRecipients();
         return false;
     }
-    if (watched == ListView1->viewport()) {
+    if (ListView1 && watched == ListView1->viewport()) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         switch (type) {
         case QEvent::MouseButtonPress: {

@@ -86,6 +86,11 @@ protected:
         mainWindow.show();
     }
 
+    void TearDown() override {
+        delete window.data();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     frmSendMessage& open() {
         window = new frmSendMessage(*state, *loader, reports, lan, &mainWindow);
         window->Beep = [this] { ++beeps; };
