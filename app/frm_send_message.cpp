@@ -472,9 +472,9 @@ bool frmSendMessage::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (ListView1 && watched == ListView1->viewport()) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
         switch (type) {
         case QEvent::MouseButtonPress: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
             const int button = mouse->button() == Qt::LeftButton ? 1 : mouse->button() == Qt::RightButton ? 2 : 4;
             ListView1_MouseDown(button);
             QListWidgetItem* item = ListView1->itemAt(mouse->position().toPoint());
@@ -485,7 +485,7 @@ bool frmSendMessage::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         case QEvent::MouseButtonRelease: {
-            const bool left = mouse->button() == Qt::LeftButton;
+            const bool left = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
             ListView1_MouseUp();
             if (left)
                 ListView1_Click();

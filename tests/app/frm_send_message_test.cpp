@@ -218,6 +218,59 @@ TEST_F(FrmSendMessageTest, SendsOneStoredMessageToThreeStationsAtOnce) {
     EXPECT_EQ(favourites(), (QStringList{"PC2", "PC3", "pc4"}));
 }
 
+struct LineCase {
+    const char* name;
+    const char* line;
+    QStringList reached; // addresses, in order
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+
+const LineCase kLines[] = {
+    {"TwoNamesEachFollowedBySemicolon", "PC2;PC3;", {"127.0.0.2", "127.0.0.3"}},
+    {"WithoutTheLastSemicolonOnlyTheFirst", "PC2;PC3", {"127.0.0.2"}},
+    {"ASingleNameWithoutSemicolon", "PC4", {"127.0.0.4"}},
+    {"EmptyPiecesSkipped", ";;PC3;;", {"127.0.0.3"}},
+};
+
+class FrmSendMessageLines : public FrmSendMessageTest, public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(FrmSendMessageLines, StartsOneSenderPerRecipientAndStoresTheLineAsTyped) {
+    frmSendMessage& w = open();
+    w.text1().setText(QString::fromLatin1(GetParam().line));
+    writeBody(w);
+    w.toolbar().clickButton(1);
+    ASSERT_TRUE(closed());
+    const auto expected = static_cast<std::size_t>(GetParam().reached.size());
+    ASSERT_TRUE(test::waitUntil([&] { return reports.statusLines.size() == expected && allSlotsFree(); }, 10000));
+    QStringList reached;
+    for (const auto& request : peers.requests)
+        reached << request.address;
+    reached.sort();
+    EXPECT_EQ(reached, GetParam().reached);
+    Database db = Database::open(folder.file(QStringLiteral("Vellumo.dbo")));
+    auto rs = db.openRecordset(QStringLiteral("Sended"));
+    ASSERT_EQ(rs->recordCount(), 1);
+    EXPECT_EQ(rs->text(QStringLiteral("TO")), QString::fromLatin1(GetParam().line));
+}
+
+INSTANTIATE_TEST_SUITE_P(Recipients, FrmSendMessageLines, ::testing::ValuesIn(kLines),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrmSendMessageTest, ADoubleClickOnTheLineOpensTheFavouritesOrElseTheLan) {
+    frmSendMessage& w = open();
+    w.Text1_ShowRecipientSource();
+    EXPECT_EQ(lan.calls, 1);
+    EXPECT_FALSE(w.savedMode());
+    w.TransferCheckedRecipients();
+    w.AddCorrespondent(QStringLiteral("PC3"));
+    w.Text1_ShowRecipientSource();
+    EXPECT_EQ(lan.calls, 1);
+    EXPECT_TRUE(w.savedMode());
+    ASSERT_EQ(w.listView().count(), 1);
+    EXPECT_EQ(w.listView().item(0)->text(), "PC3");
+}
+
 TEST_F(FrmSendMessageTest, RefusesToSendWithoutRecipientsOrText) {
     frmSendMessage& w = open();
     writeBody(w);
