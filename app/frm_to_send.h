@@ -1,0 +1,97 @@
+#pragma once
+// frmToSend: the sender of one message to one station. The compose window takes a free send slot,
+// creates a frmToSend in it, fills the public variables, shows it (it is never seen: it stays out of
+// sight and is never put on screen) and calls Send once. The sender posts the peer message through
+// its own AsyncRequest (Req) and reports on the main window's status line and in tray balloons
+// (SenderReports). It lives until exactly one of: the unresolved-name exit of Send,
+// Req_OnResponseFinished or Req_OnError; each of them frees its slot, closes the window and deletes
+// it (deleteLater). A closed sender is never reused.
+//
+// The request it posts (see PeerMessage and KeyHeader for the body and the header):
+//
+//   item             | value
+//   -----------------|-------------------------------------------------------------------------
+//   method, URL      | POST http://<first address of UserSendTo>:<Port setting>/MESSAGE
+//   header "Vellumo" | KeyHeader::Value(Key setting); no other header of its own
+//   body             | PeerMessage{UserFrom or LocalStationName, now, UserTo, UserTextMessage,
+//                    | UserRTFMessage}, enciphered when CryptAll is on; carried as UTF-8
+//   time-outs        | 10000 ms for resolving, connecting, sending and receiving
+//
+// How it reads the reply and what it shows:
+//
+//   outcome                               | status line (colour, balloon)                 | balloon
+//   --------------------------------------|-----------------------------------------------|-----------------
+//   name does not resolve                 | UserSendTo " " text 38 (192, ShowBalloon)     |
+//   200, reason holds "MESSAGE:OK:"       | 3rd ":" piece of reason " " text 35 (0, SB)   |
+//   200, reason without it                | UserSendTo " " text 36 (192, ShowBalloon)     |
+//   any other status                      | UserSendTo " " text 37 (192, no)              | status CRLF reason,
+//                                         |                                               | title text 31, icon 3
+//   transport error                       | UserSendTo " ne semble pas connecté !"        | "Erreur : " description,
+//                                         | (192, no)                                     | "Erreur réseau", icon 2
+//
+// Texts by GetString number: 31 "Erreur", 35 "à reçu le message", 36 "n'a pas reçu le message",
+// 37 "ne semble pas connecté", 38 "ne présente pas son adress IP !".
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace vellumo {
+
+class AppSettings;
+class AsyncRequest;
+class SendSlots;
+class SenderReports;
+class modLocalisation;
+
+class frmToSend : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int DefaultTimeoutMs = 10000;
+
+    // All four outlive the sender.
+    frmToSend(const AppSettings& settings, const modLocalisation& localisation, SendSlots& sendSlots,
+              SenderReports& reports, QWidget* parent = nullptr);
+    ~frmToSend() override;
+
+    QString UserSendTo;
+    QString UserTo;
+    QString UserFrom;
+    QString UserTextMessage;
+    QString UserRTFMessage;
+    std::int16_t Index = 0;
+
+    // The four time-outs of the request (10000 ms; tests make them short).
+    int TimeoutMs = DefaultTimeoutMs;
+
+    void Send();
+
+    // The body as built by the last Send (for the holder's diagnostics and for tests).
+    const QString& Body() const { return body_; }
+
+private slots:
+    void Req_OnResponseFinished();
+    void Req_OnError(int number, const QString& description);
+
+private:
+    void Form_Load();
+    // Frees the slot, closes the window and deletes it once the event loop comes back.
+    void finish();
+    QString text(std::int16_t id, const QString& defaultText) const;
+
+    const AppSettings& settings_;
+    const modLocalisation& localisation_;
+    SendSlots& slots_;
+    SenderReports& reports_;
+
+    QString address_;
+    QString port_;
+    QString url_;
+    QString body_;
+    AsyncRequest* Req = nullptr;
+    bool finished_ = false;
+};
+
+} // namespace vellumo

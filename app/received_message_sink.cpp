@@ -1,0 +1,19 @@
+#include "app/received_message_sink.h"
+
+#include "platform/top_most.h"
+#include "platform/ui_hooks.h"
+
+#include <QWidget>
+
+namespace vellumo {
+
+void ReceivedMessageSink::BringToFront(QWidget& window, bool IsAlwaysOnTop) {
+    window.show();
+    if (IsAlwaysOnTop)
+        return;
+    SetTopMost(&window);
+    ui().doEvents();
+    SetNotTopMost(&window);
+}
+
+} // namespace vellumo
