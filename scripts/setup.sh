@@ -9,7 +9,7 @@ packages=(
     libsqlite3-dev sqlite3
     libcurl4-openssl-dev libsmbclient-dev
     googletest libgtest-dev libgmock-dev
-    iproute2 openssl xdg-utils
+    iproute2 openssl xdg-utils python3-pyftpdlib
 )
 
 missing=()

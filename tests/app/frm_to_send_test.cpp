@@ -25,12 +25,14 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
-#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace vellumo {
@@ -41,15 +43,34 @@ using test::TestHttpPeer;
 
 const QString kAccessKey = QStringLiteral("clé partagée 42");
 
-// A port on 127.0.0.1 that nothing listens on (bound for a moment, then let go).
-quint16 closedPort() {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
+// A port on 127.0.0.1 that refuses connections for as long as this object lives: a socket bound to it
+// and never listening. Holding the bind (without address reuse) keeps every other test process off
+// the port, so connections meant to be refused never reach someone else's listener.
+class RefusingPort {
+public:
+    RefusingPort() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            port_ = ntohs(address.sin_port);
+    }
+    ~RefusingPort() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+
+    quint16 port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    quint16 port_ = 0;
+};
 
 class FrmToSendTest : public ::testing::Test {
 protected:
@@ -255,7 +276,8 @@ TEST_F(FrmToSendTest, AnUnresolvedNameCostsNoRequest) {
 }
 
 TEST_F(FrmToSendTest, ARefusedConnectionIsANetworkError) {
-    settings.Port = closedPort();
+    const RefusingPort refusing;
+    settings.Port = refusing.port();
     ASSERT_NE(settings.Port, 0);
     settings.ShowBalloon = true;
     const QPointer<frmToSend> sender = start(QStringLiteral("PC2"));
@@ -298,7 +320,9 @@ TEST_F(FrmToSendTest, ThreeHundredFailuresInARowLeaveEverySlotFree) {
     resolver.addHost(QStringLiteral("FERME"), {QStringLiteral("127.0.0.1")});
     peer.answer(500, QStringLiteral("MESSAGE:Erreur d'initialisation : "));
     const quint16 livePort = peer.port();
-    const quint16 deadPort = closedPort();
+    const RefusingPort refusing;
+    const quint16 deadPort = refusing.port();
+    ASSERT_NE(deadPort, 0);
     for (int i = 0; i < 300; ++i) {
         ASSERT_EQ(sendSlots.FindFreeSendSlot(), 0) << i;
         // In turn: a name that does not resolve, a refused connection, a refusing peer.
@@ -360,7 +384,8 @@ TEST_F(FrmToSendTest, TranslatesItsTextsByNumber) {
     peer.answer(503, QStringLiteral("Occupé"));
     ASSERT_TRUE(finished(start(QStringLiteral("PC2"))));
     ASSERT_TRUE(finished(start(QStringLiteral("NULLEPART"))));
-    settings.Port = closedPort();
+    const RefusingPort refusing;
+    settings.Port = refusing.port();
     ASSERT_TRUE(finished(start(QStringLiteral("PC2"))));
 
     ASSERT_EQ(reports.statusLines.size(), 5u);
