@@ -1,12 +1,14 @@
 #include "app/frm_main.h"
 
 #include "app/message_store.h"
+#include "app/mod_update.h"
 #include "app/operations_fichiers.h"
 #include "app/push_button.h"
 #include "app/receive_handler.h"
 #include "app/status_line.h"
 #include "http_server/gossamer.h"
 #include "platform/control_loader.h"
+#include "platform/curl_ftp_client.h"
 #include "platform/rich_text_viewer.h"
 #include "platform/runtime_error.h"
 #include "platform/shell_start.h"
@@ -55,6 +57,8 @@ frmMain::frmMain(modVellumo& state, ControlLoader& loader, QWidget* parent)
 }
 
 frmMain::~frmMain() {
+    // The windows that report here go before it.
+    delete frmSendMessage_.data();
     // The recordset and its connection go before the widgets that show it.
     DataDB.reset();
     db_.reset();
@@ -102,6 +106,14 @@ void frmMain::buildWindow() {
     HelpMnu->setClick([this] { HelpMnu_Click(); });
     bottom->addWidget(HelpMnu);
     layout->addLayout(bottom);
+
+    // The online update's download indicator: hidden but while a download runs.
+    auto* btnDownload = new QLabel(QStringLiteral("Téléchargement..."), this);
+    btnDownload->setObjectName(QStringLiteral("btnDownload"));
+    btnDownload->setVisible(false);
+    bottom->insertWidget(1, btnDownload);
+    ChilkatFtp21 = std::make_unique<CurlFtpClient>();
+    update_ = std::make_unique<modUpdate>(state_, *ChilkatFtp21, this, btnDownload);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -300,7 +312,8 @@ void frmMain::Form_QueryUnload() {
 void frmMain::Form_Unload() {
     lock_.release();
     // The other windows go first; senders still waiting for a reply are abandoned.
-    for (QPointer<QWidget>* window : {&frmOptions_, &frmPurge_, &frmSendedMessages_}) {
+    for (QPointer<QWidget>* window :
+         {&frmNetWorkExplorer_, &frmOptions_, &frmPurge_, &frmSendedMessages_, &frmSendMessage_}) {
         if (*window)
             (*window)->close();
     }

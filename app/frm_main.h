@@ -19,6 +19,7 @@
 //   AtStart, not AtEnd  | on        | on      | on      | off         | off
 //   neither             | on        | on      | on      | on          | on
 
+#include "app/lan_server_source.h"
 #include "app/mod_vellumo.h"
 #include "app/received_message_sink.h"
 #include "app/sender_reports.h"
@@ -44,7 +45,10 @@ namespace vellumo {
 
 class ControlLoader;
 class PushButton;
+class CurlFtpClient;
 class Gossamer;
+class frmSendMessage;
+class modUpdate;
 class ReceiveHandler;
 class RichTextViewer;
 class StatusLine;
@@ -116,6 +120,8 @@ public:
     frmOptions* optionsWindow() const;
     frmPurge* purgeWindow() const;
     frmSendedMessages* historyWindow() const;
+    QWidget* networkBrowserWindow() const { return frmNetWorkExplorer_; }
+    frmSendMessage* composeWindowIfOpen() const;
     const std::vector<QAction*>& localizeItems() const { return mnuLocalize; }
 
 protected:
@@ -139,6 +145,10 @@ private:
     void mnuPurge_Click();
     void mnuAbout_Click();
     void showHistory();
+    void showNetworkBrowser();
+    void mnuMAJ_Click();
+    // The compose window, made when first needed and again after it was closed.
+    frmSendMessage& composeWindow();
     frmOptions* openOptions();
     // Brings a window that is open already to the front; false when it is not open.
     static bool raiseOpen(QWidget* window);
@@ -177,6 +187,12 @@ private:
     QPointer<QWidget> frmOptions_;
     QPointer<QWidget> frmPurge_;
     QPointer<QWidget> frmSendedMessages_;
+    QPointer<QWidget> frmNetWorkExplorer_;
+    QPointer<QWidget> frmSendMessage_;
+
+    NeighbourhoodLanServers lanServers_;
+    std::unique_ptr<CurlFtpClient> ChilkatFtp21;
+    std::unique_ptr<modUpdate> update_;
 };
 
 } // namespace vellumo

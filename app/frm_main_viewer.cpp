@@ -1,7 +1,11 @@
 // frmMain: the viewer, its toolbar, the tray handlers, the menus and the status line.
 #include "app/frm_main.h"
 
+#include "app/frm_net_work_explorer.h"
 #include "app/frm_options.h"
+#include "app/frm_send_message.h"
+#include "app/frm_vellumo_explorer.h"
+#include "app/mod_update.h"
 #include "app/frm_purge.h"
 #include "app/frm_sended_messages.h"
 #include "app/operations_fichiers.h"
@@ -116,7 +120,8 @@ void frmMain::buildMenus() {
     connect(namedAction(mnuOutils, "mnuHelp", QStringLiteral("Aide")), &QAction::triggered, this,
             [this] { mnuHelp_Click(); });
     namedSeparator(mnuOutils, "mnuSep4");
-    namedAction(mnuOutils, "mnuMAJ", QStringLiteral("Rechercher une mise à jour"));
+    connect(namedAction(mnuOutils, "mnuMAJ", QStringLiteral("Rechercher une mise à jour")), &QAction::triggered,
+            this, [this] { mnuMAJ_Click(); });
     namedSeparator(mnuOutils, "mnuSep5");
     connect(namedAction(mnuOutils, "mnuAbout", QStringLiteral("A propos....")), &QAction::triggered, this,
             [this] { mnuAbout_Click(); });
@@ -223,12 +228,16 @@ QString frmMain::ReplyRecipients(const QString& from, const QString& to, const Q
 
 void frmMain::TeskToolbar1_ButtonClick(int Index) {
     switch (Index) {
-    case 1: // compose: the compose window comes with its own issue
+    case 1:
         StatusBar1_SimpleText(QString(), 0, false);
+        composeWindow().ShowCompose();
         break;
     case 2:
-    case 3: // reply, reply to all: the line is ready for the compose window
+    case 3:
         StatusBar1_SimpleText(QString(), 0, false);
+        composeWindow().ShowReply(
+            ReplyRecipients(Text1[0]->text(), Text1[2]->text(), state_.Settings.LocalStationName, Index == 3),
+            TXTextControl1->plainText());
         break;
     case 5:
         TXTextControl1->clipboardCommand(2);
@@ -271,6 +280,9 @@ void frmMain::TeskToolbar1_ButtonClick(int Index) {
     case 15:
         showHistory();
         break;
+    case 17:
+        showNetworkBrowser();
+        break;
     case 19:
         mnuOptions_Click();
         break;
@@ -284,7 +296,7 @@ void frmMain::TeskToolbar1_ButtonClick(int Index) {
     case 24:
         hide();
         break;
-    default: // 17 opens a window still to come; the rest have no role
+    default: // the rest have no role
         break;
     }
 }
@@ -349,6 +361,46 @@ void frmMain::mnuPurge_Click() {
     frmPurge_ = purge;
     purge->Form_Load();
     purge->show();
+}
+
+void frmMain::mnuMAJ_Click() { update_->CheckForUpdate(); }
+
+frmSendMessage* frmMain::composeWindowIfOpen() const { return qobject_cast<frmSendMessage*>(frmSendMessage_.data()); }
+
+frmSendMessage& frmMain::composeWindow() {
+    if (frmSendMessage* open = composeWindowIfOpen())
+        return *open;
+    auto* compose = new frmSendMessage(state_, loader_, *this, lanServers_, this);
+    frmSendMessage_ = compose;
+    // The two recipient sources that are windows of their own, shown modally over the compose window.
+    compose->ShowNetworkBrowser = [this, compose] {
+        state_.OpenedFromCompose = true;
+        frmNetWorkExplorer browser(state_, loader_, compose);
+        browser.setComposeRecipients([compose](const QString& recipients) { compose->text1().setText(recipients); });
+        browser.exec();
+    };
+    compose->ShowPeerScan = [this, compose] {
+        state_.OpenedFromCompose = true;
+        frmVellumoExplorer scan(state_, loader_, compose);
+        scan.setRecipientsTarget([compose](const QString& recipients) { compose->text1().setText(recipients); });
+        scan.exec();
+    };
+    return *compose;
+}
+
+void frmMain::showNetworkBrowser() {
+    if (raiseOpen(frmNetWorkExplorer_))
+        return;
+    auto* browser = new frmNetWorkExplorer(state_, loader_, this);
+    browser->setOpenCompose([this](const QString& recipients) {
+        frmSendMessage& compose = composeWindow();
+        compose.ShowCompose();
+        compose.text1().setText(recipients);
+    });
+    browser->setAttribute(Qt::WA_DeleteOnClose);
+    browser->setWindowFlag(Qt::Window);
+    frmNetWorkExplorer_ = browser;
+    browser->show();
 }
 
 void frmMain::showHistory() {

@@ -1,5 +1,8 @@
 #include "app/lan_server_source.h"
 
+#include "platform/network_neighbourhood.h"
+#include "platform/ui_hooks.h"
+
 #include "platform/ui_hooks.h"
 
 #include <QApplication>
@@ -30,3 +33,22 @@ QString NetErrorText(std::int32_t Code, bool Silent) {
 }
 
 } // namespace vellumo::MODnETwORK
+
+namespace vellumo {
+
+ServerList NeighbourhoodLanServers::EnumServers(std::int32_t ServerType) {
+    ui().doEvents();
+    std::vector<ServerInfo101> servers;
+    ServerList list;
+    list.ErrorCode = networkNeighbourhood().EnumServers(static_cast<std::uint32_t>(ServerType), servers);
+    list.Success = list.ErrorCode == 0;
+    if (!list.Success)
+        return list;
+    for (const ServerInfo101& s : servers) {
+        list.Servers.push_back({static_cast<std::int32_t>(s.PlatformId), s.Name, static_cast<std::int32_t>(s.VersionMajor),
+                                static_cast<std::int32_t>(s.VersionMinor), static_cast<std::int32_t>(s.Type), s.Comment});
+    }
+    return list;
+}
+
+} // namespace vellumo

@@ -49,6 +49,12 @@ public:
     ServerList EnumServers(std::int32_t) override { return ServerList{true, 0, {}}; }
 };
 
+// The computers of the network neighbourhood in force (platform/network_neighbourhood.h).
+class NeighbourhoodLanServers : public LanServerSource {
+public:
+    ServerList EnumServers(std::int32_t ServerType) override;
+};
+
 namespace MODnETwORK {
 // "Access Denied!" (5), "You do not have the permissions for it" (1326), "Server not accessible!"
 // (1722), else "Error Nr. (<code>) !". Not Silent: a beep and the text in a box (style 16, title

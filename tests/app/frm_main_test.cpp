@@ -4,6 +4,7 @@
 
 #include "app/frm_options.h"
 #include "app/frm_purge.h"
+#include "app/frm_send_message.h"
 #include "app/frm_sended_messages.h"
 #include "app/message_store.h"
 #include "app/mod_vellumo.h"
@@ -11,6 +12,7 @@
 #include "app/status_line.h"
 #include "http_server/gossamer.h"
 #include "platform/control_loader.h"
+#include "platform/rich_text_editor.h"
 #include "platform/rich_text_viewer.h"
 #include "platform/tesk_toolbar.h"
 #include "platform/tray_shell.h"
@@ -373,14 +375,33 @@ TEST_F(FrmMainTest, ToolbarAndMenusOpenTheOtherWindowsOnceAndClosingClosesThem) 
     EXPECT_EQ(options->tabs().currentIndex(), 2);
     w.TeskToolbar1_ButtonClick(15);
     ASSERT_NE(w.historyWindow(), nullptr);
+    w.TeskToolbar1_ButtonClick(17);
+    ASSERT_NE(w.networkBrowserWindow(), nullptr);
     w.findChild<QAction*>(QStringLiteral("mnuPurge"))->trigger();
     ASSERT_NE(w.purgeWindow(), nullptr);
     EXPECT_TRUE(w.purgeWindow()->isVisible());
 
     w.close();
     EXPECT_EQ(ended, 1);
-    for (QWidget* other : std::initializer_list<QWidget*>{w.optionsWindow(), w.historyWindow(), w.purgeWindow()})
+    for (QWidget* other : std::initializer_list<QWidget*>{w.optionsWindow(), w.historyWindow(), w.purgeWindow(),
+                                                          w.networkBrowserWindow()})
         EXPECT_TRUE(other == nullptr || !other->isVisible());
+}
+
+TEST_F(FrmMainTest, ReplyToAllOpensTheComposeWindowWithTheLineAndTheQuote) {
+    addRows({{"PC-A", "PC-B;ME;PC-C;", "", "Le texte d'origine", "{\\rtf1 Le texte d'origine}", kToday}});
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    state->Settings.LocalStationName = QStringLiteral("ME");
+    w.TeskToolbar1_ButtonClick(3);
+    frmSendMessage* compose = w.composeWindowIfOpen();
+    ASSERT_NE(compose, nullptr);
+    EXPECT_TRUE(compose->isVisible());
+    EXPECT_EQ(compose->text1().text(), QStringLiteral("PC-A;PC-B;PC-C;"));
+    EXPECT_TRUE(compose->editor().toPlainText().contains(QStringLiteral("Le texte d'origine")));
+    w.TeskToolbar1_ButtonClick(2);
+    EXPECT_EQ(w.composeWindowIfOpen(), compose); // one compose window at a time
+    EXPECT_EQ(compose->text1().text(), QStringLiteral("PC-A;"));
 }
 
 TEST_F(FrmMainTest, TheHelpButtonShowsTheHelpBalloon) {
