@@ -1,0 +1,48 @@
+#include "platform/window_region.h"
+
+#include "platform/shape_spans.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+namespace vellumo {
+
+namespace {
+
+constexpr int kLimit = 1 << 16;
+
+QRegion fromSpans(const ShapeSpans& shape) {
+    QRegion region;
+    if (shape.empty())
+        return region;
+    const int first = std::max(shape.firstRow(), -kLimit), last = std::min(shape.lastRow(), kLimit);
+    for (int y = first; y <= last; ++y)
+        if (const auto s = shape.span(y)) {
+            const int l = std::max(s->first, -kLimit), r = std::min(s->second, kLimit);
+            if (l <= r)
+                region += QRect(l, y, r - l + 1, 1);
+        }
+    return region;
+}
+
+} // namespace
+
+QRegion WindowRegion::rect(int left, int top, int right, int bottom) {
+    return fromSpans(ShapeSpans::rect(left, top, right, bottom));
+}
+
+QRegion WindowRegion::roundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight) {
+    return fromSpans(ShapeSpans::roundRect(left, top, right, bottom, cornerWidth, cornerHeight));
+}
+
+QRegion WindowRegion::ellipse(int left, int top, int right, int bottom) {
+    return fromSpans(ShapeSpans::ellipse(left, top, right, bottom));
+}
+
+void WindowRegion::apply(QWidget& window, const QRegion& region) {
+    window.setMask(region);
+    window.update();
+}
+
+} // namespace vellumo
