@@ -22,9 +22,13 @@ namespace {
 constexpr float kA90 = 1.57f, kA180 = 3.14f, kA270 = 4.71f, kA360 = 6.28f;
 constexpr float kFullTurn = static_cast<float>(2 * 3.14159265358979323846);
 
-int px(float value) { return num::toInt32(static_cast<double>(value)); }
+int px(float value) {
+    return num::toInt32(static_cast<double>(value));
+}
 
-bool rounded(std::int32_t borderType) { return borderType >= rFrameInserted && borderType <= rNoneBorder; }
+bool rounded(std::int32_t borderType) {
+    return borderType >= rFrameInserted && borderType <= rNoneBorder;
+}
 
 // Counts the repaint routines running, so that the bar drawn inside a repaint is not told again.
 struct Depth {
@@ -35,8 +39,12 @@ struct Depth {
 
 } // namespace
 
-double Frame3D::twipsPerPixelX() const { return 1440.0 / std::max(logicalDpiX(), 1); }
-double Frame3D::twipsPerPixelY() const { return 1440.0 / std::max(logicalDpiY(), 1); }
+double Frame3D::twipsPerPixelX() const {
+    return 1440.0 / std::max(logicalDpiX(), 1);
+}
+double Frame3D::twipsPerPixelY() const {
+    return 1440.0 / std::max(logicalDpiY(), 1);
+}
 
 // ---- primitives -------------------------------------------------------------------------------------
 
@@ -130,12 +138,21 @@ void Frame3D::UserControl_Resize() {
     const auto square = [&] { step([&] { Region(0, 0, W + 1, H + 1, 0); }); };
     const auto roundRegion = [&](std::int32_t e) { step([&] { Region(0, 0, W + 1, H + 1, e); }); };
     const auto frame = [&](std::int32_t first, std::int32_t second, std::int32_t e) {
-        step([&] { pen(first); Box(0, t, W - 1, B - 1, e); });
-        step([&] { pen(second); Box(1, t + 1, W, B, e); });
+        step([&] {
+            pen(first);
+            Box(0, t, W - 1, B - 1, e);
+        });
+        step([&] {
+            pen(second);
+            Box(1, t + 1, W, B, e);
+        });
     };
     const auto roundPanel = [&](std::int32_t topLeft, std::int32_t bottomRight) {
         step([&] { lblCaptionBlank_->hide(); });
-        step([&] { pen(Bk); Box(0, 0, W, H, d); });
+        step([&] {
+            pen(Bk);
+            Box(0, 0, W, H, d);
+        });
         step([&] { Line(rf, 0, W - rf - 1, 0, topLeft); });
         step([&] { Line(0, rf, 0, H - rf - 1, topLeft); });
         step([&] { Line(W - 1, rf, W - 1, H - rf - 1, bottomRight); });
@@ -147,15 +164,36 @@ void Frame3D::UserControl_Resize() {
     };
 
     switch (m_BorderType) {
-    case FrameInserted: frame(Sh, Hi, 0); square(); break;
-    case FrameRaised: frame(Hi, Sh, 0); square(); break;
-    case PanelFlatShadow: step([&] { pen(Sh); Box(0, t, W - 1, B - 1, 0); }); square(); break;
-    case PanelFlatHighlight: step([&] { pen(Hi); Box(0, t, W, B, 0); }); square(); break;
+    case FrameInserted:
+        frame(Sh, Hi, 0);
+        square();
+        break;
+    case FrameRaised:
+        frame(Hi, Sh, 0);
+        square();
+        break;
+    case PanelFlatShadow:
+        step([&] {
+            pen(Sh);
+            Box(0, t, W - 1, B - 1, 0);
+        });
+        square();
+        break;
+    case PanelFlatHighlight:
+        step([&] {
+            pen(Hi);
+            Box(0, t, W, B, 0);
+        });
+        square();
+        break;
     case PanelRaised:
     case PanelInserted: {
         const bool raised = m_BorderType == PanelRaised;
         step([&] { lblCaptionBlank_->hide(); });
-        step([&] { pen(Bk); Box(0, 0, W, H, 0); });
+        step([&] {
+            pen(Bk);
+            Box(0, 0, W, H, 0);
+        });
         step([&] { Line(W - 1, H - 1, W - 1, 0, raised ? Sh : Hi); });
         step([&] { Line(W - 1, H - 1, 0, H - 1, raised ? Sh : Hi); });
         // The inserted panel's top and left lines stop one pixel short of the far corner.
@@ -164,18 +202,48 @@ void Frame3D::UserControl_Resize() {
         square();
         break;
     }
-    case rFrameInserted: frame(Sh, Hi, d); roundRegion(d); break;
-    case rFrameRaised: frame(Hi, Sh, d); roundRegion(d); break;
-    case rPanelFlatShadow: step([&] { pen(Sh); Box(0, t, W, B, d); }); roundRegion(d); break;
-    case rPanelFlatHighlight: step([&] { pen(Hi); Box(0, t, W, B, d); }); roundRegion(d); break;
-    case rPanelRaised: roundPanel(Hi, Sh); roundRegion(d); break;
-    case rPanelInserted: roundPanel(Sh, Hi); roundRegion(r); break; // the radius, not the diameter
+    case rFrameInserted:
+        frame(Sh, Hi, d);
+        roundRegion(d);
+        break;
+    case rFrameRaised:
+        frame(Hi, Sh, d);
+        roundRegion(d);
+        break;
+    case rPanelFlatShadow:
+        step([&] {
+            pen(Sh);
+            Box(0, t, W, B, d);
+        });
+        roundRegion(d);
+        break;
+    case rPanelFlatHighlight:
+        step([&] {
+            pen(Hi);
+            Box(0, t, W, B, d);
+        });
+        roundRegion(d);
+        break;
+    case rPanelRaised:
+        roundPanel(Hi, Sh);
+        roundRegion(d);
+        break;
+    case rPanelInserted:
+        roundPanel(Sh, Hi);
+        roundRegion(r);
+        break; // the radius, not the diameter
     case rNoneBorder:
-        step([&] { pen(Bk); Box(0, 0, W, H, 0); });
+        step([&] {
+            pen(Bk);
+            Box(0, 0, W, H, 0);
+        });
         step([&] { Region(1, 1, W, H, d); });
         break;
     default: // None Border and any value outside the enumeration
-        step([&] { pen(Bk); Box(0, 0, W, H, 0); });
+        step([&] {
+            pen(Bk);
+            Box(0, 0, W, H, 0);
+        });
         square();
         break;
     }
@@ -207,8 +275,12 @@ void Frame3D::DrawBevelInner() {
             }
         };
         switch (m_BevelInner) {
-        case InsertedBevel: bevel(Sh, Hi); break;
-        case RaisedBevel: bevel(Hi, Sh); break;
+        case InsertedBevel:
+            bevel(Sh, Hi);
+            break;
+        case RaisedBevel:
+            bevel(Hi, Sh);
+            break;
         case FlatShadow:
         case FlatHighlight:
             // The bevel's corner ellipse is the radius itself, not twice it as for the border.
@@ -217,7 +289,8 @@ void Frame3D::DrawBevelInner() {
                 Box(i, i, W - i, H - i, px(c));
             });
             break;
-        default: break;
+        default:
+            break;
         }
         step([&] {
             const double tx = twipsPerPixelX(), ty = twipsPerPixelY();
@@ -285,10 +358,19 @@ void Frame3D::DrawCaptionStyle() {
     step([&] {
         const QPoint at = lblCaption_->pos();
         switch (m_Caption3D) {
-        case FlatCaption: lblCaptionShadow_->hide(); break;
-        case InsertedCaption: lblCaptionShadow_->show(); lblCaptionShadow_->move(at.x() + 1, at.y() + 1); break;
-        case RaisedCaption: lblCaptionShadow_->show(); lblCaptionShadow_->move(at.x() - 1, at.y() - 1); break;
-        default: break;
+        case FlatCaption:
+            lblCaptionShadow_->hide();
+            break;
+        case InsertedCaption:
+            lblCaptionShadow_->show();
+            lblCaptionShadow_->move(at.x() + 1, at.y() + 1);
+            break;
+        case RaisedCaption:
+            lblCaptionShadow_->show();
+            lblCaptionShadow_->move(at.x() - 1, at.y() - 1);
+            break;
+        default:
+            break;
         }
     });
     step([&] {

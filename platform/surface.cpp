@@ -25,24 +25,36 @@ constexpr int kDashDotDot[] = {9, 3, 3, 3, 3, 3};
 
 Pattern patternOf(int style) {
     switch (style) {
-    case Pen::Dash: return {kDash, 2};
-    case Pen::Dot: return {kDot, 2};
-    case Pen::DashDot: return {kDashDot, 4};
-    case Pen::DashDotDot: return {kDashDotDot, 6};
-    default: return {nullptr, 0};
+    case Pen::Dash:
+        return {kDash, 2};
+    case Pen::Dot:
+        return {kDot, 2};
+    case Pen::DashDot:
+        return {kDashDot, 4};
+    case Pen::DashDotDot:
+        return {kDashDotDot, 6};
+    default:
+        return {nullptr, 0};
     }
 }
 
 bool hatchHit(int hatch, int x, int y) {
     const int mx = ((x % 8) + 8) % 8, my = ((y % 8) + 8) % 8;
     switch (hatch) {
-    case Brush::Horizontal: return my == 0;
-    case Brush::Vertical: return mx == 0;
-    case Brush::FDiagonal: return mx == my;            // "\"
-    case Brush::BDiagonal: return (mx + my) % 8 == 7;  // "/"
-    case Brush::Cross: return mx == 0 || my == 0;
-    case Brush::DiagCross: return mx == my || (mx + my) % 8 == 7;
-    default: return false;
+    case Brush::Horizontal:
+        return my == 0;
+    case Brush::Vertical:
+        return mx == 0;
+    case Brush::FDiagonal:
+        return mx == my; // "\"
+    case Brush::BDiagonal:
+        return (mx + my) % 8 == 7; // "/"
+    case Brush::Cross:
+        return mx == 0 || my == 0;
+    case Brush::DiagCross:
+        return mx == my || (mx + my) % 8 == 7;
+    default:
+        return false;
     }
 }
 
@@ -57,18 +69,28 @@ std::int64_t roundDiv(std::int64_t num, std::int64_t den) {
 
 Brush Brush::fromFillStyle(int fillStyle, std::int32_t color) {
     switch (fillStyle) {
-    case 0: return solid(color);
-    case 2: return hatched(Horizontal, color);
-    case 3: return hatched(Vertical, color);
-    case 4: return hatched(BDiagonal, color); // upward diagonal
-    case 5: return hatched(FDiagonal, color); // downward diagonal
-    case 6: return hatched(Cross, color);
-    case 7: return hatched(DiagCross, color);
-    default: return hollow();
+    case 0:
+        return solid(color);
+    case 2:
+        return hatched(Horizontal, color);
+    case 3:
+        return hatched(Vertical, color);
+    case 4:
+        return hatched(BDiagonal, color); // upward diagonal
+    case 5:
+        return hatched(FDiagonal, color); // downward diagonal
+    case 6:
+        return hatched(Cross, color);
+    case 7:
+        return hatched(DiagCross, color);
+    default:
+        return hollow();
     }
 }
 
-Surface::Surface(int width, int height, std::int32_t color) { resize(width, height, color); }
+Surface::Surface(int width, int height, std::int32_t color) {
+    resize(width, height, color);
+}
 
 void Surface::resize(int width, int height, std::int32_t color) {
     image_ = QImage(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
@@ -87,14 +109,18 @@ QRgb Surface::toRgb(std::int32_t color) {
                 static_cast<int>((plain >> 16) & 0xFFu));
 }
 
-std::int32_t Surface::fromRgb(QRgb pixel) { return qRed(pixel) | (qGreen(pixel) << 8) | (qBlue(pixel) << 16); }
+std::int32_t Surface::fromRgb(QRgb pixel) {
+    return qRed(pixel) | (qGreen(pixel) << 8) | (qBlue(pixel) << 16);
+}
 
 void Surface::plot(int x, int y, QRgb rgb) {
     if (x >= 0 && y >= 0 && x < image_.width() && y < image_.height())
         reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = rgb;
 }
 
-void Surface::setPixel(int x, int y, std::int32_t color) { plot(x, y, toRgb(color)); }
+void Surface::setPixel(int x, int y, std::int32_t color) {
+    plot(x, y, toRgb(color));
+}
 
 std::int32_t Surface::getPixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height())

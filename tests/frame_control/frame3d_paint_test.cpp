@@ -33,10 +33,12 @@ struct BorderCase {
     const char* name;
     std::int32_t borderType;
     std::vector<std::pair<QPoint, std::int32_t>> pixels; // on a 40 x 30 control, CornerRadius 7
-    std::vector<QPoint> clipped;                          // pixels outside the window region
-    std::vector<QPoint> kept;                             // pixels inside it
+    std::vector<QPoint> clipped;                         // pixels outside the window region
+    std::vector<QPoint> kept;                            // pixels inside it
 };
-void PrintTo(const BorderCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BorderCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BorderPaint : public FramePaint, public testing::WithParamInterface<BorderCase> {};
 
@@ -58,39 +60,90 @@ const std::vector<QPoint> kSquareKept{{0, 0}, {39, 0}, {0, 29}, {39, 29}, {40, 3
 
 const BorderCase kBorderCases[] = {
     {"NoneBorder", 0, {{{0, 0}, kBk}, {{20, 15}, kBk}, {{39, 29}, kBk}}, {}, kSquareKept},
-    {"FrameInserted", 1,
-     {{{0, 0}, kSh}, {{20, 0}, kSh}, {{0, 15}, kSh}, {{38, 15}, kSh}, {{20, 28}, kSh}, {{20, 1}, kHi},
-      {{1, 15}, kHi}, {{39, 15}, kHi}, {{20, 29}, kHi}, {{39, 0}, kBk}, {{2, 2}, kBk}},
-     {}, kSquareKept},
-    {"FrameRaised", 2,
+    {"FrameInserted",
+     1,
+     {{{0, 0}, kSh},
+      {{20, 0}, kSh},
+      {{0, 15}, kSh},
+      {{38, 15}, kSh},
+      {{20, 28}, kSh},
+      {{20, 1}, kHi},
+      {{1, 15}, kHi},
+      {{39, 15}, kHi},
+      {{20, 29}, kHi},
+      {{39, 0}, kBk},
+      {{2, 2}, kBk}},
+     {},
+     kSquareKept},
+    {"FrameRaised",
+     2,
      {{{20, 0}, kHi}, {{0, 15}, kHi}, {{20, 1}, kSh}, {{39, 15}, kSh}, {{20, 29}, kSh}, {{2, 2}, kBk}},
-     {}, kSquareKept},
-    {"PanelFlatShadow", 3, {{{20, 0}, kSh}, {{38, 15}, kSh}, {{20, 28}, kSh}, {{39, 15}, kBk}, {{20, 29}, kBk}},
-     {}, kSquareKept},
+     {},
+     kSquareKept},
+    {"PanelFlatShadow",
+     3,
+     {{{20, 0}, kSh}, {{38, 15}, kSh}, {{20, 28}, kSh}, {{39, 15}, kBk}, {{20, 29}, kBk}},
+     {},
+     kSquareKept},
     {"PanelFlatHighlight", 4, {{{20, 0}, kHi}, {{39, 15}, kHi}, {{20, 29}, kHi}, {{1, 1}, kBk}}, {}, kSquareKept},
     // The lines leave out their end points, so the top left pixel keeps BackColor.
-    {"PanelRaised", 5,
-     {{{20, 0}, kHi}, {{0, 15}, kHi}, {{39, 0}, kHi}, {{0, 29}, kHi}, {{39, 15}, kSh}, {{20, 29}, kSh},
-      {{39, 29}, kSh}, {{0, 0}, kBk}},
-     {}, kSquareKept},
-    {"PanelInserted", 6,
-     {{{20, 0}, kSh}, {{0, 15}, kSh}, {{38, 0}, kSh}, {{0, 28}, kSh}, {{39, 15}, kHi}, {{20, 29}, kHi},
-      {{39, 0}, kBk}, {{0, 29}, kBk}},
-     {}, kSquareKept},
-    {"rFrameInserted", 7, {{{20, 0}, kSh}, {{0, 15}, kSh}, {{20, 1}, kHi}, {{39, 15}, kHi}, {{0, 0}, kBk}},
-     {{0, 0}, {1, 0}, {0, 1}, {40, 30}}, {{20, 0}, {0, 15}, {40, 15}, {20, 30}}},
+    {"PanelRaised",
+     5,
+     {{{20, 0}, kHi},
+      {{0, 15}, kHi},
+      {{39, 0}, kHi},
+      {{0, 29}, kHi},
+      {{39, 15}, kSh},
+      {{20, 29}, kSh},
+      {{39, 29}, kSh},
+      {{0, 0}, kBk}},
+     {},
+     kSquareKept},
+    {"PanelInserted",
+     6,
+     {{{20, 0}, kSh},
+      {{0, 15}, kSh},
+      {{38, 0}, kSh},
+      {{0, 28}, kSh},
+      {{39, 15}, kHi},
+      {{20, 29}, kHi},
+      {{39, 0}, kBk},
+      {{0, 29}, kBk}},
+     {},
+     kSquareKept},
+    {"rFrameInserted",
+     7,
+     {{{20, 0}, kSh}, {{0, 15}, kSh}, {{20, 1}, kHi}, {{39, 15}, kHi}, {{0, 0}, kBk}},
+     {{0, 0}, {1, 0}, {0, 1}, {40, 30}},
+     {{20, 0}, {0, 15}, {40, 15}, {20, 30}}},
     {"rFrameRaised", 8, {{{20, 0}, kHi}, {{20, 1}, kSh}, {{39, 15}, kSh}}, {{0, 0}, {40, 0}}, {{20, 0}}},
     {"rPanelFlatShadow", 9, {{{20, 0}, kSh}, {{39, 15}, kSh}, {{20, 29}, kSh}, {{0, 0}, kBk}}, {{0, 0}}, {{20, 0}}},
     {"rPanelFlatHighlight", 10, {{{20, 0}, kHi}, {{0, 15}, kHi}, {{0, 0}, kBk}}, {{0, 0}}, {{20, 0}}},
     // Straight edges between the corners, quarter arcs of radius 7 centred 7 pixels in.
-    {"rPanelRaised", 11,
-     {{{7, 0}, kHi}, {{20, 0}, kHi}, {{0, 7}, kHi}, {{0, 15}, kHi}, {{39, 15}, kSh}, {{20, 29}, kSh},
-      {{32, 29}, kSh}, {{39, 22}, kSh}, {{0, 0}, kBk}, {{2, 0}, kBk}},
-     {{0, 0}, {2, 0}, {0, 2}}, {{20, 0}, {7, 0}}},
+    {"rPanelRaised",
+     11,
+     {{{7, 0}, kHi},
+      {{20, 0}, kHi},
+      {{0, 7}, kHi},
+      {{0, 15}, kHi},
+      {{39, 15}, kSh},
+      {{20, 29}, kSh},
+      {{32, 29}, kSh},
+      {{39, 22}, kSh},
+      {{0, 0}, kBk},
+      {{2, 0}, kBk}},
+     {{0, 0}, {2, 0}, {0, 2}},
+     {{20, 0}, {7, 0}}},
     // The region's corner ellipse is 7 x 7 only, so face pixels outside the arcs stay visible.
-    {"rPanelInserted", 12, {{{20, 0}, kSh}, {{0, 15}, kSh}, {{39, 15}, kHi}, {{20, 29}, kHi}, {{2, 0}, kBk}},
-     {{0, 0}}, {{2, 0}, {0, 2}, {20, 0}}},
-    {"rNoneBorder", 13, {{{0, 0}, kBk}, {{0, 15}, kBk}, {{20, 15}, kBk}}, {{0, 15}, {20, 0}, {1, 1}, {40, 15}},
+    {"rPanelInserted",
+     12,
+     {{{20, 0}, kSh}, {{0, 15}, kSh}, {{39, 15}, kHi}, {{20, 29}, kHi}, {{2, 0}, kBk}},
+     {{0, 0}},
+     {{2, 0}, {0, 2}, {20, 0}}},
+    {"rNoneBorder",
+     13,
+     {{{0, 0}, kBk}, {{0, 15}, kBk}, {{20, 15}, kBk}},
+     {{0, 15}, {20, 0}, {1, 1}, {40, 15}},
      {{1, 15}, {20, 1}, {39, 15}, {20, 29}}},
     {"OutOfRangeHigh", 20, {{{0, 0}, kBk}, {{20, 15}, kBk}}, {}, kSquareKept},
     {"OutOfRangeNegative", -1, {{{0, 0}, kBk}}, {}, kSquareKept},
@@ -211,7 +264,9 @@ struct CaptionCase {
     // Expected left and top from the room (Wr, Hr) and the label's extent (lw, lh).
     std::function<QPointF(float Wr, float Hr, float lw, float lh)> expected;
 };
-void PrintTo(const CaptionCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CaptionCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CaptionPlacement : public FramePaint, public testing::WithParamInterface<CaptionCase> {};
 
@@ -243,14 +298,16 @@ const CaptionCase kCaptionCases[] = {
     {"TopCenter", 1, 7, 0, 0, TopCenter, [](float Wr, float, float lw, float) { return QPointF((Wr - lw) / 2, 1); }},
     {"TopRightRoundedInFrame", 11, 10, 1, 0, TopRight,
      [](float Wr, float, float lw, float) { return QPointF(Wr - lw - 13, 1); }},
-    {"TopRightRounded", 7, 10, 0, 0, TopRight, [](float Wr, float, float lw, float) { return QPointF(Wr - lw - 10, 1); }},
+    {"TopRightRounded", 7, 10, 0, 0, TopRight,
+     [](float Wr, float, float lw, float) { return QPointF(Wr - lw - 10, 1); }},
     {"MiddleLeftIgnoresTheMargin", 11, 10, 1, 0, MiddleLeft,
      [](float, float Hr, float, float lh) { return QPointF(3, (Hr - lh) / 2); }},
     {"MiddleCenter", 1, 7, 0, 0, MiddleCenter,
      [](float Wr, float Hr, float lw, float lh) { return QPointF((Wr - lw) / 2, (Hr - lh) / 2); }},
     {"MiddleRightAlwaysThree", 11, 10, 1, 0, MiddleRight,
      [](float Wr, float Hr, float lw, float lh) { return QPointF(Wr - lw - 3, (Hr - lh) / 2); }},
-    {"BottomLeftNoBorder", 0, 7, 0, 0, BottomLeft, [](float, float Hr, float, float lh) { return QPointF(1, Hr - lh - 3); }},
+    {"BottomLeftNoBorder", 0, 7, 0, 0, BottomLeft,
+     [](float, float Hr, float, float lh) { return QPointF(1, Hr - lh - 3); }},
     {"BottomCenterInsideABevel", 1, 7, 0, 1, BottomCenter,
      [](float Wr, float Hr, float lw, float lh) { return QPointF((Wr - lw) / 2, Hr - lh - 3); }},
     {"BottomRightInsideABevel", 5, 7, 0, 2, BottomRight,
