@@ -110,7 +110,6 @@ void Frame3D::UserControl_Resize() {
     step([&] { d = num::mul32(2, m_CornerRadius); });
 
     step([&] {
-        foreColor_ = 0;
         surfaceBackColor_ = Bk;
         if (canvas_.width() != width() || canvas_.height() != height())
             canvas_.resize(width(), height(), Bk);

@@ -58,11 +58,16 @@ bool hatchHit(int hatch, int x, int y) {
     }
 }
 
-// Nearest integer of num / den for den > 0, halves rounded up.
-std::int64_t roundDiv(std::int64_t num, std::int64_t den) {
-    const std::int64_t twice = 2 * num + den;
-    const std::int64_t q = twice / (2 * den);
-    return (twice % (2 * den) < 0) ? q - 1 : q;
+// Nearest integer of step * delta / den for den > 0, halves rounded up; wide enough for any two
+// 32-bit coordinates.
+__extension__ typedef __int128 Wide;
+std::int64_t stepOffset(std::int64_t step, std::int64_t delta, std::int64_t den) {
+    const Wide twice = 2 * static_cast<Wide>(step) * delta + den;
+    const Wide twoDen = 2 * static_cast<Wide>(den);
+    Wide q = twice / twoDen;
+    if (twice % twoDen < 0)
+        --q;
+    return static_cast<std::int64_t>(q);
 }
 
 } // namespace
@@ -183,10 +188,10 @@ void Surface::strokeLine(int x1, int y1, int x2, int y2, int& patternPos) {
         std::int64_t px, py;
         if (xMajor) {
             px = x1 + step * i;
-            py = y1 + (major ? roundDiv(i * dy, major) : 0);
+            py = y1 + (major ? stepOffset(i, dy, major) : 0);
         } else {
             py = y1 + step * i;
-            px = x1 + (major ? roundDiv(i * dx, major) : 0);
+            px = x1 + (major ? stepOffset(i, dx, major) : 0);
         }
         for (int oy = 0; oy < w; ++oy)
             for (int ox = 0; ox < w; ++ox) {
@@ -233,7 +238,8 @@ void Surface::outlineShape(const ShapeSpans& shape) {
         if (dashed) {
             // Dashes follow the outline by their angle around the centre.
             const double angle = std::atan2(y + 0.5 - shape.centreY(), x + 0.5 - shape.centreX()) + std::numbers::pi;
-            if (!patternOn(static_cast<int>(angle / (2 * std::numbers::pi) * perimeter)))
+            const double along = std::fmod(angle / (2 * std::numbers::pi) * perimeter, 1000000.0);
+            if (!patternOn(static_cast<int>(along)))
                 return;
         }
         plot(x, y, rgb);

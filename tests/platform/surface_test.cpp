@@ -168,6 +168,14 @@ const PixelCase kPixelCases[] = {
          s.ellipse(-2000000000, -2000000000, 2000000000, 2000000000);
      },
      {{{0, 4}, kRed}, {{19, 4}, kRed}}},
+    {"HugeDiagonalStaysExact",
+     [](Surface& s) {
+         s.moveTo(-2000000000, -1999999990);
+         s.lineTo(2000000000, 2000000010);
+         s.setPen({Pen::Dash, 1, kBlue});
+         s.ellipse(-2000000000, -2000000000, 2000000000, 2000000000);
+     },
+     {{{0, 10}, kRed}, {{9, 19}, kRed}, {{1, 10}, kWhite}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Primitives, SurfacePixels, testing::ValuesIn(kPixelCases),
