@@ -6,11 +6,28 @@
 
 #include <QLabel>
 
+#include <utility>
+
 namespace vellumo {
 
 StatusLine::StatusLine(ControlLoader& loader, QWidget* parent)
     : ControlHost(loader, QString::fromLatin1(ProgId), QStringLiteral("StatusBar1"), parent) {
-    if (!control()) {
+    if (control()) {
+        // The window's design of its status line: inserted border, a 3-pixel raised inner bevel,
+        // the caption centred on the left.
+        const std::pair<std::int32_t, std::int32_t> design[] = {
+            {0x68030022, 1}, // BorderType
+            {0x68030023, 3}, // BevelWidth
+            {0x68030024, 1}, // BevelInner
+            {0x6803001E, 3}, // CaptionAlignment
+        };
+        for (const auto& [dispid, value] : design) {
+            try {
+                control()->putProperty(dispid, PropertyValue(value));
+            } catch (const RuntimeError&) {
+            }
+        }
+    } else {
         fallback_ = new QLabel(this);
         setStandIn(fallback_);
     }

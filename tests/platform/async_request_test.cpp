@@ -5,6 +5,7 @@
 #include "platform/runtime_error.h"
 #include "platform/windows1252.h"
 #include "tests/support/event_loop.h"
+#include "tests/support/program_folder.h"
 #include "tests/support/test_http_peer.h"
 
 #include <QPointer>
@@ -171,14 +172,8 @@ TEST_F(AsyncRequestTest, DoesNotFollowARedirectToAnotherPeer) {
     EXPECT_EQ(other.connections, 0);
 }
 
-// A port that was free a moment ago: nothing listens on it.
-quint16 closedPort() {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
-}
+// A port that refuses connections, held so that no other test takes it meanwhile.
+quint16 closedPort() { return test::refusingLoopbackPort(); }
 
 struct FailureCase {
     const char* name;

@@ -24,7 +24,10 @@ private:
     QTemporaryDir dir_;
 };
 
-// A TCP port on 127.0.0.1 that nothing listens on right now.
+// A TCP port on 127.0.0.1 that nothing listens on right now (for a server to listen on).
 int freeLoopbackPort();
+// A TCP port on 127.0.0.1 that refuses connections for the rest of the process: a socket is bound
+// to it and never listens, so no other test process can take it meanwhile.
+quint16 refusingLoopbackPort();
 
 } // namespace vellumo::test
