@@ -76,6 +76,7 @@ void frmMain::buildWindow() {
     TeskToolbar1 = new TeskToolbar(this);
     TeskToolbar1->setObjectName(QStringLiteral("TeskToolbar1"));
     buildToolbar();
+    navigation_ = std::make_unique<MessageNavigation>(*TeskToolbar1);
     layout->addWidget(TeskToolbar1);
 
     auto* fields = new QGridLayout;
@@ -145,7 +146,7 @@ bool frmMain::Form_Load() {
     }
 
     // 4. Nothing to browse yet.
-    setNavigationButtons(false, false, false, false, false);
+    navigation_->Reposition();
 
     // 6. The message database.
     QString storeFailure;
@@ -215,12 +216,10 @@ void frmMain::FillLanguageMenu() {
 void frmMain::openMessageDatabase() {
     db_ = std::make_unique<Database>(MessageStore::openMessages(state_.ProgramFolder()));
     DataDB = db_->openRecordset(QStringLiteral("SELECT * FROM Recived ORDER BY Compteur"));
+    navigation_->setRecordset(DataDB.get());
     connect(DataDB.get(), &Recordset::Reposition, this, [this] { DataDB_Reposition(); });
-    if (DataDB->recordCount() > 0) {
-        AtEnd = true;
-        AtStart = false;
-        DataDB->moveLast();
-    }
+    if (DataDB->recordCount() > 0)
+        navigation_->ShowNewest();
 }
 
 void frmMain::startServer() {
@@ -344,7 +343,7 @@ void frmMain::StoreReceived(const PeerMessage& message, const QDateTime& receipt
     rs.setField(QStringLiteral("Text"), message.Text);
     rs.setField(QStringLiteral("RTF"), message.RTF);
     rs.update();
-    AtEnd = true;
+    navigation_->AtEnd = true;
     rs.moveLast();
 }
 

@@ -8,18 +8,11 @@
 // `StatusBar1`, the viewer controls, the toolbar `TeskToolbar1` and the two pop-up menus. The
 // module-level state (settings, string table, send slots) is the modVellumo given at construction.
 //
-// The viewer shows one row of Recived at a time; `AtEnd` and `AtStart` say that it stands at the
-// newest or the oldest message. Every move of the recordset runs DataDB_Reposition, which corrects a
-// move past either end and sets the navigation buttons:
-//
-//   state               | 13 delete | 12 last | 11 next | 10 previous | 9 first
-//   --------------------|-----------|---------|---------|-------------|--------
-//   no row              | off       | off     | off     | off         | off
-//   AtEnd               | on        | off     | off     | on          | on
-//   AtStart, not AtEnd  | on        | on      | on      | off         | off
-//   neither             | on        | on      | on      | on          | on
+// The viewer shows one row of Recived at a time; every move of the recordset runs DataDB_Reposition,
+// and MessageNavigation (its `AtEnd` and `AtStart`, the button table) decides what it shows.
 
 #include "app/lan_server_source.h"
+#include "app/message_navigation.h"
 #include "app/mod_vellumo.h"
 #include "app/received_message_sink.h"
 #include "app/sender_reports.h"
@@ -62,9 +55,6 @@ class frmSendedMessages;
 class frmMain : public QWidget, public GossamerHost, public ReceivedMessageSink, public SenderReports {
     Q_OBJECT
 public:
-    // Colours of the viewer: today's messages on the window colour, older ones light grey.
-    static constexpr std::int32_t TodayColour = static_cast<std::int32_t>(0x80000005u);
-    static constexpr std::int32_t OlderColour = 0xE0E0E0;
     static constexpr int BalloonTimeoutMs = 10000;
 
     frmMain(modVellumo& state, ControlLoader& loader, QWidget* parent = nullptr);
@@ -104,8 +94,7 @@ public:
     void setEndProcess(std::function<void()> endProcess) { endProcess_ = std::move(endProcess); }
 
     // For the tests and the windows of later issues.
-    bool AtEnd = false;
-    bool AtStart = false;
+    MessageNavigation& navigation() { return *navigation_; }
     bool RestartRequested = false;
     Gossamer& server() { return *Gossamer1; }
     Recordset* recordset() { return DataDB.get(); }
@@ -134,9 +123,7 @@ private:
     void openMessageDatabase();
     void startServer();
     void createSystray();
-    void setNavigationButtons(bool first, bool previous, bool next, bool last, bool del);
     void setViewerColour(std::int32_t colour);
-    void moveTo(void (Recordset::*move)());
 
     void f_cSystray_MouseDblClick(qint16 Button);
     void f_cSystray_MouseUp(qint16 Button);
@@ -166,6 +153,7 @@ private:
 
     std::unique_ptr<Database> db_;
     std::unique_ptr<Recordset> DataDB;
+    std::unique_ptr<MessageNavigation> navigation_;
     std::unique_ptr<Gossamer> Gossamer1;
     std::unique_ptr<ReceiveHandler> receiveHandler_;
     std::unique_ptr<cSystray> f_cSystray;

@@ -136,14 +136,6 @@ void frmMain::buildMenus() {
 
 // ---- viewer ---------------------------------------------------------------------------------------
 
-void frmMain::setNavigationButtons(bool first, bool previous, bool next, bool last, bool del) {
-    TeskToolbar1->setButtonEnabled(13, del);
-    TeskToolbar1->setButtonEnabled(12, last);
-    TeskToolbar1->setButtonEnabled(11, next);
-    TeskToolbar1->setButtonEnabled(10, previous);
-    TeskToolbar1->setButtonEnabled(9, first);
-}
-
 void frmMain::setViewerColour(std::int32_t colour) {
     const QColor c = SystemColors::toQColor(colour);
     for (QLineEdit* box : Text1) {
@@ -155,51 +147,17 @@ void frmMain::setViewerColour(std::int32_t colour) {
 }
 
 void frmMain::DataDB_Reposition() {
+    if (!navigation_->Reposition())
+        return;
     Recordset& rs = *DataDB;
-    if (rs.recordCount() == 0) {
-        setNavigationButtons(false, false, false, false, false);
-        return;
-    }
-    if (rs.eof()) {
-        AtEnd = true;
-        AtStart = false;
-        rs.moveLast(); // runs the viewer again
-        return;
-    }
-    if (rs.bof()) {
-        AtEnd = false;
-        AtStart = true;
-        rs.moveFirst();
-        return;
-    }
-    if (AtEnd)
-        setNavigationButtons(true, true, false, false, true);
-    else if (AtStart)
-        setNavigationButtons(false, false, true, true, true);
-    else
-        setNavigationButtons(true, true, true, true, true);
-
     try {
         Text1[0]->setText(rs.text(QStringLiteral("FROM")));
         Text1[1]->setText(rs.text(QStringLiteral("ONDate")));
         Text1[2]->setText(rs.text(QStringLiteral("TO")));
         TXTextControl1->loadRtfText(rs.text(QStringLiteral("RTF")));
-        const QString format = QStringLiteral("dd/MM/yyyy");
-        const bool today = rs.dateTime(QStringLiteral("ReceiptDate")).date().toString(format) ==
-                           QDate::currentDate().toString(format);
-        setViewerColour(today ? TodayColour : OlderColour);
+        setViewerColour(MessageNavigation::DateColour(rs.dateTime(QStringLiteral("ReceiptDate"))));
     } catch (const RuntimeError&) {
         // A row that cannot be shown ends the viewer's work for it, silently.
-    }
-}
-
-void frmMain::moveTo(void (Recordset::*move)()) {
-    if (!DataDB)
-        return;
-    try {
-        (DataDB.get()->*move)();
-    } catch (const RuntimeError&) {
-        // Moving before the first or after the last row is corrected by the viewer.
     }
 }
 
@@ -243,40 +201,12 @@ void frmMain::TeskToolbar1_ButtonClick(int Index) {
         TXTextControl1->clipboardCommand(2);
         break;
     case 9:
-        AtEnd = false;
-        AtStart = true;
-        moveTo(&Recordset::moveFirst);
-        break;
     case 10:
-        AtEnd = false;
-        AtStart = false;
-        moveTo(&Recordset::movePrevious);
-        break;
     case 11:
-        AtEnd = false;
-        AtStart = false;
-        moveTo(&Recordset::moveNext);
-        break;
     case 12:
-        AtEnd = true;
-        AtStart = false;
-        moveTo(&Recordset::moveLast);
+    case 13:
+        navigation_->ButtonClick(Index, state_);
         break;
-    case 13: {
-        const QString prompt = state_.GetString(16, QStringLiteral("Êtes-vous sur de vouloir détruire ce message ? "));
-        const QString title = state_.GetString(17, QStringLiteral("Supprimer un message..."));
-        if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title) != mb::Yes)
-            break;
-        try {
-            DataDB->deleteCurrent();
-        } catch (const RuntimeError&) {
-            // A delete that fails is not reported.
-        }
-        AtEnd = true;
-        AtStart = false;
-        moveTo(&Recordset::moveLast);
-        break;
-    }
     case 15:
         showHistory();
         break;
@@ -307,7 +237,12 @@ void frmMain::f_cSystray_MouseDblClick(qint16 Button) {
     if (Button != 1)
         return;
     show();
-    moveTo(&Recordset::moveLast);
+    if (DataDB) {
+        try {
+            DataDB->moveLast();
+        } catch (const RuntimeError&) {
+        }
+    }
 }
 
 void frmMain::f_cSystray_MouseUp(qint16 Button) {

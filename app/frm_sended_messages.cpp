@@ -68,6 +68,7 @@ frmSendedMessages::frmSendedMessages(modVellumo& state, ControlLoader& /*loader*
     TeskToolbar1 = new TeskToolbar(this);
     TeskToolbar1->setObjectName(QStringLiteral("TeskToolbar1"));
     buildToolbar();
+    navigation_ = std::make_unique<MessageNavigation>(*TeskToolbar1);
     layout->addWidget(TeskToolbar1);
 
     auto* fields = new QGridLayout;
@@ -128,25 +129,15 @@ void frmSendedMessages::Form_Load() {
         db_.reset();
         ui().logEvent(EventLogType::Error, kTitle, QString::fromUtf8("Messages envoyés : ") + e.description());
     }
-    if (DataDB && DataDB->recordCount() > 0) {
-        AtEnd = true;
-        AtStart = false;
-        moveTo(&Recordset::moveLast);
-    } else {
+    navigation_->setRecordset(DataDB.get());
+    if (DataDB && DataDB->recordCount() > 0)
+        navigation_->ShowNewest();
+    else
         DataDB_Reposition();
-    }
 
     TXTextControl1->setDisplayMode(true);
     if (state_.Settings.IsAlwaysOnTop)
         SetTopMost(this);
-}
-
-void frmSendedMessages::setNavigationButtons(bool first, bool previous, bool next, bool last, bool del) {
-    TeskToolbar1->setButtonEnabled(13, del);
-    TeskToolbar1->setButtonEnabled(12, last);
-    TeskToolbar1->setButtonEnabled(11, next);
-    TeskToolbar1->setButtonEnabled(10, previous);
-    TeskToolbar1->setButtonEnabled(9, first);
 }
 
 void frmSendedMessages::setViewerColour(std::int32_t colour) {
@@ -161,52 +152,18 @@ void frmSendedMessages::setViewerColour(std::int32_t colour) {
 }
 
 void frmSendedMessages::DataDB_Reposition() {
-    if (!DataDB || DataDB->recordCount() == 0) {
-        setNavigationButtons(false, false, false, false, false);
+    if (!navigation_->Reposition())
         return;
-    }
     Recordset& rs = *DataDB;
-    if (rs.eof()) {
-        AtEnd = true;
-        AtStart = false;
-        moveTo(&Recordset::moveLast); // runs this handler again
-        return;
-    }
-    if (rs.bof()) {
-        AtEnd = false;
-        AtStart = true;
-        moveTo(&Recordset::moveFirst);
-        return;
-    }
-    if (AtEnd)
-        setNavigationButtons(true, true, false, false, true);
-    else if (AtStart)
-        setNavigationButtons(false, false, true, true, true);
-    else
-        setNavigationButtons(true, true, true, true, true);
-
     try {
         Text1[1]->setText(rs.text(QStringLiteral("ONDate")));
         Text1[2]->setText(rs.text(QStringLiteral("TO")));
         const QString rtf = rs.text(QStringLiteral("RTF"));
         TXTextControl1->loadRtfText(rtf);
         shownRtf_ = rtf;
-        const QString format = QStringLiteral("dd/MM/yyyy");
-        const bool today =
-            rs.dateTime(QStringLiteral("SendedDate")).date().toString(format) == QDate::currentDate().toString(format);
-        setViewerColour(today ? TodayColour : OlderColour);
+        setViewerColour(MessageNavigation::DateColour(rs.dateTime(QStringLiteral("SendedDate"))));
     } catch (const RuntimeError&) {
         // A row that cannot be shown ends the handler quietly; the boxes keep what was set.
-    }
-}
-
-void frmSendedMessages::moveTo(void (Recordset::*move)()) {
-    if (!DataDB)
-        return;
-    try {
-        (DataDB.get()->*move)();
-    } catch (const RuntimeError&) {
-        // A move that fails is skipped.
     }
 }
 
@@ -224,43 +181,12 @@ void frmSendedMessages::TeskToolbar1_ButtonClick(int Index, const QString& /*Key
         TXTextControl1->clipboardCommand(2);
         break;
     case 9:
-        AtEnd = false;
-        AtStart = true;
-        moveTo(&Recordset::moveFirst);
-        break;
     case 10:
-        AtEnd = false;
-        AtStart = false;
-        moveTo(&Recordset::movePrevious);
-        break;
     case 11:
-        AtEnd = false;
-        AtStart = false;
-        moveTo(&Recordset::moveNext);
-        break;
     case 12:
-        AtEnd = true;
-        AtStart = false;
-        moveTo(&Recordset::moveLast);
+    case 13:
+        navigation_->ButtonClick(Index, state_);
         break;
-    case 13: {
-        const QString prompt =
-            state_.GetString(16, QString::fromUtf8("Êtes-vous sur de vouloir détruire ce message ? "));
-        const QString title = state_.GetString(17, QStringLiteral("Supprimer un message..."));
-        if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title) != mb::Yes)
-            break;
-        if (!DataDB)
-            break;
-        try {
-            DataDB->deleteCurrent();
-        } catch (const RuntimeError&) {
-            // A delete that fails is skipped.
-        }
-        AtEnd = true;
-        AtStart = false;
-        moveTo(&Recordset::moveLast);
-        break;
-    }
     case 22:
         close();
         break;

@@ -5,20 +5,14 @@
 // user copy from the body, delete a message, or hand it to the compose window to send again. Made and
 // shown by the main window (toolbar button 15); it deletes itself when closed.
 //
-// Every move of the recordset runs DataDB_Reposition, which corrects a move past either end and sets
-// the navigation buttons, as the main window's viewer does:
-//
-//   state               | 13 delete | 12 last | 11 next | 10 previous | 9 first
-//   --------------------|-----------|---------|---------|-------------|--------
-//   no row              | off       | off     | off     | off         | off
-//   AtEnd               | on        | off     | off     | on          | on
-//   AtStart, not AtEnd  | on        | on      | on      | off         | off
-//   neither             | on        | on      | on      | on          | on
+// Every move of the recordset runs DataDB_Reposition; MessageNavigation (its `AtEnd` and `AtStart`,
+// the button table) decides what it shows, as in the main window's viewer.
 //
 // The compose window is not this window's: buttons 1 (new message) and 2 (send again) go to the
 // handlers the main window sets. Send again hands over the recipients line exactly as stored and the
 // body as the shown row's RTF field (one Windows-1252 byte per character).
 
+#include "app/message_navigation.h"
 #include "app/mod_vellumo.h"
 #include "platform/database.h"
 
@@ -40,8 +34,6 @@ class TeskToolbar;
 class frmSendedMessages : public QWidget {
     Q_OBJECT
 public:
-    static constexpr std::int32_t TodayColour = static_cast<std::int32_t>(0x80000005u);
-    static constexpr std::int32_t OlderColour = 0xE0E0E0;
 
     using NewMailHandler = std::function<void()>;
     using ResendHandler = std::function<void(const QString& recipients, const QString& rtf)>;
@@ -57,8 +49,7 @@ public:
     void setNewMail(NewMailHandler handler) { newMail_ = std::move(handler); }
     void setResend(ResendHandler handler) { resend_ = std::move(handler); }
 
-    bool AtEnd = false;
-    bool AtStart = false;
+    MessageNavigation& navigation() { return *navigation_; }
 
     // For the tests.
     Recordset* recordset() { return DataDB.get(); }
@@ -68,13 +59,12 @@ public:
 
 private:
     void buildToolbar();
-    void setNavigationButtons(bool first, bool previous, bool next, bool last, bool del);
     void setViewerColour(std::int32_t colour);
-    void moveTo(void (Recordset::*move)());
 
     modVellumo& state_;
     std::unique_ptr<Database> db_;
     std::unique_ptr<Recordset> DataDB;
+    std::unique_ptr<MessageNavigation> navigation_;
     // Text1(1) the sending time, Text1(2) the recipients line; there is no box 0.
     std::array<QLineEdit*, 3> Text1{};
     RichTextViewer* TXTextControl1 = nullptr;

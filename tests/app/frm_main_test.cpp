@@ -201,12 +201,12 @@ TEST_F(FrmMainTest, ShowsTheNewestMessageAndBrowsesWithTheButtonTable) {
     EXPECT_EQ(w.text1(1).text(), QStringLiteral("03/01/2026 à 10:00:00"));
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("ME;"));
     EXPECT_EQ(w.viewer().plainText(), QStringLiteral("third"));
-    EXPECT_TRUE(w.AtEnd);
+    EXPECT_TRUE(w.navigation().AtEnd);
     EXPECT_EQ(navigation(), QStringLiteral("11001")); // at end: first, previous, delete
 
     w.TeskToolbar1_ButtonClick(9);
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC1"));
-    EXPECT_TRUE(w.AtStart);
+    EXPECT_TRUE(w.navigation().AtStart);
     EXPECT_EQ(navigation(), QStringLiteral("00111")); // at start: next, last, delete
 
     w.TeskToolbar1_ButtonClick(11);
@@ -217,7 +217,7 @@ TEST_F(FrmMainTest, ShowsTheNewestMessageAndBrowsesWithTheButtonTable) {
     w.TeskToolbar1_ButtonClick(10);
     w.TeskToolbar1_ButtonClick(10);
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC1"));
-    EXPECT_TRUE(w.AtStart);
+    EXPECT_TRUE(w.navigation().AtStart);
 
     w.TeskToolbar1_ButtonClick(12);
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC3"));
@@ -252,7 +252,7 @@ TEST_F(FrmMainTest, DeleteAsksAndOnYesShowsTheNewestRemaining) {
     w.TeskToolbar1_ButtonClick(13);
     EXPECT_EQ(w.recordset()->recordCount(), 1);
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC2"));
-    EXPECT_TRUE(w.AtEnd);
+    EXPECT_TRUE(w.navigation().AtEnd);
 
     ui.answer(mb::Yes);
     w.TeskToolbar1_ButtonClick(13);

@@ -125,11 +125,11 @@ TEST_F(FrmSendedMessagesTest, OneMessageSentTodayShowsOnTheWindowColour) {
     addSent({{"POSTE-COMPTA;", "10/12/2026 à 09:15:00", "Bonjour", rtfOf("Bonjour"), kToday}});
     frmSendedMessages& w = open();
     EXPECT_EQ(navigation(), QStringLiteral("11001"));
-    EXPECT_TRUE(w.AtEnd);
+    EXPECT_TRUE(w.navigation().AtEnd);
     EXPECT_EQ(w.text1(1).text(), QStringLiteral("10/12/2026 à 09:15:00"));
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("POSTE-COMPTA;"));
     EXPECT_EQ(w.viewer().plainText().trimmed(), QStringLiteral("Bonjour"));
-    const QColor window = SystemColors::toQColor(frmSendedMessages::TodayColour);
+    const QColor window = SystemColors::toQColor(MessageNavigation::TodayColour);
     EXPECT_EQ(boxColour(1), window);
     EXPECT_EQ(boxColour(2), window);
     EXPECT_EQ(w.viewer().backColor(), window);
@@ -146,7 +146,7 @@ TEST_F(FrmSendedMessagesTest, BrowsesTheTableAndCorrectsMovesPastEitherEnd) {
     click(9); // first
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("A;"));
     EXPECT_EQ(navigation(), QStringLiteral("00111"));
-    const QColor grey = SystemColors::toQColor(frmSendedMessages::OlderColour);
+    const QColor grey = SystemColors::toQColor(MessageNavigation::OlderColour);
     EXPECT_EQ(boxColour(1), grey);
     EXPECT_EQ(w.viewer().backColor(), grey);
 
@@ -158,16 +158,16 @@ TEST_F(FrmSendedMessagesTest, BrowsesTheTableAndCorrectsMovesPastEitherEnd) {
     EXPECT_EQ(navigation(), QStringLiteral("11111"));
     click(10); // before the start: back on the first row with AtStart
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("A;"));
-    EXPECT_TRUE(w.AtStart);
+    EXPECT_TRUE(w.navigation().AtStart);
     EXPECT_EQ(navigation(), QStringLiteral("00111"));
 
     click(12); // last
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("C;"));
     EXPECT_EQ(navigation(), QStringLiteral("11001"));
-    EXPECT_EQ(boxColour(2), SystemColors::toQColor(frmSendedMessages::TodayColour));
+    EXPECT_EQ(boxColour(2), SystemColors::toQColor(MessageNavigation::TodayColour));
     click(11); // next is disabled here, but a call past the end is corrected all the same
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("C;"));
-    EXPECT_TRUE(w.AtEnd);
+    EXPECT_TRUE(w.navigation().AtEnd);
 }
 
 TEST_F(FrmSendedMessagesTest, DeleteAsksFirstAndNoChangesNothing) {
@@ -187,7 +187,7 @@ TEST_F(FrmSendedMessagesTest, DeleteAsksFirstAndNoChangesNothing) {
     click(13);
     EXPECT_EQ(rowsLeft(), 1);
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("B;"));
-    EXPECT_TRUE(w.AtEnd);
+    EXPECT_TRUE(w.navigation().AtEnd);
     EXPECT_EQ(navigation(), QStringLiteral("11001"));
 
     ui.answer(6); // the last one: nothing left to browse

@@ -1,0 +1,106 @@
+#include "app/message_navigation.h"
+
+#include "app/mod_vellumo.h"
+#include "platform/recordset.h"
+#include "platform/runtime_error.h"
+#include "platform/tesk_toolbar.h"
+#include "platform/ui_hooks.h"
+
+#include <QDate>
+
+namespace vellumo {
+
+void MessageNavigation::setButtons(bool first, bool previous, bool next, bool last, bool del) {
+    toolbar_.setButtonEnabled(13, del);
+    toolbar_.setButtonEnabled(12, last);
+    toolbar_.setButtonEnabled(11, next);
+    toolbar_.setButtonEnabled(10, previous);
+    toolbar_.setButtonEnabled(9, first);
+}
+
+void MessageNavigation::moveTo(void (Recordset::*move)()) {
+    if (!recordset_)
+        return;
+    try {
+        (recordset_->*move)();
+    } catch (const RuntimeError&) {
+        // Moving before the first or after the last row is corrected by the next reposition.
+    }
+}
+
+bool MessageNavigation::Reposition() {
+    if (!recordset_ || recordset_->recordCount() == 0) {
+        setButtons(false, false, false, false, false);
+        return false;
+    }
+    if (recordset_->eof()) {
+        AtEnd = true;
+        AtStart = false;
+        moveTo(&Recordset::moveLast); // repositions again
+        return false;
+    }
+    if (recordset_->bof()) {
+        AtEnd = false;
+        AtStart = true;
+        moveTo(&Recordset::moveFirst);
+        return false;
+    }
+    if (AtEnd)
+        setButtons(true, true, false, false, true);
+    else if (AtStart)
+        setButtons(false, false, true, true, true);
+    else
+        setButtons(true, true, true, true, true);
+    return true;
+}
+
+void MessageNavigation::ShowNewest() {
+    AtEnd = true;
+    AtStart = false;
+    moveTo(&Recordset::moveLast);
+}
+
+bool MessageNavigation::ButtonClick(int Index, const modVellumo& state) {
+    switch (Index) {
+    case 9:
+        AtEnd = false;
+        AtStart = true;
+        moveTo(&Recordset::moveFirst);
+        return true;
+    case 10:
+        AtEnd = false;
+        AtStart = false;
+        moveTo(&Recordset::movePrevious);
+        return true;
+    case 11:
+        AtEnd = false;
+        AtStart = false;
+        moveTo(&Recordset::moveNext);
+        return true;
+    case 12:
+        ShowNewest();
+        return true;
+    case 13: {
+        const QString prompt = state.GetString(16, QStringLiteral("Êtes-vous sur de vouloir détruire ce message ? "));
+        const QString title = state.GetString(17, QStringLiteral("Supprimer un message..."));
+        if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title) != mb::Yes || !recordset_)
+            return true;
+        try {
+            recordset_->deleteCurrent();
+        } catch (const RuntimeError&) {
+            // A delete that fails is not reported.
+        }
+        ShowNewest();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+std::int32_t MessageNavigation::DateColour(const QDateTime& when) {
+    const QString format = QStringLiteral("dd/MM/yyyy");
+    return when.date().toString(format) == QDate::currentDate().toString(format) ? TodayColour : OlderColour;
+}
+
+} // namespace vellumo

@@ -1,0 +1,60 @@
+#pragma once
+// MessageNavigation: browsing a table of messages one row at a time, as the received-message window
+// and the sent-message history do. It holds the window's `AtEnd` and `AtStart` flags, corrects a move
+// past either end, sets the navigation buttons of the window's toolbar, and carries out buttons 9 to 13:
+//
+//   button | flags afterwards        | move            buttons:  | 13 | 12 | 11 | 10 | 9
+//   -------|-------------------------|---------------- ----------|----|----|----|----|---
+//   9      | AtStart                 | first           no row    | off| off| off| off| off
+//   10, 11 | neither                 | previous, next  AtEnd     | on | off| off| on | on
+//   12     | AtEnd                   | last            AtStart   | on | on | on | off| off
+//   13     | AtEnd (on Yes)          | delete, last    neither   | on | on | on | on | on
+//
+// A move before the first row or after the last is allowed; the next reposition moves back and
+// marks the end it reached. Owned by its window; the recordset and the toolbar are the window's.
+
+#include <QDateTime>
+
+#include <cstdint>
+
+namespace vellumo {
+
+class Recordset;
+class TeskToolbar;
+class modVellumo;
+
+class MessageNavigation {
+public:
+    // Today's messages on the window colour, older ones light grey.
+    static constexpr std::int32_t TodayColour = static_cast<std::int32_t>(0x80000005u);
+    static constexpr std::int32_t OlderColour = 0xE0E0E0;
+
+    explicit MessageNavigation(TeskToolbar& toolbar) : toolbar_(toolbar) {}
+
+    // The recordset browsed, or null when the table could not be opened.
+    void setRecordset(Recordset* recordset) { recordset_ = recordset; }
+
+    // The reposition rule, run when the current row changed. True when a row is current and the
+    // window should show it; false when there is none, or when it moved again (a further
+    // reposition follows).
+    bool Reposition();
+    // Buttons 9 to 13; false for any other button. Button 13 asks first (strings 16 and 17).
+    bool ButtonClick(int Index, const modVellumo& state);
+    // Shows the newest message: AtEnd, and the last row.
+    void ShowNewest();
+
+    // The background of a message received or sent at when.
+    static std::int32_t DateColour(const QDateTime& when);
+
+    bool AtEnd = false;
+    bool AtStart = false;
+
+private:
+    void setButtons(bool first, bool previous, bool next, bool last, bool del);
+    void moveTo(void (Recordset::*move)());
+
+    TeskToolbar& toolbar_;
+    Recordset* recordset_ = nullptr;
+};
+
+} // namespace vellumo
