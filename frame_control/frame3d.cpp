@@ -5,7 +5,6 @@
 #include "platform/system_colors.h"
 
 #include <QKeyEvent>
-#include <QPainter>
 
 #include <atomic>
 #include <new>
@@ -78,33 +77,6 @@ void Frame3D::trap(const char* procedure, bool show, const std::function<void()>
     } catch (const std::exception& e) {
         LogError(show, QString::number(err::BadArgument), QString::fromLocal8Bit(e.what()), kModule, name);
     }
-}
-
-// ---- repaint ----------------------------------------------------------------------------------------
-
-void Frame3D::UserControl_Resize() {
-    if (onRepaint)
-        onRepaint("UserControl_Resize");
-    trap("UserControl_Resize", false, [&] { lblCaptionBlank_->hide(); });
-    trap("UserControl_Resize", false, [&] { lblCaptionBlank_->setBackColor(m_BackColor); });
-    trap("UserControl_Resize", false, [&] { QWidget::setEnabled(m_Enabled); });
-    update();
-}
-
-void Frame3D::DrawFlood() {
-    if (onRepaint)
-        onRepaint("DrawFlood");
-    trap("DrawFlood", false, [&] {
-        if (m_FloodShowPct)
-            setBothCaptions(QString::number(m_FloodPercent) + QLatin1Char('%'));
-    });
-    update();
-}
-
-void Frame3D::paintEvent(QPaintEvent*) {
-    // Until the drawing surface paints borders and bevels, the face is plain BackColor.
-    QPainter painter(this);
-    painter.fillRect(rect(), SystemColors::toQColor(m_BackColor));
 }
 
 void Frame3D::resizeEvent(QResizeEvent*) { UserControl_Resize(); }

@@ -39,6 +39,8 @@
 
 #include "platform/control_input.h"
 #include "platform/hosted_control.h"
+#include "platform/surface.h"
+#include "platform/system_colors.h"
 
 #include <QFont>
 #include <QImage>
@@ -217,17 +219,30 @@ public:
     CaptionLabel& lblCaptionBlank() { return *lblCaptionBlank_; }
 
     // The full repaint and the bar repaint. They never fail to their caller: a failing step is logged
-    // (no message box) and the next one runs.
+    // (no message box) and the next one runs. The full repaint clears the surface to BackColor, lays
+    // the gradient, draws the border and gives the window its region, then the inner bevel (with the
+    // bar) and the caption placement; the Inside* values are in twips (pixels x twips per pixel).
     void UserControl_Resize();
     void DrawFlood();
+    // The control's one method: the gradient from FillColor to BackColor over the whole surface,
+    // column by column (FillGradient 1) or row by row (2). It logs nothing; a failing step is skipped.
+    void DrawGradiant();
+
+    // What the painter drew last (the persistent image shown by the paint event) and where it put the
+    // frame's top line and the caption, in pixels.
+    const Surface& drawingSurface() const { return canvas_; }
+    float FrameTop() const { return m_FrameTop; }
+    float CaptionLeft() const { return m_CaptionLeft; }
+    float CaptionTop() const { return m_CaptionTop; }
 
     // Where LogError appends its records; the library's own folder unless changed.
     ErrorLog& errorLog() { return errorLog_; }
     void LogError(bool show, const QString& number, const QString& description, const QString& module,
                   const QString& procedure);
 
-    // Told the name of each repaint routine as it starts ("UserControl_Resize", "DrawFlood"), so that
-    // a holder (or a test) can see what a property write repaints.
+    // Told the name of each repaint routine a caller starts ("UserControl_Resize", "DrawFlood"), so that
+    // a holder (or a test) can see what a property write repaints; the bar drawn inside a full repaint
+    // is part of that repaint and not told again.
     std::function<void(const char* routine)> onRepaint;
 
 protected:
@@ -256,6 +271,21 @@ private:
     void setSurfaceDrawStyle(std::int16_t value);
     void setSurfaceMousePointer(std::int16_t value);
     void applyFont(const std::function<void(QFont&)>& change, bool shadowToo);
+
+    // Painting steps (frame3d_paint.cpp).
+    void DrawBevelInner();
+    void DrawCaptionAlignment();
+    void DrawCaptionStyle();
+    static void ColorToRGB(std::int32_t colour, float& red, float& green, float& blue);
+    // The surface's primitives with Single coordinates, rounded half to even (error 6 when a value
+    // leaves the 32-bit range): Box outlines in the foreground colour and fills with the surface's
+    // fill; Line and Arc draw in c with the surface's DrawStyle; Region clips the window.
+    void Box(float left, float top, float right, float bottom, std::int32_t e);
+    void Line(float x1, float y1, float x2, float y2, std::int32_t c);
+    void Arc(float cx, float cy, float radius, std::int32_t c, float a1, float a2);
+    void Region(float left, float top, float right, float bottom, std::int32_t e);
+    double twipsPerPixelX() const;
+    double twipsPerPixelY() const;
 
     ControlSite* site_;
     ControlEvents events_;
@@ -290,6 +320,14 @@ private:
     std::int32_t m_InsideWidth = 0;
     std::int32_t m_InsideLeft = 0;
     std::int32_t m_InsideTop = 0;
+
+    Surface canvas_;
+    std::int32_t foreColor_ = 0;                       // the surface's pen colour
+    std::int32_t surfaceBackColor_ = syscolor::ButtonFace; // the surface's background colour
+    float m_FrameTop = 0;
+    float m_CaptionLeft = 0;
+    float m_CaptionTop = 0;
+    int repaintDepth_ = 0;
 };
 
 } // namespace vellumo

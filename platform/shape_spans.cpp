@@ -51,8 +51,9 @@ ShapeSpans ShapeSpans::ellipse(int left, int top, int right, int bottom) {
 }
 
 ShapeSpans ShapeSpans::inset(int n) const {
-    const auto shrink = [n](int v, int by) { return static_cast<int>(std::clamp<std::int64_t>(
-                                                 static_cast<std::int64_t>(v) + by, INT32_MIN, INT32_MAX)); };
+    const auto shrink = [n](int v, int by) {
+        return static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(v) + by, INT32_MIN, INT32_MAX));
+    };
     ShapeSpans s = *this;
     s.left_ = shrink(left_, n);
     s.top_ = shrink(top_, n);

@@ -25,50 +25,77 @@ constexpr int kDashDotDot[] = {9, 3, 3, 3, 3, 3};
 
 Pattern patternOf(int style) {
     switch (style) {
-    case Pen::Dash: return {kDash, 2};
-    case Pen::Dot: return {kDot, 2};
-    case Pen::DashDot: return {kDashDot, 4};
-    case Pen::DashDotDot: return {kDashDotDot, 6};
-    default: return {nullptr, 0};
+    case Pen::Dash:
+        return {kDash, 2};
+    case Pen::Dot:
+        return {kDot, 2};
+    case Pen::DashDot:
+        return {kDashDot, 4};
+    case Pen::DashDotDot:
+        return {kDashDotDot, 6};
+    default:
+        return {nullptr, 0};
     }
 }
 
 bool hatchHit(int hatch, int x, int y) {
     const int mx = ((x % 8) + 8) % 8, my = ((y % 8) + 8) % 8;
     switch (hatch) {
-    case Brush::Horizontal: return my == 0;
-    case Brush::Vertical: return mx == 0;
-    case Brush::FDiagonal: return mx == my;            // "\"
-    case Brush::BDiagonal: return (mx + my) % 8 == 7;  // "/"
-    case Brush::Cross: return mx == 0 || my == 0;
-    case Brush::DiagCross: return mx == my || (mx + my) % 8 == 7;
-    default: return false;
+    case Brush::Horizontal:
+        return my == 0;
+    case Brush::Vertical:
+        return mx == 0;
+    case Brush::FDiagonal:
+        return mx == my; // "\"
+    case Brush::BDiagonal:
+        return (mx + my) % 8 == 7; // "/"
+    case Brush::Cross:
+        return mx == 0 || my == 0;
+    case Brush::DiagCross:
+        return mx == my || (mx + my) % 8 == 7;
+    default:
+        return false;
     }
 }
 
-// Nearest integer of num / den for den > 0, halves rounded up.
-std::int64_t roundDiv(std::int64_t num, std::int64_t den) {
-    const std::int64_t twice = 2 * num + den;
-    const std::int64_t q = twice / (2 * den);
-    return (twice % (2 * den) < 0) ? q - 1 : q;
+// Nearest integer of step * delta / den for den > 0, halves rounded up; wide enough for any two
+// 32-bit coordinates.
+__extension__ typedef __int128 Wide;
+std::int64_t stepOffset(std::int64_t step, std::int64_t delta, std::int64_t den) {
+    const Wide twice = 2 * static_cast<Wide>(step) * delta + den;
+    const Wide twoDen = 2 * static_cast<Wide>(den);
+    Wide q = twice / twoDen;
+    if (twice % twoDen < 0)
+        --q;
+    return static_cast<std::int64_t>(q);
 }
 
 } // namespace
 
 Brush Brush::fromFillStyle(int fillStyle, std::int32_t color) {
     switch (fillStyle) {
-    case 0: return solid(color);
-    case 2: return hatched(Horizontal, color);
-    case 3: return hatched(Vertical, color);
-    case 4: return hatched(BDiagonal, color); // upward diagonal
-    case 5: return hatched(FDiagonal, color); // downward diagonal
-    case 6: return hatched(Cross, color);
-    case 7: return hatched(DiagCross, color);
-    default: return hollow();
+    case 0:
+        return solid(color);
+    case 2:
+        return hatched(Horizontal, color);
+    case 3:
+        return hatched(Vertical, color);
+    case 4:
+        return hatched(BDiagonal, color); // upward diagonal
+    case 5:
+        return hatched(FDiagonal, color); // downward diagonal
+    case 6:
+        return hatched(Cross, color);
+    case 7:
+        return hatched(DiagCross, color);
+    default:
+        return hollow();
     }
 }
 
-Surface::Surface(int width, int height, std::int32_t color) { resize(width, height, color); }
+Surface::Surface(int width, int height, std::int32_t color) {
+    resize(width, height, color);
+}
 
 void Surface::resize(int width, int height, std::int32_t color) {
     image_ = QImage(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
@@ -87,14 +114,18 @@ QRgb Surface::toRgb(std::int32_t color) {
                 static_cast<int>((plain >> 16) & 0xFFu));
 }
 
-std::int32_t Surface::fromRgb(QRgb pixel) { return qRed(pixel) | (qGreen(pixel) << 8) | (qBlue(pixel) << 16); }
+std::int32_t Surface::fromRgb(QRgb pixel) {
+    return qRed(pixel) | (qGreen(pixel) << 8) | (qBlue(pixel) << 16);
+}
 
 void Surface::plot(int x, int y, QRgb rgb) {
     if (x >= 0 && y >= 0 && x < image_.width() && y < image_.height())
         reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = rgb;
 }
 
-void Surface::setPixel(int x, int y, std::int32_t color) { plot(x, y, toRgb(color)); }
+void Surface::setPixel(int x, int y, std::int32_t color) {
+    plot(x, y, toRgb(color));
+}
 
 std::int32_t Surface::getPixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height())
@@ -157,10 +188,10 @@ void Surface::strokeLine(int x1, int y1, int x2, int y2, int& patternPos) {
         std::int64_t px, py;
         if (xMajor) {
             px = x1 + step * i;
-            py = y1 + (major ? roundDiv(i * dy, major) : 0);
+            py = y1 + (major ? stepOffset(i, dy, major) : 0);
         } else {
             py = y1 + step * i;
-            px = x1 + (major ? roundDiv(i * dx, major) : 0);
+            px = x1 + (major ? stepOffset(i, dx, major) : 0);
         }
         for (int oy = 0; oy < w; ++oy)
             for (int ox = 0; ox < w; ++ox) {
@@ -207,7 +238,8 @@ void Surface::outlineShape(const ShapeSpans& shape) {
         if (dashed) {
             // Dashes follow the outline by their angle around the centre.
             const double angle = std::atan2(y + 0.5 - shape.centreY(), x + 0.5 - shape.centreX()) + std::numbers::pi;
-            if (!patternOn(static_cast<int>(angle / (2 * std::numbers::pi) * perimeter)))
+            const double along = std::fmod(angle / (2 * std::numbers::pi) * perimeter, 1000000.0);
+            if (!patternOn(static_cast<int>(along)))
                 return;
         }
         plot(x, y, rgb);

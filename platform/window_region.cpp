@@ -16,13 +16,27 @@ QRegion fromSpans(const ShapeSpans& shape) {
     QRegion region;
     if (shape.empty())
         return region;
+    // Rows with the same span are joined into one rectangle, so a rounded window is a few dozen.
     const int first = std::max(shape.firstRow(), -kLimit), last = std::min(shape.lastRow(), kLimit);
-    for (int y = first; y <= last; ++y)
+    int runTop = first, runLeft = 0, runRight = -1;
+    const auto flush = [&](int endRow) {
+        if (runLeft <= runRight && endRow > runTop)
+            region += QRect(runLeft, runTop, runRight - runLeft + 1, endRow - runTop);
+    };
+    for (int y = first; y <= last; ++y) {
+        int l = 0, r = -1;
         if (const auto s = shape.span(y)) {
-            const int l = std::max(s->first, -kLimit), r = std::min(s->second, kLimit);
-            if (l <= r)
-                region += QRect(l, y, r - l + 1, 1);
+            l = std::max(s->first, -kLimit);
+            r = std::min(s->second, kLimit);
         }
+        if (l != runLeft || r != runRight) {
+            flush(y);
+            runTop = y;
+            runLeft = l;
+            runRight = r;
+        }
+    }
+    flush(last + 1);
     return region;
 }
 
