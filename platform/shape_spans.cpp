@@ -51,7 +51,7 @@ ShapeSpans ShapeSpans::ellipse(int left, int top, int right, int bottom) {
 }
 
 ShapeSpans ShapeSpans::inset(int n) const {
-    const auto shrink = [n](int v, int by) {
+    const auto shrink = [](int v, int by) {
         return static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(v) + by, INT32_MIN, INT32_MAX));
     };
     ShapeSpans s = *this;
