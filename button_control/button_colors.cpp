@@ -6,12 +6,20 @@ namespace vellumo {
 
 namespace {
 
-constexpr std::int32_t red(std::int32_t c) { return c & 255; }
-constexpr std::int32_t green(std::int32_t c) { return (c / 256) % 256; }
-constexpr std::int32_t blue(std::int32_t c) { return (c / 65536) % 256; }
+constexpr std::int32_t red(std::int32_t c) {
+    return c & 255;
+}
+constexpr std::int32_t green(std::int32_t c) {
+    return (c / 256) % 256;
+}
+constexpr std::int32_t blue(std::int32_t c) {
+    return (c / 65536) % 256;
+}
 
 // Channels are at most 255 + |amount| after a shift, so the assembled value cannot overflow.
-constexpr std::int32_t assemble(std::int32_t r, std::int32_t g, std::int32_t b) { return r + g * 256 + b * 65536; }
+constexpr std::int32_t assemble(std::int32_t r, std::int32_t g, std::int32_t b) {
+    return r + g * 256 + b * 65536;
+}
 
 } // namespace
 
@@ -53,6 +61,8 @@ std::int32_t TintColor(std::int32_t colour, std::int32_t level) {
     return assemble(tint(red(colour)), tint(green(colour)), tint(blue(colour)));
 }
 
-std::int32_t TranslateColor(std::int32_t colour) { return SystemColors::resolve(colour); }
+std::int32_t TranslateColor(std::int32_t colour) {
+    return SystemColors::resolve(colour);
+}
 
 } // namespace vellumo

@@ -26,7 +26,8 @@ constexpr EnumMember kButtonTypes[] = {
     {12, "3D Hover"},      {13, "Oval Flat"},     {14, "KDE 2"},
 };
 constexpr EnumMember kColorTypes[] = {{1, "Use Windows"}, {2, "Custom"}, {3, "Force Standard"}, {4, "Use Container"}};
-constexpr EnumMember kPicPositions[] = {{0, "cbLeft"}, {1, "cbRight"}, {2, "cbTop"}, {3, "cbBottom"}, {4, "cbBackground"}};
+constexpr EnumMember kPicPositions[] = {
+    {0, "cbLeft"}, {1, "cbRight"}, {2, "cbTop"}, {3, "cbBottom"}, {4, "cbBackground"}};
 constexpr EnumMember kFx[] = {{0, "cbNone"}, {1, "cbEmbossed"}, {2, "cbEngraved"}, {3, "cbShadowed"}};
 
 struct EnumTable {

@@ -57,11 +57,21 @@ void TeskButtonConcept::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, canvas_.image());
 }
 
-void TeskButtonConcept::resizeEvent(QResizeEvent*) { UserControl_Resize(); }
-void TeskButtonConcept::showEvent(QShowEvent*) { UserControl_Show(); }
-void TeskButtonConcept::hideEvent(QHideEvent*) { UserControl_Hide(); }
-void TeskButtonConcept::focusInEvent(QFocusEvent*) { UserControl_GotFocus(); }
-void TeskButtonConcept::focusOutEvent(QFocusEvent*) { UserControl_LostFocus(); }
+void TeskButtonConcept::resizeEvent(QResizeEvent*) {
+    UserControl_Resize();
+}
+void TeskButtonConcept::showEvent(QShowEvent*) {
+    UserControl_Show();
+}
+void TeskButtonConcept::hideEvent(QHideEvent*) {
+    UserControl_Hide();
+}
+void TeskButtonConcept::focusInEvent(QFocusEvent*) {
+    UserControl_GotFocus();
+}
+void TeskButtonConcept::focusOutEvent(QFocusEvent*) {
+    UserControl_LostFocus();
+}
 
 // ---- mouse ------------------------------------------------------------------------------------------
 
@@ -211,7 +221,9 @@ void TeskButtonConcept::UserControl_Show() {
     Redraw(0, true);
 }
 
-void TeskButtonConcept::UserControl_Hide() { paint_ = false; }
+void TeskButtonConcept::UserControl_Hide() {
+    paint_ = false;
+}
 
 // ---- access keys ------------------------------------------------------------------------------------
 

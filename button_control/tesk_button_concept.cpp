@@ -46,9 +46,15 @@ TeskButtonConcept::TeskButtonConcept(QWidget* parent, ControlSite* site)
     connect(&OverTimer_, &QTimer::timeout, this, [this] { OverTimer_Timer(); });
 
     // The surface's notifications, in the platform's order (ControlInput), run the button's handlers.
-    surfaceHandlers_.MouseDown = [this](std::int16_t& b, std::int16_t& s, float& x, float& y) { UserControl_MouseDown(b, s, x, y); };
-    surfaceHandlers_.MouseUp = [this](std::int16_t& b, std::int16_t& s, float& x, float& y) { UserControl_MouseUp(b, s, x, y); };
-    surfaceHandlers_.MouseMove = [this](std::int16_t& b, std::int16_t& s, float& x, float& y) { UserControl_MouseMove(b, s, x, y); };
+    surfaceHandlers_.MouseDown = [this](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+        UserControl_MouseDown(b, s, x, y);
+    };
+    surfaceHandlers_.MouseUp = [this](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+        UserControl_MouseUp(b, s, x, y);
+    };
+    surfaceHandlers_.MouseMove = [this](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+        UserControl_MouseMove(b, s, x, y);
+    };
     surfaceHandlers_.Click = [this] { UserControl_Click(); };
     surfaceHandlers_.DblClick = [this] { UserControl_DblClick(); };
     surfaceHandlers_.KeyDown = [this](std::int16_t& k, std::int16_t& s) { UserControl_KeyDown(k, s); };
@@ -67,7 +73,9 @@ TeskButtonConcept::~TeskButtonConcept() {
     --g_liveInstances;
 }
 
-int TeskButtonConcept::liveInstances() { return g_liveInstances.load(); }
+int TeskButtonConcept::liveInstances() {
+    return g_liveInstances.load();
+}
 
 QImage TeskButtonConcept::handCursor() {
     QImage image(32, 32, QImage::Format_ARGB32);
@@ -93,7 +101,9 @@ void TeskButtonConcept::PropertyChanged(const QString& name) {
         site_->PropertyChanged(name);
 }
 
-bool TeskButtonConcept::designMode() const { return site_ && !site_->ambientUserMode(); }
+bool TeskButtonConcept::designMode() const {
+    return site_ && !site_->ambientUserMode();
+}
 
 bool TeskButtonConcept::displayAsDefault() const {
     // The ambient DisplayAsDefault, which a container offers among its properties when it has one.
@@ -106,9 +116,13 @@ bool TeskButtonConcept::displayAsDefault() const {
     }
 }
 
-QString TeskButtonConcept::ansiCaption() const { return cp1252::decode(cp1252::encode(m_Caption)); }
+QString TeskButtonConcept::ansiCaption() const {
+    return cp1252::decode(cp1252::encode(m_Caption));
+}
 
-void TeskButtonConcept::refreshSurface() { update(); }
+void TeskButtonConcept::refreshSurface() {
+    update();
+}
 
 // ---- surface settings -------------------------------------------------------------------------------
 
@@ -224,7 +238,9 @@ void TeskButtonConcept::setFontUnderline(bool value) {
     changeFont([&](QFont& f) { f.setUnderline(value); });
 }
 
-std::int16_t TeskButtonConcept::FontSize() const { return num::toInt16(surface_.font.pointSizeF()); }
+std::int16_t TeskButtonConcept::FontSize() const {
+    return num::toInt16(surface_.font.pointSizeF());
+}
 
 void TeskButtonConcept::setFontSize(std::int16_t value) {
     // The font object refuses a size it cannot have, as the platform's font does.
@@ -345,7 +361,9 @@ void TeskButtonConcept::setValue(bool value) {
     PropertyChanged(QStringLiteral("VALUE"));
 }
 
-void TeskButtonConcept::DisableRefresh() { paint_ = false; }
+void TeskButtonConcept::DisableRefresh() {
+    paint_ = false;
+}
 
 void TeskButtonConcept::Refresh() {
     if (m_ButtonType == Transparent)
@@ -369,34 +387,62 @@ void TeskButtonConcept::Refresh() {
 void TeskButtonConcept::putProperty(std::int32_t dispid, const PropertyValue& value) {
     namespace id = peltorix::dispid;
     switch (dispid) {
-    case id::BackColor: return setBackColor(value.toInt32());
-    case id::BackOver: return setBackOver(value.toInt32());
-    case id::ForeColor: return setForeColor(value.toInt32());
-    case id::ForeOver: return setForeOver(value.toInt32());
-    case id::MaskColor: return setMaskColor(value.toInt32());
-    case id::ButtonType: return setButtonType(value.toInt32());
-    case id::Caption: return setCaption(value.toText());
-    case id::Enabled: return setEnabledProperty(value.toBool());
-    case id::Font: return setFontObject(value.toFont());
-    case id::FontBold: return setFontBold(value.toBool());
-    case id::FontItalic: return setFontItalic(value.toBool());
-    case id::FontUnderline: return setFontUnderline(value.toBool());
-    case id::FontSize: return setFontSize(value.toInt16());
-    case id::FontName: return setFontName(value.toText());
-    case id::ColorScheme: return setColorScheme(value.toInt32());
-    case id::ShowFocusRect: return setShowFocusRect(value.toBool());
-    case id::MousePointer: return setMousePointer(value.toInt32());
-    case id::MouseIcon: return setMouseIcon(value.toPicture());
-    case id::HandPointer: return setHandPointer(value.toBool());
-    case id::SoftBevel: return setSoftBevel(value.toBool());
-    case id::PictureNormal: return setPictureNormal(value.toPicture());
-    case id::PictureOver: return setPictureOver(value.toPicture());
-    case id::PicturePosition: return setPicturePosition(value.toInt32());
-    case id::UseMaskColor: return setUseMaskColor(value.toBool());
-    case id::UseGreyscale: return setUseGreyscale(value.toBool());
-    case id::SpecialEffect: return setSpecialEffect(value.toInt32());
-    case id::CheckBoxBehaviour: return setCheckBoxBehaviour(value.toBool());
-    case id::Value: return setValue(value.toBool());
+    case id::BackColor:
+        return setBackColor(value.toInt32());
+    case id::BackOver:
+        return setBackOver(value.toInt32());
+    case id::ForeColor:
+        return setForeColor(value.toInt32());
+    case id::ForeOver:
+        return setForeOver(value.toInt32());
+    case id::MaskColor:
+        return setMaskColor(value.toInt32());
+    case id::ButtonType:
+        return setButtonType(value.toInt32());
+    case id::Caption:
+        return setCaption(value.toText());
+    case id::Enabled:
+        return setEnabledProperty(value.toBool());
+    case id::Font:
+        return setFontObject(value.toFont());
+    case id::FontBold:
+        return setFontBold(value.toBool());
+    case id::FontItalic:
+        return setFontItalic(value.toBool());
+    case id::FontUnderline:
+        return setFontUnderline(value.toBool());
+    case id::FontSize:
+        return setFontSize(value.toInt16());
+    case id::FontName:
+        return setFontName(value.toText());
+    case id::ColorScheme:
+        return setColorScheme(value.toInt32());
+    case id::ShowFocusRect:
+        return setShowFocusRect(value.toBool());
+    case id::MousePointer:
+        return setMousePointer(value.toInt32());
+    case id::MouseIcon:
+        return setMouseIcon(value.toPicture());
+    case id::HandPointer:
+        return setHandPointer(value.toBool());
+    case id::SoftBevel:
+        return setSoftBevel(value.toBool());
+    case id::PictureNormal:
+        return setPictureNormal(value.toPicture());
+    case id::PictureOver:
+        return setPictureOver(value.toPicture());
+    case id::PicturePosition:
+        return setPicturePosition(value.toInt32());
+    case id::UseMaskColor:
+        return setUseMaskColor(value.toBool());
+    case id::UseGreyscale:
+        return setUseGreyscale(value.toBool());
+    case id::SpecialEffect:
+        return setSpecialEffect(value.toInt32());
+    case id::CheckBoxBehaviour:
+        return setCheckBoxBehaviour(value.toBool());
+    case id::Value:
+        return setValue(value.toBool());
     case id::hwnd:
     case id::Version:
         readOnly();
@@ -408,36 +454,66 @@ void TeskButtonConcept::putProperty(std::int32_t dispid, const PropertyValue& va
 PropertyValue TeskButtonConcept::getProperty(std::int32_t dispid) {
     namespace id = peltorix::dispid;
     switch (dispid) {
-    case id::BackColor: return BackColor();
-    case id::BackOver: return BackOver();
-    case id::ForeColor: return ForeColor();
-    case id::ForeOver: return ForeOver();
-    case id::MaskColor: return MaskColor();
-    case id::ButtonType: return ButtonType();
-    case id::Caption: return Caption();
-    case id::Enabled: return Enabled();
-    case id::Font: return Font();
-    case id::FontBold: return FontBold();
-    case id::FontItalic: return FontItalic();
-    case id::FontUnderline: return FontUnderline();
-    case id::FontSize: return FontSize();
-    case id::FontName: return FontName();
-    case id::ColorScheme: return ColorScheme();
-    case id::ShowFocusRect: return ShowFocusRect();
-    case id::MousePointer: return MousePointer();
-    case id::MouseIcon: return MouseIcon();
-    case id::HandPointer: return HandPointer();
-    case id::hwnd: return hwnd();
-    case id::SoftBevel: return SoftBevel();
-    case id::PictureNormal: return PictureNormal();
-    case id::PictureOver: return PictureOver();
-    case id::PicturePosition: return PicturePosition();
-    case id::UseMaskColor: return UseMaskColor();
-    case id::UseGreyscale: return UseGreyscale();
-    case id::SpecialEffect: return SpecialEffect();
-    case id::CheckBoxBehaviour: return CheckBoxBehaviour();
-    case id::Value: return Value();
-    case id::Version: return Version();
+    case id::BackColor:
+        return BackColor();
+    case id::BackOver:
+        return BackOver();
+    case id::ForeColor:
+        return ForeColor();
+    case id::ForeOver:
+        return ForeOver();
+    case id::MaskColor:
+        return MaskColor();
+    case id::ButtonType:
+        return ButtonType();
+    case id::Caption:
+        return Caption();
+    case id::Enabled:
+        return Enabled();
+    case id::Font:
+        return Font();
+    case id::FontBold:
+        return FontBold();
+    case id::FontItalic:
+        return FontItalic();
+    case id::FontUnderline:
+        return FontUnderline();
+    case id::FontSize:
+        return FontSize();
+    case id::FontName:
+        return FontName();
+    case id::ColorScheme:
+        return ColorScheme();
+    case id::ShowFocusRect:
+        return ShowFocusRect();
+    case id::MousePointer:
+        return MousePointer();
+    case id::MouseIcon:
+        return MouseIcon();
+    case id::HandPointer:
+        return HandPointer();
+    case id::hwnd:
+        return hwnd();
+    case id::SoftBevel:
+        return SoftBevel();
+    case id::PictureNormal:
+        return PictureNormal();
+    case id::PictureOver:
+        return PictureOver();
+    case id::PicturePosition:
+        return PicturePosition();
+    case id::UseMaskColor:
+        return UseMaskColor();
+    case id::UseGreyscale:
+        return UseGreyscale();
+    case id::SpecialEffect:
+        return SpecialEffect();
+    case id::CheckBoxBehaviour:
+        return CheckBoxBehaviour();
+    case id::Value:
+        return Value();
+    case id::Version:
+        return Version();
     default:
         memberNotFound();
     }

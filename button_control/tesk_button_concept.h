@@ -60,29 +60,39 @@ constexpr const char* LibraryFile = "libpeltorix.so";
 constexpr const char* Version = "2.0.6 B";
 
 namespace dispid {
-constexpr std::int32_t BackColor = -501, ForeColor = -513, Caption = -518, Enabled = -514, Font = -512,
-                       hwnd = -515, BackOver = 0x68030017, ForeOver = 0x68030016, MaskColor = 0x68030015,
-                       ButtonType = 0x68030014, FontBold = 0x68030013, FontItalic = 0x68030012,
-                       FontUnderline = 0x68030011, FontSize = 0x68030010, FontName = 0x6803000F,
-                       ColorScheme = 0x6803000E, ShowFocusRect = 0x6803000D, MousePointer = 0x6803000C,
-                       MouseIcon = 0x6803000B, HandPointer = 0x6803000A, SoftBevel = 0x68030009,
-                       PictureNormal = 0x68030008, PictureOver = 0x68030007, PicturePosition = 0x68030006,
-                       UseMaskColor = 0x68030005, UseGreyscale = 0x68030004, SpecialEffect = 0x68030003,
-                       CheckBoxBehaviour = 0x68030002, Value = 0x68030001, Version = 0x68030000,
-                       DisableRefresh = 0x6003003A, Refresh = 0x6003003B;
+constexpr std::int32_t BackColor = -501, ForeColor = -513, Caption = -518, Enabled = -514, Font = -512, hwnd = -515,
+                       BackOver = 0x68030017, ForeOver = 0x68030016, MaskColor = 0x68030015, ButtonType = 0x68030014,
+                       FontBold = 0x68030013, FontItalic = 0x68030012, FontUnderline = 0x68030011,
+                       FontSize = 0x68030010, FontName = 0x6803000F, ColorScheme = 0x6803000E,
+                       ShowFocusRect = 0x6803000D, MousePointer = 0x6803000C, MouseIcon = 0x6803000B,
+                       HandPointer = 0x6803000A, SoftBevel = 0x68030009, PictureNormal = 0x68030008,
+                       PictureOver = 0x68030007, PicturePosition = 0x68030006, UseMaskColor = 0x68030005,
+                       UseGreyscale = 0x68030004, SpecialEffect = 0x68030003, CheckBoxBehaviour = 0x68030002,
+                       Value = 0x68030001, Version = 0x68030000, DisableRefresh = 0x6003003A, Refresh = 0x6003003B;
 } // namespace dispid
 
 // Event numbers of the source interface __TeskButtonConcept.
 namespace eventid {
-constexpr std::int32_t Click = -600, MouseDown = 1, MouseMove = 2, MouseUp = 3, KeyPress = 4, KeyDown = 5,
-                       KeyUp = 6, MouseOver = 7, MouseOut = 8;
+constexpr std::int32_t Click = -600, MouseDown = 1, MouseMove = 2, MouseUp = 3, KeyPress = 4, KeyDown = 5, KeyUp = 6,
+                       MouseOver = 7, MouseOut = 8;
 } // namespace eventid
 } // namespace peltorix
 
 // The enumerations. Their published names carry spaces ("Windows 32-bit"); see buttonEnumName.
 enum ButtonTypes : std::int32_t {
-    Windows16 = 1, Windows32 = 2, WindowsXP = 3, Mac = 4, JavaMetal = 5, Netscape6 = 6, SimpleFlat = 7,
-    FlatHighlight = 8, OfficeXP = 9, Transparent = 11, Hover3D = 12, OvalFlat = 13, KDE2 = 14,
+    Windows16 = 1,
+    Windows32 = 2,
+    WindowsXP = 3,
+    Mac = 4,
+    JavaMetal = 5,
+    Netscape6 = 6,
+    SimpleFlat = 7,
+    FlatHighlight = 8,
+    OfficeXP = 9,
+    Transparent = 11,
+    Hover3D = 12,
+    OvalFlat = 13,
+    KDE2 = 14,
 };
 enum ColorTypes : std::int32_t { UseWindows = 1, Custom = 2, ForceStandard = 3, UseContainer = 4 };
 enum PicPositions : std::int32_t { cbLeft = 0, cbRight = 1, cbTop = 2, cbBottom = 3, cbBackground = 4 };

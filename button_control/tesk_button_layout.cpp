@@ -26,9 +26,13 @@ bool onlySpaces(const QString& text) {
     return true;
 }
 
-std::int32_t sys(int index) { return SystemColors::sysColor(index); }
+std::int32_t sys(int index) {
+    return SystemColors::sysColor(index);
+}
 
-std::int32_t fromQColor(const QColor& c) { return c.red() | (c.green() << 8) | (c.blue() << 16); }
+std::int32_t fromQColor(const QColor& c) {
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
 
 // The caption is measured and drawn in the text flags of the platform's DrawText: "&" marks the
 // access key, words break at the rectangle's right edge.
@@ -114,8 +118,18 @@ void TeskButtonConcept::CreateButtonRegion() {
         break;
     case WindowsXP:
     case Mac:
-        remove({{0, 0}, {1, 0}, {0, 1}, {0, h - 1}, {1, h - 1}, {0, h - 2}, {w - 2, 0}, {w - 1, 0}, {w - 1, 1},
-                {w - 2, h - 1}, {w - 1, h - 1}, {w - 1, h - 2}});
+        remove({{0, 0},
+                {1, 0},
+                {0, 1},
+                {0, h - 1},
+                {1, h - 1},
+                {0, h - 2},
+                {w - 2, 0},
+                {w - 1, 0},
+                {w - 1, 1},
+                {w - 2, h - 1},
+                {w - 1, h - 1},
+                {w - 1, h - 2}});
         break;
     case OvalFlat:
         region = WindowRegion::ellipse(0, 0, w, h);
@@ -131,27 +145,47 @@ void TeskButtonConcept::CalcLayout() {
     const int h = H_;
     ButtonRect r;
     switch (m_PicturePosition) {
-    case cbLeft: r = {picWidth_ + 1, 1, w - 2, h - 2}; break;
-    case cbRight: r = {1, 1, w - picWidth_ - 2, h - 2}; break;
-    case cbTop: r = {1, picHeight_ + 1, w - 2, h - 2}; break;
-    case cbBottom: r = {1, 1, w - 2, h - picHeight_ - 2}; break;
-    case cbBackground: r = {1, 1, w - 2, h - 2}; break;
-    default: r = pressedCaptionRect_; break;
+    case cbLeft:
+        r = {picWidth_ + 1, 1, w - 2, h - 2};
+        break;
+    case cbRight:
+        r = {1, 1, w - picWidth_ - 2, h - 2};
+        break;
+    case cbTop:
+        r = {1, picHeight_ + 1, w - 2, h - 2};
+        break;
+    case cbBottom:
+        r = {1, 1, w - 2, h - picHeight_ - 2};
+        break;
+    case cbBackground:
+        r = {1, 1, w - 2, h - 2};
+        break;
+    default:
+        r = pressedCaptionRect_;
+        break;
     }
     // Measured with word breaks: left and top stay, right and bottom follow the wrapped text.
-    const QRect measured = Surface::measureText(QRect(r.left, r.top, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top)),
-                                                ansiCaption(), surface_.font, kMeasureFlags);
+    const QRect measured =
+        Surface::measureText(QRect(r.left, r.top, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top)),
+                             ansiCaption(), surface_.font, kMeasureFlags);
     r.right = r.left + measured.width();
     r.bottom = r.top + measured.height();
     captionWidth_ = r.right - r.left;
     captionHeight_ = r.bottom - r.top;
     switch (m_PicturePosition) {
-    case cbRight: r = r.moved((w - r.right - picWidth_ - 4) / 2, (h - r.bottom) / 2); break;
-    case cbBottom: r = r.moved((w - r.right) / 2, (h - r.bottom - picHeight_ - 4) / 2); break;
+    case cbRight:
+        r = r.moved((w - r.right - picWidth_ - 4) / 2, (h - r.bottom) / 2);
+        break;
+    case cbBottom:
+        r = r.moved((w - r.right) / 2, (h - r.bottom - picHeight_ - 4) / 2);
+        break;
     case cbLeft:
     case cbTop:
-    case cbBackground: r = r.moved((w - r.right) / 2, (h - r.bottom) / 2); break;
-    default: break;
+    case cbBackground:
+        r = r.moved((w - r.right) / 2, (h - r.bottom) / 2);
+        break;
+    default:
+        break;
     }
     captionRect_ = r;
     pressedCaptionRect_ = r.moved(1, 1);

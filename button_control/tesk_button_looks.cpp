@@ -89,7 +89,8 @@ void TeskButtonConcept::paintUp(int h) {
         DrawPixel(1, H - 2, shift(c.shadow, 26));
         DrawPixel(W - 2, 1, shift(c.shadow, 26));
         if (hasFocus_ && m_ShowFocusRect)
-            DrawRect(captionRect_.left - 2, captionRect_.top - 1, captionWidth_ + 4, captionHeight_ + 2, kJavaFocus, true);
+            DrawRect(captionRect_.left - 2, captionRect_.top - 1, captionWidth_ + 4, captionHeight_ + 2, kJavaFocus,
+                     true);
         break;
     case Netscape6: {
         const std::int32_t light = shift(c.light, 8);
@@ -195,7 +196,8 @@ void TeskButtonConcept::paintPressed() {
         const std::int32_t d = shiftP(c.baseFace, -32);
         const float s = 25.0f / static_cast<float>(H);
         for (int y = 1; y <= H; ++y) {
-            const auto amount = static_cast<std::int32_t>(num::roundHalfEven(static_cast<double>(s * static_cast<float>(y))));
+            const auto amount =
+                static_cast<std::int32_t>(num::roundHalfEven(static_cast<double>(s * static_cast<float>(y))));
             DrawLine(0, H - y, W, H - y, shiftP(d, -amount));
         }
         DrawCaption(2);
@@ -243,7 +245,8 @@ void TeskButtonConcept::paintPressed() {
         surface_.textColor = c.hoverText; // once, with no effect and no offset
         drawText(captionRect_);
         if (hasFocus_ && m_ShowFocusRect)
-            DrawRect(captionRect_.left - 2, captionRect_.top - 1, captionWidth_ + 4, captionHeight_ + 2, kJavaFocus, true);
+            DrawRect(captionRect_.left - 2, captionRect_.top - 1, captionWidth_ + 4, captionHeight_ + 2, kJavaFocus,
+                     true);
         break;
     case Netscape6: {
         const std::int32_t light = shift(c.light, 8);

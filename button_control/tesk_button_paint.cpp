@@ -17,7 +17,8 @@ constexpr int kDrawFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWra
 // Puts a value back when the scope ends, also when a drawing step fails on the way.
 template <class T> class Restore {
 public:
-    Restore(T& field, T kept, std::function<void()> after = {}) : field_(field), kept_(kept), after_(std::move(after)) {}
+    Restore(T& field, T kept, std::function<void()> after = {})
+        : field_(field), kept_(kept), after_(std::move(after)) {}
     ~Restore() {
         field_ = kept_;
         if (after_) {
@@ -100,7 +101,9 @@ void TeskButtonConcept::DrawLine(int x1, int y1, int x2, int y2, std::int32_t co
     canvas_.lineTo(x2, y2);
 }
 
-void TeskButtonConcept::DrawPixel(int x, int y, std::int32_t colour) { canvas_.setPixel(x, y, colour); }
+void TeskButtonConcept::DrawPixel(int x, int y, std::int32_t colour) {
+    canvas_.setPixel(x, y, colour);
+}
 
 void TeskButtonConcept::DrawEllipse(int x, int y, int w, int h, std::int32_t penColour, std::int32_t brushColour) {
     canvas_.setPen(Pen{Pen::Solid, 2, penColour});

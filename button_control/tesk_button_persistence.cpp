@@ -65,7 +65,9 @@ void TeskButtonConcept::UserControl_ReadProperties(const PropertyBag& PropBag) {
 }
 
 void TeskButtonConcept::UserControl_WriteProperties(PropertyBag& PropBag) {
-    auto write = [&](const char* key, const PropertyValue& value) { PropBag.WriteProperty(QString::fromLatin1(key), value); };
+    auto write = [&](const char* key, const PropertyValue& value) {
+        PropBag.WriteProperty(QString::fromLatin1(key), value);
+    };
     write("BTYPE", m_ButtonType);
     write("TX", m_Caption);
     write("ENAB", m_Enabled);

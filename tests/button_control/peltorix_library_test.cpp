@@ -48,8 +48,10 @@ TEST(PeltorixLibrary, CreatesAButtonByClassNameAsTheMainWindowDoes) {
     control->events().Click = [&] { ++clicks; };
     control->widget()->resize(80, 24);
     window.show();
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
     QApplication::sendEvent(control->widget(), &down);
     QApplication::sendEvent(control->widget(), &up);
     EXPECT_EQ(clicks, 1);

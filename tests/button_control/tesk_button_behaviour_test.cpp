@@ -48,8 +48,8 @@ TEST_F(ButtonBehaviour, ADoubleClickPaintsTheButtonDownAgain) {
     release(button.get(), {5, 6});
     mouse(button.get(), QEvent::MouseButtonDblClick, {5, 6}, Qt::LeftButton, Qt::LeftButton);
     release(button.get(), {5, 6});
-    EXPECT_EQ(events, (QStringList{"MouseDown 1 0 5,6", "MouseUp 1 0 5,6", "Click", "MouseDown 1 0 0,0",
-                                   "MouseUp 1 0 5,6"}));
+    EXPECT_EQ(events,
+              (QStringList{"MouseDown 1 0 5,6", "MouseUp 1 0 5,6", "Click", "MouseDown 1 0 0,0", "MouseUp 1 0 5,6"}));
     EXPECT_EQ(paints, (QStringList{"paint 2", "paint 0", "paint 0", "paint 2", "paint 0"}));
 }
 

@@ -36,7 +36,7 @@ protected:
         int n = 0;
         const QImage& image = button->surfaceImage();
         for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x)
+            for (int x = 0; x < image.width(); ++x)
                 n += pixel(x, y) == colour ? 1 : 0;
         return n;
     }
@@ -168,8 +168,8 @@ TEST_F(ButtonPaint, OvalFlatFillsTheEllipseAndPressedDarkensIt) {
 }
 
 TEST_F(ButtonPaint, GreyscaleUsesTheDesignWeights) {
-    button->setPictureNormal(row({qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255),
-                                  qRgb(128, 128, 128)}));
+    button->setPictureNormal(
+        row({qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(128, 128, 128)}));
     button->setUseGreyscale(true);
     const QRect at = button->pictureRect();
     for (const auto& [x, grey] : {std::pair{0, 254}, {1, 76}, {2, 150}, {3, 28}, {4, 128}})
@@ -200,7 +200,7 @@ TEST_F(ButtonPaint, OfficeXPFadesThePictureUntilHovered) {
     const std::int32_t faded = ((2 * 255 + 0xD4) / 3) | ((0xD0 / 3) << 8) | ((0xC8 / 3) << 16);
     EXPECT_EQ(pixel(at.x(), at.y()), faded);
     hover();
-    EXPECT_EQ(pixel(at.x() - 1, at.y() - 1), 0x0000FF);                  // raised by one pixel
+    EXPECT_EQ(pixel(at.x() - 1, at.y() - 1), 0x0000FF);                       // raised by one pixel
     EXPECT_EQ(pixel(at.x() + 1, at.y() + 1), button->workingColors().shadow); // over its shadow
 }
 
@@ -258,8 +258,8 @@ TEST_F(ButtonPaint, Screenshots) {
         for (int j = 3; j < 13; ++j)
             picture.setPixel(i, j, (i + j) % 5 == 0 ? qRgb(20, 90, 200) : qRgb(40, 160, 60));
     }
-    const std::int32_t looks[] = {Windows16, Windows32, WindowsXP, Mac, JavaMetal, Netscape6, SimpleFlat,
-                                  FlatHighlight, OfficeXP, Hover3D, OvalFlat, KDE2};
+    const std::int32_t looks[] = {Windows16,  Windows32,     WindowsXP, Mac,     JavaMetal, Netscape6,
+                                  SimpleFlat, FlatHighlight, OfficeXP,  Hover3D, OvalFlat,  KDE2};
     QImage sheet(4 * 120 + 10, 12 * 34 + 10, QImage::Format_RGB32);
     sheet.fill(qRgb(212, 208, 200));
     int rowIndex = 0;

@@ -6,9 +6,9 @@
 namespace vellumo::test {
 namespace {
 
-const QStringList kKeys = {"BTYPE", "TX",    "ENAB",  "FONT",   "COLTYPE", "FOCUSR", "BCOL",  "BCOLO",
-                           "FCOL",  "FCOLO", "MCOL",  "MPTR",   "MICON",   "PICN",   "PICH",  "UMCOL",
-                           "SOFT",  "PICPOS", "NGREY", "FX",    "HAND",    "CHECK",  "VALUE"};
+const QStringList kKeys = {"BTYPE", "TX",     "ENAB",  "FONT", "COLTYPE", "FOCUSR", "BCOL", "BCOLO",
+                           "FCOL",  "FCOLO",  "MCOL",  "MPTR", "MICON",   "PICN",   "PICH", "UMCOL",
+                           "SOFT",  "PICPOS", "NGREY", "FX",   "HAND",    "CHECK",  "VALUE"};
 
 using ButtonPersistence = ButtonTest;
 

@@ -145,10 +145,10 @@ TEST_P(ButtonAccessKey, TheCaptionGivesTheAccessKey) {
 }
 
 const AccessKeyCase kAccessKeys[] = {
-    {"First", "&Ok", "o"},           {"UpperBecomesLower", "An&Nuler", "n"}, {"LiteralAmpersand", "A&&B", ""},
-    {"AfterALiteral", "&&&x", "x"},  {"LastCharacter", "Save&", ""},         {"OneCharacter", "&", ""},
-    {"NoneAtAll", "Ok", ""},         {"TwoLiterals", "a&&b&&c&d", ""},       {"LiteralThenKey", "A&&B &Cancel", "c"},
-    {"Accented", "&Éditer", "é"},    {"LiteralAtTheEnd", "a&&b&", ""},
+    {"First", "&Ok", "o"},          {"UpperBecomesLower", "An&Nuler", "n"}, {"LiteralAmpersand", "A&&B", ""},
+    {"AfterALiteral", "&&&x", "x"}, {"LastCharacter", "Save&", ""},         {"OneCharacter", "&", ""},
+    {"NoneAtAll", "Ok", ""},        {"TwoLiterals", "a&&b&&c&d", ""},       {"LiteralThenKey", "A&&B &Cancel", "c"},
+    {"Accented", "&Éditer", "é"},   {"LiteralAtTheEnd", "a&&b&", ""},
 };
 INSTANTIATE_TEST_SUITE_P(Captions, ButtonAccessKey, testing::ValuesIn(kAccessKeys),
                          [](const auto& info) { return std::string(info.param.name); });
