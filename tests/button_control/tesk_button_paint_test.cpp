@@ -295,3 +295,36 @@ TEST_F(ButtonPaint, Screenshots) {
 
 } // namespace
 } // namespace vellumo::test
+
+namespace vellumo::test {
+namespace {
+
+TEST_F(ButtonPaint, TheDefaultKdeButtonDrawsABoldCaptionAndKeepsItsFont) {
+    button->setButtonType(KDE2);
+    button->setCaption("Ok");
+    const QImage plain = button->surfaceImage();
+    const ButtonRect rect = button->captionRect();
+    site.containerProperties.WriteProperty("DisplayAsDefault", true);
+    notified.clear();
+    button->Redraw(0, true);
+    EXPECT_NE(button->surfaceImage(), plain); // the bold caption
+    EXPECT_FALSE(button->FontBold());
+    EXPECT_TRUE(button->paintFlag());
+    EXPECT_EQ(button->captionRect(), rect);
+    EXPECT_TRUE(notified.isEmpty());
+}
+
+TEST_F(ButtonPaint, Windows16AndNetscapeBevels) {
+    button->setButtonType(Windows16);
+    EXPECT_EQ(pixel(0, 0), kDarkShadow); // the frame over the bevel moved one pixel inwards
+    EXPECT_EQ(pixel(1, 1), kHighlight);
+    EXPECT_EQ(pixel(58, 22), kShadow);
+    button->setButtonType(Netscape6);
+    const std::int32_t light = ShiftColor(kLight, 8, false, false);
+    EXPECT_EQ(pixel(0, 0), light);
+    EXPECT_EQ(pixel(1, 1), light);
+    EXPECT_EQ(pixel(59, 23), kShadow);
+}
+
+} // namespace
+} // namespace vellumo::test
