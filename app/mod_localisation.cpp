@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMetaObject>
+#include <QPointer>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -101,9 +102,14 @@ void modLocalisation::ApplyLanguage(QWidget* window, const QString& language) co
     if (const QString v = read(QStringLiteral("ToolTipText")); !v.isEmpty())
         setToolTip(window, v);
 
-    const QList<QObject*> controls = window->findChildren<QObject*>();
-    for (QObject* control : controls) {
-        if (!isControl(control))
+    // Setting a caption may make or remove objects below the control (a library button rebuilds its
+    // parts): every control is held weakly and skipped once gone.
+    std::vector<QPointer<QObject>> controls;
+    for (QObject* o : window->findChildren<QObject*>())
+        controls.emplace_back(o);
+    for (const QPointer<QObject>& held : controls) {
+        QObject* control = held.data();
+        if (!control || !isControl(control))
             continue;
         const QString key = control->objectName() + GetControlIndex(control);
         if (auto* tabs = qobject_cast<QTabWidget*>(control)) {

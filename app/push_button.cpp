@@ -1,6 +1,7 @@
 #include "app/push_button.h"
 
 #include "platform/hosted_control.h"
+#include "platform/runtime_error.h"
 
 #include <QPushButton>
 
@@ -10,6 +11,7 @@ PushButton::PushButton(ControlLoader& loader, const QString& name, const QString
     : ControlHost(loader, QString::fromLatin1(ProgId), name, parent), caption_(caption) {
     if (control()) {
         control()->events().Click = [this] { click(); };
+        setCaption(caption);
     } else {
         standIn_ = new QPushButton(caption, this);
         connect(standIn_, &QPushButton::clicked, this, [this] { click(); });
@@ -21,8 +23,14 @@ void PushButton::setClick(std::function<void()> onClick) { onClick_ = std::move(
 
 void PushButton::setCaption(const QString& caption) {
     caption_ = caption;
-    if (standIn_)
+    if (standIn_) {
         standIn_->setText(caption);
+    } else if (control()) {
+        try {
+            control()->putProperty(DispIdCaption, PropertyValue(caption));
+        } catch (const RuntimeError&) {
+        }
+    }
 }
 
 void PushButton::click() {

@@ -5,6 +5,7 @@
 
 #include "app/control_host.h"
 
+#include <cstdint>
 #include <functional>
 
 class QPushButton;
@@ -17,11 +18,13 @@ class PushButton : public ControlHost {
     Q_PROPERTY(QString Caption READ caption WRITE setCaption)
 public:
     static constexpr const char* ProgId = "Peltorix.TeskButtonConcept";
+    // The dispatch number of Caption (from the library's type information).
+    static constexpr std::int32_t DispIdCaption = -518;
 
     PushButton(ControlLoader& loader, const QString& name, const QString& caption, QWidget* parent);
 
     void setClick(std::function<void()> onClick);
-    // The caption; shown by the stand-in (the library's button keeps its own).
+    // The caption, on the library's button (by dispatch number) or on the stand-in.
     void setCaption(const QString& caption);
     QString caption() const { return caption_; }
     // Clicks the button as the user would.
