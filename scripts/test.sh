@@ -33,15 +33,16 @@ cmake --build build -j "$jobs"
 echo "== tests"
 run_ctest build tests
 
-echo "== build (AddressSanitizer, UndefinedBehaviorSanitizer)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLUMO_SANITIZE=ON -DVELLUMO_BENCH=OFF >/dev/null
-cmake --build build-asan -j "$jobs"
-echo "== tests under sanitizers"
+# The sanitizer options are in force for the build too: it runs the tests to list them.
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 # use_tls=0: the sanitizer runtime of this compiler misreads the dynamic TLS of the many libraries
 # the network neighbourhood pulls in, and its leak check crashes scanning it.
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0:use_tls=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+echo "== build (AddressSanitizer, UndefinedBehaviorSanitizer)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLUMO_SANITIZE=ON -DVELLUMO_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+echo "== tests under sanitizers"
 run_ctest build-asan "sanitized tests"
 
 if compgen -G "fuzz/*_fuzz.cpp" >/dev/null; then
