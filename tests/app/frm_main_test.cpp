@@ -8,9 +8,11 @@
 #include "app/frm_sended_messages.h"
 #include "app/message_store.h"
 #include "app/mod_vellumo.h"
+#include "app/peer_message.h"
 #include "app/push_button.h"
 #include "app/status_line.h"
 #include "http_server/gossamer.h"
+#include "http_server/header_collection.h"
 #include "platform/control_loader.h"
 #include "platform/rich_text_editor.h"
 #include "platform/rich_text_viewer.h"
@@ -402,6 +404,50 @@ TEST_F(FrmMainTest, ReplyToAllOpensTheComposeWindowWithTheLineAndTheQuote) {
     w.TeskToolbar1_ButtonClick(2);
     EXPECT_EQ(w.composeWindowIfOpen(), compose); // one compose window at a time
     EXPECT_EQ(compose->text1().text(), QStringLiteral("PC-A;"));
+}
+
+TEST_F(FrmMainTest, AReceivedMessageIsStoredShownAndBroughtForward) {
+    addRows({{"OLD", "ME;", "", "", "", kLastYear}});
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    w.TeskToolbar1_ButtonClick(9);
+    PeerMessage m;
+    m.FROM = QStringLiteral("PC-A");
+    m.OnDate = QStringLiteral("10/12/2026 à 09:00:00");
+    m.TO = QStringLiteral("ME;");
+    m.Text = QStringLiteral("Bonjour");
+    m.RTF = QStringLiteral("{\\rtf1 Bonjour}");
+    HeaderCollection headers;
+    headers.Add({QStringLiteral("Vellumo"), KeyHeader::Value(state->Settings.Key)}, QStringLiteral("VELLUMO"));
+    QString method = QStringLiteral("POST"), uri = QStringLiteral("/MESSAGE"), reason, mime, extra;
+    QByteArray body = m.Body(false).toUtf8(), reply;
+    std::int16_t status = 0, client = 0;
+    w.DynamicRequest(method, uri, body, headers, status, reason, mime, extra, reply, client);
+    EXPECT_EQ(status, 200);
+    EXPECT_TRUE(reason.startsWith(QStringLiteral("MESSAGE:OK:")));
+    EXPECT_EQ(w.recordset()->recordCount(), 2);
+    EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC-A"));
+    EXPECT_EQ(w.viewer().plainText(), QStringLiteral("Bonjour"));
+    EXPECT_TRUE(w.navigation().AtEnd);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.text1(0).palette().color(QPalette::Base), QColor(255, 255, 255)); // received today
+}
+
+TEST_F(FrmMainTest, DeletingTheFavouritesAsksFirst) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    const QString users = folder.file(QStringLiteral("Users.dbo"));
+    ASSERT_TRUE(QFile::copy(folder.file(QStringLiteral("Users.sys")), users));
+    QAction* item = w.findChild<QAction*>(QStringLiteral("mnuDeleteCorrespondants"));
+    ui.answer(mb::No);
+    item->trigger();
+    EXPECT_TRUE(QFile::exists(users));
+    ui.answer(mb::Yes);
+    item->trigger();
+    EXPECT_FALSE(QFile::exists(users));
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[0].style, 4132);
+    EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Vellumo"));
 }
 
 TEST_F(FrmMainTest, TheHelpButtonShowsTheHelpBalloon) {
