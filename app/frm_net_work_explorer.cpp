@@ -18,7 +18,7 @@
 namespace vellumo {
 
 frmNetWorkExplorer::frmNetWorkExplorer(modVellumo& state, ControlLoader& loader, QWidget* parent)
-    : QDialog(parent), state_(state) {
+    : ActivatedDialog(parent), state_(state) {
     setObjectName(QStringLiteral("frmNetWorkExplorer"));
     setWindowTitle(Caption());
     resize(340, 420);
@@ -107,19 +107,6 @@ void frmNetWorkExplorer::Form_Load() {
         state_.Localisation.ApplyLanguage(this, state_.Settings.CurrentLanguage);
     tvw->hide();
     activated_ = false;
-}
-
-void frmNetWorkExplorer::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // The offscreen platform does not always activate a window: the first show counts as its first
-    // activation, once the window has painted.
-    QTimer::singleShot(0, this, [this] { Form_Activate(); });
-}
-
-void frmNetWorkExplorer::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        Form_Activate();
 }
 
 void frmNetWorkExplorer::Form_Activate() {

@@ -23,10 +23,10 @@
 // name is ParseName of the remote name (\\PC01 gives PC01). A record whose key is already in the tree
 // (domain AB with computer C beside domain A with computer BC) gets no node and no children.
 
+#include "app/activated_dialog.h"
 #include "app/mod_vellumo.h"
 #include "platform/network_neighbourhood.h"
 
-#include <QDialog>
 #include <QHash>
 
 #include <cstdint>
@@ -41,7 +41,7 @@ namespace vellumo {
 class ControlLoader;
 class PushButton;
 
-class frmNetWorkExplorer : public QDialog {
+class frmNetWorkExplorer : public ActivatedDialog {
     Q_OBJECT
 public:
     static QString Caption() { return QStringLiteral("Explorateur réseau"); }
@@ -66,7 +66,7 @@ public:
     static QString PtrToString(const QByteArray& pointer);
 
     void Form_Load();
-    void Form_Activate();
+    void Form_Activate() override;
     bool Form_QueryUnload();
     void TeskButtonConcept1_Click();
     // Toggles the check mark of every selected computer node (image 3).
@@ -84,8 +84,6 @@ public:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -27,7 +27,7 @@ const QString kTitle = QStringLiteral("Vellumo");
 
 frmVellumoExplorer::frmVellumoExplorer(modVellumo& state, ControlLoader& loader, QWidget* parent,
                                        StreamSocketFactory probes)
-    : QDialog(parent), state_(state), probes_(probes ? std::move(probes) : StreamSocketFactory(&TcpSocket::create)) {
+    : ActivatedDialog(parent), state_(state), probes_(probes ? std::move(probes) : StreamSocketFactory(&TcpSocket::create)) {
     setObjectName(QStringLiteral("frmVellumoExplorer"));
     setWindowTitle(Caption());
     resize(330, 380);
@@ -91,19 +91,6 @@ void frmVellumoExplorer::Form_Load() {
     Lvw->hide();
     startedOnce_ = false;
     NoneUser->setText(lblLabel1->text());
-}
-
-void frmVellumoExplorer::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // The offscreen platform does not always activate a window: the first show counts as its first
-    // activation, once the window has painted.
-    QTimer::singleShot(0, this, [this] { Form_Activate(); });
-}
-
-void frmVellumoExplorer::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        Form_Activate();
 }
 
 void frmVellumoExplorer::Form_Activate() {

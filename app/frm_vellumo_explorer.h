@@ -16,10 +16,10 @@
 // dropped from inside an event (a name lookup's box lets the timer run) is closed at once and freed
 // after the event has returned.
 
+#include "app/activated_dialog.h"
 #include "app/mod_vellumo.h"
 #include "platform/stream_socket.h"
 
-#include <QDialog>
 #include <QStringList>
 
 #include <array>
@@ -38,7 +38,7 @@ namespace vellumo {
 class ControlLoader;
 class PushButton;
 
-class frmVellumoExplorer : public QDialog {
+class frmVellumoExplorer : public ActivatedDialog {
     Q_OBJECT
 public:
     static constexpr int ProbeCount = 255;
@@ -58,7 +58,7 @@ public:
     void setRecipientsTarget(std::function<void(const QString& recipients)> target) { target_ = std::move(target); }
 
     void Form_Load();
-    void Form_Activate();
+    void Form_Activate() override;
     bool Form_QueryUnload();
     void Btn_Valider_Click();
     void Btn_Annuler_Click();
@@ -85,8 +85,6 @@ public:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

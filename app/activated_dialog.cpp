@@ -1,0 +1,20 @@
+#include "app/activated_dialog.h"
+
+#include <QEvent>
+#include <QShowEvent>
+#include <QTimer>
+
+namespace vellumo {
+
+void ActivatedDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    QTimer::singleShot(0, this, [this] { Form_Activate(); });
+}
+
+void ActivatedDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+}
+
+} // namespace vellumo

@@ -1,0 +1,26 @@
+#pragma once
+// ActivatedDialog: a dialog whose work starts when it is first activated (the peer scan, the network
+// browser). Form_Activate runs on every activation; the window decides what a second one does. The
+// offscreen platform does not always activate a window, so the first show counts as an activation
+// too, once the window has painted.
+
+#include <QDialog>
+
+class QEvent;
+class QShowEvent;
+
+namespace vellumo {
+
+class ActivatedDialog : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+
+    virtual void Form_Activate() = 0;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+};
+
+} // namespace vellumo
