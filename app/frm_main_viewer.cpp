@@ -33,13 +33,7 @@ const QString kTitle = QStringLiteral("Vellumo");
 
 // The toolbar's buttons 1 to 24: key, standard picture, design tooltip. A button without a role is a
 // separator (no key) or a spare button kept hidden.
-struct ToolbarButton {
-    const char* key;
-    QStyle::StandardPixmap picture;
-    const char* toolTip;
-    bool spare;
-};
-constexpr ToolbarButton kButtons[24] = {
+constexpr DesignedButton kButtons[24] = {
     {"New", QStyle::SP_FileIcon, "Nouveau message", false},                     // 1
     {"Reply", QStyle::SP_ArrowBack, "Répondre", false},                         // 2
     {"ReplyAll", QStyle::SP_MediaSeekBackward, "Répondre à tous", false},       // 3
@@ -80,16 +74,7 @@ QAction* namedSeparator(QMenu* menu, const char* name) {
 } // namespace
 
 void frmMain::buildToolbar() {
-    for (const ToolbarButton& b : kButtons) {
-        if (!b.key) {
-            TeskToolbar1->addSeparatorButton();
-            continue;
-        }
-        const QIcon picture = b.picture == QStyle::SP_CustomBase ? QIcon() : style()->standardIcon(b.picture);
-        const int index = TeskToolbar1->addButton(QString::fromLatin1(b.key), picture, QString::fromUtf8(b.toolTip));
-        if (b.spare)
-            TeskToolbar1->setButtonVisible(index, false);
-    }
+    TeskToolbar1->addDesignedButtons(kButtons);
     TeskToolbar1->setButtonClickHandler([this](const TeskToolbar::Button& button) { TeskToolbar1_ButtonClick(button.index); });
 }
 

@@ -35,31 +35,26 @@ constexpr int px(int twips) { return twips / frmSendMessage::TwipsPerPixel; }
 constexpr int kWidth = 500;
 constexpr int kHeight = 408;
 
-struct ToolbarButton {
-    const char* key; // null: a separator
-    QStyle::StandardPixmap picture;
-    const char* toolTip;
-};
-constexpr ToolbarButton kButtons[19] = {
-    {"NewMail", QStyle::SP_DialogApplyButton, "Envoyer..."},         // 1
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 2
-    {"Param", QStyle::SP_DriveNetIcon, "Explorer le réseau"},        // 3
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 4
-    {"Clipboard Cut", QStyle::SP_DialogDiscardButton, "Couper"},     // 5
-    {"Clipboard Cut", QStyle::SP_FileDialogContentsView, "Copier"},  // 6
-    {"Clipboard Paste", QStyle::SP_DialogOpenButton, "Coller"},      // 7
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 8
-    {"Emoticone", QStyle::SP_DialogHelpButton, "Emoticones..."},     // 9
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 10
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 11
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 12
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 13
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 14
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 15
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 16
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 17
-    {nullptr, QStyle::SP_CustomBase, nullptr},                       // 18
-    {"Quit", QStyle::SP_DialogCloseButton, "Quitter"},               // 19
+constexpr DesignedButton kButtons[19] = {
+    {"NewMail", QStyle::SP_DialogApplyButton, "Envoyer...", false},         // 1
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 2
+    {"Param", QStyle::SP_DriveNetIcon, "Explorer le réseau", false},        // 3
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 4
+    {"Clipboard Cut", QStyle::SP_DialogDiscardButton, "Couper", false},     // 5
+    {"Clipboard Cut", QStyle::SP_FileDialogContentsView, "Copier", false},  // 6
+    {"Clipboard Paste", QStyle::SP_DialogOpenButton, "Coller", false},      // 7
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 8
+    {"Emoticone", QStyle::SP_DialogHelpButton, "Emoticones...", false},     // 9
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 10
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 11
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 12
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 13
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 14
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 15
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 16
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 17
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 18
+    {"Quit", QStyle::SP_DialogCloseButton, "Quitter", false},               // 19
 };
 
 // The colour buttons: index, tooltip, colour (0x00BBGGRR), whether it colours the background.
@@ -189,14 +184,7 @@ void frmSendMessage::buildWindow() {
 }
 
 void frmSendMessage::buildToolbar() {
-    for (const ToolbarButton& b : kButtons) {
-        if (!b.key) {
-            TeskToolbar1->addSeparatorButton();
-            continue;
-        }
-        TeskToolbar1->addButton(QString::fromLatin1(b.key), style()->standardIcon(b.picture),
-                                QString::fromUtf8(b.toolTip));
-    }
+    TeskToolbar1->addDesignedButtons(kButtons);
     TeskToolbar1->setButtonClickHandler(
         [this](const TeskToolbar::Button& button) { TeskToolbar1_ButtonClick(button.index, button.key); });
 }

@@ -24,13 +24,7 @@ const QString kTitle = QStringLiteral("Vellumo");
 // Buttons 1 to 22: key, standard picture, design tooltip (UTF-8). No key: a separator. A button
 // without an action in this window is kept hidden, as are the separators 15 to 21 that only fill the
 // numbers up to 22.
-struct ToolbarButton {
-    const char* key;
-    QStyle::StandardPixmap picture;
-    const char* toolTip;
-    bool hidden;
-};
-constexpr ToolbarButton kButtons[22] = {
+constexpr DesignedButton kButtons[22] = {
     {"NewMail", QStyle::SP_FileIcon, "Nouveau Message", false},                // 1
     {"MailReponse", QStyle::SP_BrowserReload, "Ré-envoyer", false},            // 2
     {"ResponseAll", QStyle::SP_MediaSeekBackward, "Répondre à tous...", true}, // 3
@@ -45,13 +39,13 @@ constexpr ToolbarButton kButtons[22] = {
     {"fin", QStyle::SP_MediaSkipForward, "Dernier message", false},            // 12
     {"Supprimer", QStyle::SP_TrashIcon, "Supprimer", false},                   // 13
     {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 14
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 15
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 16
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 17
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 18
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 19
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 20
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 21
+    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 15
+    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 16
+    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 17
+    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 18
+    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 19
+    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 20
+    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 21
     {"Annule2", QStyle::SP_DialogCloseButton, "Quitter", false},               // 22
 };
 } // namespace
@@ -98,18 +92,7 @@ frmSendedMessages::~frmSendedMessages() {
 }
 
 void frmSendedMessages::buildToolbar() {
-    for (const ToolbarButton& b : kButtons) {
-        if (!b.key) {
-            const int index = TeskToolbar1->addSeparatorButton();
-            if (index > 14)
-                TeskToolbar1->setButtonVisible(index, false);
-            continue;
-        }
-        const QIcon picture = b.picture == QStyle::SP_CustomBase ? QIcon() : style()->standardIcon(b.picture);
-        const int index = TeskToolbar1->addButton(QString::fromLatin1(b.key), picture, QString::fromUtf8(b.toolTip));
-        if (b.hidden)
-            TeskToolbar1->setButtonVisible(index, false);
-    }
+    TeskToolbar1->addDesignedButtons(kButtons);
     TeskToolbar1->setButtonClickHandler(
         [this](const TeskToolbar::Button& button) { TeskToolbar1_ButtonClick(button.index, button.key); });
 }

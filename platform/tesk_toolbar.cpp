@@ -94,4 +94,18 @@ void TeskToolbar::onTriggered(int index) {
         handler(button);
 }
 
+void TeskToolbar::addDesignedButtons(std::span<const DesignedButton> design) {
+    for (const DesignedButton& b : design) {
+        int index;
+        if (!b.key) {
+            index = addSeparatorButton();
+        } else {
+            const QIcon picture = b.picture == QStyle::SP_CustomBase ? QIcon() : style()->standardIcon(b.picture);
+            index = addButton(QString::fromLatin1(b.key), picture, QString::fromUtf8(b.toolTip));
+        }
+        if (b.hidden)
+            setButtonVisible(index, false);
+    }
+}
+
 } // namespace vellumo

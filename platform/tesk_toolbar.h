@@ -11,14 +11,25 @@
 
 #include <QIcon>
 #include <QString>
+#include <QStyle>
 #include <QToolBar>
 
 #include <functional>
+#include <span>
 #include <vector>
 
 class QAction;
 
 namespace vellumo {
+
+// One button of a window's toolbar design, in number order: its key (null for a separator), a
+// standard picture (SP_CustomBase for none), its tooltip as UTF-8, and whether it starts hidden.
+struct DesignedButton {
+    const char* key;
+    QStyle::StandardPixmap picture;
+    const char* toolTip;
+    bool hidden;
+};
 
 class TeskToolbar : public QToolBar {
     Q_OBJECT
@@ -38,6 +49,8 @@ public:
                   const QString& caption = {});
     // Appends a separator, which takes the next number.
     int addSeparatorButton(const QString& key = {});
+    // Adds the buttons of a design, numbered from 1 in its order.
+    void addDesignedButtons(std::span<const DesignedButton> design);
 
     int buttonCount() const { return static_cast<int>(buttons_.size()); }
     QString buttonKey(int index) const;
