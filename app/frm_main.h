@@ -123,7 +123,6 @@ private:
     void openMessageDatabase();
     void startServer();
     void createSystray();
-    void setViewerColour(std::int32_t colour);
 
     void f_cSystray_MouseDblClick(qint16 Button);
     void f_cSystray_MouseUp(qint16 Button);

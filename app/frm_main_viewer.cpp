@@ -3,11 +3,11 @@
 
 #include "app/frm_net_work_explorer.h"
 #include "app/frm_options.h"
+#include "app/frm_purge.h"
 #include "app/frm_send_message.h"
+#include "app/frm_sended_messages.h"
 #include "app/frm_vellumo_explorer.h"
 #include "app/mod_update.h"
-#include "app/frm_purge.h"
-#include "app/frm_sended_messages.h"
 #include "app/operations_fichiers.h"
 #include "app/status_line.h"
 #include "platform/rich_text_viewer.h"
@@ -34,30 +34,30 @@ const QString kTitle = QStringLiteral("Vellumo");
 // The toolbar's buttons 1 to 24: key, standard picture, design tooltip. A button without a role is a
 // separator (no key) or a spare button kept hidden.
 constexpr DesignedButton kButtons[24] = {
-    {"New", QStyle::SP_FileIcon, "Nouveau message", false},                     // 1
-    {"Reply", QStyle::SP_ArrowBack, "Répondre", false},                         // 2
-    {"ReplyAll", QStyle::SP_MediaSeekBackward, "Répondre à tous", false},       // 3
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 4
-    {"Copy", QStyle::SP_FileDialogContentsView, "Copier", false},               // 5
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 6
-    {"Spare7", QStyle::SP_CustomBase, "", true},                                // 7
-    {"Spare8", QStyle::SP_CustomBase, "", true},                                // 8
-    {"First", QStyle::SP_MediaSkipBackward, "Premier message", false},          // 9
-    {"Previous", QStyle::SP_ArrowLeft, "Message précédent", false},             // 10
-    {"Next", QStyle::SP_ArrowRight, "Message suivant", false},                  // 11
-    {"Last", QStyle::SP_MediaSkipForward, "Dernier message", false},            // 12
-    {"Delete", QStyle::SP_TrashIcon, "Supprimer le message", false},            // 13
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 14
-    {"Sent", QStyle::SP_FileDialogDetailedView, "Messages envoyés", false},     // 15
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 16
-    {"Network", QStyle::SP_DriveNetIcon, "Voisinage réseau", false},            // 17
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 18
-    {"Options", QStyle::SP_FileDialogListView, "Options", false},               // 19
-    {"Tools", QStyle::SP_ToolBarHorizontalExtensionButton, "Outils", false},    // 20
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 21
-    {"Quit", QStyle::SP_DialogCloseButton, "Quitter Vellumo", false},           // 22
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                           // 23
-    {"Hide", QStyle::SP_TitleBarMinButton, "Masquer la fenêtre", false},        // 24
+    {"New", QStyle::SP_FileIcon, "Nouveau message", false},                  // 1
+    {"Reply", QStyle::SP_ArrowBack, "Répondre", false},                      // 2
+    {"ReplyAll", QStyle::SP_MediaSeekBackward, "Répondre à tous", false},    // 3
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 4
+    {"Copy", QStyle::SP_FileDialogContentsView, "Copier", false},            // 5
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 6
+    {"Spare7", QStyle::SP_CustomBase, "", true},                             // 7
+    {"Spare8", QStyle::SP_CustomBase, "", true},                             // 8
+    {"First", QStyle::SP_MediaSkipBackward, "Premier message", false},       // 9
+    {"Previous", QStyle::SP_ArrowLeft, "Message précédent", false},          // 10
+    {"Next", QStyle::SP_ArrowRight, "Message suivant", false},               // 11
+    {"Last", QStyle::SP_MediaSkipForward, "Dernier message", false},         // 12
+    {"Delete", QStyle::SP_TrashIcon, "Supprimer le message", false},         // 13
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 14
+    {"Sent", QStyle::SP_FileDialogDetailedView, "Messages envoyés", false},  // 15
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 16
+    {"Network", QStyle::SP_DriveNetIcon, "Voisinage réseau", false},         // 17
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 18
+    {"Options", QStyle::SP_FileDialogListView, "Options", false},            // 19
+    {"Tools", QStyle::SP_ToolBarHorizontalExtensionButton, "Outils", false}, // 20
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 21
+    {"Quit", QStyle::SP_DialogCloseButton, "Quitter Vellumo", false},        // 22
+    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 23
+    {"Hide", QStyle::SP_TitleBarMinButton, "Masquer la fenêtre", false},     // 24
 };
 
 QAction* namedAction(QMenu* menu, const char* name, const QString& caption) {
@@ -75,7 +75,8 @@ QAction* namedSeparator(QMenu* menu, const char* name) {
 
 void frmMain::buildToolbar() {
     TeskToolbar1->addDesignedButtons(kButtons);
-    TeskToolbar1->setButtonClickHandler([this](const TeskToolbar::Button& button) { TeskToolbar1_ButtonClick(button.index); });
+    TeskToolbar1->setButtonClickHandler(
+        [this](const TeskToolbar::Button& button) { TeskToolbar1_ButtonClick(button.index); });
 }
 
 void frmMain::buildMenus() {
@@ -92,8 +93,8 @@ void frmMain::buildMenus() {
 
     mnuOutils = new QMenu(QStringLiteral("Outils"), this);
     mnuOutils->setObjectName(QStringLiteral("mnuOutils"));
-    connect(namedAction(mnuOutils, "mnuPurge", QStringLiteral("Purger la base de messages")), &QAction::triggered,
-            this, [this] { mnuPurge_Click(); });
+    connect(namedAction(mnuOutils, "mnuPurge", QStringLiteral("Purger la base de messages")), &QAction::triggered, this,
+            [this] { mnuPurge_Click(); });
     connect(namedAction(mnuOutils, "mnuDeleteCorrespondants",
                         QStringLiteral("Supprimer la listes des Correspondants favoris")),
             &QAction::triggered, this, [this] { mnuDeleteCorrespondants_Click(); });
@@ -105,8 +106,8 @@ void frmMain::buildMenus() {
     connect(namedAction(mnuOutils, "mnuHelp", QStringLiteral("Aide")), &QAction::triggered, this,
             [this] { mnuHelp_Click(); });
     namedSeparator(mnuOutils, "mnuSep4");
-    connect(namedAction(mnuOutils, "mnuMAJ", QStringLiteral("Rechercher une mise à jour")), &QAction::triggered,
-            this, [this] { mnuMAJ_Click(); });
+    connect(namedAction(mnuOutils, "mnuMAJ", QStringLiteral("Rechercher une mise à jour")), &QAction::triggered, this,
+            [this] { mnuMAJ_Click(); });
     namedSeparator(mnuOutils, "mnuSep5");
     connect(namedAction(mnuOutils, "mnuAbout", QStringLiteral("A propos....")), &QAction::triggered, this,
             [this] { mnuAbout_Click(); });
@@ -121,16 +122,6 @@ void frmMain::buildMenus() {
 
 // ---- viewer ---------------------------------------------------------------------------------------
 
-void frmMain::setViewerColour(std::int32_t colour) {
-    const QColor c = SystemColors::toQColor(colour);
-    for (QLineEdit* box : Text1) {
-        QPalette p = box->palette();
-        p.setColor(QPalette::Base, c);
-        box->setPalette(p);
-    }
-    TXTextControl1->setBackColor(c);
-}
-
 void frmMain::DataDB_Reposition() {
     if (!navigation_->Reposition())
         return;
@@ -140,7 +131,8 @@ void frmMain::DataDB_Reposition() {
         Text1[1]->setText(rs.text(QStringLiteral("ONDate")));
         Text1[2]->setText(rs.text(QStringLiteral("TO")));
         TXTextControl1->loadRtfText(rs.text(QStringLiteral("RTF")));
-        setViewerColour(MessageNavigation::DateColour(rs.dateTime(QStringLiteral("ReceiptDate"))));
+        MessageNavigation::ColourMessage(Text1, *TXTextControl1,
+                                         MessageNavigation::DateColour(rs.dateTime(QStringLiteral("ReceiptDate"))));
     } catch (const RuntimeError&) {
         // A row that cannot be shown ends the viewer's work for it, silently.
     }
@@ -238,7 +230,9 @@ void frmMain::f_cSystray_MouseUp(qint16 Button) {
     mnuSystray->popup(QCursor::pos());
 }
 
-void frmMain::mnuShow_Click() { show(); }
+void frmMain::mnuShow_Click() {
+    show();
+}
 
 bool frmMain::raiseOpen(QWidget* window) {
     if (!window)
@@ -249,9 +243,15 @@ bool frmMain::raiseOpen(QWidget* window) {
     return true;
 }
 
-frmOptions* frmMain::optionsWindow() const { return qobject_cast<frmOptions*>(frmOptions_.data()); }
-frmPurge* frmMain::purgeWindow() const { return qobject_cast<frmPurge*>(frmPurge_.data()); }
-frmSendedMessages* frmMain::historyWindow() const { return qobject_cast<frmSendedMessages*>(frmSendedMessages_.data()); }
+frmOptions* frmMain::optionsWindow() const {
+    return qobject_cast<frmOptions*>(frmOptions_.data());
+}
+frmPurge* frmMain::purgeWindow() const {
+    return qobject_cast<frmPurge*>(frmPurge_.data());
+}
+frmSendedMessages* frmMain::historyWindow() const {
+    return qobject_cast<frmSendedMessages*>(frmSendedMessages_.data());
+}
 
 frmOptions* frmMain::openOptions() {
     if (raiseOpen(frmOptions_))
@@ -262,7 +262,9 @@ frmOptions* frmMain::openOptions() {
     return options;
 }
 
-void frmMain::mnuOptions_Click() { openOptions()->show(); }
+void frmMain::mnuOptions_Click() {
+    openOptions()->show();
+}
 
 void frmMain::mnuAbout_Click() {
     frmOptions* options = openOptions();
@@ -283,9 +285,13 @@ void frmMain::mnuPurge_Click() {
     purge->show();
 }
 
-void frmMain::mnuMAJ_Click() { update_->CheckForUpdate(); }
+void frmMain::mnuMAJ_Click() {
+    update_->CheckForUpdate();
+}
 
-frmSendMessage* frmMain::composeWindowIfOpen() const { return qobject_cast<frmSendMessage*>(frmSendMessage_.data()); }
+frmSendMessage* frmMain::composeWindowIfOpen() const {
+    return qobject_cast<frmSendMessage*>(frmSendMessage_.data());
+}
 
 frmSendMessage& frmMain::composeWindow() {
     if (frmSendMessage* open = composeWindowIfOpen())
@@ -333,11 +339,14 @@ void frmMain::showHistory() {
 }
 
 void frmMain::mnuHelp_Click() {
-    ShowSystrayMessage(state_.GetString(2, QStringLiteral("L'aide d'Vellumo n'est pas|disponible dans cette version...")),
-                       state_.GetString(3, QStringLiteral("Aide")), 2);
+    ShowSystrayMessage(
+        state_.GetString(2, QStringLiteral("L'aide d'Vellumo n'est pas|disponible dans cette version...")),
+        state_.GetString(3, QStringLiteral("Aide")), 2);
 }
 
-void frmMain::HelpMnu_Click() { mnuHelp_Click(); }
+void frmMain::HelpMnu_Click() {
+    mnuHelp_Click();
+}
 
 void frmMain::mnuDeleteCorrespondants_Click() {
     const QString prompt = state_.GetString(

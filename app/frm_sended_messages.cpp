@@ -123,17 +123,6 @@ void frmSendedMessages::Form_Load() {
         SetTopMost(this);
 }
 
-void frmSendedMessages::setViewerColour(std::int32_t colour) {
-    const QColor c = SystemColors::toQColor(colour);
-    for (int i = 1; i <= 2; ++i) {
-        QLineEdit* box = Text1[static_cast<std::size_t>(i)];
-        QPalette p = box->palette();
-        p.setColor(QPalette::Base, c);
-        box->setPalette(p);
-    }
-    TXTextControl1->setBackColor(c);
-}
-
 void frmSendedMessages::DataDB_Reposition() {
     if (!navigation_->Reposition())
         return;
@@ -144,7 +133,8 @@ void frmSendedMessages::DataDB_Reposition() {
         const QString rtf = rs.text(QStringLiteral("RTF"));
         TXTextControl1->loadRtfText(rtf);
         shownRtf_ = rtf;
-        setViewerColour(MessageNavigation::DateColour(rs.dateTime(QStringLiteral("SendedDate"))));
+        MessageNavigation::ColourMessage(Text1, *TXTextControl1,
+                                         MessageNavigation::DateColour(rs.dateTime(QStringLiteral("SendedDate"))));
     } catch (const RuntimeError&) {
         // A row that cannot be shown ends the handler quietly; the boxes keep what was set.
     }

@@ -59,7 +59,6 @@ public:
 
 private:
     void buildToolbar();
-    void setViewerColour(std::int32_t colour);
 
     modVellumo& state_;
     std::unique_ptr<Database> db_;

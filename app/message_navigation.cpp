@@ -2,11 +2,14 @@
 
 #include "app/mod_vellumo.h"
 #include "platform/recordset.h"
+#include "platform/rich_text_viewer.h"
 #include "platform/runtime_error.h"
+#include "platform/system_colors.h"
 #include "platform/tesk_toolbar.h"
 #include "platform/ui_hooks.h"
 
 #include <QDate>
+#include <QLineEdit>
 
 namespace vellumo {
 
@@ -101,6 +104,18 @@ bool MessageNavigation::ButtonClick(int Index, const modVellumo& state) {
 std::int32_t MessageNavigation::DateColour(const QDateTime& when) {
     const QString format = QStringLiteral("dd/MM/yyyy");
     return when.date().toString(format) == QDate::currentDate().toString(format) ? TodayColour : OlderColour;
+}
+
+void MessageNavigation::ColourMessage(std::span<QLineEdit* const> boxes, RichTextViewer& viewer, std::int32_t colour) {
+    const QColor c = SystemColors::toQColor(colour);
+    for (QLineEdit* box : boxes) {
+        if (!box)
+            continue;
+        QPalette p = box->palette();
+        p.setColor(QPalette::Base, c);
+        box->setPalette(p);
+    }
+    viewer.setBackColor(c);
 }
 
 } // namespace vellumo

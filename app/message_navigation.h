@@ -16,10 +16,14 @@
 #include <QDateTime>
 
 #include <cstdint>
+#include <span>
+
+class QLineEdit;
 
 namespace vellumo {
 
 class Recordset;
+class RichTextViewer;
 class TeskToolbar;
 class modVellumo;
 
@@ -45,6 +49,8 @@ public:
 
     // The background of a message received or sent at when.
     static std::int32_t DateColour(const QDateTime& when);
+    // Gives the message's text boxes and viewer that background (0x00BBGGRR); null boxes are skipped.
+    static void ColourMessage(std::span<QLineEdit* const> boxes, RichTextViewer& viewer, std::int32_t colour);
 
     bool AtEnd = false;
     bool AtStart = false;
