@@ -1,5 +1,6 @@
 #include "app/activated_dialog.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QShowEvent>
 #include <QTimer>
@@ -15,6 +16,15 @@ void ActivatedDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         Form_Activate();
+}
+
+void ActivatedDialog::reject() { close(); }
+
+void ActivatedDialog::closeEvent(QCloseEvent* event) {
+    if (Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
 }
 
 } // namespace vellumo

@@ -128,15 +128,6 @@ void frmNetWorkExplorer::Form_Activate() {
     EnumNetwork(true, 1);
 }
 
-void frmNetWorkExplorer::reject() { close(); }
-
-void frmNetWorkExplorer::closeEvent(QCloseEvent* event) {
-    if (Form_QueryUnload())
-        event->accept();
-    else
-        event->ignore();
-}
-
 bool frmNetWorkExplorer::Form_QueryUnload() {
     state_.OpenedFromCompose = false;
     unloaded_ = true;

@@ -67,7 +67,7 @@ public:
 
     void Form_Load();
     void Form_Activate() override;
-    bool Form_QueryUnload();
+    bool Form_QueryUnload() override;
     void TeskButtonConcept1_Click();
     // Toggles the check mark of every selected computer node (image 3).
     void tvw_Click();
@@ -79,12 +79,6 @@ public:
     QTreeWidget& tree() { return *tvw; }
     QTreeWidgetItem* node(const QString& key) const { return keys_.value(key); }
     bool enumerating() const { return enumerating_ > 0; }
-
-    // Escape closes the window as its close box does, through Form_QueryUnload.
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     // False when the enumeration of generation must stop (newer one, window closed).

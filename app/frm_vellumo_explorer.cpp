@@ -108,15 +108,6 @@ void frmVellumoExplorer::Form_Activate() {
     StartScan();
 }
 
-void frmVellumoExplorer::reject() { close(); }
-
-void frmVellumoExplorer::closeEvent(QCloseEvent* event) {
-    if (Form_QueryUnload())
-        event->accept();
-    else
-        event->ignore();
-}
-
 bool frmVellumoExplorer::Form_QueryUnload() {
     state_.OpenedFromCompose = false;
     unloaded_ = true;

@@ -59,7 +59,7 @@ public:
 
     void Form_Load();
     void Form_Activate() override;
-    bool Form_QueryUnload();
+    bool Form_QueryUnload() override;
     void Btn_Valider_Click();
     void Btn_Annuler_Click();
     void TeskButtonConcept1_Click();
@@ -80,12 +80,6 @@ public:
     int probesAlive() const;
     // The number of the address being scanned (1-based; 0 before the first).
     int currentAddress() const { return current_; }
-
-    // Escape closes the window as its close box does, through Form_QueryUnload.
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void StartScan();
