@@ -6,7 +6,9 @@
 #include <QTcpServer>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -49,10 +51,28 @@ void ProgramFolder::writeSettings(int port, const QString& extraLines) const {
 void ProgramFolder::removeLanguages() const { QDir(file(QStringLiteral("Lng"))).removeRecursively(); }
 
 int freeLoopbackPort() {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
+    // The probe's port is free once the probe is gone, so another test process running at the same
+    // time could be handed it too, and one of the two programs would then not get its port. Each
+    // port handed out is therefore also claimed by a lock file held for the rest of the process.
+    const QString claims = QDir(QDir::tempPath()).filePath(QStringLiteral("vellumo-test-ports"));
+    QDir().mkpath(claims);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        int port = 0;
+        {
+            QTcpServer probe;
+            if (!probe.listen(QHostAddress::LocalHost, 0))
+                return 0;
+            port = probe.serverPort();
+        }
+        const QByteArray path = QDir(claims).filePath(QString::number(port)).toLocal8Bit();
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return port;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return port; // kept open on purpose until the process ends
+        ::close(fd);
+    }
+    return 0;
 }
 
 quint16 refusingLoopbackPort() {
