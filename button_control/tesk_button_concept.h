@@ -299,9 +299,12 @@ private:
     void paintUp(int h);
     void paintPressed();
     void paintDisabled();
+    void paintMacFace(std::uint8_t captionStyle);
     void DrawRect(int x, int y, int w, int h, std::int32_t colour, bool frameOnly);
     void DrawLine(int x1, int y1, int x2, int y2, std::int32_t colour);
     void DrawPixel(int x, int y, std::int32_t colour);
+    // The four pixels just inside the corners of the client area.
+    void DrawCorners(std::int32_t colour);
     void DrawEllipse(int x, int y, int w, int h, std::int32_t penColour, std::int32_t brushColour);
     void DrawBevel(std::int32_t tl1, std::int32_t br1, std::int32_t tl2, std::int32_t br2, int offset, bool single);
     void DrawFocus();

@@ -13,6 +13,32 @@ constexpr std::int32_t kXpCorner = 0x7B4D10;
 constexpr std::int32_t kJavaFocus = 0xCC9999;
 } // namespace
 
+// The raised Mac face, shared by the up and the disabled look (their captions differ).
+void TeskButtonConcept::paintMacFace(std::uint8_t captionStyle) {
+    const ButtonColors& c = colors_;
+    const int W = W_;
+    const int H = H_;
+    DrawRect(1, 1, W - 2, H - 2, c.light, false);
+    DrawCaption(captionStyle);
+    DrawRect(0, 0, W, H, c.darkShadow, true);
+    DrawCorners(c.darkShadow);
+    DrawLine(1, 2, 2, 0, c.face);
+    DrawLine(3, 2, W - 3, 2, c.highlight);
+    DrawLine(2, 2, 2, H - 3, c.highlight);
+    DrawPixel(3, 3, c.highlight);
+    DrawLine(W - 3, 1, W - 3, H - 3, c.face);
+    DrawLine(1, H - 3, W - 3, H - 3, c.face);
+    DrawPixel(W - 4, H - 4, c.face);
+    DrawLine(W - 2, 2, W - 2, H - 2, c.shadow);
+    DrawLine(2, H - 2, W - 2, H - 2, c.shadow);
+    DrawPixel(W - 3, H - 3, c.shadow);
+}
+
+void TeskButtonConcept::DrawCorners(std::int32_t colour) {
+    for (const auto& [x, y] : {std::pair{1, 1}, {1, H_ - 2}, {W_ - 2, 1}, {W_ - 2, H_ - 2}})
+        DrawPixel(x, y, colour);
+}
+
 void TeskButtonConcept::paintUp(int h) {
     const ButtonColors& c = colors_;
     const int W = W_;
@@ -41,8 +67,7 @@ void TeskButtonConcept::paintUp(int h) {
         DrawGradient(c.baseFace, 25, true);
         DrawCaption(style);
         DrawRect(0, 0, W, H, kXpFrame, true);
-        for (const auto& [x, y] : {std::pair{1, 1}, {1, H - 2}, {W - 2, 1}, {W - 2, H - 2}})
-            DrawPixel(x, y, kXpCorner);
+        DrawCorners(kXpCorner);
         const std::int32_t bf = c.baseFace;
         if (hovering_ || ((hasFocus_ || displayAsDefault()) && m_ShowFocusRect)) {
             const bool hot = hovering_;
@@ -65,21 +90,7 @@ void TeskButtonConcept::paintUp(int h) {
         break;
     }
     case Mac:
-        DrawRect(1, 1, W - 2, H - 2, c.light, false);
-        DrawCaption(style);
-        DrawRect(0, 0, W, H, c.darkShadow, true);
-        for (const auto& [x, y] : {std::pair{1, 1}, {1, H - 2}, {W - 2, 1}, {W - 2, H - 2}})
-            DrawPixel(x, y, c.darkShadow);
-        DrawLine(1, 2, 2, 0, c.face);
-        DrawLine(3, 2, W - 3, 2, c.highlight);
-        DrawLine(2, 2, 2, H - 3, c.highlight);
-        DrawPixel(3, 3, c.highlight);
-        DrawLine(W - 3, 1, W - 3, H - 3, c.face);
-        DrawLine(1, H - 3, W - 3, H - 3, c.face);
-        DrawPixel(W - 4, H - 4, c.face);
-        DrawLine(W - 2, 2, W - 2, H - 2, c.shadow);
-        DrawLine(2, H - 2, W - 2, H - 2, c.shadow);
-        DrawPixel(W - 3, H - 3, c.shadow);
+        paintMacFace(style);
         break;
     case JavaMetal:
         DrawRect(1, 1, W - 1, H - 1, shift(c.face, 12), false);
@@ -202,8 +213,7 @@ void TeskButtonConcept::paintPressed() {
         }
         DrawCaption(2);
         DrawRect(0, 0, W, H, kXpFrame, true);
-        for (const auto& [x, y] : {std::pair{1, 1}, {1, H - 2}, {W - 2, 1}, {W - 2, H - 2}})
-            DrawPixel(x, y, kXpCorner);
+        DrawCorners(kXpCorner);
         DrawLine(2, H - 2, W - 2, H - 2, shiftP(d, 16));
         DrawLine(1, H - 3, W - 2, H - 3, shiftP(d, 10));
         DrawLine(W - 2, 2, W - 2, H - 2, shiftP(d, 5));
@@ -225,8 +235,7 @@ void TeskButtonConcept::paintPressed() {
         DrawRect(2, 2, W - 4, H - 4, shift(c.shadow, -32), true);
         DrawPixel(2, 2, shift(c.shadow, -64));
         DrawPixel(3, 3, shift(c.shadow, -32));
-        for (const auto& [x, y] : {std::pair{1, 1}, {1, H - 2}, {W - 2, 1}, {W - 2, H - 2}})
-            DrawPixel(x, y, c.darkShadow);
+        DrawCorners(c.darkShadow);
         DrawLine(W - 3, 1, W - 3, H - 3, c.shadow);
         DrawLine(1, H - 3, W - 2, H - 3, c.shadow);
         DrawPixel(W - 4, H - 4, c.shadow);
@@ -316,25 +325,10 @@ void TeskButtonConcept::paintDisabled() {
         DrawRect(0, 0, W, H, shiftP(c.baseFace, -24), false);
         DrawCaption(5);
         DrawRect(0, 0, W, H, shiftP(c.baseFace, -84), true);
-        for (const auto& [x, y] : {std::pair{1, 1}, {1, H - 2}, {W - 2, 1}, {W - 2, H - 2}})
-            DrawPixel(x, y, shiftP(c.baseFace, -72));
+        DrawCorners(shiftP(c.baseFace, -72));
         break;
     case Mac:
-        DrawRect(1, 1, W - 2, H - 2, c.light, false);
-        DrawCaption(3);
-        DrawRect(0, 0, W, H, c.darkShadow, true);
-        for (const auto& [x, y] : {std::pair{1, 1}, {1, H - 2}, {W - 2, 1}, {W - 2, H - 2}})
-            DrawPixel(x, y, c.darkShadow);
-        DrawLine(1, 2, 2, 0, c.face);
-        DrawLine(3, 2, W - 3, 2, c.highlight);
-        DrawLine(2, 2, 2, H - 3, c.highlight);
-        DrawPixel(3, 3, c.highlight);
-        DrawLine(W - 3, 1, W - 3, H - 3, c.face);
-        DrawLine(1, H - 3, W - 3, H - 3, c.face);
-        DrawPixel(W - 4, H - 4, c.face);
-        DrawLine(W - 2, 2, W - 2, H - 2, c.shadow);
-        DrawLine(2, H - 2, W - 2, H - 2, c.shadow);
-        DrawPixel(W - 3, H - 3, c.shadow);
+        paintMacFace(3);
         break;
     case JavaMetal:
         DrawCaption(4);
