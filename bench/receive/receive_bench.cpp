@@ -16,6 +16,7 @@
 #include "platform/file_registry.h"
 #include "platform/process_shell_start.h"
 #include "platform/windows1252.h"
+#include "tests/support/http_framing.h"
 #include "tests/support/program_process.h"
 #include "tests/support/test_http_peer.h"
 
@@ -93,19 +94,12 @@ void receiveRun(bool crypt, int perConnection, int connections) {
         QObject::connect(c.socket.get(), &QTcpSocket::readyRead, [&, cp] {
             cp->pending += cp->socket->readAll();
             for (;;) {
-                const qsizetype end = cp->pending.indexOf("\r\n\r\n");
-                if (end < 0)
+                const qsizetype length = test::wholeHttpMessageLength(cp->pending);
+                if (length == 0)
                     return;
-                qsizetype length = 0;
-                const QByteArray head = cp->pending.left(end);
-                for (const QByteArray& line : head.split('\n'))
-                    if (line.toLower().startsWith("content-length:"))
-                        length = line.mid(15).trimmed().toLongLong();
-                if (cp->pending.size() < end + 4 + length)
-                    return;
-                if (!head.startsWith("HTTP/1.1 200 MESSAGE:OK:"))
+                if (!cp->pending.startsWith("HTTP/1.1 200 MESSAGE:OK:"))
                     ++cp->failures;
-                cp->pending.remove(0, end + 4 + length);
+                cp->pending.remove(0, length);
                 latencies.push_back(static_cast<double>(cp->since.nsecsElapsed()) / 1000.0);
                 ++cp->answered;
                 if (cp->sent < perConnection)

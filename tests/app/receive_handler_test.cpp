@@ -9,6 +9,7 @@
 #include "platform/windows1252.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_registry.h"
+#include "tests/support/http_framing.h"
 #include "tests/support/recording_message_sink.h"
 #include "tests/support/scripted_ui_hooks.h"
 
@@ -451,12 +452,7 @@ protected:
         const bool complete = test::waitUntil(
             [&] {
                 response += socket.readAll();
-                const qsizetype headEnd = response.indexOf("\r\n\r\n");
-                if (headEnd < 0)
-                    return false;
-                const qsizetype at = response.indexOf("Content-Length:") + 15;
-                const qsizetype length = response.mid(at, response.indexOf("\r\n", at) - at).trimmed().toLongLong();
-                return response.size() >= headEnd + 4 + length;
+                return test::wholeHttpMessageLength(response) > 0;
             },
             5000);
         EXPECT_TRUE(complete);

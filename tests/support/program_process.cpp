@@ -1,6 +1,7 @@
 #include "tests/support/program_process.h"
 
 #include "tests/support/event_loop.h"
+#include "tests/support/http_framing.h"
 
 #include <QFile>
 #include <QProcessEnvironment>
@@ -83,22 +84,10 @@ QByteArray ProgramProcess::exchange(const QByteArray& request, int timeoutMs) co
         return {};
     s.write(request);
     QByteArray response;
-    // Read the head, then as many body bytes as Content-Length says.
-    auto complete = [&] {
-        const qsizetype end = response.indexOf("\r\n\r\n");
-        if (end < 0)
-            return false;
-        qsizetype length = 0;
-        for (const QByteArray& line : response.left(end).split('\n')) {
-            if (line.toLower().startsWith("content-length:"))
-                length = line.mid(15).trimmed().toLongLong();
-        }
-        return response.size() >= end + 4 + length;
-    };
     waitUntil(
         [&] {
             response += s.readAll();
-            return complete() || s.state() != QAbstractSocket::ConnectedState;
+            return wholeHttpMessageLength(response) > 0 || s.state() != QAbstractSocket::ConnectedState;
         },
         timeoutMs);
     response += s.readAll();

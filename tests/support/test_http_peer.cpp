@@ -1,6 +1,7 @@
 #include "tests/support/test_http_peer.h"
 
 #include "platform/windows1252.h"
+#include "tests/support/http_framing.h"
 
 #include <QTcpSocket>
 
@@ -8,21 +9,6 @@ namespace vellumo::test {
 
 namespace {
 const char* kBuffer = "pending";
-
-// The length of the first whole request in buffer, or 0 when it is not all there yet.
-qsizetype requestLength(const QByteArray& buffer) {
-    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
-    if (headEnd < 0)
-        return 0;
-    qsizetype bodyLength = 0;
-    for (const QByteArray& line : buffer.left(headEnd).split('\n')) {
-        const QByteArray trimmed = line.trimmed();
-        if (trimmed.toLower().startsWith("content-length:"))
-            bodyLength = trimmed.mid(15).trimmed().toLongLong();
-    }
-    const qsizetype total = headEnd + 4 + bodyLength;
-    return buffer.size() >= total ? total : 0;
-}
 } // namespace
 
 TestHttpPeer::TestHttpPeer(QObject* parent) : QObject(parent) {
@@ -64,7 +50,7 @@ void TestHttpPeer::onNewConnection() {
 
 void TestHttpPeer::onReadyRead(QTcpSocket* socket) {
     QByteArray buffer = socket->property(kBuffer).toByteArray() + socket->readAll();
-    while (const qsizetype length = requestLength(buffer)) {
+    while (const qsizetype length = wholeHttpMessageLength(buffer)) {
         requests.append(buffer.left(length));
         buffer.remove(0, length);
         switch (behaviour) {

@@ -1,5 +1,6 @@
 #include "tests/support/test_http_peer_group.h"
 
+#include "tests/support/http_framing.h"
 #include "tests/support/test_http_peer.h"
 
 #include <QTcpServer>
@@ -9,20 +10,6 @@ namespace vellumo::test {
 
 namespace {
 const char* kBuffer = "pending";
-
-qsizetype wholeRequest(const QByteArray& buffer) {
-    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
-    if (headEnd < 0)
-        return 0;
-    qsizetype bodyLength = 0;
-    for (const QByteArray& line : buffer.left(headEnd).split('\n')) {
-        const QByteArray trimmed = line.trimmed();
-        if (trimmed.toLower().startsWith("content-length:"))
-            bodyLength = trimmed.mid(15).trimmed().toLongLong();
-    }
-    const qsizetype total = headEnd + 4 + bodyLength;
-    return buffer.size() >= total ? total : 0;
-}
 } // namespace
 
 TestHttpPeerGroup::TestHttpPeerGroup(QObject* parent) : QObject(parent) {}
@@ -68,7 +55,7 @@ void TestHttpPeerGroup::onNewConnection(QTcpServer* server) {
 
 void TestHttpPeerGroup::onReadyRead(QTcpSocket* socket, const QString& address) {
     QByteArray buffer = socket->property(kBuffer).toByteArray() + socket->readAll();
-    const qsizetype length = wholeRequest(buffer);
+    const qsizetype length = wholeHttpMessageLength(buffer);
     if (length == 0) {
         socket->setProperty(kBuffer, buffer);
         return;
