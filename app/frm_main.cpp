@@ -81,18 +81,8 @@ void frmMain::buildWindow() {
 
     auto* fields = new QGridLayout;
     const QString labels[3] = {QStringLiteral("De :"), QStringLiteral("Date :"), QStringLiteral("A :")};
-    for (int i = 0; i < 3; ++i) {
-        auto* label = new QLabel(labels[i], this);
-        label->setObjectName(QStringLiteral("Label1"));
-        modLocalisation::SetControlIndex(label, i);
-        auto* box = new QLineEdit(this);
-        box->setObjectName(QStringLiteral("Text1"));
-        modLocalisation::SetControlIndex(box, i);
-        box->setReadOnly(true);
-        Text1[static_cast<std::size_t>(i)] = box;
-        fields->addWidget(label, i, 0);
-        fields->addWidget(box, i, 1);
-    }
+    for (int i = 0; i < 3; ++i)
+        Text1[static_cast<std::size_t>(i)] = MessageNavigation::AddMessageField(*fields, this, i, labels[i]);
     layout->addLayout(fields);
 
     TXTextControl1 = new RichTextViewer(this);

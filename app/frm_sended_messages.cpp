@@ -11,7 +11,6 @@
 
 #include <QDate>
 #include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -66,19 +65,8 @@ frmSendedMessages::frmSendedMessages(modVellumo& state, ControlLoader& /*loader*
     layout->addWidget(TeskToolbar1);
 
     auto* fields = new QGridLayout;
-    const char* labels[3] = {nullptr, "Date :", "A :"};
-    for (int i = 1; i <= 2; ++i) {
-        auto* label = new QLabel(QString::fromUtf8(labels[i]), this);
-        label->setObjectName(QStringLiteral("Label1"));
-        modLocalisation::SetControlIndex(label, i);
-        auto* box = new QLineEdit(this);
-        box->setObjectName(QStringLiteral("Text1"));
-        modLocalisation::SetControlIndex(box, i);
-        box->setReadOnly(true);
-        Text1[static_cast<std::size_t>(i)] = box;
-        fields->addWidget(label, i, 0);
-        fields->addWidget(box, i, 1);
-    }
+    Text1[1] = MessageNavigation::AddMessageField(*fields, this, 1, QStringLiteral("Date :"));
+    Text1[2] = MessageNavigation::AddMessageField(*fields, this, 2, QStringLiteral("A :"));
     layout->addLayout(fields);
 
     TXTextControl1 = new RichTextViewer(this);

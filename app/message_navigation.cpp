@@ -1,5 +1,6 @@
 #include "app/message_navigation.h"
 
+#include "app/mod_localisation.h"
 #include "app/mod_vellumo.h"
 #include "platform/recordset.h"
 #include "platform/rich_text_viewer.h"
@@ -9,6 +10,8 @@
 #include "platform/ui_hooks.h"
 
 #include <QDate>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace vellumo {
@@ -116,6 +119,19 @@ void MessageNavigation::ColourMessage(std::span<QLineEdit* const> boxes, RichTex
         box->setPalette(p);
     }
     viewer.setBackColor(c);
+}
+
+QLineEdit* MessageNavigation::AddMessageField(QGridLayout& fields, QWidget* window, int Index, const QString& caption) {
+    auto* label = new QLabel(caption, window);
+    label->setObjectName(QStringLiteral("Label1"));
+    modLocalisation::SetControlIndex(label, Index);
+    auto* box = new QLineEdit(window);
+    box->setObjectName(QStringLiteral("Text1"));
+    modLocalisation::SetControlIndex(box, Index);
+    box->setReadOnly(true);
+    fields.addWidget(label, Index, 0);
+    fields.addWidget(box, Index, 1);
+    return box;
 }
 
 } // namespace vellumo

@@ -18,7 +18,9 @@
 #include <cstdint>
 #include <span>
 
+class QGridLayout;
 class QLineEdit;
+class QWidget;
 
 namespace vellumo {
 
@@ -51,6 +53,9 @@ public:
     static std::int32_t DateColour(const QDateTime& when);
     // Gives the message's text boxes and viewer that background (0x00BBGGRR); null boxes are skipped.
     static void ColourMessage(std::span<QLineEdit* const> boxes, RichTextViewer& viewer, std::int32_t colour);
+    // One read-only message field of the window: the label Label1(Index) with caption and the box
+    // Text1(Index), on row Index of fields. Returns the box.
+    static QLineEdit* AddMessageField(QGridLayout& fields, QWidget* window, int Index, const QString& caption);
 
     bool AtEnd = false;
     bool AtStart = false;
