@@ -6,6 +6,7 @@
 
 #include "platform/runtime_error.h"
 #include "platform/surface.h"
+#include "tests/support/error_number.h"
 #include "tests/support/scripted_ui_hooks.h"
 
 #include <QApplication>
@@ -100,14 +101,5 @@ protected:
 private:
     ScopedUiHooks scoped_;
 };
-
-inline std::int32_t errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 } // namespace vellumo::test

@@ -1,5 +1,6 @@
 #include "platform/numeric.h"
 #include "platform/runtime_error.h"
+#include "tests/support/error_number.h"
 
 #include <gtest/gtest.h>
 
@@ -30,21 +31,12 @@ INSTANTIATE_TEST_SUITE_P(Numeric, ToInt32,
                                            RoundCase{"min", -2147483648.0, std::numeric_limits<std::int32_t>::min()}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-std::int32_t overflowNumber(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 TEST(Numeric, OutOfRangeRaisesOverflow) {
-    EXPECT_EQ(overflowNumber([] { num::toInt32(2147483647.5); }), err::Overflow);
-    EXPECT_EQ(overflowNumber([] { num::toInt32(-2147483649.0); }), err::Overflow);
-    EXPECT_EQ(overflowNumber([] { num::toInt32(std::nan("")); }), err::Overflow);
-    EXPECT_EQ(overflowNumber([] { num::toInt16(32767.5); }), err::Overflow);
-    EXPECT_EQ(overflowNumber([] { num::toInt16(std::int64_t{-32769}); }), err::Overflow);
+    EXPECT_EQ(test::errorOf([] { num::toInt32(2147483647.5); }), err::Overflow);
+    EXPECT_EQ(test::errorOf([] { num::toInt32(-2147483649.0); }), err::Overflow);
+    EXPECT_EQ(test::errorOf([] { num::toInt32(std::nan("")); }), err::Overflow);
+    EXPECT_EQ(test::errorOf([] { num::toInt16(32767.5); }), err::Overflow);
+    EXPECT_EQ(test::errorOf([] { num::toInt16(std::int64_t{-32769}); }), err::Overflow);
     EXPECT_EQ(num::toInt16(32766.5), 32766);
     EXPECT_EQ(num::toInt16(-32768.4), -32768);
 }
@@ -53,12 +45,12 @@ TEST(Numeric, CheckedArithmeticRaisesOverflowAtTheEdges) {
     constexpr auto max32 = std::numeric_limits<std::int32_t>::max();
     constexpr auto min32 = std::numeric_limits<std::int32_t>::min();
     EXPECT_EQ(num::add32(max32 - 1, 1), max32);
-    EXPECT_EQ(overflowNumber([&] { num::add32(max32, 1); }), err::Overflow);
-    EXPECT_EQ(overflowNumber([&] { num::sub32(min32, 1); }), err::Overflow);
-    EXPECT_EQ(overflowNumber([&] { num::mul32(min32, -1); }), err::Overflow);
+    EXPECT_EQ(test::errorOf([&] { num::add32(max32, 1); }), err::Overflow);
+    EXPECT_EQ(test::errorOf([&] { num::sub32(min32, 1); }), err::Overflow);
+    EXPECT_EQ(test::errorOf([&] { num::mul32(min32, -1); }), err::Overflow);
     EXPECT_EQ(num::mul32(46340, 46340), 2147395600);
-    EXPECT_EQ(overflowNumber([] { num::mul16(std::int16_t{200}, std::int16_t{200}); }), err::Overflow);
-    EXPECT_EQ(overflowNumber([] { num::add16(std::int16_t{32767}, std::int16_t{1}); }), err::Overflow);
+    EXPECT_EQ(test::errorOf([] { num::mul16(std::int16_t{200}, std::int16_t{200}); }), err::Overflow);
+    EXPECT_EQ(test::errorOf([] { num::add16(std::int16_t{32767}, std::int16_t{1}); }), err::Overflow);
     EXPECT_EQ(num::sub16(std::int16_t{-32767}, std::int16_t{1}), -32768);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/property_bag.h"
 
 #include "platform/runtime_error.h"
+#include "tests/support/error_number.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +10,7 @@
 namespace vellumo {
 namespace {
 
-std::int32_t errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::errorOf;
 
 TEST(PropertyBag, MissingKeyGivesTheDefaultAndStoredKeysKeepTheirOrder) {
     PropertyBag bag;
