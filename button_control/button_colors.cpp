@@ -6,20 +6,10 @@ namespace vellumo {
 
 namespace {
 
-constexpr std::int32_t red(std::int32_t c) {
-    return c & 255;
-}
-constexpr std::int32_t green(std::int32_t c) {
-    return (c / 256) % 256;
-}
-constexpr std::int32_t blue(std::int32_t c) {
-    return (c / 65536) % 256;
-}
-
-// Channels are at most 255 + |amount| after a shift, so the assembled value cannot overflow.
-constexpr std::int32_t assemble(std::int32_t r, std::int32_t g, std::int32_t b) {
-    return r + g * 256 + b * 65536;
-}
+using channel::blue;
+using channel::green;
+using channel::red;
+using channel::rgb;
 
 } // namespace
 
@@ -47,7 +37,8 @@ std::int32_t ShiftColor(std::int32_t colour, std::int32_t amount, bool proportio
         g = g < 0 ? 0 : g;
         b = b < 0 ? 0 : b;
     }
-    return assemble(r, g, b);
+    // Channels are at most 255 + |amount| after a shift, so the assembled value cannot overflow.
+    return rgb(r, g, b);
 }
 
 std::int32_t TintColor(std::int32_t colour, std::int32_t level) {
@@ -58,7 +49,7 @@ std::int32_t TintColor(std::int32_t colour, std::int32_t level) {
         const std::int32_t v = level + ((255 - level) * c) / 255;
         return v > 255 ? 255 : v;
     };
-    return assemble(tint(red(colour)), tint(green(colour)), tint(blue(colour)));
+    return rgb(tint(red(colour)), tint(green(colour)), tint(blue(colour)));
 }
 
 std::int32_t TranslateColor(std::int32_t colour) {

@@ -26,6 +26,23 @@ struct ButtonColors {
     std::int32_t paleHot = 0;
 };
 
+// The channels of a colour, and the colour of three channels (each 0 to 255, or a little more while a
+// shift is clamped: the value cannot overflow).
+namespace channel {
+constexpr std::int32_t red(std::int32_t c) {
+    return c & 255;
+}
+constexpr std::int32_t green(std::int32_t c) {
+    return (c / 256) % 256;
+}
+constexpr std::int32_t blue(std::int32_t c) {
+    return (c / 65536) % 256;
+}
+constexpr std::int32_t rgb(std::int32_t r, std::int32_t g, std::int32_t b) {
+    return r + g * 256 + b * 65536;
+}
+} // namespace channel
+
 // Lightens (amount > 0) or darkens a colour channel by channel, clamping only in the direction of the
 // amount. With softBevel the amount is halved first (truncating toward zero). proportional scales the
 // blue channel alone by its own value (blue + blue * amount \ 192); red and green move by the amount.

@@ -11,18 +11,10 @@ namespace vellumo {
 
 namespace {
 
-constexpr std::int32_t red(std::int32_t c) {
-    return c & 255;
-}
-constexpr std::int32_t green(std::int32_t c) {
-    return (c / 256) % 256;
-}
-constexpr std::int32_t blue(std::int32_t c) {
-    return (c / 65536) % 256;
-}
-constexpr std::int32_t rgb(std::int32_t r, std::int32_t g, std::int32_t b) {
-    return r + g * 256 + b * 65536;
-}
+using channel::blue;
+using channel::green;
+using channel::red;
+using channel::rgb;
 
 std::int32_t roundToInt(double value) {
     return static_cast<std::int32_t>(num::roundHalfEven(value));
