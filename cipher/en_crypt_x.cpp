@@ -1,6 +1,7 @@
 #include "cipher/en_crypt_x.h"
 
 #include "cipher/pi_words.h"
+#include "platform/hex_digit.h"
 #include "platform/numeric.h"
 #include "platform/runtime_error.h"
 #include "platform/ui_hooks.h"
@@ -53,17 +54,6 @@ private:
     double total_;
     double next_ = 0.0;
 };
-
-int hexDigit(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    return -1;
-}
 
 bool FilePresent(const QString& path) {
     return QFileInfo(path).isFile();
@@ -247,7 +237,7 @@ QByteArray EnCryptX::HexDecodeText(QStringView text) {
     for (qsizetype i = 0; i < text.size(); i += 2) {
         int value = 0;
         for (qsizetype k = i; k < i + 2 && k < text.size(); ++k) {
-            const int digit = hexDigit(text[k]);
+            const int digit = hexDigitValue(text[k].unicode());
             if (digit < 0)
                 break;
             value = value * 16 + digit;

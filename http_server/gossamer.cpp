@@ -1,6 +1,7 @@
 #include "http_server/gossamer.h"
 
 #include "http_server/goss_client.h"
+#include "platform/hex_digit.h"
 #include "platform/runtime_error.h"
 #include "platform/socket_errors.h"
 #include "platform/tcp_socket.h"
@@ -19,17 +20,6 @@ const QString kSource = QStringLiteral("Gossamer");
 
 [[noreturn]] void fail(std::int32_t offset, const char* description) {
     throw RuntimeError(err::object(offset), kSource, QString::fromLatin1(description));
-}
-
-int hexValue(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -245,7 +235,7 @@ QString Gossamer::URLDecode(const QString& URLEncoded) {
             raiseStandard(err::TypeMismatch, kSource);
         int value = 0;
         for (qsizetype d = 0; d < digits; ++d) {
-            const int v = hexValue(piece.at(d));
+            const int v = hexDigitValue(piece.at(d).unicode());
             if (v < 0)
                 raiseStandard(err::TypeMismatch, kSource);
             value = value * 16 + v;

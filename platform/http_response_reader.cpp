@@ -1,5 +1,7 @@
 #include "platform/http_response_reader.h"
 
+#include "platform/hex_digit.h"
+
 #include <algorithm>
 
 namespace vellumo {
@@ -8,16 +10,6 @@ namespace {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool isTokenChar(char c) {
@@ -149,7 +141,7 @@ bool HttpResponseReader::parseChunkSize(const QByteArray& line) {
         return false;
     qint64 size = 0;
     for (char c : digits) {
-        const int v = hexValue(c);
+        const int v = hexDigitValue(static_cast<unsigned char>(c));
         if (v < 0)
             return false;
         size = size * 16 + v;

@@ -1,5 +1,6 @@
 #include "platform/rtf_picture.h"
 
+#include "platform/hex_digit.h"
 #include "platform/numeric.h"
 
 #include <QBuffer>
@@ -9,18 +10,8 @@
 
 namespace vellumo {
 
-int rtfHexDigit(unsigned char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 void RtfPicture::appendHexDigit(unsigned char c) {
-    const int v = rtfHexDigit(c);
+    const int v = hexDigitValue(c);
     if (v < 0 || tooBig_)
         return;
     if (highNibble_ < 0) {

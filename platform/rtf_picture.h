@@ -22,9 +22,6 @@
 
 namespace vellumo {
 
-// The value of one hex digit of RTF data (\'xx escapes, picture data), or -1 for any other character.
-int rtfHexDigit(unsigned char c);
-
 class RtfPicture {
 public:
     enum class Kind : std::uint8_t { None, Png, Jpeg, Other };

@@ -1,5 +1,6 @@
 #include "platform/rtf_reader.h"
 
+#include "platform/hex_digit.h"
 #include "platform/rtf_colour_table.h"
 #include "platform/rtf_control_word.h"
 #include "platform/rtf_font_table.h"
@@ -164,7 +165,7 @@ const char* Parser::controlSequence(const char* p, const char* end) {
             // \'xx: two hex digits make a byte; a truncated escape (one digit) is dropped, digit and all.
             int byte = 0, digits = 0;
             for (; digits < 2 && p < end; ++digits, ++p) {
-                const int v = rtfHexDigit(static_cast<unsigned char>(*p));
+                const int v = hexDigitValue(static_cast<unsigned char>(*p));
                 if (v < 0)
                     break;
                 byte = byte * 16 + v;
