@@ -72,7 +72,20 @@ void frmSendMessage::Command1_Click(int Index) {
         return;
     }
     QPointer<frmSendMessage> self(this);
-    const QIcon icon = style()->standardIcon(QStyle::SP_ComputerIcon);
+    // The names as unchecked computers, and the list with its OK button over the message.
+    auto showList = [this](const QStringList& names) {
+        const QIcon icon = style()->standardIcon(QStyle::SP_ComputerIcon);
+        for (const QString& name : names) {
+            auto* item = new QListWidgetItem(icon, name, ListView1);
+            item->setCheckState(Qt::Unchecked);
+        }
+        ListView1->show();
+        ListView1->raise();
+        btnOk->show();
+        btnOk->raise();
+        ListView1->update();
+        ListView1->setFocus();
+    };
     if (Index == 1) {
         {
             Hourglass wait(Command1[1]);
@@ -87,19 +100,13 @@ void frmSendMessage::Command1_Click(int Index) {
                 MODnETwORK::NetErrorText(list.ErrorCode, false);
             if (!self)
                 return;
+            QStringList names;
             if (list.Success) {
-                for (const ServerEntry& entry : list.Servers) {
-                    auto* item = new QListWidgetItem(icon, entry.Name, ListView1);
-                    item->setCheckState(Qt::Unchecked);
-                }
+                for (const ServerEntry& entry : list.Servers)
+                    names << entry.Name;
             }
             setSourceButton1Visible(false);
-            ListView1->show();
-            ListView1->raise();
-            btnOk->show();
-            btnOk->raise();
-            ListView1->update();
-            ListView1->setFocus();
+            showList(names);
         }
         return;
     }
@@ -124,16 +131,7 @@ void frmSendMessage::Command1_Click(int Index) {
             beep();
             return;
         }
-        for (const QString& name : names) {
-            auto* item = new QListWidgetItem(icon, name, ListView1);
-            item->setCheckState(Qt::Unchecked);
-        }
-        ListView1->show();
-        ListView1->raise();
-        btnOk->show();
-        btnOk->raise();
-        ListView1->update();
-        ListView1->setFocus();
+        showList(names);
         return;
     }
     if (Index == 3 && ShowPeerScan)
