@@ -426,13 +426,18 @@ void GossClient::sendError(std::int16_t status, bool headOnly) {
     sendErrorPage(ErrorStatusText(status), headOnly);
 }
 
-void GossClient::sendErrorPage(const QString& statusText, bool headOnly) {
+QString GossClient::beginResponse(const QString& statusLine) {
     GossEvent event = record(2, 6);
-    event.Method = statusText;
+    event.Method = statusLine;
     report(event);
     const QString date = Gossamer::UTCStringNow();
-    appendHead(httpVersion_ + u' ' + statusText + kCrLf);
+    appendHead(httpVersion_ + u' ' + statusLine + kCrLf);
     appendHead(QStringLiteral("Date:") + date + kCrLf);
+    return date;
+}
+
+void GossClient::sendErrorPage(const QString& statusText, bool headOnly) {
+    beginResponse(statusText);
     appendHead(QStringLiteral("Content-Type:text/html\r\n"));
     appendHead(QStringLiteral("Content-Length:") + QString::number(statusText.size() + 35) + kCrLf);
     appendHead(QStringLiteral("Accept-Ranges:none\r\n"));
@@ -445,13 +450,7 @@ void GossClient::sendErrorPage(const QString& statusText, bool headOnly) {
 
 void GossClient::sendDynamicResponse(std::int32_t status, const QString& statusText, const QString& mime,
                                      const QString& extraHeaders) {
-    const QString statusLine = withoutLineBreaks(QString::number(status) + u' ' + statusText);
-    GossEvent event = record(2, 6);
-    event.Method = statusLine;
-    report(event);
-    const QString date = Gossamer::UTCStringNow();
-    appendHead(httpVersion_ + u' ' + statusLine + kCrLf);
-    appendHead(QStringLiteral("Date:") + date + kCrLf);
+    const QString date = beginResponse(withoutLineBreaks(QString::number(status) + u' ' + statusText));
     if (!extraHeaders.contains(QLatin1String("Last-Modified:"), Qt::CaseInsensitive))
         appendHead(QStringLiteral("Last-Modified:") + date + kCrLf);
     if (!mime.isEmpty())

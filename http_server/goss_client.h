@@ -93,6 +93,8 @@ private:
     void failed(std::int32_t number, const QString& description);
 
     void sendError(std::int16_t status, bool headOnly = false);
+    // Reports the response (event 2, 6) and starts its head: the status line and Date. Returns the date.
+    QString beginResponse(const QString& statusLine);
     void sendErrorPage(const QString& statusText, bool headOnly);
     void sendDynamicResponse(std::int32_t status, const QString& statusText, const QString& mime,
                              const QString& extraHeaders);
