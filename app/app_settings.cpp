@@ -2,8 +2,8 @@
 
 #include "app/mod_reg_settings.h"
 #include "app/operations_fichiers.h"
-#include "platform/runtime_error.h"
-#include "platform/ui_hooks.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/ui_hooks.h"
 
 namespace vellumo {
 

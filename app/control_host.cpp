@@ -1,11 +1,11 @@
 #include "app/control_host.h"
 
-#include "platform/control_loader.h"
-#include "platform/control_site.h"
-#include "platform/hosted_control.h"
-#include "platform/runtime_error.h"
-#include "platform/system_colors.h"
-#include "platform/ui_hooks.h"
+#include "platform/hosting/control_loader.h"
+#include "platform/hosting/control_site.h"
+#include "platform/hosting/hosted_control.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/drawing/system_colors.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QHBoxLayout>
 

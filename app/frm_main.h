@@ -17,8 +17,8 @@
 #include "app/received_message_sink.h"
 #include "app/sender_reports.h"
 #include "http_server/gossamer_host.h"
-#include "platform/database.h"
-#include "platform/instance_lock.h"
+#include "platform/store/database.h"
+#include "platform/runtime/instance_lock.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -10,11 +10,11 @@
 #include "app/mod_update.h"
 #include "app/operations_fichiers.h"
 #include "app/status_line.h"
-#include "platform/rich_text_viewer.h"
-#include "platform/runtime_error.h"
-#include "platform/system_colors.h"
-#include "platform/tesk_toolbar.h"
-#include "platform/ui_hooks.h"
+#include "platform/richtext/rich_text_viewer.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/drawing/system_colors.h"
+#include "platform/widgets/tesk_toolbar.h"
+#include "platform/runtime/ui_hooks.h"
 #include "tray/c_systray.h"
 
 #include <QAction>

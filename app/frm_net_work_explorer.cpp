@@ -1,9 +1,9 @@
 #include "app/frm_net_work_explorer.h"
 
 #include "app/push_button.h"
-#include "platform/top_most.h"
-#include "platform/ui_hooks.h"
-#include "platform/windows1252.h"
+#include "platform/widgets/top_most.h"
+#include "platform/runtime/ui_hooks.h"
+#include "platform/runtime/windows1252.h"
 
 #include <QApplication>
 #include <QCloseEvent>

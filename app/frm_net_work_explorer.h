@@ -1,7 +1,7 @@
 #pragma once
 // frmNetWorkExplorer: the network browser. Lists the Windows network's provider, its workgroups or
 // domains and the computers in them as a tree with check boxes (from networkNeighbourhood(),
-// platform/network_neighbourhood.h); on validation the names of the checked computers, each followed
+// platform/lan/network_neighbourhood.h); on validation the names of the checked computers, each followed
 // by ";", become the compose window's recipients line.
 //
 // Made afresh for each opening: the compose window sets OpenedFromCompose and shows it modally, the
@@ -25,7 +25,7 @@
 
 #include "app/activated_dialog.h"
 #include "app/mod_vellumo.h"
-#include "platform/network_neighbourhood.h"
+#include "platform/lan/network_neighbourhood.h"
 
 #include <QHash>
 

@@ -3,9 +3,9 @@
 #include "app/operations_fichiers.h"
 #include "app/push_button.h"
 #include "cipher/mod_crypt_carrowmere.h"
-#include "platform/runtime_error.h"
-#include "platform/top_most.h"
-#include "platform/ui_hooks.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/widgets/top_most.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

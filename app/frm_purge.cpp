@@ -2,9 +2,9 @@
 
 #include "app/push_button.h"
 #include "app/store_statements.h"
-#include "platform/runtime_error.h"
-#include "platform/top_most.h"
-#include "platform/ui_hooks.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/widgets/top_most.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>

@@ -10,7 +10,7 @@
 // open. The two statements run in order, so a failure of the second leaves the first one's deletions.
 
 #include "app/mod_vellumo.h"
-#include "platform/database.h"
+#include "platform/store/database.h"
 
 #include <QDate>
 #include <QWidget>

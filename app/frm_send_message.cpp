@@ -4,14 +4,14 @@
 #include "app/message_store.h"
 #include "app/mod_vellumo.h"
 #include "app/push_button.h"
-#include "platform/alpha_image_cell.h"
-#include "platform/rich_text_button_bar.h"
-#include "platform/rich_text_editor.h"
-#include "platform/runtime_error.h"
-#include "platform/system_colors.h"
-#include "platform/tesk_toolbar.h"
-#include "platform/top_most.h"
-#include "platform/ui_hooks.h"
+#include "platform/widgets/alpha_image_cell.h"
+#include "platform/richtext/rich_text_button_bar.h"
+#include "platform/richtext/rich_text_editor.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/drawing/system_colors.h"
+#include "platform/widgets/tesk_toolbar.h"
+#include "platform/widgets/top_most.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QApplication>
 #include <QDir>

@@ -8,10 +8,10 @@
 #include "app/peer_message.h"
 #include "app/push_button.h"
 #include "app/store_statements.h"
-#include "platform/database.h"
-#include "platform/rich_text_editor.h"
-#include "platform/runtime_error.h"
-#include "platform/ui_hooks.h"
+#include "platform/store/database.h"
+#include "platform/richtext/rich_text_editor.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -2,12 +2,12 @@
 
 #include "app/message_store.h"
 #include "app/store_statements.h"
-#include "platform/rich_text_viewer.h"
-#include "platform/runtime_error.h"
-#include "platform/system_colors.h"
-#include "platform/tesk_toolbar.h"
-#include "platform/top_most.h"
-#include "platform/ui_hooks.h"
+#include "platform/richtext/rich_text_viewer.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/drawing/system_colors.h"
+#include "platform/widgets/tesk_toolbar.h"
+#include "platform/widgets/top_most.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QDate>
 #include <QGridLayout>

@@ -14,7 +14,7 @@
 
 #include "app/message_navigation.h"
 #include "app/mod_vellumo.h"
-#include "platform/database.h"
+#include "platform/store/database.h"
 
 #include <QWidget>
 

@@ -6,9 +6,9 @@
 #include "app/peer_message.h"
 #include "app/send_slots.h"
 #include "app/sender_reports.h"
-#include "platform/async_request.h"
-#include "platform/runtime_error.h"
-#include "platform/ui_hooks.h"
+#include "platform/net/async_request.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QDateTime>
 #include <QPointer>

@@ -2,10 +2,10 @@
 
 #include "app/mod_resolve_network_name.h"
 #include "app/push_button.h"
-#include "platform/runtime_error.h"
-#include "platform/tcp_socket.h"
-#include "platform/top_most.h"
-#include "platform/ui_hooks.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/net/tcp_socket.h"
+#include "platform/widgets/top_most.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QApplication>
 #include <QCloseEvent>

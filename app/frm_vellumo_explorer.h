@@ -18,7 +18,7 @@
 
 #include "app/activated_dialog.h"
 #include "app/mod_vellumo.h"
-#include "platform/stream_socket.h"
+#include "platform/net/stream_socket.h"
 
 #include <QStringList>
 

@@ -1,9 +1,9 @@
 #include "app/lan_server_source.h"
 
-#include "platform/network_neighbourhood.h"
-#include "platform/ui_hooks.h"
+#include "platform/lan/network_neighbourhood.h"
+#include "platform/runtime/ui_hooks.h"
 
-#include "platform/ui_hooks.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QApplication>
 

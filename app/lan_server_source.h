@@ -49,7 +49,7 @@ public:
     ServerList EnumServers(std::int32_t) override { return ServerList{true, 0, {}}; }
 };
 
-// The computers of the network neighbourhood in force (platform/network_neighbourhood.h).
+// The computers of the network neighbourhood in force (platform/lan/network_neighbourhood.h).
 class NeighbourhoodLanServers : public LanServerSource {
 public:
     ServerList EnumServers(std::int32_t ServerType) override;

@@ -2,10 +2,10 @@
 // application object, the module-level state and the main window, and runs the message loop.
 #include "app/frm_main.h"
 #include "app/mod_vellumo.h"
-#include "platform/control_loader.h"
-#include "platform/file_registry.h"
-#include "platform/process_shell_start.h"
-#include "platform/qt_ui_hooks.h"
+#include "platform/hosting/control_loader.h"
+#include "platform/settings/file_registry.h"
+#include "platform/shell/process_shell_start.h"
+#include "platform/widgets/qt_ui_hooks.h"
 
 #include <QApplication>
 

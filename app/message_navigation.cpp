@@ -2,12 +2,12 @@
 
 #include "app/mod_localisation.h"
 #include "app/mod_vellumo.h"
-#include "platform/recordset.h"
-#include "platform/rich_text_viewer.h"
-#include "platform/runtime_error.h"
-#include "platform/system_colors.h"
-#include "platform/tesk_toolbar.h"
-#include "platform/ui_hooks.h"
+#include "platform/store/recordset.h"
+#include "platform/richtext/rich_text_viewer.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/drawing/system_colors.h"
+#include "platform/widgets/tesk_toolbar.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QDate>
 #include <QGridLayout>

@@ -11,7 +11,7 @@
 // is always built under a temporary name and renamed into place once complete, so a failure never
 // leaves a half-made store under the real name. Holds no state.
 
-#include "platform/database.h"
+#include "platform/store/database.h"
 
 #include <QString>
 

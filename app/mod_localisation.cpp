@@ -1,7 +1,7 @@
 #include "app/mod_localisation.h"
 
 #include "app/operations_fichiers.h"
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QAbstractButton>
 #include <QAction>

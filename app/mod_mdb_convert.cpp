@@ -1,8 +1,8 @@
 #include "app/mod_mdb_convert.h"
 
 #include "app/message_store.h"
-#include "platform/database.h"
-#include "platform/runtime_error.h"
+#include "platform/store/database.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "app/mod_resolve_network_name.h"
 
-#include "platform/name_resolver.h"
-#include "platform/runtime_error.h"
-#include "platform/ui_hooks.h"
-#include "platform/windows1252.h"
+#include "platform/net/name_resolver.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/ui_hooks.h"
+#include "platform/runtime/windows1252.h"
 
 #include <algorithm>
 #include <optional>

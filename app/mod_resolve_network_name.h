@@ -1,7 +1,7 @@
 #pragma once
 // ModResolveNetworkName: station names to IPv4 addresses and back, and the station's own addresses.
 // Free procedures without state, run on the user-interface thread; each lookup blocks until the
-// system answers. They reach the system through nameResolver() (platform/name_resolver.h), so tests
+// system answers. They reach the system through nameResolver() (platform/net/name_resolver.h), so tests
 // feed them a host list.
 //
 // Failures come back as an empty text, some with a message box titled "Vellumo" (see each routine);

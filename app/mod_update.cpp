@@ -2,10 +2,10 @@
 
 #include "app/operations_fichiers.h"
 #include "cipher/mod_crypt_carrowmere.h"
-#include "platform/ftp_client.h"
-#include "platform/runtime_error.h"
-#include "platform/shell_start.h"
-#include "platform/ui_hooks.h"
+#include "platform/lan/ftp_client.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/shell/shell_start.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "app/operations_fichiers.h"
 
-#include "platform/ini_file.h"
-#include "platform/runtime_error.h"
+#include "platform/settings/ini_file.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QDir>
 #include <QFile>

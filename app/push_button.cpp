@@ -1,7 +1,7 @@
 #include "app/push_button.h"
 
-#include "platform/hosted_control.h"
-#include "platform/runtime_error.h"
+#include "platform/hosting/hosted_control.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QPushButton>
 

@@ -5,7 +5,7 @@
 #include "cipher/enc64.h"
 #include "http_server/gossamer.h"
 #include "http_server/utf8_codec.h"
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QDateTime>
 

@@ -1,7 +1,7 @@
 #include "app/received_message_sink.h"
 
-#include "platform/top_most.h"
-#include "platform/ui_hooks.h"
+#include "platform/widgets/top_most.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "app/send_slots.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 namespace vellumo {
 

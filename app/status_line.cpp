@@ -1,8 +1,8 @@
 #include "app/status_line.h"
 
-#include "platform/hosted_control.h"
-#include "platform/runtime_error.h"
-#include "platform/system_colors.h"
+#include "platform/hosting/hosted_control.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/drawing/system_colors.h"
 
 #include <QLabel>
 

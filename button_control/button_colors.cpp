@@ -1,6 +1,6 @@
 #include "button_control/button_colors.h"
 
-#include "platform/system_colors.h"
+#include "platform/drawing/system_colors.h"
 
 namespace vellumo {
 

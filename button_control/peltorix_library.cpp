@@ -3,7 +3,7 @@
 // names of the enumerations.
 #include "button_control/tesk_button_concept.h"
 
-#include "platform/class_registry.h"
+#include "platform/hosting/class_registry.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // notifications through ControlInput, in the platform's order (MouseDown, MouseUp, Click).
 #include "button_control/tesk_button_concept.h"
 
-#include "platform/window_region.h"
+#include "platform/drawing/window_region.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 #include "button_control/tesk_button_concept.h"
 
-#include "platform/control_site.h"
-#include "platform/numeric.h"
-#include "platform/runtime_error.h"
-#include "platform/windows1252.h"
+#include "platform/hosting/control_site.h"
+#include "platform/runtime/numeric.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/windows1252.h"
 
 #include <QCursor>
 #include <QPainter>

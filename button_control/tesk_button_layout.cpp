@@ -1,9 +1,9 @@
 // TeskButtonConcept's working colours, window region, caption layout and picture placement.
 #include "button_control/tesk_button_concept.h"
 
-#include "platform/surface.h"
-#include "platform/system_colors.h"
-#include "platform/window_region.h"
+#include "platform/drawing/surface.h"
+#include "platform/drawing/system_colors.h"
+#include "platform/drawing/window_region.h"
 
 namespace vellumo {
 

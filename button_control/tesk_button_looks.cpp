@@ -3,7 +3,7 @@
 // Shift is ShiftColor without, ShiftP with the proportional blue channel.
 #include "button_control/tesk_button_concept.h"
 
-#include "platform/numeric.h"
+#include "platform/runtime/numeric.h"
 
 namespace vellumo {
 

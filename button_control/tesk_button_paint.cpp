@@ -2,7 +2,7 @@
 // persistent surface image (canvas_), which paintEvent puts on the screen.
 #include "button_control/tesk_button_concept.h"
 
-#include "platform/numeric.h"
+#include "platform/runtime/numeric.h"
 
 #include <cstdlib>
 #include <optional>

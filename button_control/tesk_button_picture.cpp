@@ -2,8 +2,8 @@
 // Transparent look's capture of the container's pixels under the button.
 #include "button_control/tesk_button_concept.h"
 
-#include "platform/numeric.h"
-#include "platform/ui_hooks.h"
+#include "platform/runtime/numeric.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QPixmap>
 

@@ -1,11 +1,11 @@
 #include "cipher/en_crypt_x.h"
 
 #include "cipher/pi_words.h"
-#include "platform/hex_digit.h"
-#include "platform/numeric.h"
-#include "platform/runtime_error.h"
-#include "platform/ui_hooks.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/hex_digit.h"
+#include "platform/runtime/numeric.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/ui_hooks.h"
+#include "platform/runtime/windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "cipher/enc64.h"
 
-#include "platform/runtime_error.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/windows1252.h"
 
 #include <array>
 

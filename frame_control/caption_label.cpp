@@ -1,7 +1,7 @@
 #include "frame_control/caption_label.h"
 
-#include "platform/control_site.h"
-#include "platform/system_colors.h"
+#include "platform/hosting/control_site.h"
+#include "platform/drawing/system_colors.h"
 
 #include <QPalette>
 

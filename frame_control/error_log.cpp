@@ -1,7 +1,7 @@
 #include "frame_control/error_log.h"
 
-#include "platform/ui_hooks.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/ui_hooks.h"
+#include "platform/runtime/windows1252.h"
 
 #include <QDir>
 #include <QFile>

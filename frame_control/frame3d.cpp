@@ -1,8 +1,8 @@
 #include "frame_control/frame3d.h"
 
-#include "platform/numeric.h"
-#include "platform/runtime_error.h"
-#include "platform/system_colors.h"
+#include "platform/runtime/numeric.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/drawing/system_colors.h"
 
 #include <QKeyEvent>
 

@@ -37,10 +37,10 @@
 #include "frame_control/error_log.h"
 #include "frame_control/lumbra_export.h"
 
-#include "platform/control_input.h"
-#include "platform/hosted_control.h"
-#include "platform/surface.h"
-#include "platform/system_colors.h"
+#include "platform/hosting/control_input.h"
+#include "platform/hosting/hosted_control.h"
+#include "platform/drawing/surface.h"
+#include "platform/drawing/system_colors.h"
 
 #include <QFont>
 #include <QImage>

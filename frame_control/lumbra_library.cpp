@@ -3,7 +3,7 @@
 // enumerations.
 #include "frame_control/frame3d.h"
 
-#include "platform/class_registry.h"
+#include "platform/hosting/class_registry.h"
 
 #include <QFileInfo>
 

@@ -4,8 +4,8 @@
 #include "cipher/enc64.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "http_server/base64.h"
-#include "platform/runtime_error.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/windows1252.h"
 
 #include <cstdint>
 #include <cstdlib>

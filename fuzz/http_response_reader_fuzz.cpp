@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the response reader, whole and split at a point taken from the input, and
 // checks that both give the same answer and that the limits hold.
-#include "platform/http_response_reader.h"
+#include "platform/net/http_response_reader.h"
 
 #include <cstddef>
 #include <cstdint>

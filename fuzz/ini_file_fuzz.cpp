@@ -1,8 +1,8 @@
 // Parses any bytes as an INI file, reads the names it holds and a few it lacks, and writes a value:
 // no crash, a read never longer than the buffer allows, and a written value always reads back.
-#include "platform/ini_file.h"
+#include "platform/settings/ini_file.h"
 
-#include "platform/windows1252.h"
+#include "platform/runtime/windows1252.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 #include "app/receive_handler.h"
 #include "app/received_message_sink.h"
 #include "cipher/mod_crypt_carrowmere.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/windows1252.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // libFuzzer driver for the RTF reader: any bytes, read into a document and laid out as the viewer
 // would show them. QTextDocument needs the GUI application (fonts), made once on the offscreen platform.
-#include "platform/rtf_reader.h"
+#include "platform/richtext/rtf_reader.h"
 
 #include <QByteArrayView>
 #include <QGuiApplication>

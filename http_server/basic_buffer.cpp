@@ -1,6 +1,6 @@
 #include "http_server/basic_buffer.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <algorithm>
 #include <cstring>

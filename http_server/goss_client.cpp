@@ -2,9 +2,9 @@
 
 #include "http_server/goss_event.h"
 #include "http_server/gossamer.h"
-#include "platform/runtime_error.h"
-#include "platform/socket_errors.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/net/socket_errors.h"
+#include "platform/runtime/windows1252.h"
 
 #include <QDateTime>
 

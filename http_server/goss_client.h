@@ -38,7 +38,7 @@
 
 #include "http_server/basic_buffer.h"
 #include "http_server/header_collection.h"
-#include "platform/stream_socket.h"
+#include "platform/net/stream_socket.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,11 +1,11 @@
 #include "http_server/gossamer.h"
 
 #include "http_server/goss_client.h"
-#include "platform/hex_digit.h"
-#include "platform/runtime_error.h"
-#include "platform/socket_errors.h"
-#include "platform/tcp_socket.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/hex_digit.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/net/socket_errors.h"
+#include "platform/net/tcp_socket.h"
+#include "platform/runtime/windows1252.h"
 
 #include <QDir>
 #include <QLocale>

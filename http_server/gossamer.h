@@ -25,7 +25,7 @@
 #include "http_server/goss_event.h"
 #include "http_server/gossamer_host.h"
 #include "http_server/header_collection.h"
-#include "platform/stream_socket.h"
+#include "platform/net/stream_socket.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "http_server/utf8_codec.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 namespace vellumo {
 

@@ -1,8 +1,8 @@
 #include "launcher/frm_start.h"
 
 #include "app/operations_fichiers.h"
-#include "platform/runtime_error.h"
-#include "platform/shell_start.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/shell/shell_start.h"
 
 namespace vellumo {
 

@@ -3,7 +3,7 @@
 // until frmStart's timer has started the main program.
 #include "launcher/frm_start.h"
 #include "launcher/mod_main.h"
-#include "platform/process_shell_start.h"
+#include "platform/shell/process_shell_start.h"
 
 #include <QCoreApplication>
 

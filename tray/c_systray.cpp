@@ -1,7 +1,7 @@
 #include "tray/c_systray.h"
 
-#include "platform/callback_table.h"
-#include "platform/windows1252.h"
+#include "platform/tray/callback_table.h"
+#include "platform/runtime/windows1252.h"
 
 #include <QImageReader>
 #include <QPixmap>

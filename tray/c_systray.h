@@ -14,7 +14,7 @@
 //
 // Record size by shell version: below 5 gives 88, 5 gives 488, 6 or more 504, unknown (0) leaves 0.
 
-#include "platform/tray_shell.h"
+#include "platform/tray/tray_shell.h"
 #include "tray/routed_object.h"
 #include "tray/subclasser.h"
 

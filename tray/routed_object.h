@@ -10,7 +10,7 @@
 // lReturn (the answer to the message), the window, the message, wParam, lParam and the routing's
 // user value (kept between calls). A callback handler gets the callback's arguments.
 
-#include "platform/message_window.h"
+#include "platform/tray/message_window.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #include "tray/subclasser.h"
 
-#include "platform/callback_table.h"
-#include "platform/ui_hooks.h"
+#include "platform/tray/callback_table.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <algorithm>
 

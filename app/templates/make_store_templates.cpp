@@ -1,7 +1,7 @@
 // make_store_templates: writes the empty database templates "Vellumo.sys" and "Users.sys" into the
 // program folder given as its one argument, from the store's one schema. Run by the build.
 #include "app/message_store.h"
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QDir>
 #include <QString>

@@ -3,7 +3,7 @@
 // OpenSSL's Blowfish (`openssl speed -evp bf-cbc`) when the machine has it. Prints its figures.
 #include "cipher/en_crypt_x.h"
 #include "cipher/mod_crypt_carrowmere.h"
-#include "platform/ui_hooks.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

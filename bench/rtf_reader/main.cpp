@@ -1,7 +1,7 @@
 // Reading time of the RTF reader for documents of growing size and of several shapes, to show that the
 // time per megabyte stays flat (linear reading), hostile shapes included. Run by hand:
 //   build/bench/rtf_reader_bench
-#include "platform/rtf_reader.h"
+#include "platform/richtext/rtf_reader.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

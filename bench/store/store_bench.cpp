@@ -5,8 +5,8 @@
 // current one), so that it measures the disk the program would use. Usage: store_bench [rows] [folder]
 #include "app/message_store.h"
 #include "app/store_statements.h"
-#include "platform/database.h"
-#include "platform/runtime_error.h"
+#include "platform/store/database.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QCoreApplication>
 #include <QDir>

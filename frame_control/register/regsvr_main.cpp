@@ -1,8 +1,8 @@
 // vellumo_regsvr: registers (or with -u unregisters) the classes of a control library in the class
 // registry of the library's folder, by loading it and running its own entry point.
 //   vellumo_regsvr [-u] <library file>
-#include "platform/control_loader.h"
-#include "platform/runtime_error.h"
+#include "platform/hosting/control_loader.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QFileInfo>
 

@@ -3,7 +3,7 @@
 // opened, failing enumerations, duplicate keys, and refresh or close in the middle of an enumeration.
 #include "app/frm_net_work_explorer.h"
 
-#include "platform/control_loader.h"
+#include "platform/hosting/control_loader.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_network_neighbourhood.h"
 #include "tests/support/fake_registry.h"

@@ -6,7 +6,7 @@
 #include "app/mod_vellumo.h"
 #include "app/push_button.h"
 #include "app/store_statements.h"
-#include "platform/control_loader.h"
+#include "platform/hosting/control_loader.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_start.h"
 #include "tests/support/program_folder.h"

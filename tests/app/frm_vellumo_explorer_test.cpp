@@ -5,9 +5,9 @@
 #include "app/frm_vellumo_explorer.h"
 
 #include "app/push_button.h"
-#include "platform/control_loader.h"
-#include "platform/name_resolver.h"
-#include "platform/tcp_socket.h"
+#include "platform/hosting/control_loader.h"
+#include "platform/net/name_resolver.h"
+#include "platform/net/tcp_socket.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_name_resolver.h"
 #include "tests/support/fake_probe_network.h"

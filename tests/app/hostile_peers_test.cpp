@@ -2,7 +2,7 @@
 // answering, with its memory bounded.
 #include "app/app_settings.h"
 #include "app/peer_message.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/windows1252.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/program_process.h"
 

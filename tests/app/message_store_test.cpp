@@ -1,7 +1,7 @@
 #include "app/message_store.h"
 #include "app/store_statements.h"
-#include "platform/runtime_error.h"
-#include "platform/sqlite_connection.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/store/sqlite_connection.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "app/mod_localisation.h"
 
-#include "platform/windows1252.h"
+#include "platform/runtime/windows1252.h"
 
 #include <QAction>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "app/message_store.h"
 #include "app/store_statements.h"
-#include "platform/database.h"
+#include "platform/store/database.h"
 #include "tests/support/scoped_database_fault.h"
 
 #include <QFile>

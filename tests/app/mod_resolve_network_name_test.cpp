@@ -2,7 +2,7 @@
 // addresses in ascending order, and the message boxes of each failure.
 #include "app/mod_resolve_network_name.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 #include "tests/support/fake_name_resolver.h"
 #include "tests/support/scripted_ui_hooks.h"
 

@@ -4,8 +4,8 @@
 
 #include "app/mod_vellumo.h"
 #include "cipher/mod_crypt_carrowmere.h"
-#include "platform/curl_ftp_client.h"
-#include "platform/ui_hooks.h"
+#include "platform/lan/curl_ftp_client.h"
+#include "platform/runtime/ui_hooks.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_start.h"
 #include "tests/support/local_ftp_server.h"

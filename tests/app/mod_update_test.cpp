@@ -4,7 +4,7 @@
 
 #include "app/mod_vellumo.h"
 #include "cipher/mod_crypt_carrowmere.h"
-#include "platform/ui_hooks.h"
+#include "platform/runtime/ui_hooks.h"
 #include "tests/support/fake_ftp_client.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_start.h"

@@ -1,6 +1,6 @@
 #include "app/operations_fichiers.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QDir>
 #include <QFile>

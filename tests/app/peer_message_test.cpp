@@ -2,8 +2,8 @@
 #include "app/peer_message.h"
 
 #include "cipher/mod_crypt_carrowmere.h"
-#include "platform/runtime_error.h"
-#include "platform/ui_hooks.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/ui_hooks.h"
 #include "tests/support/scripted_ui_hooks.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "app/app_settings.h"
 #include "app/peer_message.h"
 #include "cipher/mod_crypt_carrowmere.h"
-#include "platform/database.h"
-#include "platform/windows1252.h"
+#include "platform/store/database.h"
+#include "platform/runtime/windows1252.h"
 #include "tests/support/program_process.h"
 
 #include <QHostInfo>

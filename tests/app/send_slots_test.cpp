@@ -1,7 +1,7 @@
 // SendSlots: the lowest free slot, -1 when all 256 are busy, freeing, and the sender references.
 #include "app/send_slots.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QObject>
 

@@ -4,7 +4,7 @@
 // adding, and then checks that every reported row is in the file.
 #include "app/message_store.h"
 #include "app/store_statements.h"
-#include "platform/database.h"
+#include "platform/store/database.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -1,7 +1,7 @@
 // Two real stations, each in a network namespace of its own made by this test and joined by a veth
 // pair, exchange a message both ways with the program's own sender. Needs root (ip netns); skips
 // with a message where it cannot run. Only the namespaces' own addresses are ever reached.
-#include "platform/database.h"
+#include "platform/store/database.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/program_folder.h"
 

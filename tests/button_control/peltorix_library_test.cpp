@@ -2,9 +2,9 @@
 // by class name through its own entry points.
 #include "button_control/tesk_button_concept.h"
 
-#include "platform/class_registry.h"
-#include "platform/control_loader.h"
-#include "platform/runtime_error.h"
+#include "platform/hosting/class_registry.h"
+#include "platform/hosting/control_loader.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 // back from the persistent surface image.
 #include "tests/button_control/button_fixture.h"
 
-#include "platform/system_colors.h"
+#include "platform/drawing/system_colors.h"
 
 #include <QDir>
 #include <QPainter>

@@ -1,7 +1,7 @@
 // A new button's properties, its full save, and loading saved data with its defaults and failures.
 #include "tests/button_control/button_fixture.h"
 
-#include "platform/system_colors.h"
+#include "platform/drawing/system_colors.h"
 
 namespace vellumo::test {
 namespace {

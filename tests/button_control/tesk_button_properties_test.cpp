@@ -2,7 +2,7 @@
 // access keys from the caption, dispatch by number, and the colour operations.
 #include "tests/button_control/button_fixture.h"
 
-#include "platform/system_colors.h"
+#include "platform/drawing/system_colors.h"
 
 namespace vellumo::test {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "cipher/mod_crypt_carrowmere.h"
 #include "cipher/pi_words.h"
-#include "platform/runtime_error.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/windows1252.h"
 #include "tests/support/scripted_ui_hooks.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "cipher/enc64.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <gtest/gtest.h>
 

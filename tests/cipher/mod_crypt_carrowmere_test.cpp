@@ -1,7 +1,7 @@
 #include "cipher/mod_crypt_carrowmere.h"
 
 #include "cipher/en_crypt_x.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/windows1252.h"
 #include "tests/support/scripted_ui_hooks.h"
 
 #include <QRegularExpression>

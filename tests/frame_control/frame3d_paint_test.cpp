@@ -3,7 +3,7 @@
 
 #include "tests/frame_control/frame_fixture.h"
 
-#include "platform/numeric.h"
+#include "platform/runtime/numeric.h"
 
 #include <cmath>
 

@@ -2,8 +2,8 @@
 // keep-alive, pipelining, the pool, and the bad-request paths.
 #include "http_server/goss_client.h"
 #include "http_server/gossamer.h"
-#include "platform/runtime_error.h"
-#include "platform/windows1252.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/windows1252.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/tcp_test_client.h"

@@ -1,7 +1,7 @@
 // The server control's own members: its errors, start and stop, and the helpers it offers its host.
 #include "http_server/gossamer.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 #include "tests/support/recording_host.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include "app/operations_fichiers.h"
 #include "launcher/frm_start.h"
-#include "platform/ui_hooks.h"
+#include "platform/runtime/ui_hooks.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_shell_start.h"
 #include "tests/support/program_folder.h"

@@ -2,7 +2,7 @@
 // The number of the RuntimeError that a call raises, for tests of the errors a property or a call
 // reports.
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <cstdint>
 #include <functional>

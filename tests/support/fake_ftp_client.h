@@ -4,7 +4,7 @@
 // the download fail on demand, the remote text is what the test sets. A successful download writes
 // downloadContent to the local path.
 
-#include "platform/ftp_client.h"
+#include "platform/lan/ftp_client.h"
 
 #include <QFile>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "tests/support/fake_name_resolver.h"
 
-#include "platform/windows1252.h"
+#include "platform/runtime/windows1252.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 // list, returned in the order given. Every routine can fail on demand, and the lookups are recorded.
 // Install it with a ScopedNameResolver.
 
-#include "platform/name_resolver.h"
+#include "platform/net/name_resolver.h"
 
 #include <QString>
 #include <QStringList>

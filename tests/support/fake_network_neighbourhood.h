@@ -4,7 +4,7 @@
 // demand. Openings are recorded, and a hook runs inside every read (to act in the middle of an
 // enumeration). Install it with a ScopedNetworkNeighbourhood.
 
-#include "platform/network_neighbourhood.h"
+#include "platform/lan/network_neighbourhood.h"
 
 #include <QByteArray>
 #include <QString>

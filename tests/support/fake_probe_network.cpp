@@ -1,6 +1,6 @@
 #include "tests/support/fake_probe_network.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QTimer>
 

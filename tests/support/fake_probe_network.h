@@ -4,7 +4,7 @@
 // host of `accepting` raises its Connect event from the event loop, unless it was closed or sent
 // elsewhere since; answer() makes a host accept later, on demand. Probes alive are counted.
 
-#include "platform/stream_socket.h"
+#include "platform/net/stream_socket.h"
 
 #include <QObject>
 #include <QSet>

@@ -2,7 +2,7 @@
 // FakeRegistry: a Registry in memory that records the keys it opened and the values written, and
 // fails either step with a chosen code on demand.
 
-#include "platform/registry.h"
+#include "platform/settings/registry.h"
 
 #include <QMap>
 #include <QString>

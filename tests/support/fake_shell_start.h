@@ -2,7 +2,7 @@
 // FakeShellStart: a ShellStart that records every call and answers with a scripted shell result
 // (success unless told otherwise), so that every failure code of the shell can be produced.
 
-#include "platform/shell_start.h"
+#include "platform/shell/shell_start.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 // demand. Send completions are posted to the event loop (as the real socket does) unless
 // autoComplete is off, in which case completeSends() delivers them.
 
-#include "platform/stream_socket.h"
+#include "platform/net/stream_socket.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "tests/support/recording_message_sink.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 namespace vellumo::test {
 

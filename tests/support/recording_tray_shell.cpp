@@ -1,6 +1,6 @@
 #include "tests/support/recording_tray_shell.h"
 
-#include "platform/windows1252.h"
+#include "platform/runtime/windows1252.h"
 
 namespace vellumo::test {
 

@@ -7,7 +7,7 @@
 // broadcast). The shell version (4, 5, 6, or 0 for unknown) is settable, and calls can be made to
 // fail on demand.
 
-#include "platform/tray_shell.h"
+#include "platform/tray/tray_shell.h"
 
 #include <QString>
 

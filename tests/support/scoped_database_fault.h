@@ -3,7 +3,7 @@
 // name of DatabaseStatements), as a failing disk would (SQLite result code SQLITE_IOERR unless
 // another is given), for as long as it lives. Counts how often the step was reached.
 
-#include "platform/database_faults.h"
+#include "platform/store/database_faults.h"
 
 #include <memory>
 #include <string>

@@ -3,7 +3,7 @@
 // scripted answers (or the safe answer when the queue is empty); event-log lines are recorded; doEvents
 // runs the Qt event loop once and counts the calls. Install it with a ScopedUiHooks.
 
-#include "platform/ui_hooks.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QString>
 

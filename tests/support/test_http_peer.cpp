@@ -1,6 +1,6 @@
 #include "tests/support/test_http_peer.h"
 
-#include "platform/windows1252.h"
+#include "platform/runtime/windows1252.h"
 #include "tests/support/http_framing.h"
 
 #include <QTcpSocket>

@@ -9,8 +9,8 @@
 #include "app/frm_to_send.h"
 #include "app/mod_vellumo.h"
 #include "app/sender_reports.h"
-#include "platform/file_registry.h"
-#include "platform/process_shell_start.h"
+#include "platform/settings/file_registry.h"
+#include "platform/shell/process_shell_start.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 
 #include "tray/c_systray.h"
 
-#include "platform/callback_table.h"
+#include "platform/tray/callback_table.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/recording_tray_shell.h"
 #include "tests/support/scripted_ui_hooks.h"

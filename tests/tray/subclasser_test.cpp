@@ -4,8 +4,8 @@
 
 #include "tray/subclasser.h"
 
-#include "platform/callback_table.h"
-#include "platform/message_window.h"
+#include "platform/tray/callback_table.h"
+#include "platform/tray/message_window.h"
 #include "tests/support/scripted_ui_hooks.h"
 
 #include <QStringList>

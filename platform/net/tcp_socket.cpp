@@ -1,0 +1,459 @@
+#include "platform/net/tcp_socket.h"
+
+#include "platform/runtime/runtime_error.h"
+#include "platform/net/socket_errors.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPointer>
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace vellumo {
+
+namespace {
+
+const QString kSource = QStringLiteral("TcpSocket");
+
+// Descriptors a listener has accepted and reported, until a socket takes them with Accept.
+std::unordered_set<int>& pendingAccepts() {
+    static std::unordered_set<int> pending;
+    return pending;
+}
+
+QString dotted(const in_addr& address) {
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &address, text, sizeof text);
+    return QString::fromLatin1(text);
+}
+
+bool parseDotted(const QString& text, in_addr& out) {
+    const QByteArray latin = text.toLatin1();
+    return ::inet_pton(AF_INET, latin.constData(), &out) == 1;
+}
+
+void setNoDelay(int fd) {
+    // A response goes out as a head and a body in two sends; without this the body would wait for
+    // the peer's delayed acknowledgement of the head.
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+}
+
+struct PendingCompletion {
+    QPointer<TcpSocket> socket;
+    quint64 generation;
+};
+
+std::vector<PendingCompletion>& completionQueue() {
+    static std::vector<PendingCompletion> queue;
+    return queue;
+}
+
+} // namespace
+
+TcpSocket::TcpSocket() = default;
+
+TcpSocket::~TcpSocket() {
+    release();
+}
+
+std::unique_ptr<StreamSocket> TcpSocket::create() {
+    return std::make_unique<TcpSocket>();
+}
+
+void TcpSocket::raise(std::int32_t number) const {
+    throw RuntimeError(number, kSource, sockerr::description(number));
+}
+
+void TcpSocket::Bind(std::int32_t port, const QString& address) {
+    if (state_ != sck::Closed)
+        raise(sockerr::InvalidOperation);
+    if (port < 0 || port > 65535)
+        raise(sockerr::InvalidArgument);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (!address.isEmpty() && !parseDotted(address, addr.sin_addr))
+        raise(sockerr::AddressNotAvailable);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        raise(sockerr::fromErrno(errno));
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        const int e = errno;
+        ::close(fd);
+        raise(sockerr::fromErrno(e));
+    }
+    fd_ = fd;
+    state_ = sck::Open;
+    localPort_ = boundPort();
+}
+
+void TcpSocket::Listen() {
+    if (state_ == sck::Closed)
+        Bind(localPort_);
+    if (state_ != sck::Open)
+        raise(sockerr::InvalidOperation);
+    if (::listen(fd_, SOMAXCONN) != 0) {
+        const int e = errno;
+        release();
+        state_ = sck::Closed;
+        raise(sockerr::fromErrno(e));
+    }
+    state_ = sck::Listening;
+    startNotifiers(false);
+}
+
+void TcpSocket::Accept(std::int32_t requestID) {
+    if (state_ != sck::Closed)
+        raise(sockerr::InvalidOperation);
+    if (pendingAccepts().erase(requestID) == 0)
+        raise(sockerr::InvalidArgument);
+    fd_ = requestID;
+    state_ = sck::Connected;
+    sockaddr_in peer{};
+    socklen_t len = sizeof peer;
+    if (::getpeername(fd_, reinterpret_cast<sockaddr*>(&peer), &len) == 0) {
+        remoteIP_ = dotted(peer.sin_addr);
+        remotePort_ = ntohs(peer.sin_port);
+    }
+    localPort_ = boundPort();
+    setNoDelay(fd_);
+    startNotifiers(false);
+}
+
+void TcpSocket::Connect(const QString& host, std::int32_t port) {
+    if (state_ != sck::Closed)
+        raise(sockerr::InvalidOperation);
+    if (port < 1 || port > 65535)
+        raise(sockerr::InvalidArgument);
+    remoteIP_ = host;
+    remotePort_ = port;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (!parseDotted(host, addr.sin_addr)) {
+        state_ = sck::Error;
+        postError(sockerr::HostNotFound);
+        return;
+    }
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd_ < 0) {
+        state_ = sck::Error;
+        postError(sockerr::fromErrno(errno));
+        return;
+    }
+    setNoDelay(fd_);
+    int r;
+    do {
+        r = ::connect(fd_, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    } while (r != 0 && errno == EINTR);
+    if (r == 0) {
+        // Loopback connects can finish at once; the event still comes from the loop.
+        state_ = sck::Connecting;
+        startNotifiers(true);
+        return;
+    }
+    if (errno == EINPROGRESS) {
+        state_ = sck::Connecting;
+        startNotifiers(true);
+        return;
+    }
+    failLater(errno);
+}
+
+QByteArray TcpSocket::GetData() {
+    return std::exchange(received_, QByteArray());
+}
+
+void TcpSocket::SendData(const QByteArray& bytes, bool moreFollows) {
+    if (state_ != sck::Connected)
+        raise(sockerr::WrongState);
+    sends_.push_back(PendingSend{bytes, 0, moreFollows});
+    if (!writeNotifier_->isEnabled())
+        flush();
+}
+
+void TcpSocket::Close() {
+    release();
+    state_ = sck::Closed;
+}
+
+std::int32_t TcpSocket::LocalPort() const {
+    return localPort_;
+}
+
+std::int32_t TcpSocket::boundPort() const {
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    if (fd_ >= 0 && ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        return ntohs(addr.sin_port);
+    return localPort_;
+}
+
+QString TcpSocket::LocalIP() const {
+    if (fd_ >= 0) {
+        sockaddr_in addr{};
+        socklen_t len = sizeof addr;
+        if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0 && addr.sin_addr.s_addr != 0)
+            return dotted(addr.sin_addr);
+    }
+    // Not bound to one address: the machine's first IPv4 address other than loopback.
+    QString found = QStringLiteral("127.0.0.1");
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) == 0) {
+        for (ifaddrs* it = list; it; it = it->ifa_next) {
+            if (!it->ifa_addr || it->ifa_addr->sa_family != AF_INET || (it->ifa_flags & IFF_LOOPBACK) ||
+                !(it->ifa_flags & IFF_UP))
+                continue;
+            found = dotted(reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr);
+            break;
+        }
+        ::freeifaddrs(list);
+    }
+    return found;
+}
+
+QString TcpSocket::LocalHostName() const {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return QString();
+    return QString::fromLocal8Bit(name);
+}
+
+void TcpSocket::startNotifiers(bool forConnecting) {
+    readNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
+    writeNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Write, this);
+    readNotifier_->setEnabled(!forConnecting);
+    writeNotifier_->setEnabled(forConnecting);
+    QObject::connect(readNotifier_, &QSocketNotifier::activated, this, [this] { onReadable(); });
+    QObject::connect(writeNotifier_, &QSocketNotifier::activated, this, [this] { onWritable(); });
+}
+
+void TcpSocket::stopNotifiers() {
+    // A notifier may be the one whose activation is running now: disable it and let the loop
+    // delete it.
+    for (QSocketNotifier** n : {&readNotifier_, &writeNotifier_}) {
+        if (*n) {
+            (*n)->setEnabled(false);
+            (*n)->disconnect(this);
+            (*n)->deleteLater();
+            *n = nullptr;
+        }
+    }
+}
+
+void TcpSocket::release() {
+    stopNotifiers();
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    received_.clear();
+    sends_.clear();
+    raising_ = false;
+    readPaused_ = false;
+    ++generation_;
+}
+
+void TcpSocket::onReadable() {
+    if (state_ == sck::Listening) {
+        acceptPending();
+        return;
+    }
+    if (state_ != sck::Connected || raising_) {
+        // Entered again from inside our own DataArrival: wait until that returns.
+        readNotifier_->setEnabled(false);
+        readPaused_ = raising_;
+        return;
+    }
+    char chunk[65536];
+    bool peerClosed = false;
+    int failure = 0;
+    qsizetype got = 0;
+    for (int i = 0; i < 16; ++i) {
+        const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
+        if (n > 0) {
+            received_.append(chunk, n);
+            got += n;
+            if (static_cast<size_t>(n) < sizeof chunk)
+                break;
+            continue;
+        }
+        if (n == 0) {
+            peerClosed = true;
+            break;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            failure = errno;
+        break;
+    }
+    QPointer<TcpSocket> self(this);
+    const quint64 generation = generation_;
+    if (got > 0 && events_.DataArrival) {
+        raising_ = true;
+        events_.DataArrival(static_cast<std::int32_t>(qMin<qsizetype>(received_.size(), INT32_MAX)));
+        if (!self || generation != generation_)
+            return;
+        raising_ = false;
+    }
+    if (peerClosed) {
+        state_ = sck::Closing;
+        stopNotifiers();
+        if (events_.Close)
+            events_.Close();
+        return;
+    }
+    if (failure) {
+        state_ = sck::Error;
+        stopNotifiers();
+        raiseError(sockerr::fromErrno(failure));
+        return;
+    }
+    if (readPaused_) {
+        readPaused_ = false;
+        if (readNotifier_ && state_ == sck::Connected)
+            readNotifier_->setEnabled(true);
+    }
+}
+
+void TcpSocket::onWritable() {
+    if (state_ == sck::Connecting) {
+        int failure = 0;
+        socklen_t len = sizeof failure;
+        ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &failure, &len);
+        if (failure != 0) {
+            state_ = sck::Error;
+            stopNotifiers();
+            raiseError(sockerr::fromErrno(failure));
+            return;
+        }
+        state_ = sck::Connected;
+        localPort_ = boundPort();
+        writeNotifier_->setEnabled(false);
+        readNotifier_->setEnabled(true);
+        if (events_.Connect)
+            events_.Connect();
+        return;
+    }
+    if (state_ == sck::Connected)
+        flush();
+    else if (writeNotifier_)
+        writeNotifier_->setEnabled(false);
+}
+
+void TcpSocket::acceptPending() {
+    QPointer<TcpSocket> self(this);
+    const quint64 generation = generation_;
+    for (int i = 0; i < 64; ++i) {
+        sockaddr_in peer{};
+        socklen_t len = sizeof peer;
+        const int fd = ::accept4(fd_, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return;
+            const int failure = errno;
+            readNotifier_->setEnabled(false);
+            raiseError(sockerr::fromErrno(failure));
+            if (self && generation == generation_ && readNotifier_)
+                readNotifier_->setEnabled(true);
+            return;
+        }
+        remoteIP_ = dotted(peer.sin_addr);
+        remotePort_ = ntohs(peer.sin_port);
+        pendingAccepts().insert(fd);
+        readNotifier_->setEnabled(false);
+        if (events_.ConnectionRequest)
+            events_.ConnectionRequest(fd);
+        if (pendingAccepts().erase(fd))
+            ::close(fd); // nobody took it: refuse it now rather than leave it waiting
+        if (!self || generation != generation_)
+            return;
+        readNotifier_->setEnabled(true);
+    }
+}
+
+void TcpSocket::flush() {
+    while (!sends_.empty()) {
+        PendingSend& p = sends_.front();
+        while (p.offset < p.bytes.size()) {
+            const ssize_t n =
+                ::send(fd_, p.bytes.constData() + p.offset, static_cast<size_t>(p.bytes.size() - p.offset),
+                       MSG_NOSIGNAL | (p.moreFollows ? MSG_MORE : 0));
+            if (n >= 0) {
+                p.offset += n;
+                continue;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                writeNotifier_->setEnabled(true);
+                return;
+            }
+            failLater(errno);
+            return;
+        }
+        sends_.pop_front();
+        postSendComplete();
+    }
+    writeNotifier_->setEnabled(false);
+}
+
+void TcpSocket::postSendComplete() {
+    std::vector<PendingCompletion>& queue = completionQueue();
+    queue.push_back(PendingCompletion{QPointer<TcpSocket>(this), generation_});
+    if (queue.size() == 1)
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &TcpSocket::deliverSendCompletions,
+                                  Qt::QueuedConnection);
+}
+
+void TcpSocket::deliverSendCompletions() {
+    std::vector<PendingCompletion> batch;
+    batch.swap(completionQueue());
+    for (const PendingCompletion& p : batch) {
+        TcpSocket* s = p.socket.data();
+        if (s && s->generation_ == p.generation && s->events_.SendComplete)
+            s->events_.SendComplete();
+    }
+}
+
+void TcpSocket::failLater(int errnoValue) {
+    state_ = sck::Error;
+    stopNotifiers();
+    sends_.clear();
+    postError(sockerr::fromErrno(errnoValue));
+}
+
+void TcpSocket::postError(std::int32_t number) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, number, generation = generation_] {
+            if (generation == generation_)
+                raiseError(number);
+        },
+        Qt::QueuedConnection);
+}
+
+void TcpSocket::raiseError(std::int32_t number) {
+    if (events_.Error)
+        events_.Error(number, sockerr::description(number));
+}
+
+} // namespace vellumo

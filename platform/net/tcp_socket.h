@@ -1,0 +1,95 @@
+#pragma once
+// TcpSocket: the StreamSocket of the running program, a non-blocking POSIX IPv4 socket driven by the
+// Qt event loop through QSocketNotifier. Owned by whoever created it (a server, a connection handler,
+// a probe); it closes its descriptor when destroyed.
+//
+// - Listeners use SO_REUSEADDR, so a restarted program binds its port again at once.
+// - A listener accepts every pending connection itself and raises ConnectionRequest with the new
+//   descriptor as the request identifier; a connection no socket Accepts inside that event is
+//   closed at once, so a full pool never leaves clients waiting in the backlog.
+// - Every send uses MSG_NOSIGNAL: a peer that has gone is an error event (10053, 10054), never a
+//   signal. SendComplete is posted to the event loop once the bytes of a SendData are all in the
+//   kernel, never raised inside SendData; a failed send is reported the same way, as a posted Error.
+// - An owner that lets the event loop run inside DataArrival is not entered again by the same
+//   socket: a read notification arriving meanwhile switches the notifier off until the event returns.
+// - Send completions of all sockets wait in one queue drained by one posted call, so a busy loop
+//   does not wake itself once per send.
+// - Each connection has a generation number; events already posted for a connection that has been
+//   closed since are dropped.
+
+#include "platform/net/stream_socket.h"
+
+#include <QObject>
+
+#include <deque>
+#include <memory>
+
+class QSocketNotifier;
+
+namespace vellumo {
+
+class TcpSocket final : public QObject, public StreamSocket {
+public:
+    TcpSocket();
+    ~TcpSocket() override;
+    TcpSocket(const TcpSocket&) = delete;
+    TcpSocket& operator=(const TcpSocket&) = delete;
+
+    void Bind(std::int32_t port, const QString& address = QString()) override;
+    void Listen() override;
+    void Accept(std::int32_t requestID) override;
+    void Connect(const QString& host, std::int32_t port) override;
+    QByteArray GetData() override;
+    void SendData(const QByteArray& bytes, bool moreFollows = false) override;
+    void Close() override;
+
+    int State() const override { return state_; }
+    std::int32_t LocalPort() const override;
+    void setLocalPort(std::int32_t port) override { localPort_ = port; }
+    QString LocalIP() const override;
+    QString LocalHostName() const override;
+    QString RemoteHostIP() const override { return remoteIP_; }
+    std::int32_t RemotePort() const override { return remotePort_; }
+
+    // The factory the server uses for its listener and its connections.
+    static std::unique_ptr<StreamSocket> create();
+
+private:
+    struct PendingSend {
+        QByteArray bytes;
+        qsizetype offset = 0;
+        bool moreFollows = false;
+    };
+
+    std::int32_t boundPort() const;
+    void startNotifiers(bool forWriting);
+    void stopNotifiers();
+    void release();
+    void onReadable();
+    void onWritable();
+    void acceptPending();
+    void flush();
+    // Marks the connection failed and posts the error; used where raising at once would run the
+    // owner's handler inside one of its own calls.
+    void failLater(int errnoValue);
+    void postSendComplete();
+    static void deliverSendCompletions();
+    void postError(std::int32_t number);
+    void raiseError(std::int32_t number);
+    [[noreturn]] void raise(std::int32_t number) const;
+
+    int fd_ = -1;
+    int state_ = sck::Closed;
+    std::int32_t localPort_ = 0;
+    QString remoteIP_;
+    std::int32_t remotePort_ = 0;
+    quint64 generation_ = 0;
+    bool raising_ = false;    // inside DataArrival of this socket
+    bool readPaused_ = false; // a read notification came meanwhile
+    QSocketNotifier* readNotifier_ = nullptr;
+    QSocketNotifier* writeNotifier_ = nullptr;
+    QByteArray received_;
+    std::deque<PendingSend> sends_;
+};
+
+} // namespace vellumo

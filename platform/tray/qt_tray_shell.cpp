@@ -1,0 +1,165 @@
+#include "platform/tray/qt_tray_shell.h"
+
+#include "platform/runtime/windows1252.h"
+
+#include <QSystemTrayIcon>
+
+#include <algorithm>
+
+namespace vellumo {
+
+struct QtTrayShell::Entry {
+    std::unique_ptr<QSystemTrayIcon> icon;
+    quint32 callbackMessage = 0;
+    QIcon picture;
+    QTimer balloonTimer;
+    bool balloonShown = false;
+};
+
+QtTrayShell::QtTrayShell() {
+    trayWatch_.setInterval(2000);
+    connect(&trayWatch_, &QTimer::timeout, this, &QtTrayShell::watchTray);
+}
+
+QtTrayShell::~QtTrayShell() = default;
+
+int QtTrayShell::balloonTimeoutMs(quint32 uTimeout) {
+    return static_cast<int>(std::clamp<quint32>(uTimeout, 10000, 30000));
+}
+
+bool QtTrayShell::notifyIcon(int message, const NotifyIconData& data) {
+    const Key key{data.hWnd, data.uID};
+    const auto it = entries_.find(key);
+    switch (message) {
+    case NIM_ADD: {
+        if (it != entries_.end() || !MessageWindow::isWindow(data.hWnd))
+            return false;
+        auto entry = std::make_unique<Entry>();
+        entry->icon = std::make_unique<QSystemTrayIcon>(this);
+        entry->balloonTimer.setSingleShot(true);
+        Entry& e = *entry;
+        connect(e.icon.get(), &QSystemTrayIcon::activated, this, [this, key](QSystemTrayIcon::ActivationReason r) {
+            switch (r) {
+            case QSystemTrayIcon::Trigger:
+                notify(key, 513), notify(key, 514);
+                break;
+            case QSystemTrayIcon::DoubleClick:
+                notify(key, 515), notify(key, 514);
+                break;
+            case QSystemTrayIcon::Context:
+                notify(key, 516), notify(key, 517);
+                break;
+            case QSystemTrayIcon::MiddleClick:
+                notify(key, 519), notify(key, 520);
+                break;
+            default:
+                break;
+            }
+        });
+        connect(e.icon.get(), &QSystemTrayIcon::messageClicked, this, [this, key] {
+            const auto found = entries_.find(key);
+            if (found == entries_.end() || !found->second->balloonShown)
+                return;
+            found->second->balloonShown = false;
+            found->second->balloonTimer.stop();
+            notify(key, NIN_BALLOONUSERCLICK);
+        });
+        connect(&e.balloonTimer, &QTimer::timeout, this, [this, key] {
+            const auto found = entries_.find(key);
+            if (found == entries_.end() || !found->second->balloonShown)
+                return;
+            found->second->balloonShown = false;
+            notify(key, NIN_BALLOONTIMEOUT);
+        });
+        entries_.emplace(key, std::move(entry));
+        apply(e, data);
+        if (!trayWatch_.isActive()) {
+            trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
+            trayWatch_.start();
+        }
+        return true;
+    }
+    case NIM_MODIFY:
+        if (it == entries_.end())
+            return false;
+        apply(*it->second, data);
+        return true;
+    case NIM_DELETE:
+        if (it == entries_.end())
+            return false;
+        entries_.erase(it);
+        if (entries_.empty())
+            trayWatch_.stop();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void QtTrayShell::apply(Entry& e, const NotifyIconData& data) {
+    const bool extended = data.cbSize >= static_cast<quint32>(SizeV2);
+    if (data.uFlags & NIF_MESSAGE)
+        e.callbackMessage = data.uCallbackMessage;
+    if (data.uFlags & NIF_ICON) {
+        e.picture = data.hIcon;
+        e.icon->setIcon(data.hIcon);
+        // Qt shows no icon without a picture; the entry stays and shows once it has one.
+        e.icon->setVisible(!data.hIcon.isNull());
+    }
+    if (data.uFlags & NIF_TIP)
+        e.icon->setToolTip(cp1252::decode(extended ? data.szTip.left(127) : data.szTip.left(63)));
+    if (!(data.uFlags & NIF_INFO) || !extended)
+        return;
+    if (data.szInfo.isEmpty()) {
+        // The desktop cannot take back a notification it shows; the balloon ends for the owner.
+        if (e.balloonShown) {
+            e.balloonShown = false;
+            e.balloonTimer.stop();
+            notify({data.hWnd, data.uID}, NIN_BALLOONHIDE);
+        }
+        return;
+    }
+    const QString title = cp1252::decode(data.szInfoTitle.left(63));
+    const QString text = cp1252::decode(data.szInfo.left(255));
+    const int timeout = balloonTimeoutMs(data.uTimeoutOrVersion);
+    switch (data.dwInfoFlags & NIIF_ICON_MASK) {
+    case NIIF_INFO:
+        e.icon->showMessage(title, text, QSystemTrayIcon::Information, timeout);
+        break;
+    case NIIF_WARNING:
+        e.icon->showMessage(title, text, QSystemTrayIcon::Warning, timeout);
+        break;
+    case NIIF_ERROR:
+        e.icon->showMessage(title, text, QSystemTrayIcon::Critical, timeout);
+        break;
+    case NIIF_USER:
+        e.icon->showMessage(title, text, e.picture, timeout);
+        break;
+    default:
+        e.icon->showMessage(title, text, QSystemTrayIcon::NoIcon, timeout);
+        break;
+    }
+    e.balloonShown = true;
+    e.balloonTimer.start(timeout);
+    notify({data.hWnd, data.uID}, NIN_BALLOONSHOW);
+}
+
+void QtTrayShell::notify(const Key& key, qintptr code) {
+    const auto it = entries_.find(key);
+    if (it == entries_.end())
+        return;
+    MessageWindow::postMessage(key.first, it->second->callbackMessage, static_cast<qintptr>(key.second), code);
+}
+
+void QtTrayShell::watchTray() {
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    const bool cameBack = available && !trayAvailable_;
+    trayAvailable_ = available;
+    if (!cameBack)
+        return;
+    // The new tray knows none of the icons: drop them and let their owners add them again.
+    entries_.clear();
+    MessageWindow::broadcastMessage(MessageWindow::registerWindowMessage(QString::fromLatin1(TaskbarCreated)), 0, 0);
+}
+
+} // namespace vellumo

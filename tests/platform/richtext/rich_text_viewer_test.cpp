@@ -1,0 +1,105 @@
+#include "platform/richtext/rich_text_viewer.h"
+
+#include "platform/runtime/runtime_error.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QImage>
+#include <QMimeData>
+
+#include <gtest/gtest.h>
+
+using namespace vellumo;
+
+namespace {
+
+class RichTextViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override { QApplication::clipboard()->setText(QStringLiteral("before")); }
+    RichTextViewer viewer;
+};
+
+TEST_F(RichTextViewerTest, ShowsTheRtfOfAStoredFieldOneByteACharacter) {
+    // A stored field holds the RTF bytes as Windows-1252 characters: "é" is the raw byte E9 here.
+    viewer.loadRtfText(u"{\\rtf1\\ansi caf\u00e9 \\'80\\par {\\b deux}\\line trois}"_qs);
+    EXPECT_EQ(viewer.plainText(), u"café €\ndeux\ntrois"_qs);
+    EXPECT_EQ(viewer.document()->blockCount(), 2);
+}
+
+TEST_F(RichTextViewerTest, DataThatIsNotRtfShowsAsText) {
+    viewer.loadRtf("plain caf\xe9 {\\b not rtf}");
+    EXPECT_EQ(viewer.plainText(), u"plain café {\\b not rtf}"_qs);
+    viewer.loadPlainText(QStringLiteral("line 1\nline 2"));
+    EXPECT_EQ(viewer.plainText(), "line 1\nline 2");
+}
+
+TEST_F(RichTextViewerTest, LoadingReplacesWhatItShowed) {
+    viewer.loadRtf("{\\rtf1 first message}");
+    viewer.loadRtf("{\\rtf1 second}");
+    EXPECT_EQ(viewer.plainText(), "second");
+    viewer.loadRtf("");
+    EXPECT_EQ(viewer.plainText(), "");
+}
+
+TEST_F(RichTextViewerTest, PlainTextLeavesPicturesOut) {
+    QImage image(3, 3, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    viewer.loadRtf("{\\rtf1 smile {\\pict\\pngblip " + png.toHex() + "} end}");
+    EXPECT_EQ(viewer.plainText(), "smile  end");
+    EXPECT_TRUE(viewer.toPlainText().contains(QChar::ObjectReplacementCharacter));
+}
+
+TEST_F(RichTextViewerTest, CopyPutsTheSelectionOnTheClipboard) {
+    viewer.loadRtf("{\\rtf1 Bonjour {\\b le monde}\\par suite}");
+    viewer.clipboardCommand(2); // nothing selected: the clipboard keeps what it had
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    viewer.selectAll();
+    viewer.clipboardCommand(2);
+    EXPECT_EQ(QApplication::clipboard()->text(), "Bonjour le monde\nsuite");
+}
+
+TEST_F(RichTextViewerTest, DisplayModeRefusesCutAndPaste) {
+    viewer.loadRtf("{\\rtf1 keep me}");
+    viewer.selectAll();
+    viewer.clipboardCommand(1);
+    viewer.clipboardCommand(3);
+    EXPECT_EQ(viewer.plainText(), "keep me");
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    EXPECT_TRUE(viewer.displayMode());
+    EXPECT_FALSE(viewer.textInteractionFlags() & (Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard));
+    EXPECT_FALSE(viewer.acceptDrops());
+}
+
+TEST_F(RichTextViewerTest, EditModeCutsAndPastes) {
+    viewer.setDisplayMode(false);
+    viewer.loadPlainText(QStringLiteral("abc"));
+    viewer.selectAll();
+    viewer.clipboardCommand(1);
+    EXPECT_EQ(viewer.plainText(), "");
+    EXPECT_EQ(QApplication::clipboard()->text(), "abc");
+    viewer.clipboardCommand(3);
+    viewer.clipboardCommand(3);
+    EXPECT_EQ(viewer.plainText(), "abcabc");
+}
+
+TEST_F(RichTextViewerTest, UnknownClipboardCommandIsABadArgument) {
+    try {
+        viewer.clipboardCommand(4);
+        FAIL() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::BadArgument);
+    }
+}
+
+TEST_F(RichTextViewerTest, BackColorIsTheTextArea) {
+    viewer.setBackColor(QColor(0xE0, 0xE0, 0xE0));
+    EXPECT_EQ(viewer.backColor(), QColor(0xE0, 0xE0, 0xE0));
+    EXPECT_EQ(viewer.viewport()->palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+// The desktop tray backend on the offscreen platform: the icon's clicks and balloons become the
+// shell's notification codes on the icon's window, and the balloon's time-out is held to the
+// shell's limits.
+
+#include "platform/tray/qt_tray_shell.h"
+
+#include "platform/runtime/windows1252.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QSystemTrayIcon>
+
+#include <gtest/gtest.h>
+
+namespace vellumo {
+namespace {
+
+class QtTrayShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MessageWindow::setWindowProc(window.handle(), [this](WindowHandle, quint32 m, qintptr w, qintptr l) -> qintptr {
+            if (m == 512 && w == 9)
+                codes << l;
+            return 0;
+        });
+        record.cbSize = TrayShell::SizeV3;
+        record.hWnd = window.handle();
+        record.uID = 9;
+        record.uCallbackMessage = 512;
+        record.uFlags = TrayShell::NIF_MESSAGE | TrayShell::NIF_TIP;
+        record.szTip = cp1252::encode(u"Vellumo");
+        record.uTimeoutOrVersion = 3;
+    }
+    QList<qintptr> deliver() {
+        QCoreApplication::sendPostedEvents();
+        QList<qintptr> out = codes;
+        codes.clear();
+        return out;
+    }
+    QSystemTrayIcon* icon() {
+        const auto icons = shell.findChildren<QSystemTrayIcon*>();
+        return icons.size() == 1 ? icons.first() : nullptr;
+    }
+
+    MessageWindow window;
+    QtTrayShell shell;
+    NotifyIconData record;
+    QList<qintptr> codes;
+};
+
+TEST_F(QtTrayShellTest, ClicksBecomeNotificationCodes) {
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_ADD, record));
+    EXPECT_FALSE(shell.notifyIcon(TrayShell::NIM_ADD, record));
+    ASSERT_NE(icon(), nullptr);
+    EXPECT_EQ(icon()->toolTip(), QStringLiteral("Vellumo"));
+    emit icon()->activated(QSystemTrayIcon::Trigger);
+    emit icon()->activated(QSystemTrayIcon::DoubleClick);
+    emit icon()->activated(QSystemTrayIcon::Context);
+    emit icon()->activated(QSystemTrayIcon::MiddleClick);
+    EXPECT_EQ(deliver(), QList<qintptr>({513, 514, 515, 514, 516, 517, 519, 520}));
+    EXPECT_TRUE(shell.notifyIcon(TrayShell::NIM_DELETE, record));
+    EXPECT_FALSE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    EXPECT_EQ(icon(), nullptr);
+}
+
+TEST_F(QtTrayShellTest, BalloonShownClickedAndTakenAway) {
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_ADD, record));
+    record.uFlags = TrayShell::NIF_INFO;
+    record.szInfo = cp1252::encode(u"En attente de message...");
+    record.szInfoTitle = cp1252::encode(u"Vellumo");
+    record.dwInfoFlags = TrayShell::NIIF_USER;
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    EXPECT_EQ(deliver(), QList<qintptr>({1026}));
+    emit icon()->messageClicked();
+    emit icon()->messageClicked(); // a second click on a balloon already gone is nothing
+    EXPECT_EQ(deliver(), QList<qintptr>({1029}));
+
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    record.szInfo.clear();
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    EXPECT_EQ(deliver(), QList<qintptr>({1026, 1027}));
+
+    // The smallest record has no balloon fields.
+    record.cbSize = TrayShell::SizeV1;
+    record.szInfo = cp1252::encode(u"x");
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    EXPECT_TRUE(deliver().isEmpty());
+}
+
+TEST(QtTrayShell, BalloonTimeOutIsHeldToTheShellsLimits) {
+    EXPECT_EQ(QtTrayShell::balloonTimeoutMs(3), 10000);
+    EXPECT_EQ(QtTrayShell::balloonTimeoutMs(15000), 15000);
+    EXPECT_EQ(QtTrayShell::balloonTimeoutMs(0xFFFFFFFFu), 30000);
+    EXPECT_EQ(QtTrayShell().shellVersion(), 6);
+}
+
+} // namespace
+} // namespace vellumo
