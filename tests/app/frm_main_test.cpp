@@ -2,25 +2,33 @@
 // boxes and a temporary copy of the program folder.
 #include "app/frm_main.h"
 
+#include "app/frm_net_work_explorer.h"
 #include "app/frm_options.h"
 #include "app/frm_purge.h"
 #include "app/frm_send_message.h"
 #include "app/frm_sended_messages.h"
+#include "app/frm_to_send.h"
 #include "app/message_store.h"
 #include "app/mod_vellumo.h"
 #include "app/peer_message.h"
 #include "app/push_button.h"
 #include "app/status_line.h"
+#include "app/store_statements.h"
 #include "http_server/gossamer.h"
 #include "http_server/header_collection.h"
 #include "platform/hosting/control_loader.h"
+#include "platform/net/name_resolver.h"
 #include "platform/richtext/rich_text_editor.h"
 #include "platform/richtext/rich_text_viewer.h"
 #include "platform/widgets/tesk_toolbar.h"
 #include "platform/tray/tray_shell.h"
+#include "tests/support/event_loop.h"
+#include "tests/support/fake_name_resolver.h"
+#include "tests/support/fake_network_neighbourhood.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_start.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/recording_sender_reports.h"
 #include "tests/support/recording_tray_shell.h"
 #include "tests/support/scripted_ui_hooks.h"
 
@@ -32,9 +40,11 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QTcpServer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -85,6 +95,41 @@ protected:
         for (int i = 9; i <= 13; ++i)
             s += window->toolbar().buttonEnabled(i) ? QLatin1Char('1') : QLatin1Char('0');
         return s;
+    }
+
+    // The Compteur of every row of Recived, in order.
+    std::vector<qint64> counters() {
+        std::vector<qint64> ids;
+        Database db = Database::open(folder.file(QStringLiteral("Vellumo.dbo")));
+        auto rs = db.openRecordset(QString::fromLatin1(StoreStatements::SelectRecived));
+        for (; rs->recordCount() > 0 && !rs->eof(); rs->moveNext())
+            ids.push_back(rs->field(QStringLiteral("Compteur")).toLongLong());
+        return ids;
+    }
+
+    // A colleague's station POSTE-B posts text to this station's server on 127.0.0.1 with the
+    // program's own sender, and waits for what that sender was told.
+    QString deliverFromAnotherStation(const QString& text) {
+        test::FakeNameResolver resolver;
+        resolver.addHost(QStringLiteral("POSTE-A"), {QStringLiteral("127.0.0.1")});
+        ScopedNameResolver resolverScope(resolver);
+        AppSettings other(folder.path());
+        other.Port = state->Settings.Port;
+        other.Key = state->Settings.Key;
+        other.LocalStationName = QStringLiteral("POSTE-B");
+        modLocalisation french(folder.path());
+        SendSlots sendSlots;
+        test::RecordingSenderReports reports;
+        auto* sender = new frmToSend(other, french, sendSlots, reports);
+        sendSlots.Take(0, sender);
+        sender->UserSendTo = QStringLiteral("POSTE-A");
+        sender->UserTo = QStringLiteral("POSTE-A;");
+        sender->UserTextMessage = text;
+        sender->UserRTFMessage = QStringLiteral("{\\rtf1 ") + text + QStringLiteral("}");
+        sender->Send();
+        if (!test::waitUntil([&] { return !reports.statusLines.empty(); }, 20000))
+            return QString();
+        return reports.statusLines.front().text;
     }
 
     const test::RecordingTrayShell::Icon* trayIcon() const {
@@ -260,6 +305,37 @@ TEST_F(FrmMainTest, DeleteAsksAndOnYesShowsTheNewestRemaining) {
     w.TeskToolbar1_ButtonClick(13);
     EXPECT_EQ(w.recordset()->recordCount(), 0);
     EXPECT_EQ(navigation(), QStringLiteral("00000"));
+}
+
+// The question lets the event loop run, so the server stores a message that arrives meanwhile and
+// the viewer moves to it; Yes still deletes the message that was shown when the question was asked.
+TEST_F(FrmMainTest, DeleteRemovesTheShownMessageThoughOneArrivesWhileItAsks) {
+    addRows({{"PC1", "ME;", "", "premier", "", kToday}, {"PC2", "ME;", "", "second", "", kToday}});
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(w.server().ConnectedToPort);
+    state->Settings.LocalStationName = QStringLiteral("POSTE-A");
+    w.TeskToolbar1_ButtonClick(9); // the user looks at PC1 and deletes it
+    ASSERT_EQ(w.text1(0).text(), QStringLiteral("PC1"));
+    const std::vector<qint64> before = counters();
+    ASSERT_EQ(before.size(), 2u);
+    const qint64 shown = before[0];
+
+    QString senderWasTold;
+    ui.onBox = [&](const test::ShownBox&) { senderWasTold = deliverFromAnotherStation(QStringLiteral("arrivé")); };
+    ui.answer(mb::Yes);
+    w.TeskToolbar1_ButtonClick(13);
+
+    EXPECT_EQ(senderWasTold, QStringLiteral("POSTE-A à reçu le message"));
+    const std::vector<qint64> after = counters();
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(std::count(after.begin(), after.end(), shown), 0);
+    EXPECT_EQ(after[0], before[1]);
+    EXPECT_GT(after[1], before[1]); // the message received meanwhile is kept
+    // and shown, as the newest.
+    EXPECT_EQ(w.text1(0).text(), QStringLiteral("POSTE-B"));
+    EXPECT_EQ(w.viewer().plainText(), QStringLiteral("arrivé"));
+    EXPECT_TRUE(w.navigation().AtEnd);
 }
 
 struct ReplyCase {
