@@ -364,7 +364,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplyCase{"all_own_name_first", "A", "C;B;", "C", true, "A;B;"},
                       ReplyCase{"all_keeps_longer_names", "PC2", "APC1;PC1;PC1X;", "PC1", true, "PC2;APC1;PC1X;"},
                       ReplyCase{"all_without_final_semicolon", "A", "B;C", "C", true, "A;B;"},
-                      ReplyCase{"all_twice", "A", "C;B;C;", "C", true, "A;B;"}),
+                      ReplyCase{"all_twice", "A", "C;B;C;", "C", true, "A;B;"},
+                      ReplyCase{"all_sender_also_in_to", "posteA", "posteB;posteA;", "posteB", true, "posteA;"},
+                      ReplyCase{"all_repeats_in_any_case", "A", "B;b;a;", "C", true, "A;B;"},
+                      ReplyCase{"all_own_name_with_blanks", "A", "B; C;", "C", true, "A;B;"},
+                      ReplyCase{"all_own_name_in_another_case", "A", "B;c;", "C", true, "A;B;"},
+                      ReplyCase{"all_blanks_trimmed", "A", " B ;D", "C", true, "A;B;D;"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrmMainTest, QuitWithNoKeepsRunningAndALanguageChangeRestartsThroughTheLauncher) {
