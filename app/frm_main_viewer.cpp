@@ -315,6 +315,8 @@ void frmMain::showNetworkBrowser() {
         frmSendMessage& compose = composeWindow();
         compose.ShowCompose();
         compose.text1().setText(recipients);
+        // The recipients are chosen: the user goes on with the message.
+        compose.editor().setFocus();
     });
     browser->setAttribute(Qt::WA_DeleteOnClose);
     browser->setWindowFlag(Qt::Window);
@@ -327,6 +329,17 @@ void frmMain::showHistory() {
         return;
     auto* history = new frmSendedMessages(state_, loader_, this);
     frmSendedMessages_ = history;
+    // New message: the compose window as toolbar button 1 shows it. Send again: the same recipients
+    // line and body, the caret after the body and the focus in the editor.
+    history->setNewMail([this] { composeWindow().ShowCompose(); });
+    history->setResend([this](const QString& recipients, const QString& rtf) {
+        frmSendMessage& compose = composeWindow();
+        compose.SetRecipients(recipients);
+        compose.editor().loadRtfText(rtf);
+        compose.editor().moveCursor(QTextCursor::End);
+        compose.ShowCompose();
+        compose.editor().setFocus();
+    });
     history->Form_Load();
     history->show();
 }

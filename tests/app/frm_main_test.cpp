@@ -487,6 +487,72 @@ TEST_F(FrmMainTest, ReplyToAllOpensTheComposeWindowWithTheLineAndTheQuote) {
     EXPECT_EQ(compose->text1().text(), QStringLiteral("PC-A;"));
 }
 
+TEST_F(FrmMainTest, TheHistoryOpensTheComposeWindowToSendAgainOrForANewMessage) {
+    {
+        Database db = MessageStore::openMessages(folder.path());
+        auto rs = db.openRecordset(QString::fromLatin1(StoreStatements::SendedTable));
+        rs->addNew();
+        rs->setField(QStringLiteral("FROM"), QStringLiteral("ME"));
+        rs->setField(QStringLiteral("TO"), QStringLiteral("POSTE-COMPTA;POSTE-DIRECTION;"));
+        rs->setField(QStringLiteral("OnDate"), QStringLiteral("10/12/2026 à 09:15:00"));
+        rs->setField(QStringLiteral("SendedDate"), kToday);
+        rs->setField(QStringLiteral("Text"), QStringLiteral("La réunion est demain"));
+        rs->setField(QStringLiteral("RTF"), QStringLiteral("{\\rtf1\\ansi La r\\'e9union est \\b demain\\b0\\par}"));
+        rs->update();
+    }
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(w.toolbar().clickButton(15));
+    frmSendedMessages* history = w.historyWindow();
+    ASSERT_NE(history, nullptr);
+
+    // "Ré-envoyer": the same line, character for character, and the same body, the caret after it.
+    ASSERT_TRUE(history->toolbar().clickButton(2));
+    frmSendMessage* compose = w.composeWindowIfOpen();
+    ASSERT_NE(compose, nullptr);
+    EXPECT_TRUE(compose->isVisible());
+    EXPECT_EQ(compose->text1().text(), QStringLiteral("POSTE-COMPTA;POSTE-DIRECTION;"));
+    EXPECT_EQ(compose->editor().plainText().trimmed(), QStringLiteral("La réunion est demain"));
+    EXPECT_TRUE(compose->editor().textCursor().atEnd());
+    EXPECT_EQ(compose->focusWidget(), &compose->editor());
+
+    // "Nouveau Message": an empty compose window.
+    compose->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(w.composeWindowIfOpen(), nullptr);
+    ASSERT_TRUE(history->toolbar().clickButton(1));
+    compose = w.composeWindowIfOpen();
+    ASSERT_NE(compose, nullptr);
+    EXPECT_TRUE(compose->isVisible());
+    EXPECT_TRUE(compose->text1().text().isEmpty());
+    EXPECT_TRUE(compose->editor().plainText().isEmpty());
+}
+
+TEST_F(FrmMainTest, ValiderInTheNetworkBrowserPutsTheFocusInTheComposeEditor) {
+    test::FakeNetworkNeighbourhood net;
+    ScopedNetworkNeighbourhood netScope(net);
+    net.top.provider("Microsoft Windows Network").workgroup("BUREAU").computer("POSTE-COMPTA");
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    w.show();
+    ASSERT_TRUE(w.toolbar().clickButton(17));
+    auto* browser = qobject_cast<frmNetWorkExplorer*>(w.networkBrowserWindow());
+    ASSERT_NE(browser, nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return !browser->tree().isHidden() && !browser->enumerating(); }, 10000));
+    QTreeWidgetItem* computer = browser->node(QStringLiteral("Microsoft Windows NetworkBUREAUPOSTE-COMPTA"));
+    ASSERT_NE(computer, nullptr);
+    computer->setCheckState(0, Qt::Checked);
+    auto* valider = browser->findChild<PushButton*>(QStringLiteral("Btn_Valider"));
+    ASSERT_NE(valider, nullptr);
+    valider->click();
+
+    frmSendMessage* compose = w.composeWindowIfOpen();
+    ASSERT_NE(compose, nullptr);
+    EXPECT_TRUE(compose->isVisible());
+    EXPECT_EQ(compose->text1().text(), QStringLiteral("POSTE-COMPTA;"));
+    EXPECT_EQ(compose->focusWidget(), &compose->editor());
+}
+
 TEST_F(FrmMainTest, AReceivedMessageIsStoredShownAndBroughtForward) {
     addRows({{"OLD", "ME;", "", "", "", kLastYear}});
     frmMain& w = start();
