@@ -22,7 +22,8 @@
 //   enciphered  | "CRYPT-----" EncryptWithFixedKey(plain form)   (upper-case hexadecimal)
 //
 // No field is escaped: a field holding "#Separator#" makes the body unreadable (more than five
-// pieces), which the receiver refuses; the compose window refuses such a message before sending. A receiver takes either form whatever its own settings.
+// pieces), which the receiver refuses; the compose window refuses such a message before sending. A
+// receiver takes either form whatever its own settings.
 //
 // KeyHeader, the request header that proves the access key:
 //

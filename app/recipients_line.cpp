@@ -3,7 +3,9 @@
 namespace vellumo::RecipientsLine {
 
 namespace {
-bool sameStation(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameStation(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 bool holds(const QStringList& stations, const QString& name) {
     for (const QString& s : stations) {

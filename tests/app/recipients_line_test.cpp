@@ -12,7 +12,9 @@ struct StationsCase {
     QStringList stations;
 };
 
-void PrintTo(const StationsCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const StationsCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const StationsCase kStations[] = {
     {"EachFollowedBySemicolon", "posteB;posteC;", {"posteB", "posteC"}},
