@@ -78,8 +78,8 @@ public:
     void DataDB_Reposition();
     void TeskToolbar1_ButtonClick(int Index);
 
-    // The recipients line of a reply: FROM, with ";" added unless it already ends with one; for a
-    // reply to all, followed by TO without the own station's entries (whole entries only).
+    // The recipients line of a reply: FROM, with ";" added unless it already ends with one. For a
+    // reply to all: the stations of FROM and TO (RecipientsLine), each once, without the own one.
     static QString ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll);
 
     // The HTTP server's host side: every POST goes to the receive handler (the peer protocol).

@@ -9,7 +9,9 @@
 #include "app/frm_vellumo_explorer.h"
 #include "app/mod_update.h"
 #include "app/operations_fichiers.h"
+#include "app/recipients_line.h"
 #include "app/status_line.h"
+#include "platform/richtext/rich_text_editor.h"
 #include "platform/richtext/rich_text_viewer.h"
 #include "platform/runtime/runtime_error.h"
 #include "platform/drawing/system_colors.h"
@@ -25,6 +27,7 @@
 #include <QMenu>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextCursor>
 
 namespace vellumo {
 
@@ -139,26 +142,16 @@ void frmMain::DataDB_Reposition() {
 }
 
 QString frmMain::ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll) {
-    QString line = from;
-    if (!line.endsWith(QLatin1Char(';')))
-        line += QLatin1Char(';');
-    if (!toAll)
+    if (!toAll) {
+        QString line = from;
+        if (!line.endsWith(QLatin1Char(';')))
+            line += QLatin1Char(';');
         return line;
-    line += to;
-    // The own station leaves the line as whole entries only: "APC1;" stays when the own name is "PC1".
-    const QStringList entries = line.split(QLatin1Char(';'));
-    QString kept;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const bool last = i == entries.size() - 1;
-        if (last) {
-            if (!entries[i].isEmpty() && entries[i] != ownName)
-                kept += entries[i];
-            break;
-        }
-        if (entries[i] != ownName)
-            kept += entries[i] + QLatin1Char(';');
     }
-    return kept;
+    // Whole entries only ("APC1;" stays when the own name is "PC1"), trimmed, each station once: the
+    // sender may have named a station twice, or this one with blanks around it.
+    return RecipientsLine::Join(
+        RecipientsLine::Without(RecipientsLine::Stations(from + QLatin1Char(';') + to), ownName));
 }
 
 void frmMain::TeskToolbar1_ButtonClick(int Index) {
@@ -322,6 +315,8 @@ void frmMain::showNetworkBrowser() {
         frmSendMessage& compose = composeWindow();
         compose.ShowCompose();
         compose.text1().setText(recipients);
+        // The recipients are chosen: the user goes on with the message.
+        compose.editor().setFocus();
     });
     browser->setAttribute(Qt::WA_DeleteOnClose);
     browser->setWindowFlag(Qt::Window);
@@ -334,6 +329,17 @@ void frmMain::showHistory() {
         return;
     auto* history = new frmSendedMessages(state_, loader_, this);
     frmSendedMessages_ = history;
+    // New message: the compose window as toolbar button 1 shows it. Send again: the same recipients
+    // line and body, the caret after the body and the focus in the editor.
+    history->setNewMail([this] { composeWindow().ShowCompose(); });
+    history->setResend([this](const QString& recipients, const QString& rtf) {
+        frmSendMessage& compose = composeWindow();
+        compose.SetRecipients(recipients);
+        compose.editor().loadRtfText(rtf);
+        compose.editor().moveCursor(QTextCursor::End);
+        compose.ShowCompose();
+        compose.editor().setFocus();
+    });
     history->Form_Load();
     history->show();
 }

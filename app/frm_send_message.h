@@ -10,9 +10,11 @@
 // when it closes (WA_DeleteOnClose). The module state, the control loader, the reports, the LAN
 // source and the main window all outlive it. It keeps no state beyond its controls.
 //
-// Recipients line: every name is followed by ";"; text after the last ";" is no recipient, and a line
-// without ";" is one recipient. Favourites live in table Users of "Users.dbo" (opened for each use,
-// so that a file deleted meanwhile comes back from its template).
+// Recipients line: names each followed by ";"; the send goes once to each station it names
+// (RecipientsLine: the piece after the last ";" too, blanks trimmed, repeats in any case skipped). A
+// message holding "#Separator#" in any field is refused before anything is stored. Favourites live in
+// table Users of "Users.dbo" (opened for each use, so that a file deleted meanwhile comes back from its
+// template).
 //
 // Toolbar, by button: 1 send (a beep unless the line and the plain text both hold something), 3 the
 // network browser (hook), 5 cut, 6 copy, 7 paste (clipboard commands 1, 2, 3), 9 emoticon panel

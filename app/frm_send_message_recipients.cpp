@@ -7,6 +7,7 @@
 #include "app/mod_vellumo.h"
 #include "app/peer_message.h"
 #include "app/push_button.h"
+#include "app/recipients_line.h"
 #include "app/store_statements.h"
 #include "platform/store/database.h"
 #include "platform/richtext/rich_text_editor.h"
@@ -231,9 +232,20 @@ void frmSendMessage::SendToRecipients() {
     const QString plain = TXTextControl1->plainText();
     const QString rtf = TXTextControl1->rtfText();
     const QString line = Text1->text();
-    QStringList pieces = line.contains(QLatin1Char(';')) ? line.split(QLatin1Char(';'))
-                                                         : QStringList{line, QString()};
     const QString station = state.Settings.LocalStationName;
+
+    // A field holding the separator would reach every peer as more than five pieces, and be refused:
+    // nothing is stored or sent, and the window stays open for the user to change it.
+    if (PeerMessage{station, QString(), line, plain, rtf}.HoldsSeparator()) {
+        ui().messageBox(state.GetString(41, QStringLiteral("Ce message ne peut pas être envoyé : il contient le "
+                                                           "texte réservé « #Separator# ».|Retirez-le, puis "
+                                                           "envoyez à nouveau.")),
+                        mb::Exclamation, state.GetString(31, QStringLiteral("Erreur")));
+        sending_ = false;
+        return;
+    }
+    // Every station the line names, once (the line itself is stored and sent as typed).
+    const QStringList stations = RecipientsLine::Stations(line);
 
     // One row in Sended for the message. A store that fails loses the copy, not the message: the
     // senders still go, and the failure goes to the event log.
@@ -254,10 +266,7 @@ void frmSendMessage::SendToRecipients() {
                       QStringLiteral("Sent message not stored: ") + e.description());
     }
 
-    pieces.removeLast();
-    for (const QString& piece : pieces) {
-        if (piece.isEmpty())
-            continue;
+    for (const QString& piece : stations) {
         const int slot = state.Slots.FindFreeSendSlot();
         if (slot < 0) {
             ui().messageBox(state.GetString(30, QStringLiteral("Impossible d'envoyer le message.")), mb::Exclamation,

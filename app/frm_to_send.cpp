@@ -21,6 +21,7 @@ constexpr std::int16_t kSuccessColour = 0;
 constexpr std::int16_t kFailureColour = 192;
 constexpr int kIconWarning = 2;
 constexpr int kIconError = 3;
+constexpr int kRefusedKey = 401;
 
 } // namespace
 
@@ -111,9 +112,12 @@ void frmToSend::Req_OnResponseFinished() {
                                            kFailureColour, settings_.ShowBalloon);
         }
     } else {
-        reports_.StatusBar1_SimpleText(UserSendTo + QStringLiteral(" ") +
-                                           text(37, QStringLiteral("ne semble pas connecté")),
-                                       kFailureColour, false);
+        // 401 is the peer's own answer to a key that differs from its own: it is there and refused.
+        const QString outcome = status == kRefusedKey
+                                    ? text(40, QStringLiteral("a refusé le message : la clé d'accès n'est pas la même "
+                                                              "sur les deux postes"))
+                                    : text(37, QStringLiteral("ne semble pas connecté"));
+        reports_.StatusBar1_SimpleText(UserSendTo + QStringLiteral(" ") + outcome, kFailureColour, false);
         reports_.ShowSystrayMessage(QString::number(status) + QStringLiteral("\r\n") + Req->StatusText(),
                                     text(31, QStringLiteral("Erreur")), kIconError);
     }

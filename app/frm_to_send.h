@@ -24,13 +24,16 @@
 //   name does not resolve                 | UserSendTo " " text 38 (192, ShowBalloon)     |
 //   200, reason holds "MESSAGE:OK:"       | 3rd ":" piece of reason " " text 35 (0, SB)   |
 //   200, reason without it                | UserSendTo " " text 36 (192, ShowBalloon)     |
+//   401 (the peer refused the key)        | UserSendTo " " text 40 (192, no)              | status CRLF reason,
+//                                         |                                               | title text 31, icon 3
 //   any other status                      | UserSendTo " " text 37 (192, no)              | status CRLF reason,
 //                                         |                                               | title text 31, icon 3
 //   transport error                       | UserSendTo " ne semble pas connecté !"        | "Erreur : " description,
 //                                         | (192, no)                                     | "Erreur réseau", icon 2
 //
 // Texts by GetString number: 31 "Erreur", 35 "à reçu le message", 36 "n'a pas reçu le message",
-// 37 "ne semble pas connecté", 38 "ne présente pas son adress IP !".
+// 37 "ne semble pas connecté", 38 "ne présente pas son adress IP !", 40 "a refusé le message : la clé
+// d'accès n'est pas la même sur les deux postes".
 
 #include <QString>
 #include <QWidget>

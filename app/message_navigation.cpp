@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <optional>
+
 namespace vellumo {
 
 void MessageNavigation::setButtons(bool first, bool previous, bool next, bool last, bool del) {
@@ -87,14 +89,27 @@ bool MessageNavigation::ButtonClick(int Index, const modVellumo& state) {
         ShowNewest();
         return true;
     case 13: {
+        // The question lets the event loop run: a message received meanwhile moves the recordset to
+        // its new row. Yes deletes the row that was shown when the question was asked, never that one.
+        std::optional<std::int64_t> shown;
+        if (recordset_) {
+            try {
+                shown = recordset_->bookmark();
+            } catch (const RuntimeError&) {
+                // No row shown: nothing to delete.
+            }
+        }
         const QString prompt = state.GetString(16, QStringLiteral("Êtes-vous sur de vouloir détruire ce message ? "));
         const QString title = state.GetString(17, QStringLiteral("Supprimer un message..."));
         if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title) != mb::Yes || !recordset_)
             return true;
-        try {
-            recordset_->deleteCurrent();
-        } catch (const RuntimeError&) {
-            // A delete that fails is not reported.
+        if (shown) {
+            try {
+                recordset_->setBookmark(*shown);
+                recordset_->deleteCurrent();
+            } catch (const RuntimeError&) {
+                // A delete that fails (or a row gone meanwhile) is not reported.
+            }
         }
         ShowNewest();
         return true;

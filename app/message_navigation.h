@@ -10,6 +10,9 @@
 //   12     | AtEnd                   | last            AtStart   | on | on | on | off| off
 //   13     | AtEnd (on Yes)          | delete, last    neither   | on | on | on | on | on
 //
+// Button 13 deletes the row that was shown when it asked, found again by its bookmark: the question
+// lets the event loop run, and a row received meanwhile becomes the current one.
+//
 // A move before the first row or after the last is allowed; the next reposition moves back and
 // marks the end it reached. Owned by its window; the recordset and the toolbar are the window's.
 

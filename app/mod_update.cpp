@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <functional>
 
 #ifndef VELLUMO_VERSION_TEXT
@@ -55,12 +56,36 @@ QString modUpdate::DownloadFolder() const {
     return OperationsFichiers::PathWithSlash(state_.ProgramFolder()) + TempFolder();
 }
 
-QString modUpdate::RemoteVersion(const QString& versionText, const QString& localVersion) {
-    return versionText.section(u'|', 0, 0).left(localVersion.size());
+QString modUpdate::RemoteVersion(const QString& versionText) {
+    return versionText.section(u'|', 0, 0).trimmed();
 }
 
+namespace {
+// The number a part of a version starts with, as decimal digits without leading zeros ("" for 0, or
+// for a part that starts with no digit). Kept as digits so that no length of number overflows.
+QString leadingNumber(const QString& part) {
+    qsizetype end = 0;
+    while (end < part.size() && part.at(end) >= u'0' && part.at(end) <= u'9')
+        ++end;
+    qsizetype start = 0;
+    while (start < end && part.at(start) == u'0')
+        ++start;
+    return part.mid(start, end - start);
+}
+} // namespace
+
 int modUpdate::CompareVersions(const QString& localVersion, const QString& remoteVersion) {
-    return QString::compare(localVersion, remoteVersion, Qt::CaseSensitive);
+    const QStringList local = localVersion.trimmed().split(u'.');
+    const QStringList remote = remoteVersion.trimmed().split(u'.');
+    for (qsizetype i = 0; i < std::max(local.size(), remote.size()); ++i) {
+        const QString a = i < local.size() ? leadingNumber(local.at(i)) : QString();
+        const QString b = i < remote.size() ? leadingNumber(remote.at(i)) : QString();
+        if (a.size() != b.size())
+            return a.size() < b.size() ? -1 : 1;
+        if (const int order = QString::compare(a, b); order != 0)
+            return order < 0 ? -1 : 1;
+    }
+    return 0;
 }
 
 void modUpdate::CheckForUpdate() {
@@ -83,7 +108,7 @@ void modUpdate::CheckForUpdate() {
         return;
     }
 
-    const int order = CompareVersions(localVersion_, RemoteVersion(versionText, localVersion_));
+    const int order = CompareVersions(localVersion_, RemoteVersion(versionText));
     const QString title = state_.GetString(11, QStringLiteral("Mise à jour..."));
     const QString latest =
         state_.GetString(9, QStringLiteral("Vous disposez de la dernère version d'Vellumo : Version ")) +

@@ -18,8 +18,9 @@
 //                      |                               |   + system-modal; Yes starts the installer
 //
 // Version.txt: text whose first "|"-separated field starts with the published version
-// "major.minor.revision". It is cut to the length of the local version and compared with it as text,
-// character by character (so a local 2.0.2 stands above a remote 2.0.10, read as 2.0.1).
+// "major.minor.revision". The two versions are compared number by number, from the left: 2.0.10 is
+// newer than 2.0.9. A part counts as the number it starts with (0 when it starts with no digit) and a
+// missing part as 0, so "2.0" equals "2.0.0" and a text that is no version reads as 0.0.0.
 
 #include "app/mod_vellumo.h"
 
@@ -65,9 +66,9 @@ public:
     QString DownloadFolder() const;
     bool IsRunning() const { return running_; }
 
-    // The first "|"-field of Version.txt cut to the local version's length, and how local compares
-    // with it as text: negative when local is older, 0 equal, positive newer.
-    static QString RemoteVersion(const QString& versionText, const QString& localVersion);
+    // The first "|"-field of Version.txt without blanks around it, and how local compares with it,
+    // number by number: -1 when local is older, 0 equal, 1 newer.
+    static QString RemoteVersion(const QString& versionText);
     static int CompareVersions(const QString& localVersion, const QString& remoteVersion);
 
 private:

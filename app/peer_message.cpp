@@ -32,6 +32,15 @@ QString PeerMessage::DateText(const QDateTime& when, const QLocale& locale) {
            timeSep + two(t.minute()) + timeSep + two(t.second());
 }
 
+bool PeerMessage::HoldsSeparator() const {
+    const QString sep = Separator();
+    for (const QString* field : {&FROM, &OnDate, &TO, &Text, &RTF}) {
+        if (field->contains(sep, Qt::CaseSensitive))
+            return true;
+    }
+    return false;
+}
+
 QString PeerMessage::PlainBody() const {
     const QString sep = Separator();
     return FROM + sep + OnDate + sep + TO + sep + Text + sep + RTF;

@@ -22,7 +22,8 @@
 //   enciphered  | "CRYPT-----" EncryptWithFixedKey(plain form)   (upper-case hexadecimal)
 //
 // No field is escaped: a field holding "#Separator#" makes the body unreadable (more than five
-// pieces), which the receiver refuses. A receiver takes either form whatever its own settings.
+// pieces), which the receiver refuses; the compose window refuses such a message before sending. A
+// receiver takes either form whatever its own settings.
 //
 // KeyHeader, the request header that proves the access key:
 //
@@ -56,6 +57,9 @@ struct PeerMessage {
     // where the locale has none).
     static QString DateText(const QDateTime& when, const QLocale& locale = QLocale::system());
 
+    // True when a field holds the separator: such a message cannot be carried, since its body would
+    // split into more than five pieces.
+    bool HoldsSeparator() const;
     // The five fields joined by the separator.
     QString PlainBody() const;
     // The body as the sender hands it over: the plain form, or with CryptAll the enciphered form.

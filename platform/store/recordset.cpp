@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace vellumo {
@@ -69,6 +70,18 @@ void Recordset::movePrevious() {
 void Recordset::requery() {
     loadKeys();
     moveTo(keys_.empty() ? -1 : 0);
+}
+
+std::int64_t Recordset::bookmark() const {
+    requireCurrent();
+    return keys_[std::size_t(position_)];
+}
+
+void Recordset::setBookmark(std::int64_t bookmark) {
+    const auto at = std::find(keys_.begin(), keys_.end(), bookmark);
+    if (at == keys_.end())
+        throw RuntimeError(dberr::NotABookmark, source, "Not a valid bookmark.");
+    moveTo(int(at - keys_.begin()));
 }
 
 void Recordset::requireCurrent() const {

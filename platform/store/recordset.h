@@ -14,6 +14,11 @@
 //
 // Every move and requery emits Reposition once the new position is in place; a handler may move
 // again from inside it (the viewer moves back from EOF to the last row).
+//
+// A bookmark names one row for as long as the recordset holds it, wherever the position goes
+// meanwhile: a window that asks the user before acting on the current row keeps the bookmark of the
+// row it asked about and comes back to it, since other events (a row added and moved to) may move the
+// position while the question is open.
 
 #include "platform/store/table_schema.h"
 
@@ -47,6 +52,11 @@ public:
     void moveLast();
     // Reads the rows again in their order and moves to the first.
     void requery();
+
+    // The current row's bookmark; raises 3021 without a current row (3167 on a deleted one).
+    std::int64_t bookmark() const;
+    // Moves to the row of a bookmark; raises 3159 when the recordset no longer holds that row.
+    void setBookmark(std::int64_t bookmark);
 
     // A field of the current row, matched without regard to case; null for an empty field.
     QVariant field(const QString& name) const;

@@ -29,7 +29,8 @@ namespace dberr {
 inline constexpr std::int32_t Engine = 3000, NoAddNew = 3020, NoCurrentRecord = 3021, Duplicate = 3022,
                               FileNotFound = 3024, DiskError = 3043, Syntax = 3075, TableNotFound = 3078,
                               BadStatement = 3129, ReadOnlyField = 3164, RecordDeleted = 3167, Locked = 3260,
-                              FieldNotFound = 3265, NotADatabase = 3343, ReadOnly = 3027, AlreadyExists = 3204;
+                              FieldNotFound = 3265, NotADatabase = 3343, ReadOnly = 3027, AlreadyExists = 3204,
+                              NotABookmark = 3159;
 } // namespace dberr
 
 class SqliteConnection {

@@ -2,25 +2,33 @@
 // boxes and a temporary copy of the program folder.
 #include "app/frm_main.h"
 
+#include "app/frm_net_work_explorer.h"
 #include "app/frm_options.h"
 #include "app/frm_purge.h"
 #include "app/frm_send_message.h"
 #include "app/frm_sended_messages.h"
+#include "app/frm_to_send.h"
 #include "app/message_store.h"
 #include "app/mod_vellumo.h"
 #include "app/peer_message.h"
 #include "app/push_button.h"
 #include "app/status_line.h"
+#include "app/store_statements.h"
 #include "http_server/gossamer.h"
 #include "http_server/header_collection.h"
 #include "platform/hosting/control_loader.h"
+#include "platform/net/name_resolver.h"
 #include "platform/richtext/rich_text_editor.h"
 #include "platform/richtext/rich_text_viewer.h"
 #include "platform/widgets/tesk_toolbar.h"
 #include "platform/tray/tray_shell.h"
+#include "tests/support/event_loop.h"
+#include "tests/support/fake_name_resolver.h"
+#include "tests/support/fake_network_neighbourhood.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_start.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/recording_sender_reports.h"
 #include "tests/support/recording_tray_shell.h"
 #include "tests/support/scripted_ui_hooks.h"
 
@@ -32,9 +40,11 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QTcpServer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -85,6 +95,41 @@ protected:
         for (int i = 9; i <= 13; ++i)
             s += window->toolbar().buttonEnabled(i) ? QLatin1Char('1') : QLatin1Char('0');
         return s;
+    }
+
+    // The Compteur of every row of Recived, in order.
+    std::vector<qint64> counters() {
+        std::vector<qint64> ids;
+        Database db = Database::open(folder.file(QStringLiteral("Vellumo.dbo")));
+        auto rs = db.openRecordset(QString::fromLatin1(StoreStatements::SelectRecived));
+        for (; rs->recordCount() > 0 && !rs->eof(); rs->moveNext())
+            ids.push_back(rs->field(QStringLiteral("Compteur")).toLongLong());
+        return ids;
+    }
+
+    // A colleague's station POSTE-B posts text to this station's server on 127.0.0.1 with the
+    // program's own sender, and waits for what that sender was told.
+    QString deliverFromAnotherStation(const QString& text) {
+        test::FakeNameResolver resolver;
+        resolver.addHost(QStringLiteral("POSTE-A"), {QStringLiteral("127.0.0.1")});
+        ScopedNameResolver resolverScope(resolver);
+        AppSettings other(folder.path());
+        other.Port = state->Settings.Port;
+        other.Key = state->Settings.Key;
+        other.LocalStationName = QStringLiteral("POSTE-B");
+        modLocalisation french(folder.path());
+        SendSlots sendSlots;
+        test::RecordingSenderReports reports;
+        auto* sender = new frmToSend(other, french, sendSlots, reports);
+        sendSlots.Take(0, sender);
+        sender->UserSendTo = QStringLiteral("POSTE-A");
+        sender->UserTo = QStringLiteral("POSTE-A;");
+        sender->UserTextMessage = text;
+        sender->UserRTFMessage = QStringLiteral("{\\rtf1 ") + text + QStringLiteral("}");
+        sender->Send();
+        if (!test::waitUntil([&] { return !reports.statusLines.empty(); }, 20000))
+            return QString();
+        return reports.statusLines.front().text;
     }
 
     const test::RecordingTrayShell::Icon* trayIcon() const {
@@ -262,6 +307,37 @@ TEST_F(FrmMainTest, DeleteAsksAndOnYesShowsTheNewestRemaining) {
     EXPECT_EQ(navigation(), QStringLiteral("00000"));
 }
 
+// The question lets the event loop run, so the server stores a message that arrives meanwhile and
+// the viewer moves to it; Yes still deletes the message that was shown when the question was asked.
+TEST_F(FrmMainTest, DeleteRemovesTheShownMessageThoughOneArrivesWhileItAsks) {
+    addRows({{"PC1", "ME;", "", "premier", "", kToday}, {"PC2", "ME;", "", "second", "", kToday}});
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(w.server().ConnectedToPort);
+    state->Settings.LocalStationName = QStringLiteral("POSTE-A");
+    w.TeskToolbar1_ButtonClick(9); // the user looks at PC1 and deletes it
+    ASSERT_EQ(w.text1(0).text(), QStringLiteral("PC1"));
+    const std::vector<qint64> before = counters();
+    ASSERT_EQ(before.size(), 2u);
+    const qint64 shown = before[0];
+
+    QString senderWasTold;
+    ui.onBox = [&](const test::ShownBox&) { senderWasTold = deliverFromAnotherStation(QStringLiteral("arrivé")); };
+    ui.answer(mb::Yes);
+    w.TeskToolbar1_ButtonClick(13);
+
+    EXPECT_EQ(senderWasTold, QStringLiteral("POSTE-A à reçu le message"));
+    const std::vector<qint64> after = counters();
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(std::count(after.begin(), after.end(), shown), 0);
+    EXPECT_EQ(after[0], before[1]);
+    EXPECT_GT(after[1], before[1]); // the message received meanwhile is kept
+    // and shown, as the newest.
+    EXPECT_EQ(w.text1(0).text(), QStringLiteral("POSTE-B"));
+    EXPECT_EQ(w.viewer().plainText(), QStringLiteral("arrivé"));
+    EXPECT_TRUE(w.navigation().AtEnd);
+}
+
 struct ReplyCase {
     const char* name;
     const char* from;
@@ -288,7 +364,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplyCase{"all_own_name_first", "A", "C;B;", "C", true, "A;B;"},
                       ReplyCase{"all_keeps_longer_names", "PC2", "APC1;PC1;PC1X;", "PC1", true, "PC2;APC1;PC1X;"},
                       ReplyCase{"all_without_final_semicolon", "A", "B;C", "C", true, "A;B;"},
-                      ReplyCase{"all_twice", "A", "C;B;C;", "C", true, "A;B;"}),
+                      ReplyCase{"all_twice", "A", "C;B;C;", "C", true, "A;B;"},
+                      ReplyCase{"all_sender_also_in_to", "posteA", "posteB;posteA;", "posteB", true, "posteA;"},
+                      ReplyCase{"all_repeats_in_any_case", "A", "B;b;a;", "C", true, "A;B;"},
+                      ReplyCase{"all_own_name_with_blanks", "A", "B; C;", "C", true, "A;B;"},
+                      ReplyCase{"all_own_name_in_another_case", "A", "B;c;", "C", true, "A;B;"},
+                      ReplyCase{"all_blanks_trimmed", "A", " B ;D", "C", true, "A;B;D;"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrmMainTest, QuitWithNoKeepsRunningAndALanguageChangeRestartsThroughTheLauncher) {
@@ -404,6 +485,72 @@ TEST_F(FrmMainTest, ReplyToAllOpensTheComposeWindowWithTheLineAndTheQuote) {
     w.TeskToolbar1_ButtonClick(2);
     EXPECT_EQ(w.composeWindowIfOpen(), compose); // one compose window at a time
     EXPECT_EQ(compose->text1().text(), QStringLiteral("PC-A;"));
+}
+
+TEST_F(FrmMainTest, TheHistoryOpensTheComposeWindowToSendAgainOrForANewMessage) {
+    {
+        Database db = MessageStore::openMessages(folder.path());
+        auto rs = db.openRecordset(QString::fromLatin1(StoreStatements::SendedTable));
+        rs->addNew();
+        rs->setField(QStringLiteral("FROM"), QStringLiteral("ME"));
+        rs->setField(QStringLiteral("TO"), QStringLiteral("POSTE-COMPTA;POSTE-DIRECTION;"));
+        rs->setField(QStringLiteral("OnDate"), QStringLiteral("10/12/2026 à 09:15:00"));
+        rs->setField(QStringLiteral("SendedDate"), kToday);
+        rs->setField(QStringLiteral("Text"), QStringLiteral("La réunion est demain"));
+        rs->setField(QStringLiteral("RTF"), QStringLiteral("{\\rtf1\\ansi La r\\'e9union est \\b demain\\b0\\par}"));
+        rs->update();
+    }
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(w.toolbar().clickButton(15));
+    frmSendedMessages* history = w.historyWindow();
+    ASSERT_NE(history, nullptr);
+
+    // "Ré-envoyer": the same line, character for character, and the same body, the caret after it.
+    ASSERT_TRUE(history->toolbar().clickButton(2));
+    frmSendMessage* compose = w.composeWindowIfOpen();
+    ASSERT_NE(compose, nullptr);
+    EXPECT_TRUE(compose->isVisible());
+    EXPECT_EQ(compose->text1().text(), QStringLiteral("POSTE-COMPTA;POSTE-DIRECTION;"));
+    EXPECT_EQ(compose->editor().plainText().trimmed(), QStringLiteral("La réunion est demain"));
+    EXPECT_TRUE(compose->editor().textCursor().atEnd());
+    EXPECT_EQ(compose->focusWidget(), &compose->editor());
+
+    // "Nouveau Message": an empty compose window.
+    compose->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(w.composeWindowIfOpen(), nullptr);
+    ASSERT_TRUE(history->toolbar().clickButton(1));
+    compose = w.composeWindowIfOpen();
+    ASSERT_NE(compose, nullptr);
+    EXPECT_TRUE(compose->isVisible());
+    EXPECT_TRUE(compose->text1().text().isEmpty());
+    EXPECT_TRUE(compose->editor().plainText().isEmpty());
+}
+
+TEST_F(FrmMainTest, ValiderInTheNetworkBrowserPutsTheFocusInTheComposeEditor) {
+    test::FakeNetworkNeighbourhood net;
+    ScopedNetworkNeighbourhood netScope(net);
+    net.top.provider("Microsoft Windows Network").workgroup("BUREAU").computer("POSTE-COMPTA");
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    w.show();
+    ASSERT_TRUE(w.toolbar().clickButton(17));
+    auto* browser = qobject_cast<frmNetWorkExplorer*>(w.networkBrowserWindow());
+    ASSERT_NE(browser, nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return !browser->tree().isHidden() && !browser->enumerating(); }, 10000));
+    QTreeWidgetItem* computer = browser->node(QStringLiteral("Microsoft Windows NetworkBUREAUPOSTE-COMPTA"));
+    ASSERT_NE(computer, nullptr);
+    computer->setCheckState(0, Qt::Checked);
+    auto* valider = browser->findChild<PushButton*>(QStringLiteral("Btn_Valider"));
+    ASSERT_NE(valider, nullptr);
+    valider->click();
+
+    frmSendMessage* compose = w.composeWindowIfOpen();
+    ASSERT_NE(compose, nullptr);
+    EXPECT_TRUE(compose->isVisible());
+    EXPECT_EQ(compose->text1().text(), QStringLiteral("POSTE-COMPTA;"));
+    EXPECT_EQ(compose->focusWidget(), &compose->editor());
 }
 
 TEST_F(FrmMainTest, AReceivedMessageIsStoredShownAndBroughtForward) {

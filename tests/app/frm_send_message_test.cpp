@@ -88,6 +88,8 @@ protected:
 
     void TearDown() override {
         delete window.data();
+        // Senders still in flight (a test that failed half way) report here: they end first.
+        test::waitUntil([&] { return allSlotsFree(); }, 15000);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -228,9 +230,11 @@ void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 
 const LineCase kLines[] = {
     {"TwoNamesEachFollowedBySemicolon", "PC2;PC3;", {"127.0.0.2", "127.0.0.3"}},
-    {"WithoutTheLastSemicolonOnlyTheFirst", "PC2;PC3", {"127.0.0.2"}},
+    {"TheNameAfterTheLastSemicolonToo", "PC3;PC2", {"127.0.0.2", "127.0.0.3"}},
     {"ASingleNameWithoutSemicolon", "PC4", {"127.0.0.4"}},
     {"EmptyPiecesSkipped", ";;PC3;;", {"127.0.0.3"}},
+    {"BlanksAroundNamesAreNotPartOfThem", " PC2 ; PC3;  ;", {"127.0.0.2", "127.0.0.3"}},
+    {"EachStationOnceWhateverTheCase", "PC2;pc2;PC3; PC2 ;Pc3", {"127.0.0.2", "127.0.0.3"}},
 };
 
 class FrmSendMessageLines : public FrmSendMessageTest, public ::testing::WithParamInterface<LineCase> {};
@@ -248,6 +252,9 @@ TEST_P(FrmSendMessageLines, StartsOneSenderPerRecipientAndStoresTheLineAsTyped) 
         reached << request.address;
     reached.sort();
     EXPECT_EQ(reached, GetParam().reached);
+    // Every station once: no second request comes late.
+    test::runEventLoopFor(100);
+    EXPECT_EQ(peers.requests.size(), static_cast<std::size_t>(GetParam().reached.size()));
     Database db = Database::open(folder.file(QStringLiteral("Vellumo.dbo")));
     auto rs = db.openRecordset(QStringLiteral("Sended"));
     ASSERT_EQ(rs->recordCount(), 1);
@@ -256,6 +263,67 @@ TEST_P(FrmSendMessageLines, StartsOneSenderPerRecipientAndStoresTheLineAsTyped) 
 
 INSTANTIATE_TEST_SUITE_P(Recipients, FrmSendMessageLines, ::testing::ValuesIn(kLines),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct SeparatorCase {
+    const char* name;
+    const char* line;
+    const char* text;
+};
+
+void PrintTo(const SeparatorCase& c, std::ostream* os) { *os << c.name; }
+
+const SeparatorCase kSeparators[] = {
+    {"InTheText", "PC2;", "avant #Separator# après"},
+    {"InTheRecipientsLine", "PC2;#Separator#;", "Bonjour"},
+};
+
+class FrmSendMessageSeparator : public FrmSendMessageTest, public ::testing::WithParamInterface<SeparatorCase> {};
+
+// Such a message would reach the peer as more than five pieces and be refused there: it is refused
+// here, before anything is stored or sent, and the window stays open to change it.
+TEST_P(FrmSendMessageSeparator, IsRefusedBeforeAnythingIsStoredOrSent) {
+    frmSendMessage& w = open();
+    w.text1().setText(QString::fromUtf8(GetParam().line));
+    QTextCursor(w.editor().document()).insertText(QString::fromUtf8(GetParam().text));
+    w.toolbar().clickButton(1);
+
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("Ce message ne peut pas être envoyé : il contient le texte réservé "
+                                                 "« #Separator# ».\r\nRetirez-le, puis envoyez à nouveau."));
+    EXPECT_EQ(ui.boxes[0].style, mb::Exclamation);
+    EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Erreur"));
+    test::runEventLoopFor(100);
+    EXPECT_TRUE(peers.requests.empty());
+    EXPECT_TRUE(reports.statusLines.empty());
+    EXPECT_TRUE(allSlotsFree());
+    EXPECT_EQ(rows(QStringLiteral("Vellumo.dbo"), QStringLiteral("Sended")), 0);
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(w.isVisible());
+
+    // Once the text is gone the same window sends.
+    w.text1().setText(QStringLiteral("PC2;"));
+    w.editor().clear();
+    QTextCursor(w.editor().document()).insertText(QStringLiteral("Bonjour"));
+    w.toolbar().clickButton(1);
+    ASSERT_TRUE(closed());
+    ASSERT_TRUE(test::waitUntil([&] { return reports.statusLines.size() == 1 && allSlotsFree(); }, 10000));
+    EXPECT_EQ(peers.requests.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Refusal, FrmSendMessageSeparator, ::testing::ValuesIn(kSeparators),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrmSendMessageTest, TheSeparatorBoxIsTranslated) {
+    state->Localisation.LoadStrings(QStringLiteral("English"));
+    frmSendMessage& w = open();
+    w.text1().setText(QStringLiteral("PC2;"));
+    QTextCursor(w.editor().document()).insertText(QStringLiteral("#Separator#"));
+    w.toolbar().clickButton(1);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("This message cannot be sent: it contains the reserved text "
+                                                 "« #Separator# ».\r\nRemove it, then send again."));
+    EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Error"));
+}
 
 TEST_F(FrmSendMessageTest, ADoubleClickOnTheLineOpensTheFavouritesOrElseTheLan) {
     frmSendMessage& w = open();

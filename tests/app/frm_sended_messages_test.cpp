@@ -196,6 +196,19 @@ TEST_F(FrmSendedMessagesTest, DeleteAsksFirstAndNoChangesNothing) {
     EXPECT_EQ(navigation(), QStringLiteral("00000"));
 }
 
+// Whatever moves the recordset while the question is open, Yes deletes the row that was shown.
+TEST_F(FrmSendedMessagesTest, DeleteRemovesTheRowShownWhenItAsked) {
+    addSent({{"A;", "1", "", rtfOf("un"), kToday}, {"B;", "2", "", rtfOf("deux"), kToday}});
+    frmSendedMessages& w = open();
+    click(9);
+    ASSERT_EQ(w.text1(2).text(), QStringLiteral("A;"));
+    ui.onBox = [&](const test::ShownBox&) { w.recordset()->moveLast(); };
+    ui.answer(6);
+    click(13);
+    EXPECT_EQ(rowsLeft(), 1);
+    EXPECT_EQ(w.text1(2).text(), QStringLiteral("B;"));
+}
+
 TEST_F(FrmSendedMessagesTest, SendAgainHandsTheRecipientsLineAndBodyToTheComposeWindow) {
     const QString rtf = rtfOf("r\\'e9union \\b demain\\b0");
     addSent({{"POSTE-COMPTA;POSTE-DIRECTION;", "1", "", rtf, kToday}});

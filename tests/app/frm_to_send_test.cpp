@@ -226,8 +226,9 @@ const ReplyCase kReplies[] = {
      "PC2 n'a pas reçu le message", 192, false, nullptr},
     {"InitialisationError", reply(500, QStringLiteral("MESSAGE:Erreur d'initialisation : ")), true,
      "PC2 ne semble pas connecté", 192, false, "500\r\nMESSAGE:Erreur d'initialisation : "},
-    {"Unauthorised", reply(401, QStringLiteral("Utilisateur non autorisé !")), true, "PC2 ne semble pas connecté", 192,
-     false, "401\r\nUtilisateur non autorisé !"},
+    {"KeyRefused", reply(401, QStringLiteral("Utilisateur non autorisé !")), true,
+     "PC2 a refusé le message : la clé d'accès n'est pas la même sur les deux postes", 192, false,
+     "401\r\nUtilisateur non autorisé !"},
     {"RedirectNotFollowed", reply(302, QStringLiteral("Found")), true, "PC2 ne semble pas connecté", 192, false,
      "302\r\nFound"},
     {"BadRequest", reply(400, QStringLiteral("Requête incorrecte")), false, "PC2 ne semble pas connecté", 192, false,
@@ -373,7 +374,8 @@ TEST_F(FrmToSendTest, TranslatesItsTextsByNumber) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(cp1252::encode(QStringLiteral("[Strings]\r\nString31=Error\r\nString35=received the message\r\n"
                                              "String36=did not receive the message\r\nString37=does not seem "
-                                             "connected\r\nString38=has no IP address!\r\nString39=###END###\r\n")));
+                                             "connected\r\nString38=has no IP address!\r\nString40=refused the "
+                                             "key\r\nString41=###END###\r\n")));
     file.close();
     localisation.LoadStrings(QStringLiteral("English"));
 
@@ -384,21 +386,25 @@ TEST_F(FrmToSendTest, TranslatesItsTextsByNumber) {
     peer.answer(503, QStringLiteral("Occupé"));
     ASSERT_TRUE(finished(start(QStringLiteral("PC2"))));
     ASSERT_TRUE(finished(start(QStringLiteral("NULLEPART"))));
+    peer.answer(401, QStringLiteral("Utilisateur non autorisé !"));
+    ASSERT_TRUE(finished(start(QStringLiteral("PC2"))));
     const RefusingPort refusing;
     settings.Port = refusing.port();
     ASSERT_TRUE(finished(start(QStringLiteral("PC2"))));
 
-    ASSERT_EQ(reports.statusLines.size(), 5u);
+    ASSERT_EQ(reports.statusLines.size(), 6u);
     EXPECT_EQ(reports.statusLines[0].text, QStringLiteral("PC-DEUX received the message"));
     EXPECT_EQ(reports.statusLines[1].text, QStringLiteral("PC2 did not receive the message"));
     EXPECT_EQ(reports.statusLines[2].text, QStringLiteral("PC2 does not seem connected"));
     EXPECT_EQ(reports.statusLines[3].text, QStringLiteral("NULLEPART has no IP address!"));
+    EXPECT_EQ(reports.statusLines[4].text, QStringLiteral("PC2 refused the key"));
     // The network error's texts are not translated.
-    EXPECT_EQ(reports.statusLines[4].text, QStringLiteral("PC2 ne semble pas connecté !"));
-    ASSERT_EQ(reports.balloons.size(), 2u);
+    EXPECT_EQ(reports.statusLines[5].text, QStringLiteral("PC2 ne semble pas connecté !"));
+    ASSERT_EQ(reports.balloons.size(), 3u);
     EXPECT_EQ(reports.balloons[0].text, QStringLiteral("503\r\nOccupé"));
     EXPECT_EQ(reports.balloons[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(reports.balloons[1].title, QStringLiteral("Erreur réseau"));
+    EXPECT_EQ(reports.balloons[1].title, QStringLiteral("Error"));
+    EXPECT_EQ(reports.balloons[2].title, QStringLiteral("Erreur réseau"));
 }
 
 // Two stations that never set a key: one sends, the other's real server and receive handler store.
@@ -432,6 +438,31 @@ TEST_F(FrmToSendTest, DeliversToARealReceiverWithTheDefaultKeyOfTwoFreshInstalla
     ASSERT_EQ(reports.statusLines.size(), 2u);
     EXPECT_EQ(reports.statusLines[0].text, QStringLiteral("PC2 à reçu le message"));
     EXPECT_EQ(reports.statusLines[1].text, QStringLiteral("PC2 à reçu le message"));
+    EXPECT_TRUE(allSlotsFree());
+}
+
+// A real receiver whose access key differs answers 401: the sender says the station refused the key,
+// not that it is away.
+TEST_F(FrmToSendTest, AReceiverWithAnotherKeyIsReportedAsRefusingIt) {
+    QTemporaryDir otherFolder;
+    AppSettings receiverSettings(otherFolder.path());
+    receiverSettings.Key = EncryptWithFixedKey(QStringLiteral("une autre clé"));
+    receiverSettings.LocalStationName = QStringLiteral("PC2");
+    test::RecordingMessageSink sink;
+    ReceiveHandler handler(receiverSettings, sink);
+    Gossamer server;
+    server.setHost(&handler);
+    server.StartListening(0, QStringLiteral("127.0.0.1"));
+    settings.Port = server.LocalPort();
+
+    ASSERT_TRUE(finished(start(QStringLiteral("PC2"))));
+    EXPECT_TRUE(sink.stored.empty());
+    ASSERT_EQ(reports.statusLines.size(), 1u);
+    EXPECT_EQ(reports.statusLines[0].text,
+              QStringLiteral("PC2 a refusé le message : la clé d'accès n'est pas la même sur les deux postes"));
+    EXPECT_EQ(reports.statusLines[0].colour, 192);
+    ASSERT_EQ(reports.balloons.size(), 1u);
+    EXPECT_TRUE(reports.balloons[0].text.startsWith(QStringLiteral("401\r\n")));
     EXPECT_TRUE(allSlotsFree());
 }
 

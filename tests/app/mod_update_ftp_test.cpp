@@ -78,6 +78,17 @@ TEST_F(ModUpdateFtpTest, ANewerVersionIsDownloadedIntoTempAndItsInstallerStarted
     EXPECT_FALSE(ftp.isConnected());
 }
 
+TEST_F(ModUpdateFtpTest, ATwoDigitRevisionIsNewerThanTheLocalOneDigitRevision) {
+    publish(QStringLiteral("Version.txt"), "2.0.10|Corrections");
+    publish(QStringLiteral("InstallVellumo.exe"), "installer");
+    ui.answer(mb::No); // not installed now
+    run(server->port());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_TRUE(ui.boxes[0].prompt.startsWith(QStringLiteral("La mise à jour d'Vellumo à été téléchargée")));
+    EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("Temp/InstallVellumo.exe"))));
+    EXPECT_TRUE(shell.opened.empty());
+}
+
 TEST_F(ModUpdateFtpTest, AMissingFolderOrInstallerIsToldAndTheSameVersionOnlyAsked) {
     // No Version.txt yet: the folder's text reads as empty.
     run(server->port());

@@ -133,6 +133,7 @@ enum class Outcome { Informs, AsksThenStops, AsksThenDownloads, Downloads };
 
 struct VersionCase {
     const char* name;
+    QString local;
     QString remoteText;
     Outcome outcome;
 };
@@ -143,27 +144,29 @@ void PrintTo(const VersionCase& c, std::ostream* os) {
 
 class ModUpdateVersions : public ModUpdateTest, public ::testing::WithParamInterface<VersionCase> {};
 
-TEST_P(ModUpdateVersions, ComparesTheCutRemoteVersionWithTheLocalOneAsText) {
-    ftp.remoteText = GetParam().remoteText;
-    const Outcome outcome = GetParam().outcome;
-    if (outcome == Outcome::AsksThenStops)
+TEST_P(ModUpdateVersions, ComparesTheVersionsNumberByNumber) {
+    const VersionCase& c = GetParam();
+    modUpdate versioned(state, ftp, nullptr, &btnDownload, {QStringLiteral("127.0.0.1"), 2121}, c.local);
+    ftp.remoteText = c.remoteText;
+    if (c.outcome == Outcome::AsksThenStops)
         ui.answer(mb::No);
-    if (outcome == Outcome::AsksThenDownloads)
+    if (c.outcome == Outcome::AsksThenDownloads)
         ui.answer(mb::Yes);
     ui.answer(mb::No); // the installer is not started
 
-    update.CheckForUpdate();
+    versioned.CheckForUpdate();
 
-    const bool downloads = outcome == Outcome::AsksThenDownloads || outcome == Outcome::Downloads;
-    const bool asks = outcome == Outcome::AsksThenStops || outcome == Outcome::AsksThenDownloads;
-    ASSERT_EQ(ui.boxes.size(), (asks || outcome == Outcome::Informs ? 1u : 0u) + (downloads ? 1u : 0u));
-    if (outcome == Outcome::Informs) {
-        EXPECT_EQ(ui.boxes[0].prompt, kLatest);
+    const QString latest = QStringLiteral("Vous disposez de la dernère version d'Vellumo : Version  ") + c.local;
+    const bool downloads = c.outcome == Outcome::AsksThenDownloads || c.outcome == Outcome::Downloads;
+    const bool asks = c.outcome == Outcome::AsksThenStops || c.outcome == Outcome::AsksThenDownloads;
+    ASSERT_EQ(ui.boxes.size(), (asks || c.outcome == Outcome::Informs ? 1u : 0u) + (downloads ? 1u : 0u));
+    if (c.outcome == Outcome::Informs) {
+        EXPECT_EQ(ui.boxes[0].prompt, latest);
         EXPECT_EQ(ui.boxes[0].style, mb::OkOnly | mb::Information);
         EXPECT_EQ(ui.boxes[0].title, kUpdateTitle);
     }
     if (asks) {
-        EXPECT_EQ(ui.boxes[0].prompt, kLatest + QStringLiteral("\r\n") + kAgain);
+        EXPECT_EQ(ui.boxes[0].prompt, latest + QStringLiteral("\r\n") + kAgain);
         EXPECT_EQ(ui.boxes[0].style, mb::YesNo | mb::Question);
         EXPECT_EQ(ui.boxes[0].title, kUpdateTitle);
     }
@@ -177,15 +180,30 @@ TEST_P(ModUpdateVersions, ComparesTheCutRemoteVersionWithTheLocalOneAsText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Update, ModUpdateVersions,
-    ::testing::Values(VersionCase{"Older", QStringLiteral("2.0.1|Corrections"), Outcome::Informs},
-                      VersionCase{"TenReadAsOne", QStringLiteral("2.0.10"), Outcome::Informs},
-                      VersionCase{"ShorterThanLocal", QStringLiteral("2.0"), Outcome::Informs},
-                      VersionCase{"EmptyFirstField", QStringLiteral("|9.9.9"), Outcome::Informs},
-                      VersionCase{"EqualAnsweredNo", QStringLiteral("2.0.2|Corrections"), Outcome::AsksThenStops},
-                      VersionCase{"EqualAnsweredYes", QStringLiteral("2.0.2"), Outcome::AsksThenDownloads},
-                      VersionCase{"EqualOnceCut", QStringLiteral("2.0.25"), Outcome::AsksThenStops},
-                      VersionCase{"Newer", QStringLiteral("2.1.0|Nouveautés"), Outcome::Downloads},
-                      VersionCase{"NewerRevision", QStringLiteral("2.0.3\r\n"), Outcome::Downloads}),
+    ::testing::Values(
+        VersionCase{"Older", kLocal, QStringLiteral("2.0.1|Corrections"), Outcome::Informs},
+        VersionCase{"NineThenTenIsNewer", QStringLiteral("2.0.9"), QStringLiteral("2.0.10"), Outcome::Downloads},
+        VersionCase{"TenThenNineIsOlder", QStringLiteral("2.0.10"), QStringLiteral("2.0.9"), Outcome::Informs},
+        VersionCase{"TwoThenTenIsNewer", kLocal, QStringLiteral("2.0.10|Corrections"), Outcome::Downloads},
+        VersionCase{"LongerNumberNotCut", kLocal, QStringLiteral("2.0.25"), Outcome::Downloads},
+        VersionCase{"EqualAnsweredNo", kLocal, QStringLiteral("2.0.2|Corrections"), Outcome::AsksThenStops},
+        VersionCase{"EqualAnsweredYes", kLocal, QStringLiteral("2.0.2"), Outcome::AsksThenDownloads},
+        VersionCase{"EqualWithLeadingZeros", kLocal, QStringLiteral("02.00.002"), Outcome::AsksThenStops},
+        VersionCase{"ShorterThanLocalAndOlder", kLocal, QStringLiteral("2.0"), Outcome::Informs},
+        VersionCase{"ShorterEqualsZeroRevision", QStringLiteral("2.0.0"), QStringLiteral("2.0"),
+                    Outcome::AsksThenStops},
+        VersionCase{"LongerWithAFourthNumber", kLocal, QStringLiteral("2.0.2.1"), Outcome::Downloads},
+        VersionCase{"LongerWithZeros", kLocal, QStringLiteral("2.0.2.0"), Outcome::AsksThenStops},
+        VersionCase{"TextAfterTheNumber", kLocal, QStringLiteral("2.0.10 (correctifs)|x"), Outcome::Downloads},
+        VersionCase{"NonNumericPartCountsAsZero", kLocal, QStringLiteral("2.0.x"), Outcome::Informs},
+        VersionCase{"NonNumericPartBeforeANewerOne", kLocal, QStringLiteral("2.x.9"), Outcome::Downloads},
+        VersionCase{"NotAVersionAtAll", kLocal, QStringLiteral("Maintenance en cours"), Outcome::Informs},
+        VersionCase{"EmptyFirstField", kLocal, QStringLiteral("|9.9.9"), Outcome::Informs},
+        VersionCase{"Newer", kLocal, QStringLiteral("2.1.0|Nouveautés"), Outcome::Downloads},
+        VersionCase{"NewerRevisionWithLineEnd", kLocal, QStringLiteral("2.0.3\r\n"), Outcome::Downloads},
+        VersionCase{"BlanksAround", kLocal, QStringLiteral(" 2.0.2 |x"), Outcome::AsksThenStops},
+        VersionCase{"NumbersBeyondAnyInteger", QStringLiteral("2.0.99999999999999999998"),
+                    QStringLiteral("2.0.99999999999999999999"), Outcome::Downloads}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ModUpdateTest, DownloadsIntoTempShowingTheIndicatorAndStartsTheInstallerOnYes) {

@@ -210,6 +210,31 @@ TEST_F(DatabaseTest, DeleteLeavesTheRowDeletedUntilTheNextMove) {
     EXPECT_EQ(titles("Notes"), QStringList());
 }
 
+TEST_F(DatabaseTest, ABookmarkComesBackToItsRowWhereverThePositionWent) {
+    Database db = Database::open(path);
+    auto rs = db.openRecordset("SELECT * FROM Notes ORDER BY Id");
+    for (const char* t : {"a", "b"})
+        add(*rs, t, at(1, 0, 0, 0));
+    rs->moveFirst();
+    const std::int64_t a = rs->bookmark();
+    add(*rs, "c", at(1, 0, 0, 0));
+    rs->moveLast();
+    EXPECT_EQ(rs->text("Title"), "c");
+    int repositions = 0;
+    QObject::connect(rs.get(), &Recordset::Reposition, [&] { ++repositions; });
+    rs->setBookmark(a);
+    EXPECT_EQ(repositions, 1);
+    EXPECT_EQ(rs->text("Title"), "a");
+    rs->deleteCurrent();
+    EXPECT_EQ(titles("Notes"), QStringList({"b", "c"}));
+    // A row the recordset no longer holds, and no current row at all.
+    EXPECT_EQ(errorOf([&] { rs->setBookmark(a); }), dberr::NotABookmark);
+    EXPECT_EQ(errorOf([&] { rs->bookmark(); }), dberr::RecordDeleted);
+    rs->moveLast();
+    rs->moveNext();
+    EXPECT_EQ(errorOf([&] { rs->bookmark(); }), dberr::NoCurrentRecord);
+}
+
 TEST_F(DatabaseTest, RowsDeletedElsewhereReadAsDeletedUntilRequery) {
     Database db = Database::open(path);
     auto rs = db.openRecordset("SELECT * FROM Notes ORDER BY Id");
