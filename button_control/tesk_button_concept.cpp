@@ -91,6 +91,7 @@ QImage TeskButtonConcept::handCursor() {
         ++y;
     }
     image.setText(QStringLiteral("Resource"), QStringLiteral("101"));
+    setMouseIconHotSpot(image, QPoint(5, 0)); // a press lands where the finger points
     return image;
 }
 

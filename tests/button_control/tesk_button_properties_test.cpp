@@ -120,6 +120,7 @@ TEST_F(ButtonProperties, HandPointerSetsAndClearsTheHandCursor) {
     b.setHandPointer(true);
     EXPECT_EQ(b.MousePointer(), 99);
     EXPECT_EQ(b.MouseIcon().text(QStringLiteral("Resource")), QStringLiteral("101"));
+    EXPECT_EQ(b.cursor().hotSpot(), QPoint(5, 0)); // a press lands at the finger tip, not the centre
     b.setHandPointer(false);
     EXPECT_EQ(b.MousePointer(), 1);
     EXPECT_TRUE(b.MouseIcon().isNull());
