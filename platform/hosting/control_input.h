@@ -41,6 +41,10 @@ struct ControlEvents {
     std::function<void(std::int16_t& KeyAscii)> KeyPress;
     std::function<void(std::int16_t& KeyCode, std::int16_t& Shift)> KeyDown;
     std::function<void(std::int16_t& KeyCode, std::int16_t& Shift)> KeyUp;
+    // The cursor came over the control, and went away again (the button's hover events; ControlInput
+    // never raises them).
+    std::function<void()> MouseOver;
+    std::function<void()> MouseOut;
 };
 
 class ControlInput {
