@@ -23,6 +23,7 @@ ControlHost::ControlHost(ControlLoader& loader, const QString& progId, const QSt
     site_->containerProperties.WriteProperty(QStringLiteral("BackColor"), syscolor::ButtonFace);
     try {
         control_ = loader.createControl(progId, this, site_.get());
+        site_->attach(*control_, this); // the place's palette and font changes reach the control
         control_->InitProperties();
         layout_->addWidget(control_->widget());
     } catch (const RuntimeError& e) {

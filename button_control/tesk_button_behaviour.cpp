@@ -104,7 +104,7 @@ void TeskButtonConcept::UserControl_MouseMove(std::int16_t Button, std::int16_t 
             OverTimer_.start();
             hovering_ = true;
             Redraw(0, true);
-            raiseEvent(buttonEvents_.MouseOver);
+            raiseEvent(events_.MouseOver);
         } else {
             // Dragging with the left button over the button: it shows pressed, with the hover look
             // only for this one paint.
@@ -148,7 +148,7 @@ void TeskButtonConcept::OverTimer_Timer() {
     OverTimer_.stop();
     hovering_ = false;
     Redraw(0, true);
-    raiseEvent(buttonEvents_.MouseOut);
+    raiseEvent(events_.MouseOut);
 }
 
 // ---- keys -------------------------------------------------------------------------------------------

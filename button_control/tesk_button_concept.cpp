@@ -91,6 +91,7 @@ QImage TeskButtonConcept::handCursor() {
         ++y;
     }
     image.setText(QStringLiteral("Resource"), QStringLiteral("101"));
+    setMouseIconHotSpot(image, QPoint(5, 0)); // a press lands where the finger points
     return image;
 }
 
@@ -127,8 +128,13 @@ void TeskButtonConcept::refreshSurface() {
 // ---- surface settings -------------------------------------------------------------------------------
 
 void TeskButtonConcept::setSurfaceFont(const QFont& value) {
-    surface_.font = value;
-    QWidget::setFont(value);
+    surface_.sizeAsSet.reset(); // a new font object has a size of its own
+    applySurfaceFont(value);
+}
+
+void TeskButtonConcept::applySurfaceFont(const QFont& value) {
+    surface_.font = fontInPoints(value, logicalDpiY());
+    QWidget::setFont(surface_.font);
 }
 
 void TeskButtonConcept::setSurfacePointer(std::int16_t pointer) {
@@ -145,7 +151,7 @@ void TeskButtonConcept::setSurfaceIcon(const QImage& icon) {
 void TeskButtonConcept::changeFont(const std::function<void(QFont&)>& change) {
     QFont font = surface_.font;
     change(font);
-    setSurfaceFont(font);
+    applySurfaceFont(font);
     CalcLayout();
     Redraw(0, true);
 }
@@ -196,7 +202,7 @@ void TeskButtonConcept::setButtonType(std::int32_t value) {
     if (value == JavaMetal && designMode()) {
         QFont font = surface_.font;
         font.setBold(true);
-        setSurfaceFont(font);
+        applySurfaceFont(font);
     } else if (value == Transparent && paint_) {
         CaptureBackground();
     }
@@ -239,14 +245,22 @@ void TeskButtonConcept::setFontUnderline(bool value) {
 }
 
 std::int16_t TeskButtonConcept::FontSize() const {
+    if (surface_.sizeAsSet)
+        return *surface_.sizeAsSet;
     return num::toInt16(surface_.font.pointSizeF());
 }
 
 void TeskButtonConcept::setFontSize(std::int16_t value) {
-    // The font object refuses a size it cannot have, as the platform's font does.
-    if (value <= 0)
-        hosting::raiseInvalidPropertyValue(QStringLiteral("Font"));
-    changeFont([&](QFont& f) { f.setPointSize(value); });
+    // The setter raises nothing of its own: the value is the font's size. A size the surface cannot
+    // draw (0 or less) is kept as it was set and reads back so; the text keeps its last drawable size.
+    if (value > 0)
+        surface_.sizeAsSet.reset();
+    else
+        surface_.sizeAsSet = value;
+    changeFont([&](QFont& f) {
+        if (value > 0)
+            f.setPointSize(value);
+    });
 }
 
 void TeskButtonConcept::setFontName(const QString& value) {
@@ -296,7 +310,8 @@ void TeskButtonConcept::setHandPointer(bool value) {
 }
 
 std::int32_t TeskButtonConcept::hwnd() const {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(internalWinId()));
+    // The button's own native window, created on the first read.
+    return nativeWindowHandle(const_cast<TeskButtonConcept&>(*this));
 }
 
 void TeskButtonConcept::setSoftBevel(bool value) {
@@ -377,7 +392,7 @@ void TeskButtonConcept::Refresh() {
 // ---- dispatch ---------------------------------------------------------------------------------------
 
 [[noreturn]] static void memberNotFound() {
-    throw RuntimeError(hresult::MemberNotFound, kSource, QStringLiteral("Member not found"));
+    raiseMemberNotFound(kSource);
 }
 
 [[noreturn]] static void readOnly() {
@@ -449,6 +464,19 @@ void TeskButtonConcept::putProperty(std::int32_t dispid, const PropertyValue& va
     default:
         memberNotFound();
     }
+}
+
+PropertyValue TeskButtonConcept::invokeMethod(std::int32_t dispid, const std::vector<PropertyValue>& arguments) {
+    namespace id = peltorix::dispid;
+    if (dispid != id::DisableRefresh && dispid != id::Refresh)
+        memberNotFound();
+    if (!arguments.empty())
+        raiseBadParamCount(kSource);
+    if (dispid == id::DisableRefresh)
+        DisableRefresh();
+    else
+        Refresh();
+    return {};
 }
 
 PropertyValue TeskButtonConcept::getProperty(std::int32_t dispid) {

@@ -12,8 +12,11 @@
 //
 // Invariants: the working colours (colors_) are RGB values recomputed whole by SetColors; geometry is
 // that of the last UserControl_Resize; nothing is painted while the paint flag is off or H is 0.
-// Setters do no range check; failures of the surface (a bad pointer code, a bad font size) and of the
-// property bag reach the host as RuntimeError of the call. The control shows and logs nothing.
+// Setters do no range check; failures of the surface (a bad pointer code) and of the property bag
+// reach the host as RuntimeError of the call. The control shows and logs nothing. Fonts are kept in
+// points (a font given by pixel size gets the point size of those pixels); a FontSize the font cannot
+// draw (0 or less) is kept as set and reads back so. hwnd gives the button's own native window, which
+// reading it creates (its ancestors stay as they are).
 //
 // Saved keys, written in this order (every key every time) and read back in the same order:
 //
@@ -27,8 +30,9 @@
 //   7  BCOL     32-bit   15  PICH     picture  23  VALUE    Boolean
 //   8  BCOLO    32-bit   16  UMCOL    Boolean
 //
-// Events to the container (events()): Click, MouseDown, MouseMove, MouseUp, KeyPress, KeyDown, KeyUp;
-// MouseOver and MouseOut come through buttonEvents(). DblClick is not one of the button's events.
+// Events to the container (events()): Click, MouseDown, MouseMove, MouseUp, KeyPress, KeyDown, KeyUp,
+// MouseOver and MouseOut. DblClick is not one of the button's events. Methods by dispatch number
+// (invokeMethod): DisableRefresh and Refresh.
 
 #include "button_control/button_colors.h"
 #include "button_control/peltorix_export.h"
@@ -46,6 +50,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace vellumo {
 
@@ -102,12 +107,6 @@ enum fx : std::int32_t { cbNone = 0, cbEmbossed = 1, cbEngraved = 2, cbShadowed 
 // "PicPositions", "fx"), or an empty text.
 PELTORIX_EXPORT QString buttonEnumName(const char* enumName, std::int32_t value);
 
-// The button's events that the hosting layer's ControlEvents does not carry.
-struct TeskButtonEvents {
-    std::function<void()> MouseOver;
-    std::function<void()> MouseOut;
-};
-
 // A rectangle as the platform's drawing calls take it: right and bottom exclusive.
 struct ButtonRect {
     int left = 0;
@@ -135,7 +134,8 @@ public:
     void WriteProperties(PropertyBag& bag) override { UserControl_WriteProperties(bag); }
     void putProperty(std::int32_t dispid, const PropertyValue& value) override;
     PropertyValue getProperty(std::int32_t dispid) override;
-    TeskButtonEvents& buttonEvents() { return buttonEvents_; }
+    PropertyValue invokeMethod(std::int32_t dispid, const std::vector<PropertyValue>& arguments) override;
+    void AmbientChanged(const QString& name) override { UserControl_AmbientChanged(name); }
 
     // Host callbacks.
     void UserControl_InitProperties();
@@ -276,6 +276,7 @@ private:
         std::int16_t mousePointer = 0;
         QImage mouseIcon;
         std::int32_t textColor = 0;
+        std::optional<std::int16_t> sizeAsSet; // a FontSize of 0 or less, which the font cannot hold
     };
 
     void PropertyChanged(const QString& name);
@@ -283,7 +284,9 @@ private:
     bool displayAsDefault() const;
     bool IsMouseOver() const;
     void SetAccessKey();
+    // A new font object for the surface; applySurfaceFont changes the one it has.
     void setSurfaceFont(const QFont& font);
+    void applySurfaceFont(const QFont& font);
     void setSurfacePointer(std::int16_t pointer);
     void setSurfaceIcon(const QImage& icon);
     void changeFont(const std::function<void(QFont&)>& change);
@@ -321,7 +324,6 @@ private:
 
     ControlSite* site_;
     ControlEvents events_;
-    TeskButtonEvents buttonEvents_;
     ControlInput surfaceInput_;
     ControlEvents surfaceHandlers_;
     AccessKeys accessKeys_;

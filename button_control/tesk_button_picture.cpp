@@ -5,7 +5,8 @@
 #include "platform/runtime/numeric.h"
 #include "platform/runtime/ui_hooks.h"
 
-#include <QPixmap>
+#include <QImage>
+#include <QRegion>
 
 namespace vellumo {
 
@@ -175,8 +176,13 @@ void TeskButtonConcept::CaptureBackground() {
     ignoringFailure([&] {
         if (!container || background_.isNull())
             return;
-        // Qt places a child in its container's client coordinates already.
-        const QImage pixels = container->grab(QRect(x(), y(), W_, H_)).toImage();
+        // Qt places a child in its container's client coordinates already. The container is rendered
+        // at one device pixel per logical pixel, the button's own unit: a grab on a scaled display
+        // would give device pixels (twice as many each way at a factor of 2).
+        QImage pixels(W_, H_, QImage::Format_RGB32);
+        pixels.fill(0xFF000000u);
+        container->render(&pixels, QPoint(), QRegion(x(), y(), W_, H_),
+                          QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
         Surface memory(background_.width(), background_.height(), 0);
         memory.bitBlt(0, 0, background_.width(), background_.height(), background_, 0, 0);
         memory.bitBlt(0, 0, W_, H_, pixels, 0, 0);

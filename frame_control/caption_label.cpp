@@ -1,8 +1,10 @@
 #include "frame_control/caption_label.h"
 
-#include "platform/hosting/control_site.h"
 #include "platform/drawing/system_colors.h"
+#include "platform/hosting/control_site.h"
+#include "platform/hosting/property_bag.h"
 
+#include <QFontInfo>
 #include <QPalette>
 
 namespace vellumo {
@@ -26,6 +28,19 @@ QString CaptionLabel::shownText(const QString& caption, bool useMnemonic) {
         shown += caption[i];
     }
     return shown;
+}
+
+QString CaptionLabel::accessKey(const QString& caption, bool useMnemonic) {
+    if (!useMnemonic)
+        return {};
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != QLatin1Char('&'))
+            continue;
+        if (caption[i + 1] != QLatin1Char('&'))
+            return caption[i + 1].toLower();
+        ++i; // "&&" is a literal ampersand
+    }
+    return {};
 }
 
 void CaptionLabel::setCaption(const QString& text) {
@@ -56,8 +71,13 @@ void CaptionLabel::setUseMnemonic(bool on) {
 }
 
 void CaptionLabel::setLabelFont(const QFont& font) {
-    setFont(font);
+    setFont(fontInPoints(font, logicalDpiY()));
     refresh();
+}
+
+float CaptionLabel::pointSize() const {
+    const double points = font().pointSizeF();
+    return static_cast<float>(points > 0 ? points : QFontInfo(font()).pointSizeF());
 }
 
 void CaptionLabel::refresh() {
@@ -70,6 +90,8 @@ void CaptionLabel::refresh() {
     setText(shownText(caption_, useMnemonic_));
     if (!opaque_)
         adjustSize(); // sizes itself to its text
+    if (onChanged)
+        onChanged();
 }
 
 } // namespace vellumo

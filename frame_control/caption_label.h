@@ -8,6 +8,8 @@
 //   alignment  0 left, 1 right, 2 centre; any other value raises error 380
 //   mnemonic   True: "&x" marks x as the access key and is shown as x, "&&" shows one "&";
 //              False: the text is shown as it stands
+//   font       kept in points: a font given by pixel size gets the point size of those pixels on the
+//              label's screen, so the size always reads back as a positive number of points
 //
 // Owned by its Frame3D (a Qt child of it).
 
@@ -16,6 +18,7 @@
 #include <QLabel>
 
 #include <cstdint>
+#include <functional>
 
 namespace vellumo {
 
@@ -34,9 +37,17 @@ public:
     bool UseMnemonic() const { return useMnemonic_; }
     void setUseMnemonic(bool on);
     void setLabelFont(const QFont& font);
+    // The font's size in points (never 0 or less for a font the label holds).
+    float pointSize() const;
 
     // The text as shown (mnemonic marks resolved).
     static QString shownText(const QString& caption, bool useMnemonic);
+    // The access key the caption marks, in lower case: the character after the first "&" that is not
+    // part of a "&&"; empty without the mnemonic flag or without such a mark.
+    static QString accessKey(const QString& caption, bool useMnemonic);
+
+    // Told after every change of the label's text, flag, font or colours.
+    std::function<void()> onChanged;
 
 private:
     void refresh();

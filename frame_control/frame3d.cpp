@@ -30,7 +30,8 @@ std::int16_t narrow16(std::int32_t value) { return num::toInt16(static_cast<std:
 
 Frame3D::Frame3D(QWidget* parent, ControlSite* site)
     : QWidget(parent), site_(site), lblCaptionBlank_(new CaptionLabel(this, true)),
-      lblCaptionShadow_(new CaptionLabel(this, false)), lblCaption_(new CaptionLabel(this, false)) {
+      lblCaptionShadow_(new CaptionLabel(this, false)), lblCaption_(new CaptionLabel(this, false)),
+      accessKeys_(*this, [this](std::int16_t& KeyAscii) { UserControl_AccessKeyPress(KeyAscii); }) {
     ++g_liveInstances;
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -42,9 +43,18 @@ Frame3D::Frame3D(QWidget* parent, ControlSite* site)
     lblCaptionShadow_->setForeColor(syscolor::ButtonHighlight);
     lblCaptionShadow_->move(1, 1); // 15 twips right of and below the caption
     lblCaptionBlank_->hide();
+    // Whatever changes the caption's text or mnemonic flag changes its access key.
+    lblCaption_->onChanged = [this] {
+        const QString key = CaptionLabel::accessKey(lblCaption_->Caption(), lblCaption_->UseMnemonic());
+        if (key != accessKeys_.keys())
+            accessKeys_.setKeys(key);
+    };
 }
 
-Frame3D::~Frame3D() { --g_liveInstances; }
+Frame3D::~Frame3D() {
+    lblCaption_->onChanged = nullptr; // the access keys go before the labels
+    --g_liveInstances;
+}
 
 int Frame3D::liveInstances() { return g_liveInstances.load(); }
 
@@ -290,7 +300,9 @@ void Frame3D::setFontName(const QString& value) {
     UserControl_Resize();
 }
 
-std::int32_t Frame3D::FontSize() const { return num::toInt32(lblCaption_->font().pointSizeF()); }
+std::int32_t Frame3D::FontSize() const {
+    return num::toInt32(static_cast<double>(lblCaption_->pointSize()));
+}
 
 void Frame3D::setFontSize(std::int32_t value) {
     if (value <= 0)
@@ -320,7 +332,8 @@ std::int32_t Frame3D::hdc() const {
 }
 
 std::int32_t Frame3D::hWnd() const {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(internalWinId()));
+    // The frame's own native window, created on the first read.
+    return nativeWindowHandle(const_cast<Frame3D&>(*this));
 }
 
 void Frame3D::setMouseIcon(const QImage& value) {
@@ -341,7 +354,24 @@ void Frame3D::setMousePointer(std::int32_t value) {
 
 void Frame3D::setPicture(const QImage& value) {
     try {
+        // No repaint: the new picture takes the old one's place in the background, and whatever the
+        // painter drew over the old background stays over the new one.
+        Surface before(canvas_.width(), canvas_.height(), 0);
+        Surface after(canvas_.width(), canvas_.height(), 0);
+        layBackground(before, surfaceBackColor_, surface_.Picture);
+        layBackground(after, surfaceBackColor_, value);
         surface_.Picture = value;
+        QImage& image = canvas_.image();
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            const auto* was = reinterpret_cast<const QRgb*>(before.image().constScanLine(y));
+            const auto* now = reinterpret_cast<const QRgb*>(after.image().constScanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if (line[x] == was[x])
+                    line[x] = now[x];
+            }
+        }
+        update();
     } catch (const std::exception&) {
         // as for MouseIcon
     }
@@ -360,7 +390,16 @@ void Frame3D::setUseMnemonic(bool value) {
 // ---- dispatch ---------------------------------------------------------------------------------------
 
 [[noreturn]] static void memberNotFound() {
-    throw RuntimeError(hresult::MemberNotFound, QStringLiteral("Frame3D"), QStringLiteral("Member not found"));
+    raiseMemberNotFound(QStringLiteral("Frame3D"));
+}
+
+PropertyValue Frame3D::invokeMethod(std::int32_t dispid, const std::vector<PropertyValue>& arguments) {
+    if (dispid != lumbra::dispid::DrawGradiant)
+        memberNotFound();
+    if (!arguments.empty())
+        raiseBadParamCount(QStringLiteral("Frame3D"));
+    DrawGradiant();
+    return {};
 }
 
 void Frame3D::putProperty(std::int32_t dispid, const PropertyValue& value) {
@@ -482,6 +521,10 @@ bool Frame3D::eventFilter(QObject* watched, QEvent* e) {
     if (watched == lblCaptionBlank_)
         return blankInput_.dispatchMouse(e, *lblCaptionBlank_, events_);
     return QWidget::eventFilter(watched, e);
+}
+
+void Frame3D::UserControl_AmbientChanged(const QString& PropertyName) {
+    Q_UNUSED(PropertyName);
 }
 
 void Frame3D::UserControl_AccessKeyPress(std::int16_t& KeyAscii) {

@@ -32,15 +32,23 @@
 //
 // The property-bag handlers trap every failure of each step, log it through LogError with a message
 // box and go on with the next step; property writes return their failures to the caller.
+//
+// The surface's Picture is its background: clearing the surface lays BackColor and then the picture
+// at the top left corner, at its own size, and everything the painter draws goes over it. Writing
+// Picture does not repaint; the new picture takes the old one's place under what is drawn.
+// The caption's access key (an "&" mark with UseMnemonic) is an Alt+key shortcut of the frame's window
+// that runs the access-key handler. hWnd gives the frame's own native window, which reading it creates
+// (its ancestors stay as they are).
 
 #include "frame_control/caption_label.h"
 #include "frame_control/error_log.h"
 #include "frame_control/lumbra_export.h"
 
-#include "platform/hosting/control_input.h"
-#include "platform/hosting/hosted_control.h"
 #include "platform/drawing/surface.h"
 #include "platform/drawing/system_colors.h"
+#include "platform/hosting/access_keys.h"
+#include "platform/hosting/control_input.h"
+#include "platform/hosting/hosted_control.h"
 
 #include <QFont>
 #include <QImage>
@@ -131,6 +139,9 @@ public:
     void WriteProperties(PropertyBag& bag) override { UserControl_WriteProperties(bag); }
     void putProperty(std::int32_t dispid, const PropertyValue& value) override;
     PropertyValue getProperty(std::int32_t dispid) override;
+    // The one method, DrawGradiant, without arguments.
+    PropertyValue invokeMethod(std::int32_t dispid, const std::vector<PropertyValue>& arguments) override;
+    void AmbientChanged(const QString& name) override { UserControl_AmbientChanged(name); }
 
     // Host callbacks.
     void UserControl_InitProperties();
@@ -138,6 +149,11 @@ public:
     void UserControl_WriteProperties(PropertyBag& PropBag);
     // The access-key notification of the surface: runs its click handling.
     void UserControl_AccessKeyPress(std::int16_t& KeyAscii);
+    // An ambient property of the container changed. The frame has nothing to do: it copies its
+    // container's BackColor only when it is new, and its caption keeps its own font.
+    void UserControl_AmbientChanged(const QString& PropertyName);
+    // The access key of the caption now ("" when it has none).
+    QString accessKeys() const { return accessKeys_.keys(); }
 
     // Properties (getter by the property's name, setter with "set").
     std::int32_t BackColor() const { return m_BackColor; }
@@ -270,6 +286,9 @@ private:
     void setSurfaceFillStyle(std::int16_t value);
     void setSurfaceDrawStyle(std::int16_t value);
     void setSurfaceMousePointer(std::int16_t value);
+    // The surface's background: BackColor with the Picture at its top left corner.
+    static void layBackground(Surface& surface, std::int32_t backColor, const QImage& picture);
+    void clearSurface(std::int32_t backColor);
     void applyFont(const std::function<void(QFont&)>& change, bool shadowToo);
 
     // Painting steps (frame3d_paint.cpp).
@@ -298,6 +317,7 @@ private:
     ControlInput captionInput_;
     ControlInput shadowInput_;
     ControlInput blankInput_;
+    AccessKeys accessKeys_;
 
     std::int32_t m_BorderType = 0;
     std::int32_t m_BevelInner = 0;

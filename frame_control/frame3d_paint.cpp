@@ -72,6 +72,18 @@ void Frame3D::Region(float left, float top, float right, float bottom, std::int3
     WindowRegion::apply(*this, WindowRegion::roundRect(px(left), px(top), px(right), px(bottom), e, e));
 }
 
+void Frame3D::layBackground(Surface& surface, std::int32_t backColor, const QImage& picture) {
+    surface.clear(backColor);
+    if (!picture.isNull())
+        surface.drawPicture(0, 0, picture);
+}
+
+void Frame3D::clearSurface(std::int32_t backColor) {
+    if (canvas_.width() != width() || canvas_.height() != height())
+        canvas_.resize(width(), height(), backColor);
+    layBackground(canvas_, backColor, surface_.Picture);
+}
+
 void Frame3D::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, canvas_.image());
@@ -111,10 +123,7 @@ void Frame3D::UserControl_Resize() {
 
     step([&] {
         surfaceBackColor_ = Bk;
-        if (canvas_.width() != width() || canvas_.height() != height())
-            canvas_.resize(width(), height(), Bk);
-        else
-            canvas_.clear(Bk);
+        clearSurface(Bk); // BackColor, and the Picture over it
     });
     step([&] { lblCaptionBlank_->setBackColor(Bk); });
     step([&] { QWidget::setEnabled(m_Enabled); });

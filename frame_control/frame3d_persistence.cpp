@@ -100,9 +100,7 @@ void Frame3D::UserControl_ReadProperties(const PropertyBag& PropBag) {
         const QString v = read("FontName", caption.font().family()).toText();
         changeFont(caption, [&](QFont& f) { f.setFamily(v); });
     });
-    trap(p, true, [&] {
-        setLabelSize(caption, read("FontSize", static_cast<float>(caption.font().pointSizeF())).toFloat());
-    });
+    trap(p, true, [&] { setLabelSize(caption, read("FontSize", caption.pointSize()).toFloat()); });
     trap(p, true, [&] {
         const bool v = read("FontStrikethru", caption.font().strikeOut()).toBool();
         changeFont(caption, [&](QFont& f) { f.setStrikeOut(v); });
@@ -163,7 +161,7 @@ void Frame3D::UserControl_WriteProperties(PropertyBag& PropBag) {
     write("FontBold", [&] { return caption.font().bold(); });
     write("FontItalic", [&] { return caption.font().italic(); });
     write("FontName", [&] { return caption.font().family(); });
-    write("FontSize", [&] { return static_cast<float>(caption.font().pointSizeF()); });
+    write("FontSize", [&] { return caption.pointSize(); }); // in points, as the reading wants it
     write("FontStrikethru", [&] { return caption.font().strikeOut(); });
     write("FontUnderline", [&] { return caption.font().underline(); });
     write("ForeColor", [&] { return caption.ForeColor(); });

@@ -9,8 +9,23 @@ QString ArgumentText(const QStringList& arguments) {
     return arguments.join(u' ');
 }
 
+namespace {
+
+// Only blanks are trimmed: a tab or a line break is part of the argument, so "\t/t" is no restart.
+QString trimBlanks(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace
+
 bool IsRestart(const QString& argumentText) {
-    return argumentText.trimmed().toLower() == QStringLiteral("/t");
+    return trimBlanks(argumentText).toLower() == QStringLiteral("/t");
 }
 
 bool Main(frmStart& form, const QString& argumentText) {

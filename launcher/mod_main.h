@@ -5,11 +5,13 @@
 // whatever the settings say. It reads one setting and starts one program: it writes nothing, shows
 // nothing and reports no failure. Stateless; frmStart holds what lives on.
 //
-//   argument text (trimmed, lower case) | action
-//   ------------------------------------|--------------------------------------------------------
-//   "/t"                                | enable Timer1, keep running; its handler starts and ends
-//   anything else, none included        | [Vellumo] StartWithWindows of Vellumo.ini (default "0"):
-//                                       | not exactly "0" -> start; then end at once
+//   argument text (blanks trimmed, lower case) | action
+//   -------------------------------------------|----------------------------------------------------
+//   "/t"                                       | enable Timer1, keep running; its handler starts, ends
+//   anything else, none included               | [Vellumo] StartWithWindows of Vellumo.ini (default
+//                                              | "0"): not exactly "0" -> start; then end at once
+//
+// Only blanks (U+0020) are trimmed: a tab or a line break around "/t" makes it no restart.
 
 #include <QString>
 #include <QStringList>

@@ -187,6 +187,26 @@ int ControlInput::keyAscii(const QKeyEvent& event) {
 
 bool isMousePointer(std::int32_t pointer) { return (pointer >= 0 && pointer <= 15) || pointer == 99; }
 
+namespace {
+const QString kHotSpotX = QStringLiteral("HotSpotX");
+const QString kHotSpotY = QStringLiteral("HotSpotY");
+} // namespace
+
+QPoint mouseIconHotSpot(const QImage& mouseIcon) {
+    bool okX = false;
+    bool okY = false;
+    const int x = mouseIcon.text(kHotSpotX).toInt(&okX);
+    const int y = mouseIcon.text(kHotSpotY).toInt(&okY);
+    if (okX && okY && mouseIcon.rect().contains(x, y))
+        return {x, y};
+    return {mouseIcon.width() / 2, mouseIcon.height() / 2};
+}
+
+void setMouseIconHotSpot(QImage& mouseIcon, QPoint hotSpot) {
+    mouseIcon.setText(kHotSpotX, QString::number(hotSpot.x()));
+    mouseIcon.setText(kHotSpotY, QString::number(hotSpot.y()));
+}
+
 void applyMousePointer(QWidget& widget, std::int16_t pointer, const QImage& mouseIcon) {
     static const Qt::CursorShape shapes[] = {
         Qt::ArrowCursor,    Qt::ArrowCursor,  Qt::CrossCursor,    Qt::IBeamCursor,    Qt::ArrowCursor,
@@ -196,12 +216,16 @@ void applyMousePointer(QWidget& widget, std::int16_t pointer, const QImage& mous
     };
     if (!isMousePointer(pointer))
         hosting::raiseInvalidPropertyValue(QStringLiteral("MousePointer"));
-    if (pointer == 0)
+    if (pointer == 0) {
         widget.unsetCursor();
-    else if (pointer == 99)
-        widget.setCursor(mouseIcon.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(QPixmap::fromImage(mouseIcon)));
-    else
+    } else if (pointer != 99) {
         widget.setCursor(shapes[pointer]);
+    } else if (mouseIcon.isNull()) {
+        widget.setCursor(Qt::ArrowCursor);
+    } else {
+        const QPoint hotSpot = mouseIconHotSpot(mouseIcon);
+        widget.setCursor(QCursor(QPixmap::fromImage(mouseIcon), hotSpot.x(), hotSpot.y()));
+    }
 }
 
 } // namespace vellumo

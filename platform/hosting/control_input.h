@@ -20,6 +20,7 @@
 
 #include <QEvent>
 #include <QImage>
+#include <QPoint>
 
 #include <cstdint>
 #include <functional>
@@ -40,6 +41,10 @@ struct ControlEvents {
     std::function<void(std::int16_t& KeyAscii)> KeyPress;
     std::function<void(std::int16_t& KeyCode, std::int16_t& Shift)> KeyDown;
     std::function<void(std::int16_t& KeyCode, std::int16_t& Shift)> KeyUp;
+    // The cursor came over the control, and went away again (the button's hover events; ControlInput
+    // never raises them).
+    std::function<void()> MouseOver;
+    std::function<void()> MouseOut;
 };
 
 class ControlInput {
@@ -66,8 +71,14 @@ private:
 // The platform's mouse pointer codes on a widget: 0 default, 1 arrow, 2 cross, 3 I-beam, 4 icon,
 // 5 size all, 6 size NE-SW, 7 size N-S, 8 size NW-SE, 9 size W-E, 10 up arrow, 11 hourglass, 12 no
 // drop, 13 arrow and hourglass, 14 arrow and question mark, 15 size all, 99 custom (the mouse icon).
-// Any other code raises error 380.
+// Any other code raises error 380. Pointer 99 points with the mouse icon's hot spot.
 void applyMousePointer(QWidget& widget, std::int16_t pointer, const QImage& mouseIcon);
 bool isMousePointer(std::int32_t pointer);
+
+// The hot spot of a picture used as a mouse icon: the pixel the pointer points with. A cursor carries
+// it in the picture's texts "HotSpotX" and "HotSpotY"; a picture without them (an icon) points from
+// its centre.
+QPoint mouseIconHotSpot(const QImage& mouseIcon);
+void setMouseIconHotSpot(QImage& mouseIcon, QPoint hotSpot);
 
 } // namespace vellumo

@@ -5,15 +5,21 @@
 // itself by name, as late binding on the container object does ("BackColor" of the form).
 //
 // ContainerSite is the plain implementation a window (or a test) fills in: the ambient values, the
-// container's own properties by name, and a callback for the change notification. A control never
-// owns its site; the site must outlive the control.
+// container's own properties by name, and a callback for the change notification. Attached to its
+// control and to the widget that holds it, it also tells the control of ambient changes: its own
+// (setAmbientProperty) and the container widget's (a palette change is "BackColor" and then
+// "ForeColor", a font change is "Font", which the site's font then follows). A control never owns its
+// site; the site must outlive the control, and stops telling a control whose widget is gone.
 
 #include "platform/hosting/property_bag.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
+
+class QWidget;
 
 namespace vellumo {
 
@@ -40,8 +46,15 @@ public:
     virtual PropertyValue containerProperty(const QString& name) const = 0;
 };
 
+class HostedControl;
+
 class __attribute__((visibility("default"))) ContainerSite : public ControlSite {
 public:
+    ContainerSite() = default;
+    ~ContainerSite() override;
+    ContainerSite(const ContainerSite&) = delete;
+    ContainerSite& operator=(const ContainerSite&) = delete;
+
     void PropertyChanged(const QString& name) override;
     bool ambientUserMode() const override { return userMode; }
     QString ambientDisplayName() const override { return displayName; }
@@ -55,6 +68,21 @@ public:
     PropertyBag containerProperties;
     // Called for every change notification, in order.
     std::function<void(const QString&)> onPropertyChanged;
+
+    // The control this site serves, and the widget that holds it (null: only setAmbientProperty
+    // reaches the control). Attaching again replaces both.
+    void attach(HostedControl& control, QWidget* container);
+    // Changes one ambient property and tells the control: "UserMode", "DisplayName" and "Font" are
+    // the site's own values; any other name is one of the container's properties ("BackColor",
+    // "ForeColor", "DisplayAsDefault").
+    void setAmbientProperty(const QString& name, const PropertyValue& value);
+    // Tells the attached control that the ambient property name changed.
+    void ambientChanged(const QString& name);
+
+private:
+    HostedControl* control_ = nullptr;
+    QPointer<QWidget> controlWidget_;
+    QPointer<QObject> containerWatch_;
 };
 
 } // namespace vellumo

@@ -6,7 +6,11 @@
 // Life of a control: the container creates it through the library's class object, then calls either
 // InitProperties (a new control) or ReadProperties (one loaded from saved data), sizes and shows its
 // widget, and calls WriteProperties whenever it saves. The container owns the widget (a Qt child of
-// the parent given at creation); the control never owns its site.
+// the parent given at creation); the control never owns its site. A container that attaches its
+// ContainerSite to the control tells it of every ambient change (AmbientChanged).
+//
+// Members by dispatch number: properties through putProperty and getProperty, methods through
+// invokeMethod. A number the control does not have raises DISP_E_MEMBERNOTFOUND ("Member not found").
 //
 // The constants below have internal linkage on purpose: the control libraries carry their own copy of
 // the hosting layer, and no data symbol may exist twice across the program and a library.
@@ -28,6 +32,7 @@
 #include "platform/hosting/property_bag.h"
 
 #include <cstdint>
+#include <vector>
 
 class QWidget;
 
@@ -40,7 +45,18 @@ constexpr std::int32_t ClassNotAvailable = static_cast<std::int32_t>(0x80040111u
 constexpr std::int32_t ClassNotRegistered = static_cast<std::int32_t>(0x80040154u); // REGDB_E_CLASSNOTREG
 constexpr std::int32_t SelfRegClass = static_cast<std::int32_t>(0x80040201u);       // SELFREG_E_CLASS
 constexpr std::int32_t MemberNotFound = static_cast<std::int32_t>(0x80020003u);    // DISP_E_MEMBERNOTFOUND
+constexpr std::int32_t BadParamCount = static_cast<std::int32_t>(0x8002000Eu);     // DISP_E_BADPARAMCOUNT
 } // namespace hresult
+
+// The handle of widget's own native window (its hWnd), as a 32-bit value (an X11 window id fits).
+// Reading it makes the widget a native child window, once; its ancestors and siblings stay as they are,
+// so the rest of the window paints as before. A native child stacks above non-native siblings that
+// overlap it.
+std::int32_t nativeWindowHandle(QWidget& widget);
+
+// Raised by invokeMethod for a number the control has no method of, and for a wrong argument count.
+[[noreturn]] void raiseMemberNotFound(const QString& source);
+[[noreturn]] void raiseBadParamCount(const QString& source);
 
 class __attribute__((visibility("default"))) HostedControl {
 public:
@@ -61,6 +77,13 @@ public:
     // raises DISP_E_MEMBERNOTFOUND, a write to a read-only property error 383.
     virtual void putProperty(std::int32_t dispid, const PropertyValue& value) = 0;
     virtual PropertyValue getProperty(std::int32_t dispid) = 0;
+    // Runs the method of that dispatch number with arguments and returns its result (an empty value
+    // for a method that returns nothing); a wrong number of arguments raises DISP_E_BADPARAMCOUNT.
+    virtual PropertyValue invokeMethod(std::int32_t dispid, const std::vector<PropertyValue>& arguments) = 0;
+
+    // The container tells the control that its ambient property name changed ("BackColor",
+    // "ForeColor", "Font", "DisplayAsDefault", "UserMode", "DisplayName", ...).
+    virtual void AmbientChanged(const QString& name) = 0;
 };
 
 class __attribute__((visibility("default"))) ControlClassFactory {

@@ -24,6 +24,14 @@ double numberOf(const PropertyValue::Storage& v) {
 
 } // namespace
 
+QFont fontInPoints(const QFont& font, int dotsPerInch) {
+    if (font.pointSizeF() > 0 || font.pixelSize() <= 0 || dotsPerInch <= 0)
+        return font;
+    QFont inPoints = font;
+    inPoints.setPointSizeF(font.pixelSize() * 72.0 / dotsPerInch);
+    return inPoints;
+}
+
 QString PropertyValue::typeName() const {
     static const char* const names[] = {"Boolean", "Integer", "Long", "Single", "String", "Font", "Picture"};
     return QString::fromLatin1(names[value_.index()]);

@@ -65,6 +65,10 @@ private:
     Storage value_;
 };
 
+// A font object of the host has its size in points. A font given by pixel size (as a Qt font may be)
+// gets the point size those pixels have at dotsPerInch; any other font comes back as it is.
+QFont fontInPoints(const QFont& font, int dotsPerInch);
+
 class PropertyBag {
 public:
     // Stores value under name; an existing key keeps its place and takes the new value.

@@ -64,8 +64,8 @@ protected:
         };
         e.KeyUp = [this](std::int16_t& k, std::int16_t& s) { events << QStringLiteral("KeyUp %1 %2").arg(k).arg(s); };
         e.KeyPress = [this](std::int16_t& a) { events << QStringLiteral("KeyPress %1").arg(a); };
-        b.buttonEvents().MouseOver = [this] { events << "MouseOver"; };
-        b.buttonEvents().MouseOut = [this] { events << "MouseOut"; };
+        e.MouseOver = [this] { events << "MouseOver"; };
+        e.MouseOut = [this] { events << "MouseOut"; };
         b.onPainted = [this](std::uint8_t state) { paints << QStringLiteral("paint %1").arg(state); };
     }
 

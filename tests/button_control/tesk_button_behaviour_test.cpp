@@ -207,6 +207,41 @@ TEST_F(ButtonBehaviour, HidingStopsPaintingUntilShownOrRefreshed) {
     EXPECT_EQ(paints, (QStringList{"paint 0", "paint 0"}));
 }
 
+TEST_F(ButtonBehaviour, MouseOverAndMouseOutReachAHostThroughTheGenericEvents) {
+    HostedControl& control = *button;
+    QStringList seen;
+    control.events().MouseOver = [&] { seen << "MouseOver"; };
+    control.events().MouseOut = [&] { seen << "MouseOut"; };
+    cursorOverButton();
+    move(button.get(), {40, 12});
+    cursor = QPoint(-1000, -1000);
+    ASSERT_TRUE(waitUntil([&] { return seen.contains("MouseOut"); }, 2000));
+    EXPECT_EQ(seen, (QStringList{"MouseOver", "MouseOut"}));
+}
+
+TEST_F(ButtonBehaviour, TheContainersAmbientChangesRepaintTheButton) {
+    site.attach(*button, container.get());
+    site.setAmbientProperty(QStringLiteral("DisplayAsDefault"), true);
+    EXPECT_EQ(paints, QStringList{"paint 0"});
+    EXPECT_EQ(pixel(0, 0), 0x404040) << "the default button's dark frame";
+
+    button->setColorScheme(UseContainer);
+    paints.clear();
+    QPalette palette = container->palette();
+    palette.setColor(QPalette::Window, QColor(0, 128, 255));
+    container->setPalette(palette);
+    EXPECT_EQ(button->workingColors().face, 0xFF8000);
+    EXPECT_FALSE(paints.isEmpty());
+    EXPECT_EQ(pixel(10, 10), 0xFF8000);
+
+    paints.clear();
+    QFont font = container->font();
+    font.setPointSize(15);
+    container->setFont(font);
+    EXPECT_EQ(site.ambientFont().pointSize(), 15);
+    EXPECT_EQ(paints, QStringList{"paint 0"});
+}
+
 TEST_F(ButtonBehaviour, ResizingRepaintsAndAZeroHeightPaintsNothing) {
     button->resize(90, 30);
     EXPECT_EQ(paints, QStringList{"paint 0"});

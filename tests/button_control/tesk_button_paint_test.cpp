@@ -248,6 +248,49 @@ TEST_F(ButtonPaint, SwitchingAShownButtonToTransparentShowsThePlainFace) {
     EXPECT_EQ(button->height(), 24);
 }
 
+// A container whose pixels all differ from their neighbours, painted from an image in logical pixels:
+// on a scaled display each of them covers several device pixels.
+class PatternedContainer : public QWidget {
+public:
+    static QRgb at(int x, int y) { return qRgb((x * 7) % 256, (y * 13) % 256, (x * 3 + y * 5) % 256); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QImage image(width(), height(), QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, at(x, y));
+        QPainter(this).drawImage(0, 0, image);
+    }
+};
+
+// Also run with QT_SCALE_FACTOR=2 (tests/button_control/CMakeLists.txt).
+class ButtonCapture : public ButtonTest {};
+
+TEST_F(ButtonCapture, TransparentCapturesTheContainersLogicalPixelsAtAnyScale) {
+    container = std::make_unique<PatternedContainer>();
+    container->resize(200, 120);
+    container->show();
+    const QByteArray factor = qgetenv("QT_SCALE_FACTOR");
+    if (!factor.isEmpty()) {
+        ASSERT_EQ(container->devicePixelRatioF(), factor.toDouble()) << "the display is not scaled";
+    }
+    TeskButtonConcept& b = make(container.get());
+    b.InitProperties();
+    b.setButtonType(Transparent);
+    b.setCaption(QString());
+    b.setGeometry(37, 21, 40, 16);
+    b.show();
+    const QImage& captured = b.capturedBackground();
+    ASSERT_EQ(captured.size(), QSize(40, 16));
+    int wrong = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 40; ++x)
+            wrong += (captured.pixel(x, y) & 0xFFFFFFu) != (PatternedContainer::at(37 + x, 21 + y) & 0xFFFFFFu);
+    EXPECT_EQ(wrong, 0) << "of 640 pixels";
+    EXPECT_EQ(b.surfaceImage().pixel(3, 5) & 0xFFFFFFu, PatternedContainer::at(40, 26) & 0xFFFFFFu);
+}
+
 // The looks as the user sees them, for a look by eye: build/screenshots/button_<look>.png.
 TEST_F(ButtonPaint, Screenshots) {
     const QString folder = QStringLiteral(VELLUMO_PROGRAM_DIR) + QStringLiteral("/../screenshots");

@@ -2,6 +2,8 @@
 // access keys from the caption, dispatch by number, and the colour operations.
 #include "tests/button_control/button_fixture.h"
 
+#include <cmath>
+
 #include "platform/drawing/system_colors.h"
 
 namespace vellumo::test {
@@ -92,8 +94,36 @@ TEST_F(ButtonProperties, FontSizeReadsTheNearestWholeSizeHalvesToEven) {
     }
     b.setFontSize(12);
     EXPECT_EQ(b.Font().pointSizeF(), 12.0);
-    EXPECT_EQ(errorOf([&] { b.setFontSize(0); }), 380); // the font refuses it; nothing changes
-    EXPECT_EQ(b.FontSize(), 12);
+}
+
+TEST_F(ButtonProperties, FontSizeRaisesNothingAndKeepsASizeTheFontCannotDraw) {
+    TeskButtonConcept& b = makeShown();
+    b.setFontSize(12);
+    paints.clear();
+    b.setFontSize(0);
+    EXPECT_EQ(b.FontSize(), 0);
+    EXPECT_EQ(b.Font().pointSizeF(), 12.0) << "the text keeps its last drawable size";
+    EXPECT_EQ(paints, QStringList{"paint 0"});
+    b.putProperty(id::FontSize, std::int16_t{-3});
+    EXPECT_EQ(b.getProperty(id::FontSize).toInt32(), -3);
+    b.setFontBold(true); // the same font object, with the size it was given
+    EXPECT_EQ(b.FontSize(), -3);
+    PropertyBag bag;
+    b.WriteProperties(bag);
+    EXPECT_EQ(bag.find("FONT")->toFont().pointSizeF(), 12.0) << "only a size that reads back is saved";
+    b.setFontSize(10);
+    EXPECT_EQ(b.FontSize(), 10);
+    EXPECT_TRUE(notified.isEmpty());
+}
+
+TEST_F(ButtonProperties, AFontByPixelSizeIsKeptInPoints) {
+    TeskButtonConcept& b = makeShown();
+    QFont font = b.Font();
+    font.setPixelSize(16);
+    b.setFontObject(font);
+    const double points = 16 * 72.0 / b.logicalDpiY();
+    EXPECT_DOUBLE_EQ(b.Font().pointSizeF(), points);
+    EXPECT_EQ(b.FontSize(), static_cast<std::int16_t>(std::lround(points)));
 }
 
 TEST_F(ButtonProperties, VersionAndReadOnlyMembers) {
@@ -105,6 +135,41 @@ TEST_F(ButtonProperties, VersionAndReadOnlyMembers) {
     EXPECT_EQ(errorOf([&] { b.getProperty(0x12345); }), hresult::MemberNotFound);
     EXPECT_EQ(errorOf([&] { b.putProperty(id::MousePointer, std::int32_t{70000}); }), err::Overflow);
     EXPECT_EQ(errorOf([&] { b.putProperty(id::MousePointer, std::int32_t{42}); }), 380);
+}
+
+TEST_F(ButtonProperties, DisableRefreshAndRefreshAreCalledByTheirNumbers) {
+    TeskButtonConcept& b = makeShown();
+    HostedControl& control = b;
+    paints.clear();
+    EXPECT_TRUE(control.invokeMethod(id::DisableRefresh, {}).holds<std::int32_t>());
+    EXPECT_FALSE(b.paintFlag());
+    b.setBackColor(0x00FF00);
+    EXPECT_TRUE(paints.isEmpty());
+    EXPECT_EQ(errorOf([&] { control.invokeMethod(id::Refresh, {PropertyValue(true)}); }), hresult::BadParamCount);
+    control.invokeMethod(id::Refresh, {});
+    EXPECT_TRUE(b.paintFlag());
+    EXPECT_EQ(paints, QStringList{"paint 0"});
+    EXPECT_EQ(errorOf([&] { control.invokeMethod(id::Caption, {}); }), hresult::MemberNotFound);
+    EXPECT_EQ(errorOf([&] { control.getProperty(id::Refresh); }), hresult::MemberNotFound);
+}
+
+TEST_F(ButtonProperties, hwndIsTheButtonsOwnNativeWindow) {
+    TeskButtonConcept& b = makeShown();
+    auto* place = container.get();
+    auto* sibling = new QWidget(place);
+    sibling->show();
+    const std::int32_t handle = b.hwnd();
+    EXPECT_NE(handle, 0);
+    EXPECT_EQ(handle, static_cast<std::int32_t>(b.internalWinId()));
+    EXPECT_EQ(b.getProperty(id::hwnd).toInt32(), handle) << "the same window every time";
+    paints.clear();
+    b.setCaption(QStringLiteral("Envoyer"));
+    EXPECT_EQ(paints, QStringList{"paint 0"}) << "it paints as before";
+    EXPECT_EQ(sibling->internalWinId(), WId(0)) << "its siblings stay as they were";
+    QWidget inner(place);
+    TeskButtonConcept nested(&inner, &site);
+    EXPECT_NE(nested.hwnd(), 0);
+    EXPECT_EQ(inner.internalWinId(), WId(0)) << "its container stays as it was";
 }
 
 TEST_F(ButtonProperties, EnumerationPropertiesStoreAnyValue) {
@@ -120,6 +185,7 @@ TEST_F(ButtonProperties, HandPointerSetsAndClearsTheHandCursor) {
     b.setHandPointer(true);
     EXPECT_EQ(b.MousePointer(), 99);
     EXPECT_EQ(b.MouseIcon().text(QStringLiteral("Resource")), QStringLiteral("101"));
+    EXPECT_EQ(b.cursor().hotSpot(), QPoint(5, 0)); // a press lands at the finger tip, not the centre
     b.setHandPointer(false);
     EXPECT_EQ(b.MousePointer(), 1);
     EXPECT_TRUE(b.MouseIcon().isNull());

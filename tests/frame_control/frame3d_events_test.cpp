@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 
 namespace vellumo::test {
 namespace {
@@ -87,6 +88,64 @@ TEST_F(FrameEvents, AnAccessKeyPressRaisesClickOnly) {
     std::int16_t key = 's';
     frame->UserControl_AccessKeyPress(key);
     EXPECT_EQ(events, QStringList{"Click"});
+}
+
+TEST_F(FrameEvents, TheCaptionsMarkedKeyInTheWindowClicksTheFrame) {
+    frame->setCaption(QStringLiteral("&Statut"));
+    EXPECT_TRUE(frame->findChildren<QShortcut*>().isEmpty()) << "without UseMnemonic the & is text";
+    frame->setUseMnemonic(true);
+    const auto shortcuts = frame->findChildren<QShortcut*>();
+    ASSERT_EQ(shortcuts.size(), 1);
+    EXPECT_EQ(shortcuts[0]->key(), QKeySequence(QStringLiteral("Alt+S")));
+    emit shortcuts[0]->activated();
+    EXPECT_EQ(events, QStringList{"Click"});
+    frame->setCaption(QStringLiteral("A&&B"));
+    EXPECT_TRUE(frame->findChildren<QShortcut*>().isEmpty());
+}
+
+struct MnemonicCase {
+    const char* name;
+    const char* caption;
+    bool useMnemonic;
+    const char* key;
+};
+void PrintTo(const MnemonicCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FrameAccessKey : public FrameTest, public testing::WithParamInterface<MnemonicCase> {};
+
+TEST_P(FrameAccessKey, ComesFromTheCaptionsMark) {
+    Frame3D& f = makeNew();
+    f.setUseMnemonic(GetParam().useMnemonic);
+    f.setCaption(QString::fromUtf8(GetParam().caption));
+    EXPECT_EQ(f.accessKeys(), QString::fromUtf8(GetParam().key));
+}
+
+const MnemonicCase kMnemonics[] = {
+    {"Marked", "&Ok", true, "o"},           // the marked character, in lower case
+    {"NoMnemonic", "&Ok", false, ""},       // the & is text
+    {"Literal", "A&&B", true, ""},          // && shows one &
+    {"AfterALiteral", "a&&b&c", true, "c"}, // the first single mark
+    {"Trailing", "Save&", true, ""},        // nothing after the mark
+    {"FirstMarkWins", "&x&y", true, "x"},   // the first mark counts
+};
+INSTANTIATE_TEST_SUITE_P(Captions, FrameAccessKey, testing::ValuesIn(kMnemonics),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrameTest, TheShownPercentageReplacesTheCaptionsAccessKey) {
+    Frame3D& f = makeNew();
+    f.setUseMnemonic(true);
+    f.setCaption(QStringLiteral("&Prêt"));
+    EXPECT_EQ(f.accessKeys(), QStringLiteral("p"));
+    f.setFloodShowPct(true);
+    EXPECT_EQ(f.accessKeys(), QString());
+    PropertyBag bag;
+    f.setFloodShowPct(false);
+    f.setCaption(QStringLiteral("&Envoi"));
+    f.WriteProperties(bag);
+    make().ReadProperties(bag);
+    EXPECT_EQ(frame->accessKeys(), QStringLiteral("e"));
 }
 
 } // namespace

@@ -507,5 +507,54 @@ TEST_F(FramePaint, CornerRadiusZeroGivesSquareRoundedTypes) {
     EXPECT_TRUE(logLines().isEmpty());
 }
 
+// The surface's Picture is its background: BackColor, the picture at the top left, then the drawing.
+class PicturePaint : public FramePaint {
+protected:
+    void SetUp() override {
+        makeNew(); // BorderType 1: the frame's two outlines at columns 0 and 1
+        picture = QImage(20, 10, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, (x + y) % 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+    }
+    std::int32_t pictureAt(int x, int y) const { return Surface::fromRgb(picture.pixel(x, y)); }
+    // Pixels of the picture's area, inside the border, that do not show the picture.
+    int hidden() const {
+        int n = 0;
+        for (int y = 2; y < picture.height(); ++y)
+            for (int x = 2; x < picture.width(); ++x)
+                n += at(x, y) != pictureAt(x, y);
+        return n;
+    }
+
+    QImage picture;
+};
+
+TEST_F(PicturePaint, TheRepaintLaysThePictureUnderTheBorder) {
+    frame->setPicture(picture);
+    paint(60, 30);
+    EXPECT_EQ(hidden(), 0);
+    EXPECT_EQ(at(0, 5), kSh);
+    EXPECT_EQ(at(1, 5), kHi);
+    EXPECT_EQ(at(20, 5), kBk); // beside the picture
+    EXPECT_EQ(at(5, 10), kBk); // below it
+}
+
+TEST_F(PicturePaint, WritingThePictureShowsItUnderTheDrawingWithoutARepaint) {
+    paint(60, 30);
+    clearLogs();
+    frame->setPicture(picture);
+    EXPECT_TRUE(repaints.isEmpty());
+    EXPECT_EQ(hidden(), 0);
+    EXPECT_EQ(at(0, 5), kSh);
+    EXPECT_EQ(at(1, 5), kHi);
+    const QImage shown = frame->drawingSurface().image();
+    frame->UserControl_Resize();
+    EXPECT_EQ(frame->drawingSurface().image(), shown) << "a repaint draws the same";
+    frame->setPicture(QImage());
+    EXPECT_EQ(at(5, 5), kBk);
+    EXPECT_EQ(at(0, 5), kSh);
+}
+
 } // namespace
 } // namespace vellumo::test

@@ -1,5 +1,7 @@
 #include "tests/frame_control/frame_fixture.h"
 
+#include <cmath>
+
 #include <limits>
 
 namespace vellumo::test {
@@ -142,6 +144,24 @@ TEST_F(FrameTest, ASavedPercentageDisplayReplacesTheSavedCaption) {
     make().ReadProperties(bag);
     EXPECT_EQ(frame->Caption(), QStringLiteral("7%"));
     EXPECT_EQ(frame->lblCaptionShadow().Caption(), QStringLiteral("7%"));
+}
+
+TEST_F(FrameTest, AFontByPixelSizeIsKeptInPointsAndReadsBackWithoutError) {
+    Frame3D& f = makeNew();
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(16);
+    f.setFontObject(font);
+    const double points = 16 * 72.0 / f.lblCaption().logicalDpiY();
+    const auto whole = static_cast<std::int32_t>(std::lround(points));
+    EXPECT_EQ(f.FontSize(), whole);
+    EXPECT_DOUBLE_EQ(f.lblCaptionShadow().font().pointSizeF(), points);
+    PropertyBag bag;
+    f.WriteProperties(bag);
+    EXPECT_FLOAT_EQ(bag.find("FontSize")->toFloat(), static_cast<float>(points));
+    make().ReadProperties(bag);
+    EXPECT_TRUE(hooks.boxes.empty()) << "no error box on reading";
+    EXPECT_TRUE(logLines().isEmpty());
+    EXPECT_EQ(frame->FontSize(), whole);
 }
 
 TEST_F(FrameTest, FontSizeReadsTheLabelsSizeRoundedHalfToEven) {

@@ -108,6 +108,43 @@ TEST_F(FrameTest, TheMainProgramsTwoWritesByDispatchNumber) {
     EXPECT_EQ(errorOf([&] { control.putProperty(lumbra::dispid::ForeColor, "rouge"); }), err::TypeMismatch);
 }
 
+TEST_F(FrameTest, DrawGradiantIsCalledByItsNumber) {
+    Frame3D& f = makeNew();
+    f.setBorderType(NoneBorder);
+    f.setFillColor(0);
+    f.resize(40, 10);
+    f.UserControl_Resize();
+    clearLogs();
+    HostedControl& control = f;
+    EXPECT_EQ(errorOf([&] { control.invokeMethod(lumbra::dispid::DrawGradiant, {PropertyValue(1)}); }),
+              hresult::BadParamCount);
+    EXPECT_EQ(f.drawingSurface().getPixel(0, 5), f.drawingSurface().getPixel(20, 5)) << "nothing drawn yet";
+    f.setFillGradient(FillHorizontal); // stored; the method is what draws here
+    const QImage before = f.drawingSurface().image();
+    control.invokeMethod(lumbra::dispid::DrawGradiant, {});
+    EXPECT_NE(f.drawingSurface().image(), before);
+    EXPECT_EQ(f.drawingSurface().getPixel(0, 5), 0); // FillColor at the start
+    EXPECT_EQ(errorOf([&] { control.invokeMethod(lumbra::dispid::Caption, {}); }), hresult::MemberNotFound);
+    EXPECT_EQ(errorOf([&] { control.getProperty(lumbra::dispid::DrawGradiant); }), hresult::MemberNotFound);
+}
+
+TEST_F(FrameTest, hWndIsTheFramesOwnNativeWindow) {
+    QWidget window;
+    auto* place = new QWidget(&window);
+    auto* f = new Frame3D(place, &site);
+    auto* sibling = new QWidget(place);
+    f->InitProperties();
+    f->setGeometry(0, 0, 100, 20);
+    window.show();
+    const std::int32_t handle = f->hWnd();
+    EXPECT_NE(handle, 0);
+    EXPECT_EQ(handle, static_cast<std::int32_t>(f->internalWinId()));
+    EXPECT_EQ(f->getProperty(lumbra::dispid::hWnd).toInt32(), handle) << "the same window every time";
+    EXPECT_EQ(place->internalWinId(), WId(0)) << "the container stays as it was";
+    EXPECT_EQ(sibling->internalWinId(), WId(0)) << "so does its neighbour";
+    EXPECT_TRUE(f->isVisible());
+}
+
 TEST(Frame3DEnums, CarryTheirPublishedNames) {
     int count = 0;
     const EnumTable* tables = frame3dEnums(&count);

@@ -41,7 +41,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ArgumentCase{"FollowedByAWord", {QStringLiteral("/t"), QStringLiteral("now")}, false},
                       ArgumentCase{"FollowedByAWordInOneArgument", {QStringLiteral("/t now")}, false},
                       ArgumentCase{"None", {}, false}, ArgumentCase{"OtherSwitch", {QStringLiteral("/x")}, false},
-                      ArgumentCase{"SlashAlone", {QStringLiteral("/")}, false}),
+                      ArgumentCase{"SlashAlone", {QStringLiteral("/")}, false},
+                      // Only blanks are trimmed, not tabs or line breaks.
+                      ArgumentCase{"TabBefore", {QStringLiteral("\t/t")}, false},
+                      ArgumentCase{"TabAfter", {QStringLiteral("/t\t")}, false},
+                      ArgumentCase{"LineBreakAfter", {QStringLiteral("/T\r\n")}, false},
+                      ArgumentCase{"BlanksAroundATab", {QStringLiteral(" \t/t ")}, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class LauncherTest : public ::testing::Test {

@@ -150,5 +150,19 @@ TEST(MousePointer, UnknownCodesAreRefused) {
     EXPECT_ANY_THROW(applyMousePointer(w, 16, QImage()));
 }
 
+TEST(MousePointer, TheMouseIconPointsFromItsHotSpotOrItsCentre) {
+    QWidget w;
+    QImage icon(32, 24, QImage::Format_ARGB32);
+    icon.fill(Qt::black);
+    applyMousePointer(w, 99, icon);
+    EXPECT_EQ(w.cursor().hotSpot(), QPoint(16, 12));
+    setMouseIconHotSpot(icon, {5, 0});
+    EXPECT_EQ(mouseIconHotSpot(icon), QPoint(5, 0));
+    applyMousePointer(w, 99, icon);
+    EXPECT_EQ(w.cursor().hotSpot(), QPoint(5, 0));
+    setMouseIconHotSpot(icon, {40, 3}); // outside the picture: the centre
+    EXPECT_EQ(mouseIconHotSpot(icon), QPoint(16, 12));
+}
+
 } // namespace
 } // namespace vellumo

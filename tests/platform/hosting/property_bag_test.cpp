@@ -70,5 +70,16 @@ TEST(PropertyValue, NumbersConvertAsThePlatformDoes) {
     EXPECT_EQ(PropertyValue(std::int16_t{9}).typeName(), QStringLiteral("Integer"));
 }
 
+TEST(FontInPoints, APixelSizeBecomesItsPointSize) {
+    QFont pixels(QStringLiteral("Arial"));
+    pixels.setPixelSize(16);
+    EXPECT_DOUBLE_EQ(fontInPoints(pixels, 96).pointSizeF(), 12.0);
+    EXPECT_DOUBLE_EQ(fontInPoints(pixels, 120).pointSizeF(), 9.6);
+    EXPECT_EQ(fontInPoints(pixels, 96).family(), QStringLiteral("Arial"));
+    QFont points(QStringLiteral("Arial"));
+    points.setPointSizeF(8.25);
+    EXPECT_DOUBLE_EQ(fontInPoints(points, 96).pointSizeF(), 8.25);
+}
+
 } // namespace
 } // namespace vellumo
