@@ -31,33 +31,33 @@ namespace vellumo {
 namespace {
 const QString kTitle = QStringLiteral("Vellumo");
 
-// The toolbar's buttons 1 to 24: key, standard picture, design tooltip. A button without a role is a
+// The toolbar's buttons 1 to 24: key, picture by standard icon name, design tooltip. A button without a role is a
 // separator (no key) or a spare button kept hidden.
 constexpr DesignedButton kButtons[24] = {
-    {"New", QStyle::SP_FileIcon, "Nouveau message", false},                  // 1
-    {"Reply", QStyle::SP_ArrowBack, "Répondre", false},                      // 2
-    {"ReplyAll", QStyle::SP_MediaSeekBackward, "Répondre à tous", false},    // 3
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 4
-    {"Copy", QStyle::SP_FileDialogContentsView, "Copier", false},            // 5
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 6
-    {"Spare7", QStyle::SP_CustomBase, "", true},                             // 7
-    {"Spare8", QStyle::SP_CustomBase, "", true},                             // 8
-    {"First", QStyle::SP_MediaSkipBackward, "Premier message", false},       // 9
-    {"Previous", QStyle::SP_ArrowLeft, "Message précédent", false},          // 10
-    {"Next", QStyle::SP_ArrowRight, "Message suivant", false},               // 11
-    {"Last", QStyle::SP_MediaSkipForward, "Dernier message", false},         // 12
-    {"Delete", QStyle::SP_TrashIcon, "Supprimer le message", false},         // 13
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 14
-    {"Sent", QStyle::SP_FileDialogDetailedView, "Messages envoyés", false},  // 15
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 16
-    {"Network", QStyle::SP_DriveNetIcon, "Voisinage réseau", false},         // 17
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 18
-    {"Options", QStyle::SP_FileDialogListView, "Options", false},            // 19
-    {"Tools", QStyle::SP_ToolBarHorizontalExtensionButton, "Outils", false}, // 20
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 21
-    {"Quit", QStyle::SP_DialogCloseButton, "Quitter Vellumo", false},        // 22
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 23
-    {"Hide", QStyle::SP_TitleBarMinButton, "Masquer la fenêtre", false},     // 24
+    {"New", "mail-message-new", "Nouveau message", false},       // 1
+    {"Reply", "mail-reply-sender", "Répondre", false},           // 2
+    {"ReplyAll", "mail-reply-all", "Répondre à tous", false},    // 3
+    {nullptr, nullptr, nullptr, false},                          // 4
+    {"Copy", "edit-copy", "Copier", false},                      // 5
+    {nullptr, nullptr, nullptr, false},                          // 6
+    {"Spare7", nullptr, "", true},                               // 7
+    {"Spare8", nullptr, "", true},                               // 8
+    {"First", "go-first", "Premier message", false},             // 9
+    {"Previous", "go-previous", "Message précédent", false},     // 10
+    {"Next", "go-next", "Message suivant", false},               // 11
+    {"Last", "go-last", "Dernier message", false},               // 12
+    {"Delete", "edit-delete", "Supprimer le message", false},    // 13
+    {nullptr, nullptr, nullptr, false},                          // 14
+    {"Sent", "document-open-recent", "Messages envoyés", false}, // 15
+    {nullptr, nullptr, nullptr, false},                          // 16
+    {"Network", "network-workgroup", "Voisinage réseau", false}, // 17
+    {nullptr, nullptr, nullptr, false},                          // 18
+    {"Options", "preferences-system", "Options", false},         // 19
+    {"Tools", "applications-utilities", "Outils", false},        // 20
+    {nullptr, nullptr, nullptr, false},                          // 21
+    {"Quit", "application-exit", "Quitter Vellumo", false},      // 22
+    {nullptr, nullptr, nullptr, false},                          // 23
+    {"Hide", "window-minimize", "Masquer la fenêtre", false},    // 24
 };
 
 QAction* namedAction(QMenu* menu, const char* name, const QString& caption) {
