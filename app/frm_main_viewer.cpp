@@ -123,8 +123,13 @@ void frmMain::buildMenus() {
 // ---- viewer ---------------------------------------------------------------------------------------
 
 void frmMain::DataDB_Reposition() {
-    if (!navigation_->Reposition())
+    if (!navigation_->Reposition()) {
+        // Nothing left to show (the last message deleted, or purged): the fields and the viewer show
+        // nothing rather than a message that is gone.
+        if (!DataDB || DataDB->recordCount() == 0)
+            clearMessage();
         return;
+    }
     Recordset& rs = *DataDB;
     try {
         Text1[0]->setText(rs.text(QStringLiteral("FROM")));
@@ -136,6 +141,13 @@ void frmMain::DataDB_Reposition() {
     } catch (const RuntimeError&) {
         // A row that cannot be shown ends the viewer's work for it, silently.
     }
+}
+
+void frmMain::clearMessage() {
+    for (QLineEdit* box : Text1)
+        box->clear();
+    TXTextControl1->clear();
+    MessageNavigation::ColourMessage(Text1, *TXTextControl1, MessageNavigation::TodayColour);
 }
 
 QString frmMain::ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll) {
@@ -276,13 +288,33 @@ void frmMain::mnuPurge_Click() {
     if (raiseOpen(frmPurge_))
         return;
     if (!db_) {
-        StatusBar1_SimpleText(QStringLiteral("Base de messages inaccessible."), 192, false);
+        StatusBar1_SimpleText(state_.GetString(62, QStringLiteral("Base de messages inaccessible.")), 192, false);
         return;
     }
     auto* purge = new frmPurge(state_, loader_, *db_, this);
+    purge->setPurged([this](int received, int sent, bool complete) { afterPurge(received, sent, complete); });
     frmPurge_ = purge;
     purge->Form_Load();
     purge->show();
+}
+
+void frmMain::afterPurge(int received, int sent, bool complete) {
+    // The rows went behind the recordset's back: read them again, newest shown, or the empty view.
+    if (DataDB) {
+        try {
+            DataDB->requery();
+            navigation_->ShowNewest();
+        } catch (const RuntimeError&) {
+            // The view stays as it was; the purge itself is done.
+        }
+    }
+    if (!complete)
+        return; // the purge window tells what failed
+    QString text = state_.GetString(
+        64, QStringLiteral("Purge terminée : %1 message(s) reçu(s) et %2 message(s) envoyé(s) supprimé(s)."));
+    StatusBar1_SimpleText(text.replace(QStringLiteral("%1"), QString::number(received))
+                              .replace(QStringLiteral("%2"), QString::number(sent)),
+                          0, false);
 }
 
 void frmMain::mnuMAJ_Click() {

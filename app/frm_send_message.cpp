@@ -131,8 +131,9 @@ void frmSendMessage::buildWindow() {
                               QRect(384, 36, 26, 22), this);
     Command1[2] = placeButton(loader_, QStringLiteral("Command1"), 2, QStringLiteral("*"),
                               QStringLiteral("Correspondants favoris"), QRect(412, 36, 26, 22), this);
-    Command1[3] = placeButton(loader_, QStringLiteral("Command1"), 3, QStringLiteral("@"), QString(),
-                              QRect(440, 36, 26, 22), this);
+    Command1[3] =
+        placeButton(loader_, QStringLiteral("Command1"), 3, QStringLiteral("@"),
+                    QString::fromUtf8("Rechercher les utilisateurs d'Vellumo connectés"), QRect(440, 36, 26, 22), this);
     for (int i = 0; i < 4; ++i)
         Command1[static_cast<std::size_t>(i)]->setClick([this, i] { Command1_Click(i); });
     cmdErase = placeButton(loader_, QStringLiteral("cmdErase"), -1, QStringLiteral("X"),

@@ -373,7 +373,9 @@ TEST_F(FrmToSendTest, TranslatesItsTextsByNumber) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(cp1252::encode(QStringLiteral("[Strings]\r\nString31=Error\r\nString35=received the message\r\n"
                                              "String36=did not receive the message\r\nString37=does not seem "
-                                             "connected\r\nString38=has no IP address!\r\nString39=###END###\r\n")));
+                                             "connected\r\nString38=has no IP address!\r\nString68=\"Error: \"\r\n"
+                                             "String69=Network error\r\nString70=\" is not connected!\"\r\n"
+                                             "String199=###END###\r\n")));
     file.close();
     localisation.LoadStrings(QStringLiteral("English"));
 
@@ -393,12 +395,14 @@ TEST_F(FrmToSendTest, TranslatesItsTextsByNumber) {
     EXPECT_EQ(reports.statusLines[1].text, QStringLiteral("PC2 did not receive the message"));
     EXPECT_EQ(reports.statusLines[2].text, QStringLiteral("PC2 does not seem connected"));
     EXPECT_EQ(reports.statusLines[3].text, QStringLiteral("NULLEPART has no IP address!"));
-    // The network error's texts are not translated.
-    EXPECT_EQ(reports.statusLines[4].text, QStringLiteral("PC2 ne semble pas connecté !"));
+    // The network error's texts too.
+    EXPECT_EQ(reports.statusLines[4].text, QStringLiteral("PC2 is not connected!"));
     ASSERT_EQ(reports.balloons.size(), 2u);
     EXPECT_EQ(reports.balloons[0].text, QStringLiteral("503\r\nOccupé"));
     EXPECT_EQ(reports.balloons[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(reports.balloons[1].title, QStringLiteral("Erreur réseau"));
+    EXPECT_EQ(reports.balloons[1].title, QStringLiteral("Network error"));
+    EXPECT_TRUE(reports.balloons[1].text.startsWith(QStringLiteral("Error: ")))
+        << reports.balloons[1].text.toStdString();
 }
 
 // Two stations that never set a key: one sends, the other's real server and receive handler store.
