@@ -9,6 +9,7 @@
 #include "http_server/gossamer.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/lan/curl_ftp_client.h"
+#include "platform/net/socket_errors.h"
 #include "platform/richtext/rich_text_viewer.h"
 #include "platform/runtime/runtime_error.h"
 #include "platform/shell/shell_start.h"
@@ -94,6 +95,7 @@ void frmMain::buildWindow() {
     bottom->addWidget(StatusBar1, 1);
     HelpMnu = new PushButton(loader_, QStringLiteral("HelpMnu"), QStringLiteral("?"), this);
     HelpMnu->setFixedSize(24, 22);
+    HelpMnu->setToolTip(QStringLiteral("Aide"));
     HelpMnu->setClick([this] { HelpMnu_Click(); });
     bottom->addWidget(HelpMnu);
     layout->addLayout(bottom);
@@ -134,6 +136,7 @@ bool frmMain::Form_Load() {
         state_.Localisation.ApplyLanguage(this, settings.CurrentLanguage);
         state_.Localisation.LoadStrings(settings.CurrentLanguage);
     }
+    markCurrentLanguage();
 
     // 4. Nothing to browse yet.
     navigation_->Reposition();
@@ -158,11 +161,11 @@ bool frmMain::Form_Load() {
     // The failures the window would otherwise keep to itself: the program keeps running in the tray.
     if (!storeFailure.isEmpty()) {
         ui().logEvent(EventLogType::Error, kTitle, QStringLiteral("Message database: ") + storeFailure);
-        StatusBar1_SimpleText(QStringLiteral("Base de messages inaccessible : ") + storeFailure, 192, true);
+        StatusBar1_SimpleText(state_.GetString(61, QStringLiteral("Base de messages inaccessible : ")) + storeFailure,
+                              192, true);
     }
     if (!Gossamer1->ConnectedToPort) {
-        const QString text = QStringLiteral("Le port %1 est déjà utilisé : aucun message ne peut être reçu.")
-                                 .arg(Gossamer1->Port);
+        const QString text = PortFailureText(state_.Localisation, Gossamer1->Port, Gossamer1->BindError);
         ui().logEvent(EventLogType::Error, kTitle, text);
         StatusBar1_SimpleText(text, 192, true);
     }
@@ -175,6 +178,29 @@ bool frmMain::Form_Load() {
         SetTopMost(this);
     hide();
     return true;
+}
+
+QString frmMain::PortFailureText(const modLocalisation& texts, std::int32_t port, std::int32_t bindError) {
+    QString text;
+    switch (bindError) {
+    case sockerr::AddressInUse:
+        text = texts.GetString(57, QStringLiteral("Le port %1 est déjà utilisé : aucun message ne peut être reçu."));
+        break;
+    case sockerr::AccessDenied:
+        text = texts.GetString(58, QStringLiteral("L'accès au port %1 est refusé : aucun message ne peut être reçu."));
+        break;
+    case sockerr::AddressNotAvailable:
+        text = texts.GetString(
+            59,
+            QStringLiteral("L'adresse d'écoute du port %1 n'est pas disponible : aucun message ne peut être reçu."));
+        break;
+    default:
+        text = texts.GetString(
+            60, QStringLiteral("Le port %1 ne peut pas être ouvert (erreur %2) : aucun message ne peut être reçu."));
+        break;
+    }
+    return text.replace(QStringLiteral("%1"), QString::number(port))
+        .replace(QStringLiteral("%2"), QString::number(bindError));
 }
 
 void frmMain::FillLanguageMenu() {
@@ -201,6 +227,13 @@ void frmMain::FillLanguageMenu() {
     const bool any = next > 0;
     Sep6->setVisible(any);
     mnuLanguage->menuAction()->setVisible(any);
+}
+
+void frmMain::markCurrentLanguage() {
+    for (QAction* item : mnuLocalize) {
+        item->setCheckable(true);
+        item->setChecked(!item->text().isEmpty() && item->text() == state_.Settings.CurrentLanguage);
+    }
 }
 
 void frmMain::openMessageDatabase() {
@@ -247,6 +280,8 @@ void frmMain::mnuLocalize_Click(int Index) {
     if (Index < 0 || Index >= static_cast<int>(mnuLocalize.size()))
         return;
     const QString caption = mnuLocalize[static_cast<std::size_t>(Index)]->text();
+    // The tick stays on the language in use until the restart (a click toggles it).
+    markCurrentLanguage();
     OperationsFichiers::IniWrite(QStringLiteral("Vellumo"), QStringLiteral("Language"), caption,
                                  state_.Settings.SettingsFile());
     if (caption == state_.Settings.CurrentLanguage)

@@ -78,6 +78,10 @@ public:
     void DataDB_Reposition();
     void TeskToolbar1_ButtonClick(int Index);
 
+    // The status line's text when the server could not bind its port, naming the cause from the
+    // socket error (in use, refused, address not available, or the error number).
+    static QString PortFailureText(const modLocalisation& texts, std::int32_t port, std::int32_t bindError);
+
     // The recipients line of a reply: FROM, with ";" added unless it already ends with one. For a
     // reply to all: the stations of FROM and TO (RecipientsLine), each once, without the own one.
     static QString ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll);
@@ -120,6 +124,10 @@ private:
     void buildWindow();
     void buildToolbar();
     void buildMenus();
+    // Empties the message fields and the viewer when no message is left to show.
+    void clearMessage();
+    // Ticks the language item of the current language.
+    void markCurrentLanguage();
     void openMessageDatabase();
     void startServer();
     void createSystray();
@@ -129,6 +137,8 @@ private:
     void mnuShow_Click();
     void mnuOptions_Click();
     void mnuPurge_Click();
+    // After a purge: the recordset read again, the newest message shown, and the count on the status line.
+    void afterPurge(int received, int sent, bool complete);
     void mnuAbout_Click();
     void showHistory();
     void showNetworkBrowser();

@@ -34,33 +34,33 @@ namespace vellumo {
 namespace {
 const QString kTitle = QStringLiteral("Vellumo");
 
-// The toolbar's buttons 1 to 24: key, standard picture, design tooltip. A button without a role is a
+// The toolbar's buttons 1 to 24: key, picture by standard icon name, design tooltip. A button without a role is a
 // separator (no key) or a spare button kept hidden.
 constexpr DesignedButton kButtons[24] = {
-    {"New", QStyle::SP_FileIcon, "Nouveau message", false},                  // 1
-    {"Reply", QStyle::SP_ArrowBack, "Répondre", false},                      // 2
-    {"ReplyAll", QStyle::SP_MediaSeekBackward, "Répondre à tous", false},    // 3
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 4
-    {"Copy", QStyle::SP_FileDialogContentsView, "Copier", false},            // 5
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 6
-    {"Spare7", QStyle::SP_CustomBase, "", true},                             // 7
-    {"Spare8", QStyle::SP_CustomBase, "", true},                             // 8
-    {"First", QStyle::SP_MediaSkipBackward, "Premier message", false},       // 9
-    {"Previous", QStyle::SP_ArrowLeft, "Message précédent", false},          // 10
-    {"Next", QStyle::SP_ArrowRight, "Message suivant", false},               // 11
-    {"Last", QStyle::SP_MediaSkipForward, "Dernier message", false},         // 12
-    {"Delete", QStyle::SP_TrashIcon, "Supprimer le message", false},         // 13
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 14
-    {"Sent", QStyle::SP_FileDialogDetailedView, "Messages envoyés", false},  // 15
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 16
-    {"Network", QStyle::SP_DriveNetIcon, "Voisinage réseau", false},         // 17
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 18
-    {"Options", QStyle::SP_FileDialogListView, "Options", false},            // 19
-    {"Tools", QStyle::SP_ToolBarHorizontalExtensionButton, "Outils", false}, // 20
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 21
-    {"Quit", QStyle::SP_DialogCloseButton, "Quitter Vellumo", false},        // 22
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                        // 23
-    {"Hide", QStyle::SP_TitleBarMinButton, "Masquer la fenêtre", false},     // 24
+    {"New", "mail-message-new", "Nouveau message", false},       // 1
+    {"Reply", "mail-reply-sender", "Répondre", false},           // 2
+    {"ReplyAll", "mail-reply-all", "Répondre à tous", false},    // 3
+    {nullptr, nullptr, nullptr, false},                          // 4
+    {"Copy", "edit-copy", "Copier", false},                      // 5
+    {nullptr, nullptr, nullptr, false},                          // 6
+    {"Spare7", nullptr, "", true},                               // 7
+    {"Spare8", nullptr, "", true},                               // 8
+    {"First", "go-first", "Premier message", false},             // 9
+    {"Previous", "go-previous", "Message précédent", false},     // 10
+    {"Next", "go-next", "Message suivant", false},               // 11
+    {"Last", "go-last", "Dernier message", false},               // 12
+    {"Delete", "edit-delete", "Supprimer le message", false},    // 13
+    {nullptr, nullptr, nullptr, false},                          // 14
+    {"Sent", "document-open-recent", "Messages envoyés", false}, // 15
+    {nullptr, nullptr, nullptr, false},                          // 16
+    {"Network", "network-workgroup", "Voisinage réseau", false}, // 17
+    {nullptr, nullptr, nullptr, false},                          // 18
+    {"Options", "preferences-system", "Options", false},         // 19
+    {"Tools", "applications-utilities", "Outils", false},        // 20
+    {nullptr, nullptr, nullptr, false},                          // 21
+    {"Quit", "application-exit", "Quitter Vellumo", false},      // 22
+    {nullptr, nullptr, nullptr, false},                          // 23
+    {"Hide", "window-minimize", "Masquer la fenêtre", false},    // 24
 };
 
 QAction* namedAction(QMenu* menu, const char* name, const QString& caption) {
@@ -126,8 +126,13 @@ void frmMain::buildMenus() {
 // ---- viewer ---------------------------------------------------------------------------------------
 
 void frmMain::DataDB_Reposition() {
-    if (!navigation_->Reposition())
+    if (!navigation_->Reposition()) {
+        // Nothing left to show (the last message deleted, or purged): the fields and the viewer show
+        // nothing rather than a message that is gone.
+        if (!DataDB || DataDB->recordCount() == 0)
+            clearMessage();
         return;
+    }
     Recordset& rs = *DataDB;
     try {
         Text1[0]->setText(rs.text(QStringLiteral("FROM")));
@@ -139,6 +144,13 @@ void frmMain::DataDB_Reposition() {
     } catch (const RuntimeError&) {
         // A row that cannot be shown ends the viewer's work for it, silently.
     }
+}
+
+void frmMain::clearMessage() {
+    for (QLineEdit* box : Text1)
+        box->clear();
+    TXTextControl1->clear();
+    MessageNavigation::ColourMessage(Text1, *TXTextControl1, MessageNavigation::TodayColour);
 }
 
 QString frmMain::ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll) {
@@ -269,13 +281,33 @@ void frmMain::mnuPurge_Click() {
     if (raiseOpen(frmPurge_))
         return;
     if (!db_) {
-        StatusBar1_SimpleText(QStringLiteral("Base de messages inaccessible."), 192, false);
+        StatusBar1_SimpleText(state_.GetString(62, QStringLiteral("Base de messages inaccessible.")), 192, false);
         return;
     }
     auto* purge = new frmPurge(state_, loader_, *db_, this);
+    purge->setPurged([this](int received, int sent, bool complete) { afterPurge(received, sent, complete); });
     frmPurge_ = purge;
     purge->Form_Load();
     purge->show();
+}
+
+void frmMain::afterPurge(int received, int sent, bool complete) {
+    // The rows went behind the recordset's back: read them again, newest shown, or the empty view.
+    if (DataDB) {
+        try {
+            DataDB->requery();
+            navigation_->ShowNewest();
+        } catch (const RuntimeError&) {
+            // The view stays as it was; the purge itself is done.
+        }
+    }
+    if (!complete)
+        return; // the purge window tells what failed
+    QString text = state_.GetString(
+        64, QStringLiteral("Purge terminée : %1 message(s) reçu(s) et %2 message(s) envoyé(s) supprimé(s)."));
+    StatusBar1_SimpleText(text.replace(QStringLiteral("%1"), QString::number(received))
+                              .replace(QStringLiteral("%2"), QString::number(sent)),
+                          0, false);
 }
 
 void frmMain::mnuMAJ_Click() {

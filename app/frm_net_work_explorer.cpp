@@ -48,7 +48,10 @@ frmNetWorkExplorer::frmNetWorkExplorer(modVellumo& state, ControlLoader& loader,
 
     auto* buttons = new QHBoxLayout;
     TeskButtonConcept1 = new PushButton(loader, QStringLiteral("TeskButtonConcept1"), QString(), this);
-    TeskButtonConcept1->setFixedWidth(32);
+    // A library button asks the layout for no room of its own: each gets its size, or the row
+    // shrinks to nothing.
+    TeskButtonConcept1->setFixedSize(32, 28);
+    TeskButtonConcept1->setToolTip(QStringLiteral("Actualiser"));
     // The button has no caption, only its picture; a stand-in button gets the usual reload one.
     if (auto* standIn = TeskButtonConcept1->findChild<QPushButton*>())
         standIn->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
@@ -61,6 +64,8 @@ frmNetWorkExplorer::frmNetWorkExplorer(modVellumo& state, ControlLoader& loader,
     Btn_Annuler = new PushButton(loader, QStringLiteral("Btn_Annuler"), QStringLiteral("&Annuler"), this);
     Btn_Annuler->setClick([this] { Btn_Annuler_Click(); });
     buttons->addWidget(Btn_Annuler);
+    Btn_Valider->setFixedSize(96, 28);
+    Btn_Annuler->setFixedSize(96, 28);
     layout->addLayout(buttons);
 
     Form_Load();

@@ -130,12 +130,15 @@ QWidget* frmOptions::buildSecurityTab() {
     auto* passLayout = new QVBoxLayout(passFrame);
     auto* passRow = new QHBoxLayout;
     txtPass = named(new QLineEdit(passFrame), "txtPass");
-    txtPass->setEchoMode(QLineEdit::Password); // the mask character "*"
+    txtPass->setEchoMode(QLineEdit::Password);
+    // Masked with "*", whatever the style's own mask character.
+    txtPass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     txtPass->setMaxLength(MaxKeyLength);
     passRow->addWidget(txtPass, 1);
     Image2 = named(new QToolButton(passFrame), "Image2");
     Image2->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     Image2->setAutoRaise(true);
+    Image2->setToolTip(QStringLiteral("Afficher ou masquer le mot de passe"));
     connect(Image2, &QToolButton::clicked, this, [this] { Image2_Click(); });
     passRow->addWidget(Image2);
     passLayout->addLayout(passRow);
@@ -233,7 +236,8 @@ bool frmOptions::cmdApply_Click() {
     // good settings.
     const QString portText = txtPort->text().trimmed();
     if (!AppSettings::ParsePort(portText)) {
-        ui().messageBox(QString::fromUtf8("Le port de communication doit être un nombre entier de 1 à 65535."),
+        ui().messageBox(state_.GetString(65, QString::fromUtf8("Le port de communication doit être un nombre entier "
+                                                               "de 1 à 65535.")),
                         mb::Exclamation, kTitle);
         return false;
     }
@@ -243,12 +247,14 @@ bool frmOptions::cmdApply_Click() {
     } catch (const RuntimeError& e) {
         // Nothing here is expected to fail; if it does, the user learns it and the program goes on.
         ui().logEvent(EventLogType::Error, kTitle, QStringLiteral("Options: ") + e.description());
-        ui().messageBox(QString::fromUtf8("Les options n'ont pas pu être enregistrées : ") + e.description(),
+        ui().messageBox(state_.GetString(66, QString::fromUtf8("Les options n'ont pas pu être enregistrées : ")) +
+                            e.description(),
                         mb::Critical, kTitle);
         return false;
     } catch (const std::exception& e) {
         ui().logEvent(EventLogType::Error, kTitle, QStringLiteral("Options: ") + QString::fromLocal8Bit(e.what()));
-        ui().messageBox(QString::fromUtf8("Les options n'ont pas pu être enregistrées."), mb::Critical, kTitle);
+        ui().messageBox(state_.GetString(67, QString::fromUtf8("Les options n'ont pas pu être enregistrées.")),
+                        mb::Critical, kTitle);
         return false;
     }
     return true;

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace vellumo {
@@ -57,18 +58,20 @@ frmPurge::frmPurge(modVellumo& state, ControlLoader& loader, const Database& dat
     resize(360, 360);
 }
 
-QString frmPurge::ShortDate(const QDate& day) {
-    return QLocale::system().toString(day, QLocale::ShortFormat);
+QString frmPurge::ShortDate(const QDate& day, const QLocale& locale) {
+    return locale.toString(day, QLocale::ShortFormat);
 }
 
 void frmPurge::showChosenDay() {
     Label2->setText(state_.GetString(21, QString::fromUtf8("Les messages antérieurs au %1 seront supprimés"))
-                        .replace(QStringLiteral("%1"), ShortDate(MonthView1->selectedDate())));
+                        .replace(QStringLiteral("%1"), ShortDate(MonthView1->selectedDate(), MonthView1->locale())));
 }
 
 void frmPurge::Form_Load() {
     if (!state_.Settings.CurrentLanguage.isEmpty())
         state_.Localisation.ApplyLanguage(this, state_.Settings.CurrentLanguage);
+    // The calendar's month and day names in the interface's language.
+    MonthView1->setLocale(state_.Localisation.Locale());
     MonthView1->setSelectedDate(QDate::currentDate().addDays(-ProposedDaysBack));
     showChosenDay();
     SetTopMost(this);
@@ -83,15 +86,28 @@ void frmPurge::Btn_Valider_Click() {
     const QDate day = MonthView1->selectedDate();
     const QString prompt =
         state_.GetString(20, QString::fromUtf8("Êtes-vous sûr de voulour supprimer les messages |antérieurs au %1 ?"))
-            .replace(QStringLiteral("%1"), ShortDate(day));
+            .replace(QStringLiteral("%1"), ShortDate(day, MonthView1->locale()));
     if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, kTitle) != mb::Yes)
         return;
+    int received = 0;
+    int sent = 0;
+    QString failure;
     try {
-        database_.execute(StoreStatements::PurgeRecived(day));
-        database_.execute(StoreStatements::PurgeSended(day));
+        received = database_.execute(StoreStatements::PurgeRecived(day));
+        sent = database_.execute(StoreStatements::PurgeSended(day));
     } catch (const RuntimeError& e) {
-        ui().logEvent(EventLogType::Error, kTitle, QStringLiteral("Purge: ") + e.description());
-        ui().messageBox(QString::fromUtf8("La purge de la base de messages a échoué : ") + e.description(),
+        failure = e.description();
+    }
+    // The holder learns what went even when the second statement failed after the first one.
+    const QPointer<frmPurge> self(this);
+    if (purged_)
+        purged_(received, sent, failure.isEmpty());
+    if (!self)
+        return;
+    if (!failure.isEmpty()) {
+        ui().logEvent(EventLogType::Error, kTitle, QStringLiteral("Purge: ") + failure);
+        ui().messageBox(state_.GetString(63, QString::fromUtf8("La purge de la base de messages a échoué : ")) +
+                            failure,
                         mb::Critical, kTitle);
         return;
     }

@@ -36,25 +36,25 @@ constexpr int kWidth = 500;
 constexpr int kHeight = 408;
 
 constexpr DesignedButton kButtons[19] = {
-    {"NewMail", QStyle::SP_DialogApplyButton, "Envoyer...", false},         // 1
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 2
-    {"Param", QStyle::SP_DriveNetIcon, "Explorer le réseau", false},        // 3
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 4
-    {"Clipboard Cut", QStyle::SP_DialogDiscardButton, "Couper", false},     // 5
-    {"Clipboard Cut", QStyle::SP_FileDialogContentsView, "Copier", false},  // 6
-    {"Clipboard Paste", QStyle::SP_DialogOpenButton, "Coller", false},      // 7
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 8
-    {"Emoticone", QStyle::SP_DialogHelpButton, "Emoticones...", false},     // 9
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 10
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 11
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 12
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 13
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 14
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 15
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 16
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 17
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                       // 18
-    {"Quit", QStyle::SP_DialogCloseButton, "Quitter", false},               // 19
+    {"NewMail", "mail-send", "Envoyer...", false},               // 1
+    {nullptr, nullptr, nullptr, false},                          // 2
+    {"Param", "network-workgroup", "Explorer le réseau", false}, // 3
+    {nullptr, nullptr, nullptr, false},                          // 4
+    {"Clipboard Cut", "edit-cut", "Couper", false},              // 5
+    {"Clipboard Cut", "edit-copy", "Copier", false},             // 6
+    {"Clipboard Paste", "edit-paste", "Coller", false},          // 7
+    {nullptr, nullptr, nullptr, false},                          // 8
+    {"Emoticone", "face-smile", "Emoticones...", false},         // 9
+    {nullptr, nullptr, nullptr, false},                          // 10
+    {nullptr, nullptr, nullptr, false},                          // 11
+    {nullptr, nullptr, nullptr, false},                          // 12
+    {nullptr, nullptr, nullptr, false},                          // 13
+    {nullptr, nullptr, nullptr, false},                          // 14
+    {nullptr, nullptr, nullptr, false},                          // 15
+    {nullptr, nullptr, nullptr, false},                          // 16
+    {nullptr, nullptr, nullptr, false},                          // 17
+    {nullptr, nullptr, nullptr, false},                          // 18
+    {"Quit", "window-close", "Quitter", false},                  // 19
 };
 
 // The colour buttons: index, tooltip, colour (0x00BBGGRR), whether it colours the background.
@@ -131,8 +131,9 @@ void frmSendMessage::buildWindow() {
                               QRect(384, 36, 26, 22), this);
     Command1[2] = placeButton(loader_, QStringLiteral("Command1"), 2, QStringLiteral("*"),
                               QStringLiteral("Correspondants favoris"), QRect(412, 36, 26, 22), this);
-    Command1[3] = placeButton(loader_, QStringLiteral("Command1"), 3, QStringLiteral("@"), QString(),
-                              QRect(440, 36, 26, 22), this);
+    Command1[3] =
+        placeButton(loader_, QStringLiteral("Command1"), 3, QStringLiteral("@"),
+                    QString::fromUtf8("Rechercher les utilisateurs d'Vellumo connectés"), QRect(440, 36, 26, 22), this);
     for (int i = 0; i < 4; ++i)
         Command1[static_cast<std::size_t>(i)]->setClick([this, i] { Command1_Click(i); });
     cmdErase = placeButton(loader_, QStringLiteral("cmdErase"), -1, QStringLiteral("X"),

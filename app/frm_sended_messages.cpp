@@ -20,33 +20,34 @@ namespace vellumo {
 namespace {
 const QString kTitle = QStringLiteral("Vellumo");
 
-// Buttons 1 to 22: key, standard picture, design tooltip (UTF-8). No key: a separator. A button
+// Buttons 1 to 22: key, picture by standard icon name, design tooltip (UTF-8). No key: a separator. A button
 // without an action in this window is kept hidden, as are the separators 15 to 21 that only fill the
 // numbers up to 22.
 constexpr DesignedButton kButtons[22] = {
-    {"NewMail", QStyle::SP_FileIcon, "Nouveau Message", false},                // 1
-    {"MailReponse", QStyle::SP_BrowserReload, "Ré-envoyer", false},            // 2
-    {"ResponseAll", QStyle::SP_MediaSeekBackward, "Répondre à tous...", true}, // 3
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 4
-    {"Clipboard Copy", QStyle::SP_FileDialogContentsView, "Copier...", false}, // 5
-    {"Clipboard Cut", QStyle::SP_CustomBase, "Couper...", true},               // 6
-    {"Clipboard Paste", QStyle::SP_CustomBase, "Coller...", true},             // 7
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 8
-    {"Debut", QStyle::SP_MediaSkipBackward, "Premier message", false},         // 9
-    {"Previous", QStyle::SP_ArrowLeft, "Précédent", false},                    // 10
-    {"Next", QStyle::SP_ArrowRight, "Suivant", false},                         // 11
-    {"fin", QStyle::SP_MediaSkipForward, "Dernier message", false},            // 12
-    {"Supprimer", QStyle::SP_TrashIcon, "Supprimer", false},                   // 13
-    {nullptr, QStyle::SP_CustomBase, nullptr, false},                          // 14
-    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 15
-    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 16
-    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 17
-    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 18
-    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 19
-    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 20
-    {nullptr, QStyle::SP_CustomBase, nullptr, true},                           // 21
-    {"Annule2", QStyle::SP_DialogCloseButton, "Quitter", false},               // 22
+    {"NewMail", "mail-message-new", "Nouveau Message", false},     // 1
+    {"MailReponse", "mail-send", "Ré-envoyer", false},             // 2
+    {"ResponseAll", "mail-reply-all", "Répondre à tous...", true}, // 3
+    {nullptr, nullptr, nullptr, false},                            // 4
+    {"Clipboard Copy", "edit-copy", "Copier...", false},           // 5
+    {"Clipboard Cut", "edit-cut", "Couper...", true},              // 6
+    {"Clipboard Paste", "edit-paste", "Coller...", true},          // 7
+    {nullptr, nullptr, nullptr, false},                            // 8
+    {"Debut", "go-first", "Premier message", false},               // 9
+    {"Previous", "go-previous", "Précédent", false},               // 10
+    {"Next", "go-next", "Suivant", false},                         // 11
+    {"fin", "go-last", "Dernier message", false},                  // 12
+    {"Supprimer", "edit-delete", "Supprimer", false},              // 13
+    {nullptr, nullptr, nullptr, false},                            // 14
+    {nullptr, nullptr, nullptr, true},                             // 15
+    {nullptr, nullptr, nullptr, true},                             // 16
+    {nullptr, nullptr, nullptr, true},                             // 17
+    {nullptr, nullptr, nullptr, true},                             // 18
+    {nullptr, nullptr, nullptr, true},                             // 19
+    {nullptr, nullptr, nullptr, true},                             // 20
+    {nullptr, nullptr, nullptr, true},                             // 21
+    {"Annule2", "window-close", "Quitter", false},                 // 22
 };
+
 } // namespace
 
 frmSendedMessages::frmSendedMessages(modVellumo& state, ControlLoader& /*loader*/, QWidget* parent)

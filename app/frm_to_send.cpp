@@ -127,9 +127,10 @@ void frmToSend::Req_OnResponseFinished() {
 void frmToSend::Req_OnError(int /*number*/, const QString& description) {
     if (finished_)
         return;
-    reports_.ShowSystrayMessage(QStringLiteral("Erreur : ") + description, QStringLiteral("Erreur réseau"),
-                                kIconWarning);
-    reports_.StatusBar1_SimpleText(UserSendTo + QStringLiteral(" ne semble pas connecté !"), kFailureColour, false);
+    reports_.ShowSystrayMessage(text(68, QStringLiteral("Erreur : ")) + description,
+                                text(69, QStringLiteral("Erreur réseau")), kIconWarning);
+    reports_.StatusBar1_SimpleText(UserSendTo + text(70, QStringLiteral(" ne semble pas connecté !")), kFailureColour,
+                                   false);
     finish();
 }
 

@@ -36,7 +36,7 @@ frmVellumoExplorer::frmVellumoExplorer(modVellumo& state, ControlLoader& loader,
     Lvw = new QTreeWidget(this);
     Lvw->setObjectName(QStringLiteral("Lvw"));
     Lvw->setColumnCount(1);
-    Lvw->setHeaderLabels({QStringLiteral("Utilisateurs connectés")});
+    Lvw->setHeaderLabels({state_.GetString(71, QStringLiteral("Utilisateurs connectés"))});
     Lvw->setRootIsDecorated(false);
     Lvw->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Lvw->setIconSize(QSize(16, 16));
@@ -64,6 +64,10 @@ frmVellumoExplorer::frmVellumoExplorer(modVellumo& state, ControlLoader& loader,
     Btn_Annuler = new PushButton(loader, QStringLiteral("Btn_Annuler"), QStringLiteral("&Annuler"), this);
     Btn_Annuler->setClick([this] { Btn_Annuler_Click(); });
     buttons->addWidget(Btn_Annuler);
+    // A library button asks the layout for no room of its own: each gets its size, or the row
+    // shrinks to nothing.
+    for (PushButton* b : {TeskButtonConcept1, Btn_Valider, Btn_Annuler})
+        b->setFixedSize(96, 28);
     layout->addLayout(buttons);
 
     tmrScan = new QTimer(this);
@@ -91,6 +95,7 @@ void frmVellumoExplorer::Form_Load() {
     Lvw->hide();
     startedOnce_ = false;
     NoneUser->setText(lblLabel1->text());
+    NoneUser->setCursorPosition(0); // the sentence shown from its start
 }
 
 void frmVellumoExplorer::Form_Activate() {

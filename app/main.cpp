@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
     vellumo::FileRegistry registry;
     vellumo::ProcessShellStart shell;
     vellumo::modVellumo state(programFolder, registry, shell);
+    // The boxes' standard buttons speak the program's language, once its string table is loaded.
+    desktopHooks.setButtonText([&state](int answer) { return state.Localisation.ButtonText(answer); });
     vellumo::ControlLoader loader(programFolder);
 
     vellumo::frmMain window(state, loader);

@@ -13,6 +13,8 @@
 #include <QTabWidget>
 #include <QWidget>
 
+#include <iterator>
+
 namespace vellumo {
 
 using OperationsFichiers::IniRead;
@@ -163,6 +165,19 @@ QString modLocalisation::GetString(std::int16_t id, const QString& defaultText) 
             return withLineBreaks(text);
     }
     return withLineBreaks(defaultText);
+}
+
+QLocale modLocalisation::Locale() const {
+    return QLocale(GetString(72, QStringLiteral("fr_FR")).trimmed());
+}
+
+QString modLocalisation::ButtonText(int answer) const {
+    // Message 49 + answer, French by default as every text of the program.
+    static constexpr const char* kDefaults[] = {"OK",       "Annuler", "&Abandonner", "&Réessayer",
+                                                "&Ignorer", "&Oui",    "&Non"};
+    if (answer < 1 || answer > static_cast<int>(std::size(kDefaults)))
+        return QString();
+    return GetString(static_cast<std::int16_t>(49 + answer), QString::fromUtf8(kDefaults[answer - 1]));
 }
 
 } // namespace vellumo

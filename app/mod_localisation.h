@@ -32,6 +32,7 @@
 // a toolbar is any object with an int property "ButtonCount" and invokables setButtonCaption(int,
 // QString) and setButtonToolTipText(int, QString), read for buttons 0 to ButtonCount.
 
+#include <QLocale>
 #include <QString>
 
 #include <cstdint>
@@ -59,6 +60,12 @@ public:
     void LoadStrings(const QString& language);
     // The text of message id, or defaultText when the table has none; "|" becomes CR LF in either.
     QString GetString(std::int16_t id, const QString& defaultText) const;
+    // The locale of the interface, for calendars and dates the windows show: message 72 names it
+    // ("fr_FR" by default, as the program's own texts are French).
+    QLocale Locale() const;
+    // The caption of a message box's standard button, by the answer it gives (1 OK, 2 Cancel, 3 Abort,
+    // 4 Retry, 5 Ignore, 6 Yes, 7 No): messages 50 to 56; empty for any other answer.
+    QString ButtonText(int answer) const;
 
     // The index of control within its indexed group as decimal text, or "" when it is in none.
     static QString GetControlIndex(const QObject* control);

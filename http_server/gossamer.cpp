@@ -196,8 +196,10 @@ void Gossamer::StartListening(std::int32_t Port, const QString& AdapterIP) {
     try {
         wskRequest_->Bind(this->Port, AdapterIP);
         ConnectedToPort = true;
-    } catch (const RuntimeError&) {
+        BindError = 0;
+    } catch (const RuntimeError& e) {
         ConnectedToPort = false;
+        BindError = e.number();
     }
     if (ConnectedToPort) {
         try {

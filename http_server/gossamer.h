@@ -63,6 +63,9 @@ public:
     QString DefaultPage = QStringLiteral("index.htm");
     std::int32_t Port = 8080;
     bool ConnectedToPort = false;
+    // The socket error number (10048 in use, 10013 refused, 10049 address not available, ...) of the
+    // last StartListening that could not bind its port; 0 when it bound.
+    std::int32_t BindError = 0;
 
     QString hostname() const;
     QString IP() const;

@@ -15,8 +15,10 @@ namespace {
 const char* const kFamilies[] = {"Arial", "Times New Roman", "Courier New", "Verdana", "Tahoma"};
 const int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 36};
 
-QAction* toggle(QToolBar* bar, const QString& text, const QString& tip) {
+// Each button is named, so that the window's language file reaches its caption and tooltip.
+QAction* toggle(QToolBar* bar, const char* name, const QString& text, const QString& tip) {
     QAction* action = bar->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
     action->setToolTip(tip);
     action->setCheckable(true);
     return action;
@@ -40,23 +42,23 @@ RichTextButtonBar::RichTextButtonBar(QWidget* parent) : QToolBar(parent) {
     addWidget(size_);
     addSeparator();
 
-    bold_ = toggle(this, QStringLiteral("G"), QStringLiteral("Gras"));
+    bold_ = toggle(this, "TXButtonBold", QStringLiteral("G"), QStringLiteral("Gras"));
     QFont f = font();
     f.setBold(true);
     bold_->setFont(f);
-    italic_ = toggle(this, QStringLiteral("I"), QStringLiteral("Italique"));
+    italic_ = toggle(this, "TXButtonItalic", QStringLiteral("I"), QStringLiteral("Italique"));
     f = font();
     f.setItalic(true);
     italic_->setFont(f);
-    underline_ = toggle(this, QStringLiteral("S"), QStringLiteral("Souligné"));
+    underline_ = toggle(this, "TXButtonUnderline", QStringLiteral("S"), QStringLiteral("Souligné"));
     f = font();
     f.setUnderline(true);
     underline_->setFont(f);
     addSeparator();
     auto* group = new QActionGroup(this);
-    left_ = toggle(this, QStringLiteral("[<"), QStringLiteral("Aligner à gauche"));
-    centre_ = toggle(this, QStringLiteral("[=]"), QStringLiteral("Centrer"));
-    right_ = toggle(this, QStringLiteral(">]"), QStringLiteral("Aligner à droite"));
+    left_ = toggle(this, "TXButtonLeft", QStringLiteral("[<"), QStringLiteral("Aligner à gauche"));
+    centre_ = toggle(this, "TXButtonCenter", QStringLiteral("[=]"), QStringLiteral("Centrer"));
+    right_ = toggle(this, "TXButtonRight", QStringLiteral(">]"), QStringLiteral("Aligner à droite"));
     for (QAction* a : {left_, centre_, right_})
         group->addAction(a);
     left_->setChecked(true);

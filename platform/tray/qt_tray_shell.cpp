@@ -14,6 +14,11 @@ struct QtTrayShell::Entry {
     QIcon picture;
     QTimer balloonTimer;
     bool balloonShown = false;
+    // The balloon to show once the current turn of the event loop is done.
+    bool balloonPending = false;
+    QString pendingTitle, pendingText;
+    quint32 pendingInfoFlags = 0;
+    int pendingTimeoutMs = 0;
 };
 
 QtTrayShell::QtTrayShell() {
@@ -72,7 +77,7 @@ bool QtTrayShell::notifyIcon(int message, const NotifyIconData& data) {
             notify(key, NIN_BALLOONTIMEOUT);
         });
         entries_.emplace(key, std::move(entry));
-        apply(e, data);
+        apply(key, e, data);
         if (!trayWatch_.isActive()) {
             trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
             trayWatch_.start();
@@ -82,7 +87,7 @@ bool QtTrayShell::notifyIcon(int message, const NotifyIconData& data) {
     case NIM_MODIFY:
         if (it == entries_.end())
             return false;
-        apply(*it->second, data);
+        apply(key, *it->second, data);
         return true;
     case NIM_DELETE:
         if (it == entries_.end())
@@ -96,7 +101,7 @@ bool QtTrayShell::notifyIcon(int message, const NotifyIconData& data) {
     }
 }
 
-void QtTrayShell::apply(Entry& e, const NotifyIconData& data) {
+void QtTrayShell::apply(const Key& key, Entry& e, const NotifyIconData& data) {
     const bool extended = data.cbSize >= static_cast<quint32>(SizeV2);
     if (data.uFlags & NIF_MESSAGE)
         e.callbackMessage = data.uCallbackMessage;
@@ -111,37 +116,58 @@ void QtTrayShell::apply(Entry& e, const NotifyIconData& data) {
     if (!(data.uFlags & NIF_INFO) || !extended)
         return;
     if (data.szInfo.isEmpty()) {
+        // A balloon not shown yet is simply not shown.
+        e.balloonPending = false;
         // The desktop cannot take back a notification it shows; the balloon ends for the owner.
         if (e.balloonShown) {
             e.balloonShown = false;
             e.balloonTimer.stop();
-            notify({data.hWnd, data.uID}, NIN_BALLOONHIDE);
+            notify(key, NIN_BALLOONHIDE);
         }
         return;
     }
-    const QString title = cp1252::decode(data.szInfoTitle.left(63));
-    const QString text = cp1252::decode(data.szInfo.left(255));
-    const int timeout = balloonTimeoutMs(data.uTimeoutOrVersion);
-    switch (data.dwInfoFlags & NIIF_ICON_MASK) {
+    e.pendingTitle = cp1252::decode(data.szInfoTitle.left(63));
+    e.pendingText = cp1252::decode(data.szInfo.left(255));
+    e.pendingInfoFlags = data.dwInfoFlags;
+    e.pendingTimeoutMs = balloonTimeoutMs(data.uTimeoutOrVersion);
+    if (e.balloonPending)
+        return; // already on its way, with the texts just taken
+    e.balloonPending = true;
+    QMetaObject::invokeMethod(
+        this, [this, key] { showPendingBalloon(key); }, Qt::QueuedConnection);
+}
+
+void QtTrayShell::showPendingBalloon(const Key& key) {
+    const auto it = entries_.find(key);
+    if (it == entries_.end() || !it->second->balloonPending)
+        return;
+    Entry& e = *it->second;
+    e.balloonPending = false;
+    showNotification(*e.icon, e.pendingTitle, e.pendingText, e.pendingInfoFlags, e.picture, e.pendingTimeoutMs);
+    e.balloonShown = true;
+    e.balloonTimer.start(e.pendingTimeoutMs);
+    notify(key, NIN_BALLOONSHOW);
+}
+
+void QtTrayShell::showNotification(QSystemTrayIcon& icon, const QString& title, const QString& text, quint32 infoFlags,
+                                   const QIcon& picture, int timeoutMs) {
+    switch (infoFlags & NIIF_ICON_MASK) {
     case NIIF_INFO:
-        e.icon->showMessage(title, text, QSystemTrayIcon::Information, timeout);
+        icon.showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);
         break;
     case NIIF_WARNING:
-        e.icon->showMessage(title, text, QSystemTrayIcon::Warning, timeout);
+        icon.showMessage(title, text, QSystemTrayIcon::Warning, timeoutMs);
         break;
     case NIIF_ERROR:
-        e.icon->showMessage(title, text, QSystemTrayIcon::Critical, timeout);
+        icon.showMessage(title, text, QSystemTrayIcon::Critical, timeoutMs);
         break;
     case NIIF_USER:
-        e.icon->showMessage(title, text, e.picture, timeout);
+        icon.showMessage(title, text, picture, timeoutMs);
         break;
     default:
-        e.icon->showMessage(title, text, QSystemTrayIcon::NoIcon, timeout);
+        icon.showMessage(title, text, QSystemTrayIcon::NoIcon, timeoutMs);
         break;
     }
-    e.balloonShown = true;
-    e.balloonTimer.start(timeout);
-    notify({data.hWnd, data.uID}, NIN_BALLOONSHOW);
 }
 
 void QtTrayShell::notify(const Key& key, qintptr code) {

@@ -9,7 +9,16 @@
 //
 // A balloon is a desktop notification with the record's title, text and icon. Its time-out is the
 // record's time-out field held to 10 to 30 seconds, as the classic shell did (the field holds the
-// version 3 once an icon was added, which gives 10 seconds). The notification area is watched
+// version 3 once an icon was added, which gives 10 seconds).
+//
+// One balloon request is one notification. The classic shell shows the balloon again on every modify
+// that carries a balloon text, and its new balloon takes the old one's place, so an owner that sets
+// the icon, the text and the title and then shows the balloon sees one balloon. A desktop
+// notification does not take the place of the one before: each would stay on the screen. So a modify
+// with a balloon text only records what to show, and the notification goes out once the modifies of
+// that turn of the event loop are done, with the record as it stands then; a modify with an empty
+// text in between takes a balloon not yet shown back silently. Where Qt's own balloon is in use (a
+// tray without desktop notifications), a later balloon replaces the shown one. The notification area is watched
 // every two seconds; when it comes back after being away, every icon is dropped and
 // "TaskbarCreated" is broadcast so that the owners add their icons again.
 //
@@ -40,11 +49,18 @@ public:
     // The balloon's time-out the shell uses for a record's time-out field.
     static int balloonTimeoutMs(quint32 uTimeout);
 
+protected:
+    // Puts one notification on the desktop: the one place where a balloon leaves this shell (tests
+    // count the calls here, since the offscreen platform shows nothing).
+    virtual void showNotification(QSystemTrayIcon& icon, const QString& title, const QString& text, quint32 infoFlags,
+                                  const QIcon& picture, int timeoutMs);
+
 private:
     struct Entry;
     using Key = std::pair<WindowHandle, quint32>;
 
-    void apply(Entry& entry, const NotifyIconData& data);
+    void apply(const Key& key, Entry& entry, const NotifyIconData& data);
+    void showPendingBalloon(const Key& key);
     void notify(const Key& key, qintptr code);
     void watchTray();
 

@@ -51,8 +51,14 @@ int QtUiHooks::messageBox(const QString& prompt, int style, const QString& title
         break;
     }
     std::vector<QAbstractButton*> made;
-    for (const auto& b : buttons)
-        made.push_back(box.addButton(b.first));
+    for (const auto& b : buttons) {
+        QAbstractButton* button = box.addButton(b.first);
+        if (buttonText_) {
+            if (const QString caption = buttonText_(b.second); !caption.isEmpty())
+                button->setText(caption);
+        }
+        made.push_back(button);
+    }
     const std::size_t def = static_cast<std::size_t>((style & mb::DefaultMask) / 256);
     if (def < made.size())
         box.setDefaultButton(static_cast<QPushButton*>(made[def]));

@@ -1,6 +1,7 @@
 #include "platform/widgets/tesk_toolbar.h"
 
 #include "platform/runtime/runtime_error.h"
+#include "platform/widgets/toolbar_picture.h"
 
 #include <QAction>
 
@@ -73,6 +74,9 @@ QString TeskToolbar::buttonToolTipText(int index) const {
 void TeskToolbar::setButtonPicture(int index, const QIcon& picture) {
     entry(index).action->setIcon(picture);
 }
+QString TeskToolbar::buttonPictureName(int index) const {
+    return entry(index).pictureName;
+}
 QAction* TeskToolbar::buttonAction(int index) const {
     return entry(index).action;
 }
@@ -100,8 +104,9 @@ void TeskToolbar::addDesignedButtons(std::span<const DesignedButton> design) {
         if (!b.key) {
             index = addSeparatorButton();
         } else {
-            const QIcon picture = b.picture == QStyle::SP_CustomBase ? QIcon() : style()->standardIcon(b.picture);
-            index = addButton(QString::fromLatin1(b.key), picture, QString::fromUtf8(b.toolTip));
+            const QString name = b.picture ? QString::fromLatin1(b.picture) : QString();
+            index = addButton(QString::fromLatin1(b.key), ToolbarPicture(name), QString::fromUtf8(b.toolTip));
+            buttons_.back().pictureName = name;
         }
         if (b.hidden)
             setButtonVisible(index, false);

@@ -11,7 +11,6 @@
 
 #include <QIcon>
 #include <QString>
-#include <QStyle>
 #include <QToolBar>
 
 #include <functional>
@@ -22,11 +21,12 @@ class QAction;
 
 namespace vellumo {
 
-// One button of a window's toolbar design, in number order: its key (null for a separator), a
-// standard picture (SP_CustomBase for none), its tooltip as UTF-8, and whether it starts hidden.
+// One button of a window's toolbar design, in number order: its key (null for a separator), its
+// picture by standard icon name (ToolbarPicture: the desktop's theme, else a fallback; null for
+// none), its design tooltip as UTF-8, and whether it starts hidden.
 struct DesignedButton {
     const char* key;
-    QStyle::StandardPixmap picture;
+    const char* picture;
     const char* toolTip;
     bool hidden;
 };
@@ -65,6 +65,8 @@ public:
     Q_INVOKABLE void setButtonToolTipText(int index, const QString& toolTipText);
     QString buttonToolTipText(int index) const;
     void setButtonPicture(int index, const QIcon& picture);
+    // The standard icon name a designed button took its picture by; empty for the others.
+    QString buttonPictureName(int index) const;
     // The button's action, for placing a pop-up menu under it or reaching its tool button.
     QAction* buttonAction(int index) const;
 
@@ -77,6 +79,7 @@ private:
         QAction* action;
         QString key;
         QString toolTipText;
+        QString pictureName;
     };
     const Entry& entry(int index) const;
     void onTriggered(int index);

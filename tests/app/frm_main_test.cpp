@@ -305,6 +305,86 @@ TEST_F(FrmMainTest, DeleteAsksAndOnYesShowsTheNewestRemaining) {
     w.TeskToolbar1_ButtonClick(13);
     EXPECT_EQ(w.recordset()->recordCount(), 0);
     EXPECT_EQ(navigation(), QStringLiteral("00000"));
+    // Nothing of the deleted message stays on the window.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(w.text1(i).text().isEmpty()) << i;
+    EXPECT_TRUE(w.viewer().plainText().isEmpty());
+}
+
+struct PurgeCase {
+    const char* name;
+    std::vector<bool> recent; // per row, oldest first: received today (kept) or a year ago (purged)
+    const char* shown;        // FROM shown afterwards, "" for none
+    const char* buttons;      // 9 to 13 afterwards
+    const char* status;
+};
+
+class FrmMainPurge : public FrmMainTest, public ::testing::WithParamInterface<PurgeCase> {};
+
+TEST_P(FrmMainPurge, TheWindowShowsWhatTheStoreHoldsAndTellsHowManyWent) {
+    std::vector<Row> rows;
+    for (std::size_t i = 0; i < GetParam().recent.size(); ++i)
+        rows.push_back({QStringLiteral("PC%1").arg(i + 1), "ME;", "", QStringLiteral("text %1").arg(i + 1),
+                        QStringLiteral("{\\rtf1 text %1}").arg(i + 1), GetParam().recent[i] ? kToday : kLastYear});
+    addRows(rows);
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    w.TeskToolbar1_ButtonClick(9); // stands on the oldest, which the purge takes
+    w.findChild<QAction*>(QStringLiteral("mnuPurge"))->trigger();
+    frmPurge* purge = w.purgeWindow();
+    ASSERT_NE(purge, nullptr);
+    ui.answer(mb::Yes);
+    purge->validerButton().click();
+
+    EXPECT_EQ(w.text1(0).text(), QString::fromUtf8(GetParam().shown));
+    if (QString::fromUtf8(GetParam().shown).isEmpty()) {
+        EXPECT_TRUE(w.text1(1).text().isEmpty());
+        EXPECT_TRUE(w.text1(2).text().isEmpty());
+        EXPECT_TRUE(w.viewer().plainText().isEmpty());
+    } else {
+        EXPECT_EQ(w.viewer().plainText(), QStringLiteral("text ") + QString::fromUtf8(GetParam().shown).mid(2));
+    }
+    EXPECT_EQ(navigation(), QString::fromLatin1(GetParam().buttons));
+    // The count, in the language of the program (English by default).
+    EXPECT_EQ(w.statusLine().caption(), QString::fromUtf8(GetParam().status));
+    EXPECT_EQ(w.statusLine().foreColor(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Purge, FrmMainPurge,
+    ::testing::Values(
+        PurgeCase{"some_left",
+                  {false, false, true, true},
+                  "PC4",
+                  "11001",
+                  "Purge done: 2 received and 0 sent message(s) deleted."},
+        PurgeCase{"nothing_left", {false, false}, "", "00000", "Purge done: 2 received and 0 sent message(s) deleted."},
+        PurgeCase{"nothing_to_purge", {true}, "PC1", "11001", "Purge done: 0 received and 0 sent message(s) deleted."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrmMainTest, TheLanguageMenuOffersFrenchAndTicksTheLanguageInUse) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    QAction* english = nullptr;
+    QAction* french = nullptr;
+    for (QAction* item : w.localizeItems()) {
+        if (item->text() == QStringLiteral("English"))
+            english = item;
+        if (item->text() == QStringLiteral("French"))
+            french = item;
+    }
+    ASSERT_NE(english, nullptr);
+    ASSERT_NE(french, nullptr);
+    EXPECT_TRUE(english->isChecked());
+    EXPECT_FALSE(french->isChecked());
+
+    // Choosing French and staying (No to the quit question): the tick stays on the language in use.
+    ui.answer(mb::Ok);
+    ui.answer(mb::No);
+    french->trigger();
+    EXPECT_EQ(ui.boxes.size(), 2u);
+    EXPECT_TRUE(english->isChecked());
+    EXPECT_FALSE(french->isChecked());
 }
 
 // The question lets the event loop run, so the server stores a message that arrives meanwhile and
@@ -428,9 +508,56 @@ TEST_F(FrmMainTest, APortInUseIsShownInRedAndInABalloon) {
     EXPECT_FALSE(w.server().ConnectedToPort);
     EXPECT_EQ(w.statusLine().foreColor(), 192);
     EXPECT_TRUE(w.statusLine().caption().contains(QString::number(squatter.serverPort())));
+    // The cause is named, in the language of the program (English by default).
+    EXPECT_EQ(w.statusLine().caption(),
+              QStringLiteral("Port %1 is already in use: no message can be received.").arg(squatter.serverPort()));
     const auto* icon = trayIcon();
     ASSERT_NE(icon, nullptr);
     EXPECT_TRUE(icon->info.contains(QString::number(squatter.serverPort())));
+}
+
+struct PortFailureCase {
+    const char* name;
+    std::int32_t error;
+    const char* language; // "" for the built-in texts
+    const char* expected;
+};
+
+class PortFailure : public ::testing::TestWithParam<PortFailureCase> {};
+
+TEST_P(PortFailure, NamesTheCause) {
+    const PortFailureCase& c = GetParam();
+    modLocalisation texts(QStringLiteral(VELLUMO_SOURCE_DIR "/data"));
+    if (*c.language)
+        texts.LoadStrings(QString::fromLatin1(c.language));
+    EXPECT_EQ(frmMain::PortFailureText(texts, 32666, c.error), QString::fromUtf8(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, PortFailure,
+    ::testing::Values(
+        PortFailureCase{"in_use", 10048, "", "Le port 32666 est déjà utilisé : aucun message ne peut être reçu."},
+        PortFailureCase{"refused", 10013, "", "L'accès au port 32666 est refusé : aucun message ne peut être reçu."},
+        PortFailureCase{"address_not_available", 10049, "",
+                        "L'adresse d'écoute du port 32666 n'est pas disponible : aucun message ne peut être reçu."},
+        PortFailureCase{"other", 10050, "",
+                        "Le port 32666 ne peut pas être ouvert (erreur 10050) : aucun message ne peut être reçu."},
+        PortFailureCase{"refused_english", 10013, "English",
+                        "Access to port 32666 is refused: no message can be received."},
+        PortFailureCase{"other_english", 10050, "English",
+                        "Port 32666 cannot be opened (error 10050): no message can be received."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrmMainTest, AnUnreachableDatabaseIsToldInTheLanguageOfTheProgram) {
+    ASSERT_TRUE(QDir().mkpath(folder.file(QStringLiteral("Vellumo.dbo")))); // a folder where the file goes
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(w.statusLine().caption().startsWith(QStringLiteral("Message database unreachable: ")))
+        << w.statusLine().caption().toStdString();
+    EXPECT_EQ(w.statusLine().foreColor(), 192);
+    w.findChild<QAction*>(QStringLiteral("mnuPurge"))->trigger();
+    EXPECT_EQ(w.purgeWindow(), nullptr);
+    EXPECT_EQ(w.statusLine().caption(), QStringLiteral("Message database unreachable."));
 }
 
 TEST_F(FrmMainTest, StatusLineTextWithABalloonPicksTheIconByColour) {

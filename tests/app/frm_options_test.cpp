@@ -262,13 +262,26 @@ TEST_F(FrmOptionsTest, ARefusedRegistryCopyIsLoggedAndTheSettingsStillApply) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+TEST_F(FrmOptionsTest, ARefusedPortIsToldInTheLanguageOfTheProgram) {
+    frmOptions& w = open(QStringLiteral("[Server]\r\nPort=32001\r\n"));
+    state->Localisation.LoadStrings(QStringLiteral("English"));
+    w.port().setText(QStringLiteral("70000"));
+    EXPECT_FALSE(w.cmdApply_Click());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("The communication port must be a whole number from 1 to 65535."));
+}
+
 TEST_F(FrmOptionsTest, ThePictureShowsAndMasksThePassword) {
     frmOptions& w = open(QString());
+    w.pass().setText(QStringLiteral("clé"));
     EXPECT_EQ(w.pass().echoMode(), QLineEdit::Password);
+    EXPECT_EQ(w.pass().displayText(), QStringLiteral("***")); // masked with "*", whatever the style's own
     w.Image2_Click();
     EXPECT_EQ(w.pass().echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(w.pass().displayText(), QStringLiteral("clé"));
     w.Image2_Click();
     EXPECT_EQ(w.pass().echoMode(), QLineEdit::Password);
+    EXPECT_EQ(w.pass().displayText(), QStringLiteral("***"));
 }
 
 TEST_F(FrmOptionsTest, TranslatedWhenALanguageIsSetAndScreenshot) {

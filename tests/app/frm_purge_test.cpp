@@ -1,5 +1,6 @@
 // The purge window in process, offscreen, over a temporary program folder: the proposed day, the
-// confirmation text, and the rows left in Recived and Sended around midnight of the chosen day.
+// confirmation text, the rows left in Recived and Sended around midnight of the chosen day, and what
+// the holder is told of the rows removed.
 #include "app/frm_purge.h"
 
 #include "app/message_store.h"
@@ -23,6 +24,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace vellumo {
 namespace {
@@ -93,15 +95,18 @@ protected:
 TEST_F(FrmPurgeTest, ProposesTheDay180DaysBackAndNamesIt) {
     state->Settings.IsAlwaysOnTop = false; // the purge window is topmost all the same
     frmPurge& w = open();
+    // Without a language the interface is French, its dates too, whatever the system's locale.
+    const QLocale french(QLocale::French, QLocale::France);
+    EXPECT_EQ(w.calendar().locale(), french);
     const QDate proposed = QDate::currentDate().addDays(-180);
     EXPECT_EQ(w.calendar().selectedDate(), proposed);
-    EXPECT_EQ(w.label2().text(), QStringLiteral("Les messages antérieurs au ") + frmPurge::ShortDate(proposed) +
+    EXPECT_EQ(w.label2().text(), QStringLiteral("Les messages antérieurs au ") + frmPurge::ShortDate(proposed, french) +
                                      QStringLiteral(" seront supprimés"));
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Purger les anciens messages"));
 
     choose(kDay);
-    EXPECT_EQ(w.label2().text(), QStringLiteral("Les messages antérieurs au ") + frmPurge::ShortDate(kDay) +
+    EXPECT_EQ(w.label2().text(), QStringLiteral("Les messages antérieurs au ") + frmPurge::ShortDate(kDay, french) +
                                      QStringLiteral(" seront supprimés"));
 }
 
@@ -113,7 +118,7 @@ TEST_F(FrmPurgeTest, NoLeavesBothTablesAndTheWindowAsTheyWere) {
     w.validerButton().click();
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("Êtes-vous sûr de voulour supprimer les messages \r\nantérieurs au ") +
-                                      frmPurge::ShortDate(kDay) + QStringLiteral(" ?"));
+                                      frmPurge::ShortDate(kDay, QLocale(QLocale::French)) + QStringLiteral(" ?"));
     EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Vellumo"));
     EXPECT_EQ(ui.boxes[0].style, 4132);
     settle();
@@ -123,14 +128,25 @@ TEST_F(FrmPurgeTest, NoLeavesBothTablesAndTheWindowAsTheyWere) {
     EXPECT_EQ(sent().size(), 3);
 }
 
+struct Purged {
+    int received, sent;
+    bool complete;
+};
+
 TEST_F(FrmPurgeTest, YesDeletesWhatCameBeforeMidnightOfTheChosenDayAndCloses) {
     addRowsAroundMidnight();
     frmPurge& w = open();
+    std::vector<Purged> told;
+    w.setPurged([&](int r, int s, bool complete) { told.push_back({r, s, complete}); });
     choose(kDay);
     ui.answer(6);
     w.validerButton().click();
     EXPECT_EQ(received(), QStringList({"midnight", "later"}));
     EXPECT_EQ(sent(), QStringList({"midnight", "later"}));
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].received, 1);
+    EXPECT_EQ(told[0].sent, 1);
+    EXPECT_TRUE(told[0].complete);
     settle();
     EXPECT_FALSE(window);
 }
@@ -140,11 +156,17 @@ TEST_F(FrmPurgeTest, AFailingStatementIsShownAndTheWindowStaysOpen) {
     frmPurge& w = open();
     choose(kDay);
     ui.answer(6);
+    std::vector<Purged> told;
+    w.setPurged([&](int r, int s, bool complete) { told.push_back({r, s, complete}); });
     {
         test::ScopedDatabaseFault fault("DeleteWhere", 2); // the purge of Sended
         w.validerButton().click();
         EXPECT_TRUE(fault.fired());
     }
+    // The holder learns of the received messages that went all the same.
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].received, 1);
+    EXPECT_FALSE(told[0].complete);
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[1].style, 16);
     EXPECT_TRUE(ui.boxes[1].prompt.startsWith(QStringLiteral("La purge de la base de messages a échoué")));
@@ -153,6 +175,17 @@ TEST_F(FrmPurgeTest, AFailingStatementIsShownAndTheWindowStaysOpen) {
     EXPECT_EQ(sent().size(), 3);
     settle();
     EXPECT_TRUE(window);
+}
+
+TEST_F(FrmPurgeTest, AFailureIsToldInTheLanguageOfTheProgram) {
+    state->Localisation.LoadStrings(QStringLiteral("English"));
+    frmPurge& w = open();
+    ui.answer(6);
+    test::ScopedDatabaseFault fault("DeleteWhere", 1);
+    w.validerButton().click();
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_TRUE(ui.boxes[1].prompt.startsWith(QStringLiteral("The purge of the message database failed: ")))
+        << ui.boxes[1].prompt.toStdString();
 }
 
 TEST_F(FrmPurgeTest, AnnulerClosesAndDeletesNothing) {
@@ -173,8 +206,10 @@ TEST_F(FrmPurgeTest, TranslatedWhenALanguageIsSetAndScreenshot) {
     frmPurge& w = open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Purge old messages"));
     EXPECT_EQ(w.annulerButton().caption(), QStringLiteral("&Cancel"));
+    EXPECT_EQ(w.calendar().locale(), QLocale(QLocale::English, QLocale::UnitedKingdom));
     EXPECT_EQ(w.label2().text(), QStringLiteral("Messages older than %1 will be deleted")
-                                     .arg(frmPurge::ShortDate(QDate::currentDate().addDays(-180))));
+                                     .arg(frmPurge::ShortDate(QDate::currentDate().addDays(-180),
+                                                              QLocale(QLocale::English, QLocale::UnitedKingdom))));
     QCoreApplication::processEvents();
     const QString dir = QStringLiteral(VELLUMO_PROGRAM_DIR) + QStringLiteral("/../screenshots");
     QDir().mkpath(dir);

@@ -375,7 +375,8 @@ TEST_F(FrmToSendTest, TranslatesItsTextsByNumber) {
     file.write(cp1252::encode(QStringLiteral("[Strings]\r\nString31=Error\r\nString35=received the message\r\n"
                                              "String36=did not receive the message\r\nString37=does not seem "
                                              "connected\r\nString38=has no IP address!\r\nString40=refused the "
-                                             "key\r\nString41=###END###\r\n")));
+                                             "key\r\nString68=\"Error: \"\r\nString69=Network error\r\n"
+                                             "String70=\" is not connected!\"\r\nString199=###END###\r\n")));
     file.close();
     localisation.LoadStrings(QStringLiteral("English"));
 
@@ -398,13 +399,15 @@ TEST_F(FrmToSendTest, TranslatesItsTextsByNumber) {
     EXPECT_EQ(reports.statusLines[2].text, QStringLiteral("PC2 does not seem connected"));
     EXPECT_EQ(reports.statusLines[3].text, QStringLiteral("NULLEPART has no IP address!"));
     EXPECT_EQ(reports.statusLines[4].text, QStringLiteral("PC2 refused the key"));
-    // The network error's texts are not translated.
-    EXPECT_EQ(reports.statusLines[5].text, QStringLiteral("PC2 ne semble pas connecté !"));
+    // The network error's texts too.
+    EXPECT_EQ(reports.statusLines[5].text, QStringLiteral("PC2 is not connected!"));
     ASSERT_EQ(reports.balloons.size(), 3u);
     EXPECT_EQ(reports.balloons[0].text, QStringLiteral("503\r\nOccupé"));
     EXPECT_EQ(reports.balloons[0].title, QStringLiteral("Error"));
     EXPECT_EQ(reports.balloons[1].title, QStringLiteral("Error"));
-    EXPECT_EQ(reports.balloons[2].title, QStringLiteral("Erreur réseau"));
+    EXPECT_EQ(reports.balloons[2].title, QStringLiteral("Network error"));
+    EXPECT_TRUE(reports.balloons[2].text.startsWith(QStringLiteral("Error: ")))
+        << reports.balloons[2].text.toStdString();
 }
 
 // Two stations that never set a key: one sends, the other's real server and receive handler store.

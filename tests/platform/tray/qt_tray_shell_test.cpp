@@ -1,6 +1,7 @@
 // The desktop tray backend on the offscreen platform: the icon's clicks and balloons become the
-// shell's notification codes on the icon's window, and the balloon's time-out is held to the
-// shell's limits.
+// shell's notification codes on the icon's window, a balloon goes to the desktop once per turn of
+// the event loop however many modifies set it, and the balloon's time-out is held to the shell's
+// limits. The offscreen platform shows nothing: the shell's one door to the desktop is counted.
 
 #include "platform/tray/qt_tray_shell.h"
 
@@ -8,12 +9,24 @@
 
 #include <QCoreApplication>
 #include <QList>
+#include <QStringList>
 #include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
 
 namespace vellumo {
 namespace {
+
+class CountingShell : public QtTrayShell {
+public:
+    QStringList shown; // "title: text" of each notification
+
+protected:
+    void showNotification(QSystemTrayIcon&, const QString& title, const QString& text, quint32, const QIcon&,
+                          int) override {
+        shown << title + QStringLiteral(": ") + text;
+    }
+};
 
 class QtTrayShellTest : public ::testing::Test {
 protected:
@@ -31,8 +44,11 @@ protected:
         record.szTip = cp1252::encode(u"Vellumo");
         record.uTimeoutOrVersion = 3;
     }
+    // Lets the posted events run: the shell's own (a balloon goes out once the turn is over), then
+    // the notifications they post to the icon's window.
     QList<qintptr> deliver() {
-        QCoreApplication::sendPostedEvents();
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::sendPostedEvents();
         QList<qintptr> out = codes;
         codes.clear();
         return out;
@@ -43,7 +59,7 @@ protected:
     }
 
     MessageWindow window;
-    QtTrayShell shell;
+    CountingShell shell;
     NotifyIconData record;
     QList<qintptr> codes;
 };
@@ -71,20 +87,55 @@ TEST_F(QtTrayShellTest, BalloonShownClickedAndTakenAway) {
     record.dwInfoFlags = TrayShell::NIIF_USER;
     ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
     EXPECT_EQ(deliver(), QList<qintptr>({1026}));
+    EXPECT_EQ(shell.shown, QStringList({QStringLiteral("Vellumo: En attente de message...")}));
     emit icon()->messageClicked();
     emit icon()->messageClicked(); // a second click on a balloon already gone is nothing
     EXPECT_EQ(deliver(), QList<qintptr>({1029}));
 
     ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    EXPECT_EQ(deliver(), QList<qintptr>({1026}));
     record.szInfo.clear();
     ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
-    EXPECT_EQ(deliver(), QList<qintptr>({1026, 1027}));
+    EXPECT_EQ(deliver(), QList<qintptr>({1027}));
+    EXPECT_EQ(shell.shown.size(), 2);
 
     // The smallest record has no balloon fields.
     record.cbSize = TrayShell::SizeV1;
     record.szInfo = cp1252::encode(u"x");
     ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
     EXPECT_TRUE(deliver().isEmpty());
+    EXPECT_EQ(shell.shown.size(), 2);
+}
+
+TEST_F(QtTrayShellTest, ModifiesOfOneTurnMakeOneNotification) {
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_ADD, record));
+    // Icon, text, title, then the show itself: each modify carries the balloon text.
+    record.uFlags = TrayShell::NIF_TIP | TrayShell::NIF_INFO;
+    record.dwInfoFlags = TrayShell::NIIF_WARNING;
+    record.szInfo = cp1252::encode(u"PC9 ne semble pas connecté");
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    record.szInfoTitle = cp1252::encode(u"Vellumo");
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    record.uFlags = TrayShell::NIF_INFO;
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    EXPECT_EQ(deliver(), QList<qintptr>({1026}));
+    EXPECT_EQ(shell.shown, QStringList({QStringLiteral("Vellumo: PC9 ne semble pas connecté")}));
+
+    // A new balloon set and taken back in the same turn never reaches the desktop; only the balloon
+    // shown before ends for the owner.
+    record.szInfo = cp1252::encode(u"Bref");
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    record.szInfo.clear();
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    EXPECT_EQ(deliver(), QList<qintptr>({1027}));
+    EXPECT_EQ(shell.shown.size(), 1);
+
+    // An icon deleted with its balloon on the way shows nothing.
+    record.szInfo = cp1252::encode(u"Trop tard");
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_DELETE, record));
+    EXPECT_TRUE(deliver().isEmpty());
+    EXPECT_EQ(shell.shown.size(), 1);
 }
 
 TEST(QtTrayShell, BalloonTimeOutIsHeldToTheShellsLimits) {

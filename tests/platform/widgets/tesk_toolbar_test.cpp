@@ -1,8 +1,13 @@
 #include "platform/widgets/tesk_toolbar.h"
 
 #include "platform/runtime/runtime_error.h"
+#include "platform/widgets/toolbar_picture.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -122,3 +127,91 @@ TEST(TeskToolbar, HandlerMayDeleteTheToolbar) {
 }
 
 } // namespace
+
+// ---- pictures of a designed toolbar -----------------------------------------------------------------
+
+namespace {
+
+// A desktop icon theme of one picture, edit-cut, all magenta; the theme in force while it lives.
+class OnePictureTheme {
+public:
+    OnePictureTheme() : paths_(QIcon::themeSearchPaths()), name_(QIcon::themeName()) {
+        QDir(dir_.path()).mkpath(QStringLiteral("VellumoTest/16x16/actions"));
+        QFile index(dir_.path() + QStringLiteral("/VellumoTest/index.theme"));
+        if (index.open(QIODevice::WriteOnly))
+            index.write("[Icon Theme]\nName=VellumoTest\nDirectories=16x16/actions\n\n"
+                        "[16x16/actions]\nSize=16\nContext=Actions\nType=Fixed\n");
+        index.close();
+        QImage cut(16, 16, QImage::Format_ARGB32);
+        cut.fill(QColor(255, 0, 255));
+        cut.save(dir_.path() + QStringLiteral("/VellumoTest/16x16/actions/edit-cut.png"));
+        QIcon::setThemeSearchPaths({dir_.path()});
+        QIcon::setThemeName(QStringLiteral("VellumoTest"));
+    }
+    ~OnePictureTheme() {
+        QIcon::setThemeSearchPaths(paths_);
+        QIcon::setThemeName(name_);
+    }
+
+private:
+    QTemporaryDir dir_;
+    QStringList paths_;
+    QString name_;
+};
+
+QRgb centre(const QIcon& icon) {
+    return icon.pixmap(16, 16).toImage().pixel(8, 8);
+}
+
+} // namespace
+
+TEST(TeskToolbarPictures, TheDesktopThemeGivesThePictureByItsStandardNameElseAFallback) {
+    OnePictureTheme theme;
+    const DesignedButton design[] = {
+        {"Cut", "edit-cut", "Couper", false},
+        {"Paste", "edit-paste", "Coller", false},
+        {nullptr, nullptr, nullptr, false},
+        {"Spare", nullptr, "", true},
+    };
+    TeskToolbar bar;
+    bar.addDesignedButtons(design);
+    ASSERT_EQ(bar.buttonCount(), 4);
+    EXPECT_EQ(bar.buttonPictureName(1), QStringLiteral("edit-cut"));
+    EXPECT_EQ(centre(bar.buttonAction(1)->icon()), qRgb(255, 0, 255)); // the theme's own
+    EXPECT_EQ(bar.buttonPictureName(2), QStringLiteral("edit-paste"));
+    ASSERT_FALSE(bar.buttonAction(2)->icon().isNull()); // the theme lacks it: the drawn one
+    EXPECT_EQ(bar.buttonAction(2)->icon().pixmap(16, 16).toImage(),
+              ToolbarPictureFallback(QStringLiteral("edit-paste")).pixmap(16, 16).toImage());
+    EXPECT_EQ(bar.buttonToolTipText(2), QStringLiteral("Coller"));
+    EXPECT_TRUE(bar.buttonPictureName(4).isEmpty());
+    EXPECT_TRUE(bar.buttonAction(4)->icon().isNull());
+}
+
+class PictureFallback : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(PictureFallback, EveryNameTheWindowsUseHasOne) {
+    const QIcon icon = ToolbarPictureFallback(QString::fromLatin1(GetParam()));
+    ASSERT_FALSE(icon.isNull());
+    const QImage image = icon.pixmap(24, 24).toImage();
+    ASSERT_FALSE(image.isNull());
+    // Something is drawn: not one colour all over.
+    bool varied = false;
+    for (int y = 0; y < image.height() && !varied; ++y)
+        for (int x = 0; x < image.width() && !varied; ++x)
+            varied = image.pixel(x, y) != image.pixel(0, 0);
+    EXPECT_TRUE(varied);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, PictureFallback,
+                         ::testing::Values("mail-message-new", "mail-send", "mail-reply-sender", "mail-reply-all",
+                                           "edit-cut", "edit-copy", "edit-paste", "face-smile", "preferences-system",
+                                           "applications-utilities", "document-open-recent", "go-first", "go-previous",
+                                           "go-next", "go-last", "edit-delete", "window-close", "application-exit",
+                                           "network-workgroup", "window-minimize"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             for (char& c : name)
+                                 if (c == '-')
+                                     c = '_';
+                             return name;
+                         });
