@@ -31,6 +31,12 @@ int main(int argc, char** argv) {
     vellumo::FileRegistry registry;
     vellumo::ProcessShellStart shell;
     vellumo::modVellumo state(programFolder, registry, shell);
+    // An installed copy keeps the user's files in the user's own folders; the first run makes them.
+    QString folderError;
+    if (!state.Folders().make(&folderError)) {
+        std::fprintf(stderr, "vellumo: cannot make the folder of your files, %s\n", qUtf8Printable(folderError));
+        return 1;
+    }
     vellumo::ControlLoader loader(programFolder);
 
     vellumo::frmMain window(state, loader);

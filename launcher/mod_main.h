@@ -8,7 +8,8 @@
 //   argument text (trimmed, lower case) | action
 //   ------------------------------------|--------------------------------------------------------
 //   "/t"                                | enable Timer1, keep running; its handler starts and ends
-//   anything else, none included        | [Vellumo] StartWithWindows of Vellumo.ini (default "0"):
+//   anything else, none included        | [Vellumo] StartWithWindows of Vellumo.ini (default "0";
+//                                       | the file of UserFolders::configFolder, as the program's):
 //                                       | not exactly "0" -> start; then end at once
 
 #include <QString>
