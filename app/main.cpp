@@ -9,9 +9,13 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // The launcher hands the program its own output and ends; when that output was a pipe whose reader
+    // has gone, a line written to it must fail quietly, not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (noDisplay && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
