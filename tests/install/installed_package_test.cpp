@@ -298,12 +298,13 @@ protected:
     }
 
     void TearDown() override {
+        // The programs the launcher started, by their id, and only while that id is still theirs.
         for (pid_t pid : started) {
-            if (::kill(pid, 0) == 0) {
-                ::kill(pid, SIGTERM);
-                test::waitUntil([pid] { return ::kill(pid, 0) != 0 || isZombie(pid); }, 10000);
+            if (!runsTheUnpackedProgram(pid))
+                continue;
+            ::kill(pid, SIGTERM);
+            if (!test::waitUntil([&] { return !runsTheUnpackedProgram(pid); }, 10000))
                 ::kill(pid, SIGKILL);
-            }
         }
         if (program.state() != QProcess::NotRunning) {
             program.terminate();
@@ -357,13 +358,18 @@ protected:
         return s.waitForConnected(500);
     }
 
-    // The one process running the unpacked program, by its executable (started by the launcher).
-    std::optional<pid_t> unpackedProgramProcess() const {
+    // True while the process pid runs the unpacked program (not ended, not waiting to be reaped).
+    bool runsTheUnpackedProgram(pid_t pid) const {
         const QString exe = QFileInfo(programFolder() + QStringLiteral("/vellumo")).canonicalFilePath();
+        return QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget() == exe && !isZombie(pid);
+    }
+
+    // The one process running the unpacked program (started by the launcher), found by its executable.
+    std::optional<pid_t> unpackedProgramProcess() const {
         for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
             bool number = false;
             const pid_t pid = entry.toInt(&number);
-            if (number && QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget() == exe && !isZombie(pid))
+            if (number && runsTheUnpackedProgram(pid))
                 return pid;
         }
         return std::nullopt;
