@@ -14,10 +14,10 @@ const QString kServer = QStringLiteral("Server");
 const QString kVellumo = QStringLiteral("Vellumo");
 } // namespace
 
-AppSettings::AppSettings(QString programFolder) : programFolder_(std::move(programFolder)) {}
+AppSettings::AppSettings(QString settingsFolder) : settingsFolder_(std::move(settingsFolder)) {}
 
 QString AppSettings::SettingsFile() const {
-    return OperationsFichiers::PathWithSlash(programFolder_) + FileName();
+    return OperationsFichiers::PathWithSlash(settingsFolder_) + FileName();
 }
 
 bool AppSettings::ParseFlag(const QString& text) {

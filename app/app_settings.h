@@ -1,5 +1,6 @@
 #pragma once
-// AppSettings: the settings the program runs with, read from "Vellumo.ini" in the program folder.
+// AppSettings: the settings the program runs with, read from "Vellumo.ini" in the folder of the
+// user's configuration (the program folder, unless the copy is installed: UserFolders).
 // One instance, owned by the program for the whole run and passed by reference to the windows that
 // read it. Loaded at start-up and again after the options are applied; a re-read changes only these
 // values (the server keeps its port until the next start). Key is held enciphered, exactly as stored,
@@ -36,10 +37,10 @@ public:
     static QString DefaultKey() { return QStringLiteral("3A91C07E55D2B84F0C6E19A7D3F28B05E4C7916A2D08F3B1"); }
     static QString FileName() { return QStringLiteral("Vellumo.ini"); }
 
-    // programFolder: the folder of the running program (the settings file sits in it).
-    explicit AppSettings(QString programFolder);
+    // settingsFolder: the folder the settings file sits in (UserFolders::configFolder).
+    explicit AppSettings(QString settingsFolder);
 
-    // The settings file: PathWithSlash of the program folder and "Vellumo.ini".
+    // The settings file: PathWithSlash of the settings folder and "Vellumo.ini".
     QString SettingsFile() const;
 
     // Start-up: Language (only when the language menu lists a language), Port and its registry copy,
@@ -69,7 +70,7 @@ private:
     void loadPortAndKey(Registry& registry);
     bool readFlag(const QString& key, const char* defaultText) const;
 
-    QString programFolder_;
+    QString settingsFolder_;
 };
 
 } // namespace vellumo

@@ -48,7 +48,7 @@ QIcon programIcon(const QString& programFolder) {
 } // namespace
 
 frmMain::frmMain(modVellumo& state, ControlLoader& loader, QWidget* parent)
-    : QWidget(parent), state_(state), loader_(loader), lock_(state.ProgramFolder()),
+    : QWidget(parent), state_(state), loader_(loader), lock_(state.DataFolder()),
       endProcess_([] { QCoreApplication::exit(0); }),
       receiveHandler_(std::make_unique<ReceiveHandler>(state.Settings, *this)) {
     setObjectName(QStringLiteral("frmMain"));
@@ -122,7 +122,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 // ---- start-up -------------------------------------------------------------------------------------
 
 bool frmMain::Form_Load() {
-    // 1. One copy per program folder.
+    // 1. One copy per program folder (per user's data folder for an installed copy).
     if (!lock_.acquire())
         return false;
 
@@ -237,7 +237,7 @@ void frmMain::markCurrentLanguage() {
 }
 
 void frmMain::openMessageDatabase() {
-    db_ = std::make_unique<Database>(MessageStore::openMessages(state_.ProgramFolder()));
+    db_ = std::make_unique<Database>(MessageStore::openMessages(state_.DataFolder(), state_.ProgramFolder()));
     DataDB = db_->openRecordset(QStringLiteral("SELECT * FROM Recived ORDER BY Compteur"));
     navigation_->setRecordset(DataDB.get());
     connect(DataDB.get(), &Recordset::Reposition, this, [this] { DataDB_Reposition(); });

@@ -391,7 +391,7 @@ void frmMain::mnuDeleteCorrespondants_Click() {
         4, QStringLiteral("Êtes-vous sûr de vouloir supprimer la liste des correspondants favoris ? "));
     if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, kTitle) != mb::Yes)
         return;
-    OperationsFichiers::DeleteFileCode(state_.ProgramFile(QStringLiteral("Users.dbo")));
+    OperationsFichiers::DeleteFileCode(state_.DataFile(QStringLiteral("Users.dbo")));
 }
 
 void frmMain::ShowSystrayMessage(const QString& Message, const QString& Title, int TTicon) {

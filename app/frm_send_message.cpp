@@ -249,7 +249,7 @@ void frmSendMessage::Form_Load() {
     VScroll1_Change();
     // 5. The favourites' file, from its template when missing (a failure leaves the favourites empty).
     try {
-        MessageStore::ensureFile(state_.ProgramFile(QString::fromLatin1(MessageStore::UsersDatabase)),
+        MessageStore::ensureFile(state_.DataFile(QString::fromLatin1(MessageStore::UsersDatabase)),
                                  state_.ProgramFile(QString::fromLatin1(MessageStore::UsersTemplate)),
                                  MessageStore::Kind::Users);
     } catch (const RuntimeError& e) {

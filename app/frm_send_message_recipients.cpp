@@ -25,7 +25,9 @@ namespace vellumo {
 namespace {
 
 // The favourites' file, made from its template when missing.
-Database openUsers(const modVellumo& state) { return MessageStore::openUsers(state.ProgramFolder()); }
+Database openUsers(const modVellumo& state) {
+    return MessageStore::openUsers(state.DataFolder(), state.ProgramFolder());
+}
 
 void addCorrespondent(const modVellumo& state, const QString& name) {
     try {
@@ -250,7 +252,7 @@ void frmSendMessage::SendToRecipients() {
     // One row in Sended for the message. A store that fails loses the copy, not the message: the
     // senders still go, and the failure goes to the event log.
     try {
-        Database db = Database::open(state.ProgramFile(QString::fromLatin1(MessageStore::MessageDatabase)));
+        Database db = Database::open(state.DataFile(QString::fromLatin1(MessageStore::MessageDatabase)));
         auto rs = db.openRecordset(QString::fromLatin1(StoreStatements::SendedTable));
         const QDateTime now = QDateTime::currentDateTime();
         rs->addNew();

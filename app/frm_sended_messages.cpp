@@ -92,7 +92,7 @@ void frmSendedMessages::Form_Load() {
 
     try {
         db_ = std::make_unique<Database>(
-            Database::open(state_.ProgramFile(QString::fromLatin1(MessageStore::MessageDatabase))));
+            Database::open(state_.DataFile(QString::fromLatin1(MessageStore::MessageDatabase))));
         DataDB = db_->openRecordset(QString::fromLatin1(StoreStatements::SendedTable));
         connect(DataDB.get(), &Recordset::Reposition, this, [this] { DataDB_Reposition(); });
     } catch (const RuntimeError& e) {

@@ -9,9 +9,13 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // The launcher hands the program its own output and ends; when that output was a pipe whose reader
+    // has gone, a line written to it must fail quietly, not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (noDisplay && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -31,6 +35,12 @@ int main(int argc, char** argv) {
     vellumo::FileRegistry registry;
     vellumo::ProcessShellStart shell;
     vellumo::modVellumo state(programFolder, registry, shell);
+    // An installed copy keeps the user's files in the user's own folders; the first run makes them.
+    QString folderError;
+    if (!state.Folders().make(&folderError)) {
+        std::fprintf(stderr, "vellumo: cannot make the folder of your files, %s\n", qUtf8Printable(folderError));
+        return 1;
+    }
     // The boxes' standard buttons speak the program's language, once its string table is loaded.
     desktopHooks.setButtonText([&state](int answer) { return state.Localisation.ButtonText(answer); });
     vellumo::ControlLoader loader(programFolder);

@@ -104,18 +104,16 @@ bool MessageStore::ensureFile(const QString& databasePath, const QString& templa
     return true;
 }
 
-Database MessageStore::openMessages(const QString& programDir) {
-    const QDir dir(programDir);
-    const QString path = dir.filePath(QString::fromLatin1(MessageDatabase));
-    ensureFile(path, dir.filePath(QString::fromLatin1(MessageTemplate)), Kind::Messages);
+Database MessageStore::openMessages(const QString& dataDir, const QString& templateDir) {
+    const QString path = QDir(dataDir).filePath(QString::fromLatin1(MessageDatabase));
+    ensureFile(path, QDir(templateDir).filePath(QString::fromLatin1(MessageTemplate)), Kind::Messages);
     modMDBConvert::ConvertDatabase(path);
     return Database::open(path);
 }
 
-Database MessageStore::openUsers(const QString& programDir) {
-    const QDir dir(programDir);
-    const QString path = dir.filePath(QString::fromLatin1(UsersDatabase));
-    ensureFile(path, dir.filePath(QString::fromLatin1(UsersTemplate)), Kind::Users);
+Database MessageStore::openUsers(const QString& dataDir, const QString& templateDir) {
+    const QString path = QDir(dataDir).filePath(QString::fromLatin1(UsersDatabase));
+    ensureFile(path, QDir(templateDir).filePath(QString::fromLatin1(UsersTemplate)), Kind::Users);
     return Database::open(path);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// MessageStore: the files of the message store in the program folder, their empty templates, and
-// the opening of each as the windows need it. The tables and the SQL texts are StoreStatements';
+// MessageStore: the files of the message store in the user's data folder, their empty templates in
+// the program folder (the same folder for a copy that is not installed), and the opening of each as
+// the windows need it. The tables and the SQL texts are StoreStatements';
 // the conversion of an older format is modMDBConvert's.
 //
 //   file           tables            template      made when missing by
@@ -39,11 +40,13 @@ public:
     // too, creates the file from the schema. Returns true when it made the file.
     static bool ensureFile(const QString& databasePath, const QString& templatePath, Kind kind);
 
-    // Start-up of the received messages: make "Vellumo.dbo" when missing, convert an older format
-    // (its result is not used), open it.
-    static Database openMessages(const QString& programDir);
-    // The favourites: make "Users.dbo" when missing, open it.
-    static Database openUsers(const QString& programDir);
+    // Start-up of the received messages: make "Vellumo.dbo" in dataDir when missing (from the
+    // template "Vellumo.sys" of templateDir), convert an older format (its result is not used), open it.
+    static Database openMessages(const QString& dataDir, const QString& templateDir);
+    static Database openMessages(const QString& dir) { return openMessages(dir, dir); }
+    // The favourites: make "Users.dbo" in dataDir when missing (from "Users.sys" of templateDir), open it.
+    static Database openUsers(const QString& dataDir, const QString& templateDir);
+    static Database openUsers(const QString& dir) { return openUsers(dir, dir); }
 
     // Removes a store file with the journal files the engine may keep beside it, or only those
     // journal files (which must not belong to a store in use); errors ignored.

@@ -53,7 +53,7 @@ modUpdate::modUpdate(modVellumo& state, FtpClient& ChilkatFtp21, QWidget* owner,
       localVersion_(std::move(localVersion)) {}
 
 QString modUpdate::DownloadFolder() const {
-    return OperationsFichiers::PathWithSlash(state_.ProgramFolder()) + TempFolder();
+    return OperationsFichiers::PathWithSlash(state_.DataFolder()) + TempFolder();
 }
 
 QString modUpdate::RemoteVersion(const QString& versionText) {

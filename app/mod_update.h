@@ -1,10 +1,11 @@
 #pragma once
 // modUpdate: the online update of the tools menu (mnuMAJ). It logs in to the publisher's FTP server,
 // reads the published version in "Vellumo/Maintenance/Version.txt", and when that is newer (or equal,
-// and the user asks) downloads "InstallVellumo.exe" into "Temp/" below the program folder and offers
-// to start it. Every outcome is told in a message box; only the connection is retried, on the user's
-// Retry. Owned by the main window for the whole run, with the FTP client it drives; one update runs
-// at a time (a second request while one runs, from the messages it lets run, is ignored).
+// and the user asks) downloads "InstallVellumo.exe" into "Temp/" below the user's data folder (the
+// program folder of a copy that is not installed) and offers to start it. Every outcome is told in a
+// message box; only the connection is retried, on the user's Retry. Owned by the main window for the
+// whole run, with the FTP client it drives; one update runs at a time (a second request while one
+// runs, from the messages it lets run, is ignored).
 //
 //   step               | failure                       | box (text id, title id, style)
 //   -------------------|-------------------------------|---------------------------------------------
@@ -62,7 +63,7 @@ public:
     // The whole update, from the connection to the installer's start.
     void CheckForUpdate();
 
-    // The folder the installer is downloaded to: program folder + "Temp/".
+    // The folder the installer is downloaded to: the user's data folder + "Temp/".
     QString DownloadFolder() const;
     bool IsRunning() const { return running_; }
 

@@ -5,9 +5,13 @@
 namespace vellumo {
 
 modVellumo::modVellumo(QString programFolder, Registry& registry, ShellStart& shell)
-    : Settings(programFolder), Localisation(programFolder), RegistryService(registry), Shell(shell),
-      programFolder_(std::move(programFolder)) {}
+    : folders_(programFolder), Settings(folders_.configFolder()), Localisation(programFolder),
+      RegistryService(registry), Shell(shell), programFolder_(std::move(programFolder)) {}
 
 QString modVellumo::ProgramFile(const QString& name) const { return QDir(programFolder_).filePath(name); }
+
+QString modVellumo::DataFile(const QString& name) const {
+    return QDir(folders_.dataFolder()).filePath(name);
+}
 
 } // namespace vellumo

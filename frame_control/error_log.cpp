@@ -1,6 +1,7 @@
 #include "frame_control/error_log.h"
 
 #include "platform/runtime/ui_hooks.h"
+#include "platform/runtime/user_folders.h"
 #include "platform/runtime/windows1252.h"
 
 #include <QDir>
@@ -30,7 +31,12 @@ QString ErrorLog::libraryFolder() {
     return file.isEmpty() ? QString() : QFileInfo(file).absolutePath();
 }
 
-ErrorLog::ErrorLog() : folder_(libraryFolder()) {}
+// An installed program folder is not the user's to write: the log goes with the user's other files.
+QString ErrorLog::folderFor(const QString& libraryFolder) {
+    return UserFolders(libraryFolder).dataFolder();
+}
+
+ErrorLog::ErrorLog() : folder_(folderFor(libraryFolder())) {}
 
 ErrorLog::ErrorLog(QString folder) : folder_(std::move(folder)) {}
 

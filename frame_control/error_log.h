@@ -2,7 +2,8 @@
 // ErrorLog: the library's error logger. The property-bag handlers and the painting routines of Frame3D
 // trap their own failures and hand them here: an optional message box (through ui().messageBox,
 // critical icon, OK button, title "Lumbra - ERROR"), then one record appended to "ErrorLog.txt" in
-// the folder that holds the library file. The file is opened, appended to and closed for every record;
+// the folder that holds the library file, or in the user's data folder when that folder is an
+// installed program folder (UserFolders). The file is opened, appended to and closed for every record;
 // when it cannot be opened or written the record is dropped, because every caller goes on regardless.
 //
 // "ErrorLog.txt", Windows-1252 text, one record per line ended by CR LF, eight comma-separated fields:
@@ -34,6 +35,9 @@ public:
     static QString libraryFolder();
     static QString libraryTitle() { return QStringLiteral("Lumbra"); }
     static QString libraryVersion() { return QStringLiteral("1.0.0"); }
+    // The folder of the log for a library in libraryFolder: that folder, or the user's data folder when
+    // it is an installed program folder.
+    static QString folderFor(const QString& libraryFolder);
 
     ErrorLog();
     explicit ErrorLog(QString folder);

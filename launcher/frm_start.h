@@ -20,7 +20,8 @@ class frmStart : public QObject {
     Q_OBJECT
 public:
     static constexpr int Timer1Interval = 2000;
-    // The main program and its settings file, both in the launcher's own folder.
+    // The main program, in the launcher's own folder, and its settings file (in the same folder, or in
+    // the user's configuration folder for an installed copy: UserFolders).
     static QString MainProgramName() { return QStringLiteral("vellumo"); }
     static QString SettingsFileName() { return QStringLiteral("Vellumo.ini"); }
 

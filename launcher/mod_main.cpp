@@ -2,6 +2,7 @@
 
 #include "app/operations_fichiers.h"
 #include "launcher/frm_start.h"
+#include "platform/runtime/user_folders.h"
 
 namespace vellumo::ModMain {
 
@@ -34,7 +35,9 @@ bool Main(frmStart& form, const QString& argumentText) {
         form.Timer1.start();
         return true;
     }
-    const QString settings = OperationsFichiers::PathWithSlash(form.ProgramFolder()) + frmStart::SettingsFileName();
+    // The main program's settings: in the launcher's folder, or the user's for an installed copy.
+    const QString settings = OperationsFichiers::PathWithSlash(UserFolders(form.ProgramFolder()).configFolder()) +
+                             frmStart::SettingsFileName();
     const QString startWithWindows = OperationsFichiers::IniRead(
         QStringLiteral("Vellumo"), QStringLiteral("StartWithWindows"), QStringLiteral("0"), settings);
     if (startWithWindows != QStringLiteral("0"))

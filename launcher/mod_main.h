@@ -9,7 +9,8 @@
 //   -------------------------------------------|----------------------------------------------------
 //   "/t"                                       | enable Timer1, keep running; its handler starts, ends
 //   anything else, none included               | [Vellumo] StartWithWindows of Vellumo.ini (default
-//                                              | "0"): not exactly "0" -> start; then end at once
+//                                              | "0"; the file of UserFolders::configFolder, as the
+//                                              | program's): not exactly "0" -> start; then end at once
 //
 // Only blanks (U+0020) are trimmed: a tab or a line break around "/t" makes it no restart.
 

@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
-# Builds Vellumo and starts it from its program folder (build/Vellumo/). Installs what is missing first.
+# Builds Vellumo's program folder (build/Vellumo/) and starts it from there. Installs what is missing
+# first. Only what the program folder needs is built: the tests and benchmarks are left out (scripts/
+# test.sh builds them in the same folder).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)"
-if [ ! -x build/Vellumo/vellumo ]; then
-    echo "Vellumo is built as libraries only so far; there is no program to start yet."
-    exit 0
-fi
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMO_TESTS=OFF -DVELLUMO_BENCH=OFF >/dev/null
+cmake --build build -j "$(nproc)" --target program
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     export QT_QPA_PLATFORM=offscreen
 fi

@@ -10,6 +10,7 @@ packages=(
     libcurl4-openssl-dev libsmbclient-dev
     googletest libgtest-dev libgmock-dev
     iproute2 openssl xdg-utils python3-pyftpdlib
+    dpkg-dev desktop-file-utils
 )
 
 missing=()

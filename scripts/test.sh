@@ -28,7 +28,7 @@ run_ctest() { # <build dir> <label>
 }
 
 echo "== build (RelWithDebInfo)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMO_TESTS=ON -DVELLUMO_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 echo "== tests"
 run_ctest build tests

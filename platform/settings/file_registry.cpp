@@ -1,9 +1,9 @@
 #include "platform/settings/file_registry.h"
 
+#include "platform/runtime/user_folders.h"
 #include "platform/settings/ini_file.h"
 
 #include <QFile>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <filesystem>
@@ -14,8 +14,9 @@ namespace vellumo {
 FileRegistry::FileRegistry(QString root) : root_(std::move(root)) {}
 
 QString FileRegistry::defaultRoot() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Vellumo/registry");
+    // Beside the user's settings of an installed copy, whether or not this copy is installed.
+    return UserFolders::baseDirectory("XDG_CONFIG_HOME", QStringLiteral(".config")) + u'/' + UserFolders::folderName() +
+           QStringLiteral("/registry");
 }
 
 QString FileRegistry::hiveFile() const {

@@ -1,7 +1,7 @@
 #pragma once
 // FileRegistry: the Registry kept in one INI file per hive under a root folder, by default the
-// user's configuration folder (QStandardPaths) followed by "Vellumo/registry"; tests pass a
-// temporary root. The machine-wide hive is the file "HKEY_LOCAL_MACHINE.ini":
+// user's configuration folder ($XDG_CONFIG_HOME, else ~/.config) followed by "vellumo/registry";
+// tests pass a temporary root. The machine-wide hive is the file "HKEY_LOCAL_MACHINE.ini":
 //
 //   [SOFTWARE\Vellumo\Server]      one section per key, named by its path below the hive
 //   Port=32666                     one line per text value, Windows-1252 bytes

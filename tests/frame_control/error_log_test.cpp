@@ -1,5 +1,7 @@
 #include "frame_control/error_log.h"
 
+#include "platform/runtime/user_folders.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/scripted_ui_hooks.h"
 
 #include <QDir>
@@ -74,6 +76,16 @@ TEST(ErrorLog, AFolderThatCannotBeWrittenDropsTheRecordSilently) {
 TEST(ErrorLog, LivesBesideTheLibraryFile) {
     EXPECT_EQ(QDir(ErrorLog::libraryFolder()), QDir(QStringLiteral(VELLUMO_PROGRAM_DIR)));
     EXPECT_EQ(ErrorLog().filePath(), QDir(ErrorLog::libraryFolder()).filePath("ErrorLog.txt"));
+}
+
+TEST(ErrorLog, AnInstalledLibraryLogsInTheUsersDataFolder) {
+    QTemporaryDir program, data;
+    ScopedEnvironment env;
+    env.set("XDG_DATA_HOME", data.path().toLocal8Bit());
+    EXPECT_EQ(ErrorLog::folderFor(program.path()), program.path());
+    QFile marker(QDir(program.path()).filePath(UserFolders::markerFileName()));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    EXPECT_EQ(ErrorLog::folderFor(program.path()), data.path() + QStringLiteral("/vellumo"));
 }
 
 } // namespace

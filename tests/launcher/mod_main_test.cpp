@@ -4,12 +4,16 @@
 #include "app/operations_fichiers.h"
 #include "launcher/frm_start.h"
 #include "platform/runtime/ui_hooks.h"
+#include "platform/runtime/user_folders.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_shell_start.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/scripted_ui_hooks.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +152,51 @@ TEST_F(LauncherTest, AMainProgramThatCannotStartIsSilentAndTheLauncherStillEnds)
     EXPECT_EQ(shell.opened.size(), 1u);
     EXPECT_TRUE(ui.boxes.empty());
 }
+
+// An installed launcher (the program folder carries the install marker) reads the user's own settings
+// file, as the installed program writes it, and still starts the program of its own folder.
+struct InstalledCase {
+    const char* name;
+    std::optional<QByteArray> userIni;
+    QByteArray folderIni;
+    bool starts;
+};
+
+void PrintTo(const InstalledCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class InstalledLauncher : public LauncherTest, public ::testing::WithParamInterface<InstalledCase> {};
+
+TEST_P(InstalledLauncher, ReadsStartWithWindowsFromTheUsersSettings) {
+    QTemporaryDir configHome;
+    test::ScopedEnvironment env;
+    env.set("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    QFile marker(folder.file(UserFolders::markerFileName()));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    writeIni(GetParam().folderIni);
+    if (GetParam().userIni) {
+        ASSERT_TRUE(QDir().mkpath(configHome.filePath(QStringLiteral("vellumo"))));
+        QFile f(configHome.filePath(QStringLiteral("vellumo/Vellumo.ini")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(*GetParam().userIni);
+    }
+    EXPECT_FALSE(run(QString()));
+    if (GetParam().starts)
+        expectStartedOnce();
+    else
+        EXPECT_TRUE(shell.opened.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Launcher, InstalledLauncher,
+    ::testing::Values(InstalledCase{"UserOnFolderOff", QByteArray("[Vellumo]\r\nStartWithWindows=1\r\n"),
+                                    QByteArray("[Vellumo]\r\nStartWithWindows=0\r\n"), true},
+                      InstalledCase{"UserOffFolderOn", QByteArray("[Vellumo]\r\nStartWithWindows=0\r\n"),
+                                    QByteArray("[Vellumo]\r\nStartWithWindows=1\r\n"), false},
+                      InstalledCase{"NoUserFileFolderOn", std::nullopt,
+                                    QByteArray("[Vellumo]\r\nStartWithWindows=1\r\n"), false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vellumo

@@ -1,6 +1,7 @@
 #include "platform/settings/file_registry.h"
 
 #include "platform/settings/ini_file.h"
+#include "tests/support/scoped_environment.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,7 +45,9 @@ TEST(FileRegistry, ValueThatCannotBeStoredIsRefused) {
 }
 
 TEST(FileRegistry, DefaultRootIsInTheUsersConfigurationFolder) {
-    EXPECT_TRUE(FileRegistry::defaultRoot().endsWith("/Vellumo/registry"));
+    test::ScopedEnvironment env;
+    env.set("XDG_CONFIG_HOME", QByteArray("/home/someone/.cfg"));
+    EXPECT_EQ(FileRegistry::defaultRoot(), QStringLiteral("/home/someone/.cfg/vellumo/registry"));
 }
 
 struct ErrnoCase {
