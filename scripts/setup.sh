@@ -10,6 +10,8 @@ packages=(
     libcurl4-openssl-dev libsmbclient-dev
     googletest libgtest-dev libgmock-dev
     iproute2 openssl xdg-utils python3-pyftpdlib
+    # The desktop scenarios: an X server, a window manager, a tray host, input and screenshots.
+    xvfb openbox trayer xdotool x11-utils imagemagick
 )
 
 missing=()
