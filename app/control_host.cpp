@@ -42,4 +42,22 @@ ControlHost::~ControlHost() {
 
 void ControlHost::setStandIn(QWidget* widget) { layout_->addWidget(widget); }
 
+void ControlHost::setDesignedSize(const QSize& size) {
+    designedSize_ = size;
+    updateGeometry();
+}
+
+QSize ControlHost::sizeHint() const {
+    const QSize own = QWidget::sizeHint();
+    if (control_ || !own.isValid() || own.isEmpty())
+        return designedSize_.isValid() ? designedSize_ : own;
+    return own;
+}
+
+QSize ControlHost::minimumSizeHint() const {
+    if (control_ && designedSize_.isValid())
+        return designedSize_;
+    return QWidget::minimumSizeHint();
+}
+
 } // namespace vellumo

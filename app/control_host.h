@@ -6,6 +6,10 @@
 // When the class cannot be created (library missing, class not registered) control() is null and the
 // failure is written to the event log; the derived place then puts a standard Qt widget in its stead,
 // so the window still works.
+//
+// Size: a library control says nothing of its size to a layout (it takes the size its container gives
+// it), so the host holds the control's designed size and gives it as its size hint: a layout then
+// never squeezes the control to nothing. A stand-in widget brings its own size hint.
 
 #include <QString>
 #include <QWidget>
@@ -29,6 +33,13 @@ public:
     // The library's control, or null when a standard widget stands in.
     HostedControl* control() const { return control_; }
 
+    // The size the window's design gives the control, used by layouts when the control has none of its
+    // own. A window that places the control itself (setGeometry, setFixedSize) overrides it.
+    void setDesignedSize(const QSize& size);
+    QSize designedSize() const { return designedSize_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     // Puts the stand-in widget in the control's place.
     void setStandIn(QWidget* widget);
@@ -37,6 +48,7 @@ private:
     std::unique_ptr<ContainerSite> site_;
     HostedControl* control_ = nullptr;
     QHBoxLayout* layout_ = nullptr;
+    QSize designedSize_;
 };
 
 } // namespace vellumo

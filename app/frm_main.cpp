@@ -173,9 +173,10 @@ bool frmMain::Form_Load() {
     // 10. The viewer only displays.
     TXTextControl1->setDisplayMode(true);
 
-    // 11. Topmost when asked for, 12. and into the tray.
+    // 11. Topmost when asked for, 12. and into the tray. The window is hidden at once, so it only
+    // takes the property here (showing it on the way would flash it on the desktop).
     if (settings.IsAlwaysOnTop)
-        SetTopMost(this);
+        SetStaysOnTop(this, true);
     hide();
     return true;
 }

@@ -25,6 +25,7 @@
 #include <QDate>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextCursor>
@@ -218,7 +219,7 @@ void frmMain::TeskToolbar1_ButtonClick(int Index) {
 void frmMain::f_cSystray_MouseDblClick(qint16 Button) {
     if (Button != 1)
         return;
-    show();
+    raiseOpen(this);
     if (DataDB) {
         try {
             DataDB->moveLast();
@@ -236,9 +237,11 @@ void frmMain::f_cSystray_MouseUp(qint16 Button) {
 }
 
 void frmMain::mnuShow_Click() {
-    show();
+    raiseOpen(this);
 }
 
+// A window the user asks for comes up in front with the focus (a window loaded topmost was shown
+// without it).
 bool frmMain::raiseOpen(QWidget* window) {
     if (!window)
         return false;
@@ -268,13 +271,13 @@ frmOptions* frmMain::openOptions() {
 }
 
 void frmMain::mnuOptions_Click() {
-    openOptions()->show();
+    raiseOpen(openOptions());
 }
 
 void frmMain::mnuAbout_Click() {
     frmOptions* options = openOptions();
     options->tabs().setCurrentIndex(2);
-    options->show();
+    raiseOpen(options);
 }
 
 void frmMain::mnuPurge_Click() {
@@ -288,7 +291,7 @@ void frmMain::mnuPurge_Click() {
     purge->setPurged([this](int received, int sent, bool complete) { afterPurge(received, sent, complete); });
     frmPurge_ = purge;
     purge->Form_Load();
-    purge->show();
+    raiseOpen(purge);
 }
 
 void frmMain::afterPurge(int received, int sent, bool complete) {
@@ -323,18 +326,29 @@ frmSendMessage& frmMain::composeWindow() {
         return *open;
     auto* compose = new frmSendMessage(state_, loader_, *this, lanServers_, this);
     frmSendMessage_ = compose;
-    // The two recipient sources that are windows of their own, shown modally over the compose window.
-    compose->ShowNetworkBrowser = [this, compose] {
+    // The two recipient sources that are windows of their own, shown modally over the compose window;
+    // once closed, the compose window has the focus again, on its recipients line.
+    const auto giveBack = [](const QPointer<frmSendMessage>& window) {
+        if (!window || !window->isVisible())
+            return;
+        window->activateWindow();
+        window->text1().setFocus(Qt::OtherFocusReason);
+    };
+    compose->ShowNetworkBrowser = [this, compose, giveBack] {
         state_.OpenedFromCompose = true;
+        const QPointer<frmSendMessage> composeLeft(compose);
         frmNetWorkExplorer browser(state_, loader_, compose);
         browser.setComposeRecipients([compose](const QString& recipients) { compose->text1().setText(recipients); });
         browser.exec();
+        giveBack(composeLeft);
     };
-    compose->ShowPeerScan = [this, compose] {
+    compose->ShowPeerScan = [this, compose, giveBack] {
         state_.OpenedFromCompose = true;
+        const QPointer<frmSendMessage> composeLeft(compose);
         frmVellumoExplorer scan(state_, loader_, compose);
         scan.setRecipientsTarget([compose](const QString& recipients) { compose->text1().setText(recipients); });
         scan.exec();
+        giveBack(composeLeft);
     };
     return *compose;
 }
@@ -353,7 +367,7 @@ void frmMain::showNetworkBrowser() {
     browser->setAttribute(Qt::WA_DeleteOnClose);
     browser->setWindowFlag(Qt::Window);
     frmNetWorkExplorer_ = browser;
-    browser->show();
+    raiseOpen(browser);
 }
 
 void frmMain::showHistory() {
@@ -373,7 +387,7 @@ void frmMain::showHistory() {
         compose.editor().setFocus();
     });
     history->Form_Load();
-    history->show();
+    raiseOpen(history);
 }
 
 void frmMain::mnuHelp_Click() {

@@ -1,6 +1,8 @@
 #include "app/frm_net_work_explorer.h"
 
 #include "app/push_button.h"
+#include "platform/hosting/hosted_control.h"
+#include "platform/runtime/runtime_error.h"
 #include "platform/widgets/top_most.h"
 #include "platform/runtime/ui_hooks.h"
 #include "platform/runtime/windows1252.h"
@@ -48,13 +50,19 @@ frmNetWorkExplorer::frmNetWorkExplorer(modVellumo& state, ControlLoader& loader,
 
     auto* buttons = new QHBoxLayout;
     TeskButtonConcept1 = new PushButton(loader, QStringLiteral("TeskButtonConcept1"), QString(), this);
-    // A library button asks the layout for no room of its own: each gets its size, or the row
-    // shrinks to nothing.
-    TeskButtonConcept1->setFixedSize(32, 28);
+    TeskButtonConcept1->setFixedWidth(32);
     TeskButtonConcept1->setToolTip(QStringLiteral("Actualiser"));
-    // The button has no caption, only its picture; a stand-in button gets the usual reload one.
+    // The button has no caption, only its picture: the usual reload one, on the library's button (its
+    // PictureNormal) as on a stand-in.
+    const QIcon reload = style()->standardIcon(QStyle::SP_BrowserReload);
     if (auto* standIn = TeskButtonConcept1->findChild<QPushButton*>())
-        standIn->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+        standIn->setIcon(reload);
+    if (HostedControl* control = TeskButtonConcept1->control()) {
+        try {
+            control->putProperty(PushButton::DispIdPictureNormal, PropertyValue(reload.pixmap(16, 16).toImage()));
+        } catch (const RuntimeError&) {
+        }
+    }
     TeskButtonConcept1->setClick([this] { TeskButtonConcept1_Click(); });
     buttons->addWidget(TeskButtonConcept1);
     buttons->addStretch(1);

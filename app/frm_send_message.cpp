@@ -149,10 +149,10 @@ void frmSendMessage::buildWindow() {
         PushButton* button =
             placeButton(loader_, QStringLiteral("ChoixCouleur"), c.index, QStringLiteral("A"),
                         QString::fromUtf8(c.toolTip), QRect(372 + static_cast<int>(i) * 25, 64, 23, 24), this);
-        // The stand-in shows its colour in its caption (the highlight one behind it).
-        QPalette p = button->palette();
-        p.setColor(c.background ? QPalette::Button : QPalette::ButtonText, SystemColors::toQColor(c.colour));
-        button->setPalette(p);
+        // The button shows its colour in its caption (the highlight one behind it), on the library's
+        // button as on the stand-in.
+        button->setColours(c.background ? c.colour : syscolor::ButtonFace,
+                           c.background ? syscolor::ButtonText : c.colour);
         const int index = c.index;
         button->setClick([this, index] { ChoixCouleur_Click(index); });
         ChoixCouleur[i] = button;
@@ -255,17 +255,18 @@ void frmSendMessage::Form_Load() {
     } catch (const RuntimeError& e) {
         ui().logEvent(EventLogType::Warning, QStringLiteral("Vellumo"), e.description());
     }
-    // 6. Topmost when asked for (SetTopMost shows the window; it is put back out of sight until shown).
-    if (state_.Settings.IsAlwaysOnTop) {
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    }
+    // 6. Topmost when asked for: the property only, the window being shown (with the focus) by whoever
+    // opens it.
+    if (state_.Settings.IsAlwaysOnTop)
+        SetStaysOnTop(this, true);
     // 7. The two databases are opened when used. 8. The button bar on the editor.
     TXButtonBar1->attach(TXTextControl1);
 }
 
 void frmSendMessage::ShowCompose() {
+    // The user asked for the window: it comes up in front, with the focus.
     if (state_.Settings.IsAlwaysOnTop)
-        SetTopMost(this);
+        SetStaysOnTop(this, true);
     show();
     raise();
     activateWindow();

@@ -11,6 +11,8 @@ packages=(
     googletest libgtest-dev libgmock-dev
     iproute2 openssl xdg-utils python3-pyftpdlib
     dpkg-dev desktop-file-utils
+    # The desktop scenarios: an X server, a window manager, a tray host, input and screenshots.
+    xvfb openbox trayer xdotool x11-utils imagemagick
 )
 
 missing=()

@@ -1,8 +1,36 @@
 #include "platform/widgets/top_most.h"
 
+#include <QRect>
 #include <QWidget>
+#include <QWindow>
 
 namespace vellumo {
+
+void SetStaysOnTop(QWidget* window, bool onTop) {
+    if (!window)
+        return;
+    QWidget* top = window->window();
+    const Qt::WindowFlags flags = top->windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    const Qt::WindowFlags wanted = onTop ? flags | Qt::WindowStaysOnTopHint : flags & ~Qt::WindowStaysOnTopHint;
+    if (QWindow* native = top->windowHandle()) {
+        // The window exists on the desktop: QWidget::setWindowFlags would re-create it, which hides it
+        // (ending a modal loop that runs for it) and forgets where the window manager put it. The
+        // platform window takes the change in place, as a state of the shown window.
+        top->overrideWindowFlags(wanted);
+        native->setFlags(wanted);
+        return;
+    }
+    // Not on the desktop yet: the flag goes with the window when it is first shown. Setting it moves the
+    // window by its frame when it was placed: a place given stays the window's own; a window never
+    // placed stays so, for the window manager to place.
+    const bool placed = top->testAttribute(Qt::WA_Moved);
+    const QRect geometry = top->geometry();
+    top->setWindowFlags(wanted);
+    if (placed)
+        top->setGeometry(geometry);
+}
 
 namespace {
 
@@ -10,22 +38,16 @@ void place(QWidget* window, bool onTop) {
     if (!window)
         return;
     QWidget* top = window->window();
-    if (top->testAttribute(Qt::WA_WState_Created) && top->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) {
+    SetStaysOnTop(top, onTop);
+    if (!top->isVisible()) {
+        // Shown without taking the focus, for this show only: a later show the user asks for
+        // activates the window as usual. A window never shown before is placed by the window
+        // manager; one shown before comes back where it was.
+        const bool without = top->testAttribute(Qt::WA_ShowWithoutActivating);
         top->setAttribute(Qt::WA_ShowWithoutActivating, true);
         top->show();
-        top->raise();
-        return;
+        top->setAttribute(Qt::WA_ShowWithoutActivating, without);
     }
-    // Changing a window flag re-creates the native window and hides it: keep the geometry and show
-    // the window again, without activating it.
-    const QRect geometry = top->geometry();
-    const bool hadGeometry = top->testAttribute(Qt::WA_WState_Created) || top->testAttribute(Qt::WA_Moved) ||
-                             top->testAttribute(Qt::WA_Resized);
-    top->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (hadGeometry)
-        top->setGeometry(geometry);
-    top->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    top->show();
     top->raise();
 }
 

@@ -598,6 +598,29 @@ TEST_F(FrmMainTest, ToolbarAndMenusOpenTheOtherWindowsOnceAndClosingClosesThem) 
         EXPECT_TRUE(other == nullptr || !other->isVisible());
 }
 
+// Windows the user opens, kept on top (IsAlwaysOnTop is on by default): each is shown with the focus and
+// left for the window manager to place (none is pinned to a place it was never given, such as the
+// screen's corner under the window manager's frame).
+TEST_F(FrmMainTest, WindowsTheUserOpensArePlacedByTheWindowManagerAndTakeTheFocus) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    EXPECT_FALSE(w.testAttribute(Qt::WA_WState_Created)) << "the main window was shown on the way to the tray";
+    w.findChild<QAction*>(QStringLiteral("mnuShow"))->trigger(); // the tray menu's "Afficher Vellumo"
+    w.TeskToolbar1_ButtonClick(19);
+    w.TeskToolbar1_ButtonClick(15);
+    w.findChild<QAction*>(QStringLiteral("mnuPurge"))->trigger();
+    const std::pair<const char*, QWidget*> windows[] = {
+        {"main", &w}, {"options", w.optionsWindow()}, {"history", w.historyWindow()}, {"purge", w.purgeWindow()}};
+    for (const auto& [name, window] : windows) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_FALSE(window->testAttribute(Qt::WA_Moved));
+        EXPECT_FALSE(window->testAttribute(Qt::WA_ShowWithoutActivating));
+    }
+}
+
 TEST_F(FrmMainTest, ReplyToAllOpensTheComposeWindowWithTheLineAndTheQuote) {
     addRows({{"PC-A", "PC-B;ME;PC-C;", "", "Le texte d'origine", "{\\rtf1 Le texte d'origine}", kToday}});
     frmMain& w = start();

@@ -6,12 +6,14 @@
 
 #include "app/lan_server_source.h"
 #include "app/message_store.h"
+#include "app/mod_localisation.h"
 #include "app/mod_vellumo.h"
 #include "app/peer_message.h"
 #include "app/push_button.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "platform/widgets/alpha_image_cell.h"
 #include "platform/hosting/control_loader.h"
+#include "platform/hosting/hosted_control.h"
 #include "platform/store/database.h"
 #include "platform/net/name_resolver.h"
 #include "platform/richtext/rich_text_editor.h"
@@ -42,6 +44,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -528,6 +531,42 @@ TEST_F(FrmSendMessageTest, ThePanelSlidesUpAndDownAndInsertsAtTheCaret) {
     EXPECT_FALSE(w.panel().isVisible());
     w.toolbar().clickButton(19);
     EXPECT_TRUE(closed());
+}
+
+// The colour buttons show their colour on the button library's button as on the stand-in: the red,
+// blue, green and black letters, and the yellow face of the highlight button, by the button's colour
+// properties (its custom colour scheme, then face and caption colours, also under the mouse).
+TEST_F(FrmSendMessageTest, ColourButtonsShowTheirColoursOnTheLibrarysButton) {
+    struct Row {
+        const char* index;
+        std::int32_t face; // 0x00BBGGRR, or -1 for the system's button face
+        std::int32_t text; // or -1 for the system's button text
+    };
+    const Row rows[] = {{"1", -1, 255}, {"2", -1, 0xDF0000}, {"3", -1, 65280}, {"4", -1, 0}, {"8", 65535, -1}};
+    // Dispatch numbers of the button library: ColorScheme (2 = custom), BackColor, BackOver, ForeColor,
+    // ForeOver.
+    constexpr std::int32_t kColorScheme = 0x6803000E, kBackColor = -501, kBackOver = 0x68030017, kForeColor = -513,
+                           kForeOver = 0x68030016;
+    frmSendMessage& w = open();
+    std::map<QString, PushButton*> buttons;
+    for (PushButton* b : w.findChildren<PushButton*>(QStringLiteral("ChoixCouleur")))
+        buttons[modLocalisation::GetControlIndex(b)] = b;
+    ASSERT_EQ(buttons.size(), std::size(rows));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.index);
+        PushButton* b = buttons[QString::fromLatin1(row.index)];
+        ASSERT_TRUE(b && b->control()) << "the button library is in the program folder";
+        HostedControl& c = *b->control();
+        EXPECT_EQ(c.getProperty(kColorScheme).toInt32(), 2);
+        if (row.face >= 0) {
+            EXPECT_EQ(c.getProperty(kBackColor).toInt32(), row.face);
+            EXPECT_EQ(c.getProperty(kBackOver).toInt32(), row.face);
+        }
+        if (row.text >= 0) {
+            EXPECT_EQ(c.getProperty(kForeColor).toInt32(), row.text);
+            EXPECT_EQ(c.getProperty(kForeOver).toInt32(), row.text);
+        }
+    }
 }
 
 TEST_F(FrmSendMessageTest, TranslatedAndPhotographed) {

@@ -1,0 +1,293 @@
+#include "tests/desktop/desktop_fixture.h"
+
+#include "platform/widgets/tesk_toolbar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStyle>
+#include <QToolButton>
+
+#include <iostream>
+
+namespace vellumo::desktop {
+
+namespace {
+
+QString scenarioName() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    QString name = QString::fromLatin1(info->test_suite_name()) + QLatin1Char('_') + QString::fromLatin1(info->name());
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return name;
+}
+
+} // namespace
+
+void DesktopFixture::SetUp() {
+    // The screenshots of an earlier run of this scenario go: the folder shows this run only.
+    const QDir shots(QStringLiteral(VELLUMO_PROGRAM_DIR) + QStringLiteral("/../screenshots/desktop"));
+    for (const QString& old : shots.entryList({scenarioName() + QStringLiteral("-*.png")}, QDir::Files))
+        QFile::remove(shots.filePath(old));
+    QString missing;
+    if (!XSession::installed(&missing))
+        GTEST_SKIP() << "no desktop for the scenario: " << missing.toStdString();
+    QString why;
+    ASSERT_TRUE(x.start(&why)) << "the desktop did not come up: " << why.toStdString();
+}
+
+void DesktopFixture::TearDown() {
+    if (HasFailure() && !x.display().isEmpty()) {
+        shot(QStringLiteral("failed"));
+        std::cerr << "---- windows of " << x.display().toStdString() << " ----\n" << x.tree().toStdString();
+    }
+    for (auto& s : stations) {
+        if (HasFailure())
+            std::cerr << "---- log of " << s->name().toStdString() << " ----\n" << s->log().toStdString() << "\n";
+        s->stop();
+        // Under the sanitizers: nothing reported while the scenario ran.
+        EXPECT_TRUE(s->sanitizerReports().isEmpty()) << s->sanitizerReports().toStdString();
+    }
+    stations.clear();
+    network.reset();
+}
+
+bool DesktopFixture::makeNetwork() {
+    network = std::make_unique<StationNetwork>();
+    QString why;
+    if (!network->create(&why)) {
+        network.reset();
+        std::cerr << "network namespaces: " << why.toStdString() << "\n";
+        return false;
+    }
+    return true;
+}
+
+Station& DesktopFixture::startStation(int i, const QString& extraSettings) {
+    const StationNetwork::Member* member = network ? &network->member(i) : nullptr;
+    stations.push_back(std::make_unique<Station>(x, member, extraSettings));
+    Station& s = *stations.back();
+    QString why;
+    const bool started = s.start(&why);
+    EXPECT_TRUE(started) << why.toStdString();
+    return s;
+}
+
+void DesktopFixture::shot(const QString& step) const {
+    x.screenshot(scenarioName() + QLatin1Char('-') + step);
+}
+
+// ---- what a person does ---------------------------------------------------------------------------
+
+void DesktopFixture::doubleClickTray(Station& s) {
+    const auto icon = s.trayIcon();
+    ASSERT_TRUE(icon) << "no tray icon of " << s.name().toStdString();
+    x.doubleClick(icon->client.center());
+}
+
+XWindow DesktopFixture::openMain(Station& s) {
+    doubleClickTray(s);
+    const XWindow main = expectWindow(s, title::Main);
+    EXPECT_TRUE(onScreen(main));
+    EXPECT_TRUE(active(main));
+    return main;
+}
+
+void DesktopFixture::trayMenu(Station& s, int item) {
+    const auto icon = s.trayIcon();
+    ASSERT_TRUE(icon) << "no tray icon of " << s.name().toStdString();
+    x.click(icon->client.center(), 3);
+    ASSERT_TRUE(waitForMenu(s)) << "the tray menu did not open";
+    QStringList keys;
+    for (int i = 0; i < item; ++i)
+        keys << QStringLiteral("Down");
+    keys << QStringLiteral("Return");
+    x.keys(keys);
+}
+
+QPoint DesktopFixture::toolbarButton(const XWindow& w, const ToolbarDesign& design, int n) const {
+    // The same toolbar built here, with the same sequence: its button n is where the window has it.
+    TeskToolbar bar;
+    const QIcon picture = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    for (int i = 0; i < design.buttons.size(); ++i) {
+        const QChar kind = design.buttons[i];
+        const int number = kind == u'-' ? bar.addSeparatorButton() : bar.addButton(QStringLiteral("b"), picture);
+        if (kind == u'h')
+            bar.setButtonVisible(number, false);
+    }
+    const int width = w.client.width() - 2 * design.origin.x();
+    bar.resize(width, design.fixedHeight > 0 ? design.fixedHeight : bar.sizeHint().height());
+    bar.show();
+    QCoreApplication::processEvents();
+    QWidget* button = bar.widgetForAction(bar.buttonAction(n));
+    if (!button)
+        return w.client.topLeft() + design.origin;
+    return w.client.topLeft() + design.origin + button->geometry().center();
+}
+
+bool DesktopFixture::waitForMenu(Station& s) const {
+    return waitFor(
+        [&] {
+            const auto host = x.trayHost();
+            for (const XWindow& w : x.windowsOf(s.pid(), {}, true))
+                if (w.isMenu() && !(host && host->client.contains(w.client)))
+                    return true;
+            return false;
+        },
+        20000);
+}
+
+void DesktopFixture::clickToolbar(const XWindow& w, const ToolbarDesign& design, int n) {
+    x.click(toolbarButton(w, design, n));
+}
+
+void DesktopFixture::clickIn(const XWindow& w, QPoint at) {
+    x.click(w.client.topLeft() + at);
+}
+
+void DesktopFixture::answerBox(Station& s, const QString& titlePattern, const QStringList& keys, const QString& step) {
+    const XWindow box = expectWindow(s, titlePattern);
+    EXPECT_TRUE(active(box));
+    shot(step);
+    x.keys(keys);
+    EXPECT_TRUE(waitGone(s, titlePattern)) << "the question box stayed open";
+}
+
+// ---- what a person checks -------------------------------------------------------------------------
+
+::testing::AssertionResult DesktopFixture::onScreen(const XWindow& w) {
+    const QRect screen(QPoint(0, 0), XSession::ScreenSize);
+    if (!w.viewable)
+        return ::testing::AssertionFailure() << "window \"" << w.title.toStdString() << "\" is not mapped";
+    if (w.frame.top() <= 0)
+        return ::testing::AssertionFailure() << "window \"" << w.title.toStdString() << "\" has no title bar";
+    if (!screen.contains(w.titleBar()) || !screen.contains(w.outer()))
+        return ::testing::AssertionFailure()
+               << "window \"" << w.title.toStdString() << "\" is not on the screen: frame at (" << w.outer().x() << ", "
+               << w.outer().y() << ") size " << w.outer().width() << "x" << w.outer().height() << ", title bar "
+               << w.frame.top() << " px high";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult DesktopFixture::active(const XWindow& w) const {
+    quint64 now = 0;
+    waitFor(
+        [&] {
+            now = x.activeWindow();
+            return now == w.id;
+        },
+        10000);
+    if (now == w.id)
+        return ::testing::AssertionSuccess();
+    const auto other = x.window(now);
+    return ::testing::AssertionFailure() << "window \"" << w.title.toStdString()
+                                         << "\" does not have the focus; the active window is "
+                                         << (other ? "\"" + other->title.toStdString() + "\"" : std::string("none"));
+}
+
+::testing::AssertionResult DesktopFixture::staysMapped(Station& s, const QString& titlePattern, int ms) const {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        if (x.windowsOf(s.pid(), titlePattern).empty())
+            return ::testing::AssertionFailure()
+                   << "the window " << titlePattern.toStdString() << " went away after " << t.elapsed() << " ms";
+        waitFor([] { return false; }, 200);
+    }
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<QRect> DesktopFixture::bottomButtons(const XWindow& w) const {
+    const QImage image = x.grab(w).convertToFormat(QImage::Format_RGB32);
+    std::vector<QRect> buttons;
+    if (image.width() < 40 || image.height() < 40)
+        return buttons;
+    // The dialog's face, in its bottom-left margin.
+    const QRgb face = image.pixel(2, image.height() - 2);
+    const auto rowMarked = [&](int y) {
+        for (int x0 = 3; x0 < image.width() - 3; ++x0)
+            if (!nearColour(image.pixel(x0, y), face, 6))
+                return true;
+        return false;
+    };
+    int bottom = -1;
+    for (int y = image.height() - 3; y >= image.height() - 60 && y >= 0; --y) {
+        if (rowMarked(y)) {
+            bottom = y;
+            break;
+        }
+    }
+    if (bottom < 0)
+        return buttons;
+    int top = bottom;
+    while (top > 0 && rowMarked(top - 1))
+        --top;
+    const int height = bottom - top + 1;
+    // A row of buttons is a band of some height with the face above it; a band that runs far up is the
+    // list above, reaching down to the bottom margin: no button there.
+    if (height < 10 || height > 60)
+        return buttons;
+    int start = -1;
+    for (int x0 = 3; x0 <= image.width() - 3; ++x0) {
+        bool marked = false;
+        if (x0 < image.width() - 3)
+            for (int y = top; y <= bottom && !marked; ++y)
+                marked = !nearColour(image.pixel(x0, y), face, 6);
+        if (marked && start < 0)
+            start = x0;
+        if (!marked && start >= 0) {
+            if (x0 - start >= 12)
+                buttons.push_back(QRect(w.client.x() + start, w.client.y() + top, x0 - start, height));
+            start = -1;
+        }
+    }
+    return buttons;
+}
+
+std::vector<QRect> DesktopFixture::textLines(const XWindow& w) const {
+    const QImage image = x.grab(w).convertToFormat(QImage::Format_RGB32);
+    std::vector<QRect> lines;
+    const auto dark = [&](int y) {
+        for (int x0 = 20; x0 < image.width() - 20; ++x0) {
+            const QRgb p = image.pixel(x0, y);
+            if (qRed(p) < 90 && qGreen(p) < 90 && qBlue(p) < 90)
+                return true;
+        }
+        return false;
+    };
+    int start = -1;
+    for (int y = 0; y < image.height() / 2; ++y) {
+        if (dark(y) && start < 0)
+            start = y;
+        if (!dark(y) && start >= 0) {
+            lines.push_back(QRect(w.client.x(), w.client.y() + start, w.client.width(), y - start));
+            start = -1;
+        }
+    }
+    return lines;
+}
+
+XWindow DesktopFixture::expectWindow(Station& s, const QString& titlePattern, int timeoutMs) {
+    const auto w = waitForWindow(x, s.pid(), titlePattern, timeoutMs);
+    if (!w) {
+        ADD_FAILURE() << "no window " << titlePattern.toStdString() << " of " << s.name().toStdString();
+        return XWindow{};
+    }
+    // The window manager frames a new window a moment after it is mapped.
+    std::optional<XWindow> framed = w;
+    waitFor(
+        [&] {
+            framed = x.window(w->id);
+            return framed && framed->frame.top() > 0;
+        },
+        5000);
+    return framed ? *framed : *w;
+}
+
+bool DesktopFixture::waitGone(Station& s, const QString& titlePattern, int timeoutMs) const {
+    return waitFor([&] { return s.pid() == 0 || x.windowsOf(s.pid(), titlePattern).empty(); }, timeoutMs);
+}
+
+} // namespace vellumo::desktop

@@ -1,0 +1,114 @@
+#pragma once
+// DesktopFixture: the base of every desktop scenario. It gives the scenario a desktop of its own
+// (XSession), network namespaces for two stations when it asks for them, and the moves and checks a
+// person makes: double-click the tray icon, pick an item of the tray menu, click a toolbar button,
+// see a window on screen with its title bar, see which window has the focus, see the buttons of a
+// dialog, answer a question box. A scenario is one TEST_F (or TEST_P) of a fixture derived from this.
+//
+// Where a control is, is read from the screen where a person would read it (a dialog's row of
+// buttons), or taken from the window's design where the design fixes it (the compose window's fixed
+// places; a toolbar's buttons, whose places follow from its sequence of buttons and separators and
+// are measured on a toolbar built the same way).
+//
+// The fixture skips the scenario, with the reason, where it cannot run: no X server or window
+// manager or tray host installed, or (for the scenarios that need two stations or a network) no
+// network namespaces (not root).
+
+#include "tests/desktop/station.h"
+#include "tests/desktop/x_session.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vellumo::desktop {
+
+// Titles of the program's windows (regular expressions for xdotool), in the language the program
+// starts with (English when its language file is there) or in its own French.
+namespace title {
+inline const QString Main = QStringLiteral("^Vellumo$");
+inline const QString Compose = QStringLiteral("^Vellumo - (Envoyer un message|Send a message)$");
+inline const QString History = QStringLiteral("^(Messages envoy|Sent messages)");
+inline const QString Options = QStringLiteral("^Options$");
+inline const QString Purge = QStringLiteral("^(Purger les anciens messages|Purge old messages)$");
+inline const QString PeerScan = QStringLiteral("^(Recherche des utilisateurs|Searching for connected)");
+inline const QString NetworkBrowser = QStringLiteral("^(Explorateur r|Network explorer)");
+inline const QString QuitQuestion = QStringLiteral("^(Quitter Vellumo|Quit Vellumo)");
+inline const QString DeleteQuestion = QStringLiteral("^(Supprimer un message|Delete a message)");
+} // namespace title
+
+// A window's toolbar as designed: its sequence of buttons, one character per number from 1 ('B' a
+// button, '-' a separator, 'h' a button or separator kept hidden), where it sits in the window's
+// client area, and its height when the window fixes it (0: its own).
+struct ToolbarDesign {
+    QString buttons;
+    QPoint origin;
+    int fixedHeight;
+};
+namespace toolbar {
+inline const ToolbarDesign Main{QStringLiteral("BBB-B-hhBBBBB-B-B-BB-B-B"), QPoint(4, 4), 0};
+inline const ToolbarDesign Compose{QStringLiteral("B-B-BBB-B---------B"), QPoint(0, 0), 30};
+inline const ToolbarDesign History{QStringLiteral("BBh-Bhh-BBBBB-hhhhhhhB"), QPoint(4, 4), 0};
+} // namespace toolbar
+
+class DesktopFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Makes the namespaces; false (and the scenario should GTEST_SKIP) when they cannot be made.
+    bool makeNetwork();
+    // Starts a station: in namespace i when the network is made, else on the loopback.
+    Station& startStation(int i, const QString& extraSettings = {});
+
+    // ---- what a person does ----
+    // Double-clicks the station's tray icon.
+    void doubleClickTray(Station& s);
+    // Brings the station's main window up from the tray (double-click), checks it on screen with the
+    // focus, and returns it.
+    XWindow openMain(Station& s);
+    // Opens the tray menu and picks its item number (1 "Afficher Vellumo", 2 "Options", 3 "Quitter").
+    void trayMenu(Station& s, int item);
+    // Waits for a pop-up menu of the station.
+    bool waitForMenu(Station& s) const;
+    // The centre of toolbar button n of a window, on the screen.
+    QPoint toolbarButton(const XWindow& w, const ToolbarDesign& design, int n) const;
+    void clickToolbar(const XWindow& w, const ToolbarDesign& design, int n);
+    // Clicks at a point of a window's client area.
+    void clickIn(const XWindow& w, QPoint at);
+    // Waits for a question box of the program, checks it on screen, and presses the keys on it.
+    void answerBox(Station& s, const QString& titlePattern, const QStringList& keys, const QString& shot);
+
+    // ---- what a person checks ----
+    // The window is mapped with its whole title bar and frame on the screen.
+    static ::testing::AssertionResult onScreen(const XWindow& w);
+    // The window has the keyboard focus (waits a little for the window manager).
+    ::testing::AssertionResult active(const XWindow& w) const;
+    // The window is still mapped after ms milliseconds.
+    ::testing::AssertionResult staysMapped(Station& s, const QString& titlePattern, int ms) const;
+    // The buttons seen in the bottom row of a dialog, left to right, in screen coordinates; empty when
+    // the bottom of the dialog shows no row of buttons.
+    std::vector<QRect> bottomButtons(const XWindow& w) const;
+    // The lines of dark text seen in the upper half of a window, top to bottom, in screen coordinates
+    // (a list's header, then its items).
+    std::vector<QRect> textLines(const XWindow& w) const;
+    // Waits for a window of the station with the title, on screen.
+    XWindow expectWindow(Station& s, const QString& titlePattern, int timeoutMs = 30000);
+    // Waits until no window of the station has the title.
+    bool waitGone(Station& s, const QString& titlePattern, int timeoutMs = 30000) const;
+
+    void shot(const QString& step) const;
+
+    XSession x;
+    std::unique_ptr<StationNetwork> network;
+    std::vector<std::unique_ptr<Station>> stations;
+};
+
+} // namespace vellumo::desktop

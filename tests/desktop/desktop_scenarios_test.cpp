@@ -1,0 +1,332 @@
+// The program on a real desktop, used as a person uses it. Each scenario has a display of its own;
+// the scenarios that need two stations run them in network namespaces made for the scenario.
+// Screenshots of every step: build/screenshots/desktop/<scenario>-<step>.png.
+//
+// The ShortDesktop scenarios are the ones the sanitized build runs too.
+#include "tests/desktop/desktop_fixture.h"
+
+#include <QRegularExpression>
+
+namespace vellumo::desktop {
+namespace {
+
+// Places of the compose window's design (its size is fixed), in its client area.
+const QPoint kRecipientsLine(235, 47);
+const QPoint kPeerScanButton(453, 47); // Command1(3), "@"
+const QPoint kEditor(250, 260);
+// The colour buttons: the place of the first, the step to the next.
+const QRect kFirstColourButton(372, 64, 23, 24);
+constexpr int kColourStep = 25;
+
+// Counts the pixels of an image near a colour.
+int pixelsNear(const QImage& image, QRgb colour, int tolerance = 40) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x0 = 0; x0 < image.width(); ++x0)
+            count += nearColour(image.pixel(x0, y), colour, tolerance) ? 1 : 0;
+    return count;
+}
+
+// ---- scenarios of one station, short enough for the sanitized build -------------------------------
+
+class ShortDesktop : public DesktopFixture {};
+
+// Start, the icon in the tray, a double-click on it: the main window on screen, with the focus. Hidden
+// from its toolbar and shown again from the tray menu: again on screen with the focus.
+TEST_F(ShortDesktop, TrayIconOpensTheMainWindowOnScreenWithTheFocus) {
+    Station& a = startStation(0);
+    ASSERT_FALSE(HasFailure());
+    const auto icon = a.trayIcon();
+    ASSERT_TRUE(icon);
+    EXPECT_GE(icon->client.width(), 16);
+    shot(QStringLiteral("1-tray"));
+
+    doubleClickTray(a);
+    XWindow main = expectWindow(a, title::Main);
+    shot(QStringLiteral("2-main"));
+    EXPECT_TRUE(onScreen(main));
+    EXPECT_TRUE(active(main));
+
+    clickToolbar(main, toolbar::Main, 24); // hide
+    ASSERT_TRUE(waitGone(a, title::Main));
+    trayMenu(a, 1); // "Afficher Vellumo"
+    main = expectWindow(a, title::Main);
+    shot(QStringLiteral("3-shown-again"));
+    EXPECT_TRUE(onScreen(main));
+    EXPECT_TRUE(active(main));
+}
+
+// Quit from the tray menu, then the launcher starts the program again, as after a change of language.
+TEST_F(ShortDesktop, QuitFromTheTrayAndRestartThroughTheLauncher) {
+    Station& a = startStation(0);
+    ASSERT_FALSE(HasFailure());
+    trayMenu(a, 3); // "Quitter"
+    answerBox(a, title::QuitQuestion, {QStringLiteral("Return")}, QStringLiteral("1-quit-question"));
+    ASSERT_TRUE(a.waitForEnd(30000)) << "the program did not end";
+    EXPECT_FALSE(a.trayIcon());
+    EXPECT_TRUE(a.sanitizerReports().isEmpty()) << a.sanitizerReports().toStdString();
+
+    ASSERT_TRUE(a.startLauncher({QStringLiteral("/t")}));
+    ASSERT_TRUE(waitFor([&] { return a.trayIcon().has_value(); }, 60000)) << "the launcher did not restart it";
+    doubleClickTray(a);
+    const XWindow main = expectWindow(a, title::Main);
+    shot(QStringLiteral("2-restarted"));
+    EXPECT_TRUE(onScreen(main));
+    EXPECT_TRUE(active(main));
+}
+
+// ---- scenarios of one station ---------------------------------------------------------------------
+
+class Desktop : public DesktopFixture {};
+
+// The options from the tray menu, the purge from the tools menu: each on screen with the focus and its
+// buttons; Annuler closes the options, Valider and Yes close the purge.
+TEST_F(Desktop, OptionsAndPurge) {
+    Station& a = startStation(0);
+    ASSERT_FALSE(HasFailure());
+    trayMenu(a, 2); // "Options"
+    const XWindow options = expectWindow(a, title::Options);
+    shot(QStringLiteral("1-options"));
+    EXPECT_TRUE(onScreen(options));
+    EXPECT_TRUE(active(options));
+    const auto optionButtons = bottomButtons(options);
+    ASSERT_EQ(optionButtons.size(), 3u) << "OK, Annuler, Appliquer";
+    x.click(optionButtons[1].center()); // Annuler
+    EXPECT_TRUE(waitGone(a, title::Options));
+
+    doubleClickTray(a);
+    const XWindow main = expectWindow(a, title::Main);
+    EXPECT_TRUE(onScreen(main));
+    clickToolbar(main, toolbar::Main, 20); // the tools menu
+    ASSERT_TRUE(waitForMenu(a)) << "the tools menu did not open";
+    x.keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Purger la base de messages"
+    const XWindow purge = expectWindow(a, title::Purge);
+    shot(QStringLiteral("2-purge"));
+    EXPECT_TRUE(onScreen(purge));
+    EXPECT_TRUE(active(purge));
+    const auto purgeButtons = bottomButtons(purge);
+    ASSERT_EQ(purgeButtons.size(), 2u) << "Valider, Annuler";
+    x.click(purgeButtons[0].center()); // Valider
+    // The question has the main window's title: it is the other window of that title.
+    std::optional<XWindow> question;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const XWindow& w : x.windowsOf(a.pid(), title::Main))
+                if (w.id != main.id)
+                    question = w;
+            return question.has_value();
+        },
+        20000))
+        << "no purge question";
+    EXPECT_TRUE(onScreen(*question));
+    EXPECT_TRUE(active(*question));
+    shot(QStringLiteral("3-purge-question"));
+    x.keys({QStringLiteral("Return")});
+    EXPECT_TRUE(waitGone(a, title::Purge));
+}
+
+// ---- two stations ---------------------------------------------------------------------------------
+
+class TwoStationDesktop : public DesktopFixture {
+protected:
+    void SetUp() override {
+        DesktopFixture::SetUp();
+        if (IsSkipped())
+            return;
+        if (!makeNetwork())
+            GTEST_SKIP() << "two stations need network namespaces (root); not run";
+    }
+
+    // Opens the compose window from the main window's toolbar.
+    XWindow openCompose(Station& s) {
+        const XWindow main = openMain(s);
+        clickToolbar(main, toolbar::Main, 1);
+        const XWindow compose = expectWindow(s, title::Compose);
+        EXPECT_TRUE(onScreen(compose));
+        EXPECT_TRUE(active(compose));
+        return compose;
+    }
+
+    // Types the body and sends; the compose window closes.
+    void writeAndSend(Station& s, const XWindow& compose, const QString& body) {
+        clickIn(compose, kEditor);
+        x.type(body);
+        clickToolbar(compose, toolbar::Compose, 1);
+        EXPECT_TRUE(waitGone(s, title::Compose)) << "the compose window stayed open after sending";
+    }
+};
+
+// A rich-text message from A to B pops up at B and is stored; B replies, A replies to all, A looks at
+// the sent history, B deletes a message after the confirmation.
+TEST_F(TwoStationDesktop, MessageReplyReplyToAllHistoryAndDelete) {
+    Station& a = startStation(0);
+    // B keeps the default IsAlwaysOnTop off: a message brings its main window up with a topmost pulse.
+    Station& b = startStation(1, QStringLiteral("[Vellumo]\r\nIsAlwaysOnTop=0"));
+    ASSERT_FALSE(HasFailure());
+
+    XWindow compose = openCompose(a);
+    // The colour buttons show their colours: red, blue, green, black letters and a yellow highlight.
+    const QImage face = x.grab(compose);
+    const QRgb colours[5] = {qRgb(255, 0, 0), qRgb(0, 0, 223), qRgb(0, 255, 0), qRgb(0, 0, 0), qRgb(255, 255, 0)};
+    for (int i = 0; i < 5; ++i) {
+        const QImage button = face.copy(kFirstColourButton.translated(i * kColourStep, 0));
+        EXPECT_GE(pixelsNear(button, colours[i]), i == 4 ? 100 : 6) << "colour button " << i + 1 << " shows no colour";
+    }
+    clickIn(compose, kRecipientsLine);
+    x.type(b.name() + QLatin1Char(';'));
+    clickIn(compose, kEditor);
+    x.type(QStringLiteral("Bonjour de A"));
+    x.keys({QStringLiteral("ctrl+a")});
+    clickIn(compose, kFirstColourButton.center()); // red
+    shot(QStringLiteral("1-compose"));
+    clickToolbar(compose, toolbar::Compose, 1);
+    EXPECT_TRUE(waitGone(a, title::Compose));
+
+    const XWindow popup = expectWindow(b, title::Main);
+    shot(QStringLiteral("2-received"));
+    EXPECT_TRUE(onScreen(popup));
+    ASSERT_TRUE(waitFor([&] { return b.received().size() == 1; }, 20000)) << "B stored no message";
+    const StoredMessage got = b.received().front();
+    EXPECT_EQ(got.from, a.name());
+    EXPECT_EQ(got.to, b.name() + QLatin1Char(';'));
+    EXPECT_TRUE(got.text.contains(QStringLiteral("Bonjour de A")));
+    EXPECT_TRUE(got.rtf.contains(QStringLiteral("\\red255\\green0\\blue0"))) << got.rtf.toStdString();
+    ASSERT_TRUE(waitFor([&] { return a.sent().size() == 1; }, 10000));
+    EXPECT_EQ(a.sent().front().to, b.name() + QLatin1Char(';'));
+
+    // B replies, from its main window brought up from the tray.
+    clickToolbar(openMain(b), toolbar::Main, 2);
+    compose = expectWindow(b, title::Compose);
+    EXPECT_TRUE(onScreen(compose));
+    EXPECT_TRUE(active(compose));
+    x.type(QStringLiteral("Reponse de B"));
+    shot(QStringLiteral("3-reply"));
+    clickToolbar(compose, toolbar::Compose, 1);
+    EXPECT_TRUE(waitGone(b, title::Compose));
+    ASSERT_TRUE(waitFor([&] { return a.received().size() == 1; }, 20000)) << "A stored no reply";
+    EXPECT_EQ(a.received().front().from, b.name());
+    EXPECT_TRUE(a.received().front().text.contains(QStringLiteral("Reponse de B")));
+
+    // A replies to all: the line is B's name alone (A's own name leaves it). A's main window went to
+    // the tray after A's send (IconizeAfterSend); the reply brought it up again.
+    XWindow mainA = openMain(a);
+    clickToolbar(mainA, toolbar::Main, 3);
+    compose = expectWindow(a, title::Compose);
+    EXPECT_TRUE(active(compose));
+    x.type(QStringLiteral("A tous"));
+    clickToolbar(compose, toolbar::Compose, 1);
+    EXPECT_TRUE(waitGone(a, title::Compose));
+    ASSERT_TRUE(waitFor([&] { return b.received().size() == 2; }, 20000)) << "B stored no reply to all";
+    EXPECT_EQ(a.sent().back().to, b.name() + QLatin1Char(';'));
+
+    // A's sent history.
+    mainA = openMain(a);
+    clickToolbar(mainA, toolbar::Main, 15);
+    const XWindow history = expectWindow(a, title::History);
+    shot(QStringLiteral("4-history"));
+    EXPECT_TRUE(onScreen(history));
+    EXPECT_TRUE(active(history));
+    clickToolbar(history, toolbar::History, 22);
+    EXPECT_TRUE(waitGone(a, title::History));
+
+    // B deletes the newest message, after the question.
+    clickToolbar(openMain(b), toolbar::Main, 13);
+    answerBox(b, title::DeleteQuestion, {QStringLiteral("Return")}, QStringLiteral("5-delete"));
+    EXPECT_TRUE(waitFor([&] { return b.received().size() == 1; }, 10000)) << "the message was not deleted";
+}
+
+// The two recipient sources that are dialogs of their own, opened from the compose window with the
+// window kept on top and without: the dialog stays up, its buttons are there to click, Valider gives
+// the compose window its recipients line back, and the program still takes input.
+struct SourceCase {
+    const char* name;
+    bool alwaysOnTop;
+};
+void PrintTo(const SourceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RecipientSources : public TwoStationDesktop, public ::testing::WithParamInterface<SourceCase> {
+protected:
+    QString settings() const {
+        return QStringLiteral("[Vellumo]\r\nIsAlwaysOnTop=") + (GetParam().alwaysOnTop ? "1" : "0");
+    }
+    // The dialog is up, stays up, and shows its row of buttons; returns them once the work is done
+    // (three buttons: the refresh button shows again at the end).
+    std::vector<QRect> dialogUp(Station& s, const QString& title) {
+        const XWindow dialog = expectWindow(s, title);
+        EXPECT_TRUE(onScreen(dialog));
+        EXPECT_TRUE(staysMapped(s, title, 2500));
+        std::vector<QRect> buttons;
+        waitFor(
+            [&] {
+                buttons = bottomButtons(dialog);
+                return buttons.size() == 3;
+            },
+            30000);
+        shot(QStringLiteral("dialog"));
+        EXPECT_EQ(buttons.size(), 3u) << "the dialog shows no row of three buttons";
+        for (const QRect& r : buttons)
+            EXPECT_GE(r.height(), 16) << "a button too low to click";
+        return buttons;
+    }
+    // The program still takes input: the tray menu's "Afficher Vellumo" brings the main window up.
+    void programTakesInput(Station& s) {
+        trayMenu(s, 1);
+        const XWindow main = expectWindow(s, title::Main);
+        EXPECT_TRUE(onScreen(main));
+        EXPECT_TRUE(active(main));
+    }
+};
+
+TEST_P(RecipientSources, PeerScan) {
+    Station& a = startStation(0, settings());
+    Station& b = startStation(1);
+    ASSERT_FALSE(HasFailure());
+    const XWindow compose = openCompose(a);
+    clickIn(compose, kPeerScanButton);
+    const auto buttons = dialogUp(a, title::PeerScan);
+    ASSERT_EQ(buttons.size(), 3u);
+    // B is the one station found: check it (a click on its line, below the list's header) and take it.
+    const XWindow dialog = expectWindow(a, title::PeerScan);
+    const auto lines = textLines(dialog);
+    ASSERT_GE(lines.size(), 2u) << "no station listed";
+    x.click(QPoint(lines[1].x() + 180, lines[1].center().y()));
+    x.click(buttons[1].center()); // Valider
+    ASSERT_TRUE(waitGone(a, title::PeerScan)) << "Valider did not close the peer scan";
+    EXPECT_TRUE(active(compose));
+    shot(QStringLiteral("recipients"));
+    writeAndSend(a, compose, QStringLiteral("Par la recherche"));
+    ASSERT_TRUE(waitFor([&] { return b.received().size() == 1; }, 20000)) << "B stored nothing";
+    EXPECT_EQ(a.sent().front().to, b.name() + QLatin1Char(';'));
+    programTakesInput(a);
+}
+
+TEST_P(RecipientSources, NetworkBrowser) {
+    Station& a = startStation(0, settings());
+    Station& b = startStation(1);
+    ASSERT_FALSE(HasFailure());
+    const XWindow compose = openCompose(a);
+    clickIn(compose, kRecipientsLine);
+    x.type(QStringLiteral("personne;"));
+    clickToolbar(compose, toolbar::Compose, 3);
+    const auto buttons = dialogUp(a, title::NetworkBrowser);
+    ASSERT_EQ(buttons.size(), 3u);
+    // Nothing checked (no SMB network here): Valider empties the line.
+    x.click(buttons[1].center());
+    ASSERT_TRUE(waitGone(a, title::NetworkBrowser)) << "Valider did not close the network browser";
+    EXPECT_TRUE(active(compose));
+    clickIn(compose, kRecipientsLine);
+    x.type(b.name() + QLatin1Char(';'));
+    writeAndSend(a, compose, QStringLiteral("Par l'explorateur"));
+    ASSERT_TRUE(waitFor([&] { return b.received().size() == 1; }, 20000)) << "B stored nothing";
+    EXPECT_EQ(a.sent().front().to, b.name() + QLatin1Char(';'));
+    programTakesInput(a);
+}
+
+const SourceCase kSourceCases[] = {{"AlwaysOnTop", true}, {"NotOnTop", false}};
+INSTANTIATE_TEST_SUITE_P(Desktop, RecipientSources, ::testing::ValuesIn(kSourceCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace vellumo::desktop
