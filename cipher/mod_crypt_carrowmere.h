@@ -1,7 +1,7 @@
 #pragma once
 // modCryptCarrowmere: the only way the program enciphers. Both wrappers work under the key fixed in
-// the program, each on a fresh EnCryptX that lives for the one call, so calls that interleave
-// through the message loop never share state.
+// the program, each on its own EnCryptX (a copy of one instance keyed once) that lives for the one
+// call, so calls that interleave through the message loop never share state.
 //
 //   EncryptWithFixedKey(text)  -> upper-case hexadecimal ciphertext ("" for "")
 //   DecryptWithFixedKey(hex)   -> the text; never raises: a foreign or damaged ciphertext gives
