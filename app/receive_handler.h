@@ -84,8 +84,8 @@ private:
         QString body;
     };
 
-    Reply answer(const QString& URI, const QByteArray& Params, const HeaderCollection& ReqHeaders) const;
-    Reply message(const QByteArray& Params) const;
+    Reply answer(const QString& URI, QByteArray Params, const HeaderCollection& ReqHeaders) const;
+    Reply message(QByteArray Params) const;
 
     const AppSettings& settings_;
     ReceivedMessageSink& sink_;

@@ -257,20 +257,23 @@ QString EnCryptX::HexEncodeText(const QByteArray& bytes) {
     return BufferText();
 }
 
-QByteArray EnCryptX::HexDecodeText(QStringView text) {
-    // Whole pairs of digits, the common case, go through a table; a pair with anything else in it is
-    // read digit by digit up to its first non-digit, as is an odd last digit.
-    static constexpr auto kPairValue = [] {
+namespace {
+
+// Whole pairs of digits, the common case, go through a table; a pair with anything else in it is read
+// digit by digit up to its first non-digit, as is an odd last digit.
+template <typename Char> QByteArray hexDecode(const Char* in, qsizetype n) {
+    static constexpr auto kDigitValue = [] {
         std::array<std::int8_t, 128> table{};
         for (char32_t c = 0; c < 128; ++c)
             table[c] = static_cast<std::int8_t>(hexDigitValue(c));
         return table;
     }();
-    const auto digit = [](char16_t c) { return c < 128 ? kPairValue[c] : -1; };
-    QByteArray bytes((text.size() + 1) / 2, Qt::Uninitialized);
+    const auto digit = [](Char c) {
+        const auto u = static_cast<std::make_unsigned_t<Char>>(c);
+        return u < 128 ? kDigitValue[u] : std::int8_t{-1};
+    };
+    QByteArray bytes((n + 1) / 2, Qt::Uninitialized);
     char* out = bytes.data();
-    const char16_t* in = text.utf16();
-    const qsizetype n = text.size();
     qsizetype i = 0;
     for (; i + 1 < n; i += 2) {
         const int high = digit(in[i]);
@@ -285,6 +288,16 @@ QByteArray EnCryptX::HexDecodeText(QStringView text) {
         *out++ = static_cast<char>(last < 0 ? 0 : last);
     }
     return bytes;
+}
+
+} // namespace
+
+QByteArray EnCryptX::HexDecodeText(QStringView text) {
+    return hexDecode(text.utf16(), text.size());
+}
+
+QByteArray EnCryptX::HexDecodeText(QLatin1StringView text) {
+    return hexDecode(text.data(), text.size());
 }
 
 void EnCryptX::BufferReset() {

@@ -28,6 +28,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QLatin1StringView>
 #include <QStringView>
 
 #include <cstdint>
@@ -61,6 +62,7 @@ public:
     // alone; a pair is read up to its first non-digit, nothing read giving 0).
     QString HexEncodeText(const QByteArray& bytes);
     static QByteArray HexDecodeText(QStringView text);
+    static QByteArray HexDecodeText(QLatin1StringView text);
 
 private:
     void setKeyIfGiven(const QString& key);

@@ -30,4 +30,13 @@ QString DecryptWithFixedKey(const QString& text) {
     return cipher.DecryptString(text, kFixedKey, true);
 }
 
+QByteArray DecryptBytesWithFixedKey(QLatin1StringView hex) {
+    if (hex.isEmpty())
+        return QByteArray();
+    QByteArray bytes = EnCryptX::HexDecodeText(hex);
+    EnCryptX cipher = freshKeyedInstance();
+    cipher.DecryptByte(bytes, kFixedKey);
+    return bytes;
+}
+
 } // namespace vellumo
