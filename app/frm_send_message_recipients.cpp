@@ -8,6 +8,7 @@
 #include "app/peer_message.h"
 #include "app/push_button.h"
 #include "app/store_statements.h"
+#include "http_server/goss_client.h"
 #include "platform/store/database.h"
 #include "platform/richtext/rich_text_editor.h"
 #include "platform/runtime/runtime_error.h"
@@ -216,6 +217,13 @@ void frmSendMessage::DeleteCorrespondent(const QString& Name) {
     }
 }
 
+qint64 frmSendMessage::ReceiverBodyCap() { return GossClient::MaxBodyBytes; }
+
+QString frmSendMessage::DefaultTooLargeText() {
+    return QStringLiteral("Ce message est trop volumineux pour être envoyé : %1 Mo, pour %2 Mo au plus."
+                          "|Raccourcissez le texte ou retirez des images.");
+}
+
 void frmSendMessage::SendToRecipients() {
     // A second click while the senders start (each lets the event loop run) would send it twice.
     if (sending_)
@@ -234,6 +242,22 @@ void frmSendMessage::SendToRecipients() {
     QStringList pieces = line.contains(QLatin1Char(';')) ? line.split(QLatin1Char(';'))
                                                          : QStringList{line, QString()};
     const QString station = state.Settings.LocalStationName;
+
+    // Every station's server takes bodies up to the same cap: a message beyond it would be stored here
+    // and then refused (or cut) by every recipient. It is refused here first, and the window stays
+    // open so that the user can shorten it.
+    const qint64 bodySize =
+        PeerMessage{station, PeerMessage::DateText(QDateTime::currentDateTime()), line, plain, rtf}.BodySize(
+            state.Settings.CryptAll);
+    if (bodySize > MaxBodyBytes) {
+        const auto megabytes = [](qint64 bytes) { return QString::number(static_cast<double>(bytes) / 1e6, 'f', 1); };
+        ui().messageBox(state.GetString(101, DefaultTooLargeText())
+                            .arg(megabytes(bodySize), megabytes(MaxBodyBytes)),
+                        mb::Exclamation, state.GetString(31, QStringLiteral("Erreur")));
+        if (self)
+            self->sending_ = false;
+        return;
+    }
 
     // One row in Sended for the message. A store that fails loses the copy, not the message: the
     // senders still go, and the failure goes to the event log.
