@@ -86,6 +86,8 @@ void RichTextViewer::loadPlainText(const QString& text) {
             cut = true;
             break;
         }
+        if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r')
+            continue; // CR LF is one paragraph end
         if (isParagraphEnd(text[end])) {
             if (++paragraphs > limits_.maxParagraphs) {
                 cut = true;
@@ -113,9 +115,10 @@ QString RichTextViewer::plainText() const {
 QString RichTextViewer::plainTextOf(QByteArrayView data) {
     if (RtfReader::looksLikeRtf(data))
         return RtfReader::plainText(data);
-    // As a document gives back what setPlainText put in: every paragraph end a "\n", no-break
-    // spaces plain ones.
+    // As a document gives back what setPlainText put in: every paragraph end (CR LF, CR, LF) and line
+    // break a "\n", no-break spaces plain ones.
     QString text = cp1252::decode(data);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (QChar& c : text) {
         if (isParagraphEnd(c) || c == QChar::LineSeparator)
             c = u'\n';
