@@ -362,7 +362,10 @@ void frmMain::ShowAfterReceipt() {
 // pass of posted events in the next pass), when the whole reply is with the system.
 void frmMain::afterReplyLeaves(std::function<void()> job) {
     QMetaObject::invokeMethod(
-        this, [this, job = std::move(job)]() mutable { QMetaObject::invokeMethod(this, std::move(job), Qt::QueuedConnection); },
+        this,
+        [this, job = std::move(job)]() mutable {
+            QMetaObject::invokeMethod(this, std::move(job), Qt::QueuedConnection);
+        },
         Qt::QueuedConnection);
 }
 

@@ -60,13 +60,13 @@ int main(int argc, char** argv) {
     viewer.resize(600, 400);
     viewer.show();
     QApplication::processEvents();
-    std::printf("%-22s %9s %9s %11s %11s %5s %9s\n", "shape", "MB", "shown ms", "laid out ms", "longest ms",
-                "cut", "peak MB");
+    std::printf("%-22s %9s %9s %11s %11s %5s %9s\n", "shape", "MB", "shown ms", "laid out ms", "longest ms", "cut",
+                "peak MB");
     for (const Shape& shape : shapes) {
         if (!only.isEmpty() && !only.contains(QString::fromLatin1(shape.name)))
             continue;
-        for (const qsizetype bytes : {qsizetype{100'000}, qsizetype{800'000}, qsizetype{3'200'000},
-                                      qsizetype{30'000'000}}) {
+        for (const qsizetype bytes :
+             {qsizetype{100'000}, qsizetype{800'000}, qsizetype{3'200'000}, qsizetype{30'000'000}}) {
             const QByteArray rtf = document(shape.unit, bytes);
             viewer.loadRtf("{\\rtf1 }");
             QApplication::processEvents();

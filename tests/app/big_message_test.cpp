@@ -55,24 +55,47 @@ struct Shape {
 };
 
 const Shape kShapes[] = {
-    {"one_paragraph_3MB", false, [] { return std::pair{QStringLiteral("p"), rtf(repeated(kWords, 3'000'000))}; }},
-    {"paragraphs_100k", false, [] { return std::pair{QStringLiteral("q"), rtf(repeated("x\\par ", 600'000))}; }},
-    {"bold_runs_200k", false, [] { return std::pair{QStringLiteral("b"), rtf(repeated("\\b x\\b0 y", 1'800'000))}; }},
-    {"unbreakable_word_1MB", false, [] { return std::pair{QStringLiteral("w"), rtf(repeated("x", 1'000'000))}; }},
+    {"one_paragraph_3MB", false,
+     [] {
+         return std::pair{QStringLiteral("p"), rtf(repeated(kWords, 3'000'000))};
+     }},
+    {"paragraphs_100k", false,
+     [] {
+         return std::pair{QStringLiteral("q"), rtf(repeated("x\\par ", 600'000))};
+     }},
+    {"bold_runs_200k", false,
+     [] {
+         return std::pair{QStringLiteral("b"), rtf(repeated("\\b x\\b0 y", 1'800'000))};
+     }},
+    {"unbreakable_word_1MB", false,
+     [] {
+         return std::pair{QStringLiteral("w"), rtf(repeated("x", 1'000'000))};
+     }},
     {"plain_text_3MB", false,
-     [] { return std::pair{cp1252::decode(repeated(kWords, 3'000'000)), rtf("Un petit texte riche.")}; }},
-    {"not_rtf_3MB", false, [] { return std::pair{QStringLiteral("n"), cp1252::decode(repeated(kWords, 3'000'000))}; }},
+     [] {
+         return std::pair{cp1252::decode(repeated(kWords, 3'000'000)), rtf("Un petit texte riche.")};
+     }},
+    {"not_rtf_3MB", false,
+     [] {
+         return std::pair{QStringLiteral("n"), cp1252::decode(repeated(kWords, 3'000'000))};
+     }},
     {"picture_1MB", false,
      [] {
          return std::pair{QStringLiteral("i"),
                           rtf("Une image : {\\pict\\pngblip " + noisePng(580).toHex() + "} et la suite.")};
      }},
     {"crypt_one_paragraph_2MB", true,
-     [] { return std::pair{QStringLiteral("cp"), rtf(repeated(kWords, 2'000'000))}; }},
+     [] {
+         return std::pair{QStringLiteral("cp"), rtf(repeated(kWords, 2'000'000))};
+     }},
     {"crypt_bold_runs_100k", true,
-     [] { return std::pair{QStringLiteral("cb"), rtf(repeated("\\b x\\b0 y", 900'000))}; }},
+     [] {
+         return std::pair{QStringLiteral("cb"), rtf(repeated("\\b x\\b0 y", 900'000))};
+     }},
     {"crypt_plain_text_2MB", true,
-     [] { return std::pair{cp1252::decode(repeated(kWords, 2'000'000)), rtf("petit")}; }},
+     [] {
+         return std::pair{cp1252::decode(repeated(kWords, 2'000'000)), rtf("petit")};
+     }},
 };
 
 class BigMessages : public ::testing::TestWithParam<Shape> {
@@ -102,7 +125,8 @@ TEST_P(BigMessages, AreAnsweredAndStoredWhole) {
 
     // Generous: the reply comes in well under a second on a workstation; a loaded machine is slower.
     const QByteArray response = program->exchange(request, 120000);
-    ASSERT_TRUE(test::statusLine(response).startsWith("HTTP/1.1 200 MESSAGE:OK:")) << test::statusLine(response).constData();
+    ASSERT_TRUE(test::statusLine(response).startsWith("HTTP/1.1 200 MESSAGE:OK:"))
+        << test::statusLine(response).constData();
 
     Database db = Database::open(program->folder().file(QStringLiteral("Vellumo.dbo")));
     auto rs = db.openRecordset(QStringLiteral("SELECT * FROM Recived ORDER BY Compteur"));
@@ -110,10 +134,10 @@ TEST_P(BigMessages, AreAnsweredAndStoredWhole) {
     rs->moveLast();
     EXPECT_EQ(rs->text(QStringLiteral("FROM")), m.FROM);
     EXPECT_EQ(rs->text(QStringLiteral("TO")), m.TO);
-    EXPECT_TRUE(rs->text(QStringLiteral("Text")) == m.Text) << "Text stored with " << rs->text(QStringLiteral("Text")).size()
-                                                             << " characters of " << m.Text.size();
-    EXPECT_TRUE(rs->text(QStringLiteral("RTF")) == m.RTF) << "RTF stored with " << rs->text(QStringLiteral("RTF")).size()
-                                                           << " characters of " << m.RTF.size();
+    EXPECT_TRUE(rs->text(QStringLiteral("Text")) == m.Text)
+        << "Text stored with " << rs->text(QStringLiteral("Text")).size() << " characters of " << m.Text.size();
+    EXPECT_TRUE(rs->text(QStringLiteral("RTF")) == m.RTF)
+        << "RTF stored with " << rs->text(QStringLiteral("RTF")).size() << " characters of " << m.RTF.size();
     // The program is still answering once it has shown the message.
     const QByteArray test = program->exchange("POST /TEST HTTP/1.1\r\nHost: 127.0.0.1\r\nVellumo: " +
                                                   cp1252::encode(KeyHeader::Value(AppSettings::DefaultKey())) +

@@ -353,8 +353,9 @@ TEST_P(FrmSendMessageCap, ABodyOverTheReceiversCapIsRefusedBeforeAnythingIsStore
     EXPECT_EQ(rows(QStringLiteral("Vellumo.dbo"), QStringLiteral("Sended")), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, FrmSendMessageCap, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? std::string("enciphered") : std::string("plain"); });
+INSTANTIATE_TEST_SUITE_P(Forms, FrmSendMessageCap, ::testing::Values(false, true), [](const auto& info) {
+    return info.param ? std::string("enciphered") : std::string("plain");
+});
 
 TEST_F(FrmSendMessageTest, FavouritesAreListedPickedAndRemovedByName) {
     frmSendMessage& w = open();

@@ -69,7 +69,8 @@ struct BodyCase {
 const BodyCase kBodies[] = {
     {"ascii", {"PC1", "07/03/2026 à 21:04:09", "PC2;", "Bonjour", "{\\rtf1 Bonjour}"}},
     {"empty_fields", {"", "", "", "", ""}},
-    {"accented_and_euro", {"PC1", "07.03.2026 à 21:04:09", "PC2;PC3;", u"Réunion à 14 h — 5 €"_qs, "{\\rtf1 R\\'e9union}"}},
+    {"accented_and_euro",
+     {"PC1", "07.03.2026 à 21:04:09", "PC2;PC3;", u"Réunion à 14 h — 5 €"_qs, "{\\rtf1 R\\'e9union}"}},
     {"beyond_the_code_page", {"PC1", "d", "PC2;", u"会議 Встреча \U0001F600 fin"_qs, u"\U0001F600\U0001F600"_qs}},
     {"lone_surrogates", {"PC1", "d", "PC2;", QString(QChar(0xD800)) + "x" + QChar(0xDC00), QString(QChar(0xDBFF))}},
     {"separator_halves", {"PC1", "d", "PC2;", "#Separa", "tor#"}},
@@ -96,8 +97,8 @@ TEST_P(PeerMessageBodies, ReadingAsBytesIsReadingTheText) {
         const std::optional<PeerMessage> bytes = PeerMessage::Read(body);
         const std::optional<PeerMessage> text = PeerMessage::FromText(QString::fromUtf8(body));
         ASSERT_TRUE(bytes && text) << crypt;
-        for (auto field : {&PeerMessage::FROM, &PeerMessage::OnDate, &PeerMessage::TO, &PeerMessage::Text,
-                           &PeerMessage::RTF})
+        for (auto field :
+             {&PeerMessage::FROM, &PeerMessage::OnDate, &PeerMessage::TO, &PeerMessage::Text, &PeerMessage::RTF})
             EXPECT_EQ((*bytes).*field, (*text).*field) << crypt;
     }
 }
@@ -134,11 +135,14 @@ TEST_P(PeerMessageRawBodies, ReadAsTheirTextIsRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, PeerMessageRawBodies,
-    ::testing::Values(RawBodyCase{"cut_sequence_before_separator", "A\xC3#Separator#B#Separator#C#Separator#D\xE2\x82#Separator#E\xF0"},
-                      RawBodyCase{"stray_continuation_bytes", "\x80#Separator#\xBF#Separator#C#Separator#D#Separator#\xFF"},
+    ::testing::Values(RawBodyCase{"cut_sequence_before_separator",
+                                  "A\xC3#Separator#B#Separator#C#Separator#D\xE2\x82#Separator#E\xF0"},
+                      RawBodyCase{"stray_continuation_bytes",
+                                  "\x80#Separator#\xBF#Separator#C#Separator#D#Separator#\xFF"},
                       RawBodyCase{"four_pieces", "A#Separator#B#Separator#C#Separator#D"},
                       RawBodyCase{"six_pieces", "A#Separator#B#Separator#C#Separator#D#Separator#E#Separator#F"},
-                      RawBodyCase{"crypt_with_foreign_digits", "CRYPT-----0011\xC3\xA9" "2233"},
+                      RawBodyCase{"crypt_with_foreign_digits", "CRYPT-----0011\xC3\xA9"
+                                                               "2233"},
                       RawBodyCase{"crypt_nothing", "CRYPT-----"},
                       RawBodyCase{"crypt_garbage", "CRYPT-----ZZ00ZZ00ZZ00ZZ00ZZ00ZZ00ZZ00ZZ00"}),
     [](const auto& info) { return std::string(info.param.name); });
