@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace vellumo {
@@ -137,6 +138,8 @@ bool frmMain::Form_Load() {
         state_.Localisation.LoadStrings(settings.CurrentLanguage);
     }
     markCurrentLanguage();
+    // What the viewer says under a message too large to be shown whole.
+    TXTextControl1->setCutNotice(state_.GetString(100, RichTextViewer::DefaultCutNotice()));
 
     // 4. Nothing to browse yet.
     navigation_->Reposition();
@@ -361,6 +364,9 @@ void frmMain::StoreReceived(const PeerMessage& message, const QDateTime& receipt
     if (!DataDB)
         throw RuntimeError(3051, QStringLiteral("DAO.Recordset"), QStringLiteral("The message database is not open"));
     Recordset& rs = *DataDB;
+    // The moves below run the viewer; it only marks the row to be shown after the reply.
+    storingReceived_ = true;
+    const auto storing = qScopeGuard([this] { storingReceived_ = false; });
     rs.addNew();
     rs.setField(QStringLiteral("FROM"), message.FROM);
     rs.setField(QStringLiteral("TO"), message.TO);
@@ -373,6 +379,30 @@ void frmMain::StoreReceived(const PeerMessage& message, const QDateTime& receipt
     rs.moveLast();
 }
 
-void frmMain::ShowAfterReceipt() { BringToFront(*this, state_.Settings.IsAlwaysOnTop); }
+void frmMain::ShowAfterReceipt() {
+    // Several messages stored before the loop comes back are shown once: the newest.
+    if (receiptShowScheduled_)
+        return;
+    receiptShowScheduled_ = true;
+    afterReplyLeaves([this] {
+        receiptShowScheduled_ = false;
+        if (rowShowPending_)
+            showCurrentRow();
+        BringToFront(*this, state_.Settings.IsAlwaysOnTop);
+    });
+}
+
+// The server writes the head of a reply when the request's handler has returned, and its body on the
+// send completion that it posts then. A job posted from inside the handler would run before that
+// completion; posted once more from there, it comes after it (the loop runs what was posted during a
+// pass of posted events in the next pass), when the whole reply is with the system.
+void frmMain::afterReplyLeaves(std::function<void()> job) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, job = std::move(job)]() mutable {
+            QMetaObject::invokeMethod(this, std::move(job), Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
 
 } // namespace vellumo

@@ -91,8 +91,14 @@ public:
                         std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                         QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) override;
     // What the receive handler needs of the window: the new row, and the window brought forward.
+    // The row is stored at once; showing it and bringing the window forward wait until the reply
+    // has left (afterReplyLeaves), so that the peer never waits for the display.
     void StoreReceived(const PeerMessage& message, const QDateTime& receiptDate) override;
     void ShowAfterReceipt() override;
+
+    // The plain text of the current message, whole even when the viewer shows only its beginning:
+    // what a reply quotes.
+    QString CurrentMessagePlainText();
 
     // What ends the process; QCoreApplication::exit by default, replaced by tests.
     void setEndProcess(std::function<void()> endProcess) { endProcess_ = std::move(endProcess); }
@@ -117,10 +123,18 @@ public:
     frmSendMessage* composeWindowIfOpen() const;
     const std::vector<QAction*>& localizeItems() const { return mnuLocalize; }
 
+signals:
+    // The viewer shows the current row (its fields and its content), after a move or a receipt.
+    void RowShown();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Steps 5 and 6 of the viewer: the row's fields, its content and its colour.
+    void showCurrentRow();
+    // Runs job once the reply to the request being handled has left (see frm_main.cpp).
+    void afterReplyLeaves(std::function<void()> job);
     void buildWindow();
     void buildToolbar();
     void buildMenus();
@@ -159,6 +173,10 @@ private:
     InstanceLock lock_;
     std::function<void()> endProcess_;
     bool unloaded_ = false;
+    // A receipt moves the recordset while it stores; the row is shown once the reply has left.
+    bool storingReceived_ = false;
+    bool rowShowPending_ = false;
+    bool receiptShowScheduled_ = false;
 
     std::unique_ptr<Database> db_;
     std::unique_ptr<Recordset> DataDB;

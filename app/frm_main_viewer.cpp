@@ -17,6 +17,7 @@
 #include "platform/drawing/system_colors.h"
 #include "platform/widgets/tesk_toolbar.h"
 #include "platform/runtime/ui_hooks.h"
+#include "platform/runtime/windows1252.h"
 #include "tray/c_systray.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@
 #include <QCursor>
 #include <QDate>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QPointer>
 #include <QStyle>
@@ -31,6 +33,9 @@
 #include <QTextCursor>
 
 namespace vellumo {
+
+// "shown" lines when a row is shown (QT_LOGGING_RULES="vellumo.viewer.info=true"), for measuring.
+Q_LOGGING_CATEGORY(lcViewer, "vellumo.viewer", QtWarningMsg)
 
 namespace {
 const QString kTitle = QStringLiteral("Vellumo");
@@ -134,16 +139,42 @@ void frmMain::DataDB_Reposition() {
             clearMessage();
         return;
     }
+    if (storingReceived_) {
+        rowShowPending_ = true;
+        return;
+    }
+    showCurrentRow();
+}
+
+void frmMain::showCurrentRow() {
+    rowShowPending_ = false;
     Recordset& rs = *DataDB;
     try {
         Text1[0]->setText(rs.text(QStringLiteral("FROM")));
         Text1[1]->setText(rs.text(QStringLiteral("ONDate")));
         Text1[2]->setText(rs.text(QStringLiteral("TO")));
-        TXTextControl1->loadRtfText(rs.text(QStringLiteral("RTF")));
+        const QString rtf = rs.text(QStringLiteral("RTF"));
+        TXTextControl1->loadRtfText(rtf);
         MessageNavigation::ColourMessage(Text1, *TXTextControl1,
                                          MessageNavigation::DateColour(rs.dateTime(QStringLiteral("ReceiptDate"))));
+        qCInfo(lcViewer, "shown: %lld characters of RTF%s", static_cast<long long>(rtf.size()),
+               TXTextControl1->isCut() ? ", cut" : "");
     } catch (const RuntimeError&) {
         // A row that cannot be shown ends the viewer's work for it, silently.
+        return;
+    }
+    emit RowShown();
+}
+
+QString frmMain::CurrentMessagePlainText() {
+    if (rowShowPending_)
+        showCurrentRow();
+    if (!TXTextControl1->isCut() || !DataDB)
+        return TXTextControl1->plainText();
+    try {
+        return RichTextViewer::plainTextOf(cp1252::encode(DataDB->text(QStringLiteral("RTF"))));
+    } catch (const RuntimeError&) {
+        return TXTextControl1->plainText();
     }
 }
 
@@ -178,7 +209,7 @@ void frmMain::TeskToolbar1_ButtonClick(int Index) {
         StatusBar1_SimpleText(QString(), 0, false);
         composeWindow().ShowReply(
             ReplyRecipients(Text1[0]->text(), Text1[2]->text(), state_.Settings.LocalStationName, Index == 3),
-            TXTextControl1->plainText());
+            CurrentMessagePlainText());
         break;
     case 5:
         TXTextControl1->clipboardCommand(2);

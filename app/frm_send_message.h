@@ -108,7 +108,14 @@ public:
     void TransferCheckedRecipients();
     void cmdErase_Click();
     void Text1_ShowRecipientSource();
+    // Refused at once, before anything is stored or sent, when the body would pass the receiving
+    // server's cap (GossClient::MaxBodyBytes): box text 101 (DefaultTooLargeText, %1 the body and %2
+    // the cap in MB), title text 31, exclamation icon; the window stays open.
     void SendToRecipients();
+    static QString DefaultTooLargeText();
+    // The largest body the receiving stations take: their server's cap (tests make it smaller).
+    static qint64 ReceiverBodyCap();
+    qint64 MaxBodyBytes = ReceiverBodyCap();
     void AddCorrespondent(const QString& Name);
     void DeleteCorrespondent(const QString& Name);
 

@@ -9,6 +9,7 @@
 #include "app/push_button.h"
 #include "app/recipients_line.h"
 #include "app/store_statements.h"
+#include "http_server/goss_client.h"
 #include "platform/store/database.h"
 #include "platform/richtext/rich_text_editor.h"
 #include "platform/runtime/runtime_error.h"
@@ -219,6 +220,13 @@ void frmSendMessage::DeleteCorrespondent(const QString& Name) {
     }
 }
 
+qint64 frmSendMessage::ReceiverBodyCap() { return GossClient::MaxBodyBytes; }
+
+QString frmSendMessage::DefaultTooLargeText() {
+    return QStringLiteral("Ce message est trop volumineux pour être envoyé : %1 Mo, pour %2 Mo au plus."
+                          "|Raccourcissez le texte ou retirez des images.");
+}
+
 void frmSendMessage::SendToRecipients() {
     // A second click while the senders start (each lets the event loop run) would send it twice.
     if (sending_)
@@ -243,9 +251,26 @@ void frmSendMessage::SendToRecipients() {
                                                            "texte réservé « #Separator# ».|Retirez-le, puis "
                                                            "envoyez à nouveau.")),
                         mb::Exclamation, state.GetString(31, QStringLiteral("Erreur")));
-        sending_ = false;
+        if (self)
+            self->sending_ = false;
         return;
     }
+    // Every station's server takes bodies up to the same cap: a message beyond it would be stored here
+    // and then refused (or cut) by every recipient. It is refused here first, and the window stays
+    // open so that the user can shorten it.
+    const qint64 bodySize =
+        PeerMessage{station, PeerMessage::DateText(QDateTime::currentDateTime()), line, plain, rtf}.BodySize(
+            state.Settings.CryptAll);
+    if (bodySize > MaxBodyBytes) {
+        const auto megabytes = [](qint64 bytes) { return QString::number(static_cast<double>(bytes) / 1e6, 'f', 1); };
+        ui().messageBox(state.GetString(101, DefaultTooLargeText())
+                            .arg(megabytes(bodySize), megabytes(MaxBodyBytes)),
+                        mb::Exclamation, state.GetString(31, QStringLiteral("Erreur")));
+        if (self)
+            self->sending_ = false;
+        return;
+    }
+
     // Every station the line names, once (the line itself is stored and sent as typed).
     const QStringList stations = RecipientsLine::Stations(line);
 

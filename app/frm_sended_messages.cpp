@@ -89,6 +89,7 @@ void frmSendedMessages::buildToolbar() {
 void frmSendedMessages::Form_Load() {
     if (!state_.Settings.CurrentLanguage.isEmpty())
         state_.Localisation.ApplyLanguage(this, state_.Settings.CurrentLanguage);
+    TXTextControl1->setCutNotice(state_.GetString(100, RichTextViewer::DefaultCutNotice()));
 
     try {
         db_ = std::make_unique<Database>(

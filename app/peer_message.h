@@ -64,6 +64,9 @@ struct PeerMessage {
     QString PlainBody() const;
     // The body as the sender hands it over: the plain form, or with CryptAll the enciphered form.
     QString Body(bool CryptAll) const;
+    // The number of bytes Body(CryptAll) takes on the wire (UTF-8), without enciphering anything:
+    // what the sender compares with the receiving server's body cap.
+    qint64 BodySize(bool CryptAll) const;
 
     // The receiver's reading of a body: UTF-8 decoding, deciphering of the "CRYPT-----" form (the
     // prefix is case-sensitive), then the split. Nothing when the text does not split into exactly

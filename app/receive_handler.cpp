@@ -10,6 +10,7 @@
 #include <QDateTime>
 
 #include <exception>
+#include <utility>
 
 namespace vellumo {
 
@@ -42,8 +43,9 @@ ReceiveHandler::ReceiveHandler(const AppSettings& settings, ReceivedMessageSink&
 void ReceiveHandler::DynamicRequest(QString& /*Method*/, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                                     std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                                     QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& /*ClientIndex*/) {
-    // The server hands over POST requests only, so the method needs no test.
-    const Reply reply = answer(URI, Params, ReqHeaders);
+    // The server hands over POST requests only, so the method needs no test. The body is taken: it is
+    // let go as soon as it is read, before the message is stored.
+    const Reply reply = answer(URI, std::exchange(Params, QByteArray()), ReqHeaders);
     RespStatus = reply.status;
     RespStatusText = reply.statusText;
     RespMIME = reply.mime;
@@ -77,7 +79,7 @@ bool ReceiveHandler::IsAuthorised(const HeaderCollection& ReqHeaders) const {
     }
 }
 
-ReceiveHandler::Reply ReceiveHandler::answer(const QString& URI, const QByteArray& Params,
+ReceiveHandler::Reply ReceiveHandler::answer(const QString& URI, QByteArray Params,
                                              const HeaderCollection& ReqHeaders) const {
     if (!IsAuthorised(ReqHeaders)) {
         return {401, QStringLiteral("Utilisateur non autorisé !"), kTextPlain,
@@ -109,16 +111,17 @@ ReceiveHandler::Reply ReceiveHandler::answer(const QString& URI, const QByteArra
     }
 
     if (command == QLatin1String("MESSAGE"))
-        return message(Params);
+        return message(std::move(Params));
     if (StubCommands().contains(command))
         return {200, command + QStringLiteral(":OK"), kTextXml, QString(), QString()};
     return {400, kBadRequest, kTextPlain, QString(),
             QStringLiteral("\"") + command + QStringLiteral("\" n'est pas une méthode supportée par l'API")};
 }
 
-ReceiveHandler::Reply ReceiveHandler::message(const QByteArray& Params) const {
+ReceiveHandler::Reply ReceiveHandler::message(QByteArray Params) const {
     try {
-        const std::optional<PeerMessage> received = PeerMessage::Read(Params);
+        std::optional<PeerMessage> received = PeerMessage::Read(Params);
+        Params = QByteArray(); // a message of tens of megabytes is not held twice while it is stored
         if (!received) {
             // No error is pending here: its number is 0 and its texts are empty.
             return {500, QStringLiteral("MESSAGE:Erreur d'initialisation : "), kTextPlain, QString(),

@@ -46,6 +46,9 @@
 //
 // The target that does not URL-decode (a bad "%" escape) is answered like any bad request, and the
 // server goes on serving.
+//
+// A message is read in time and memory linear in its size; the body is let go once it is read, before
+// the message is stored; the sink shows it only after the reply has left.
 
 #include "app/peer_message.h"
 #include "http_server/gossamer_host.h"
@@ -84,8 +87,8 @@ private:
         QString body;
     };
 
-    Reply answer(const QString& URI, const QByteArray& Params, const HeaderCollection& ReqHeaders) const;
-    Reply message(const QByteArray& Params) const;
+    Reply answer(const QString& URI, QByteArray Params, const HeaderCollection& ReqHeaders) const;
+    Reply message(QByteArray Params) const;
 
     const AppSettings& settings_;
     ReceivedMessageSink& sink_;

@@ -7,9 +7,11 @@
 //                     updates it (durably: the peer is told "stored" right after), sets AtEnd to
 //                     true and moves to the last record, the new row. A failure is raised as
 //                     RuntimeError and reaches the peer as the 500 "Erreur interne au serveur" reply.
-//   ShowAfterReceipt  shows the window and brings it to the front (BringToFront below).
+//   ShowAfterReceipt  shows the row and the window and brings it to the front (BringToFront below).
+//                     The main window does this work once the reply has left: the peer waits for
+//                     the store, never for the display.
 //
-// Both run inside the server's request event, on the user-interface thread.
+// Both are called inside the server's request event, on the user-interface thread.
 
 #include "app/peer_message.h"
 

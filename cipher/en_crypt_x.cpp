@@ -7,10 +7,12 @@
 #include "platform/runtime/ui_hooks.h"
 #include "platform/runtime/windows1252.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -53,6 +55,28 @@ public:
 private:
     double total_;
     double next_ = 0.0;
+};
+
+// When the byte operations let the message loop run: after the first block, so that even a short
+// operation lets the handlers waiting on the main thread run in its middle, and then whenever a slice
+// of work has taken kSlice. Letting the loop run after every block, as a literal reading would have
+// it, costs more than the cipher itself; the clock is read only every kCheckEvery blocks.
+class YieldSlice {
+public:
+    void afterBlock() {
+        if (blocks_++ % kCheckEvery != 0)
+            return;
+        if (clock_.isValid() && clock_.nsecsElapsed() < kSliceNs)
+            return;
+        ui().doEvents();
+        clock_.start();
+    }
+
+private:
+    static constexpr qint64 kSliceNs = 1'000'000; // 1 ms
+    static constexpr qint64 kCheckEvery = 128;    // 1 KiB, about 10 us of work
+    qint64 blocks_ = 0;
+    QElapsedTimer clock_;
 };
 
 bool FilePresent(const QString& path) {
@@ -135,6 +159,7 @@ void EnCryptX::EncryptByte(QByteArray& byteArray, const QString& Key) {
     writeLittleEndian(bytes + 4, random->bounded(2147483648u));
 
     ProgressStep progress(total);
+    YieldSlice yield;
     std::uint32_t prevL = 0, prevR = 0;
     for (qsizetype offset = 0; offset + 8 <= total; offset += 8) {
         unsigned char* block = reinterpret_cast<unsigned char*>(byteArray.data()) + offset;
@@ -146,7 +171,7 @@ void EnCryptX::EncryptByte(QByteArray& byteArray, const QString& Key) {
         prevL = L;
         prevR = R;
         progress.after(offset, [this](std::int32_t percent) { raiseProgress(percent); });
-        ui().doEvents();
+        yield.afterBlock();
     }
     raiseProgress(100);
 }
@@ -156,6 +181,7 @@ void EnCryptX::DecryptByte(QByteArray& byteArray, const QString& Key) {
         setKeyIfGiven(Key);
         const qsizetype total = byteArray.size();
         ProgressStep progress(total);
+        YieldSlice yield;
         std::uint32_t prevL = 0, prevR = 0;
         qsizetype offset = 0;
         for (; offset + 8 <= total; offset += 8) {
@@ -169,7 +195,7 @@ void EnCryptX::DecryptByte(QByteArray& byteArray, const QString& Key) {
             prevL = cipherL;
             prevR = cipherR;
             progress.after(offset, [this](std::int32_t percent) { raiseProgress(percent); });
-            ui().doEvents();
+            yield.afterBlock();
         }
         // A trailing partial block stays as it was and the buffer is returned whole.
         if (offset != total || total < 12)
@@ -216,7 +242,7 @@ QString EnCryptX::DecryptString(const QString& Text, const QString& Key, bool Is
 QString EnCryptX::HexEncodeText(const QByteArray& bytes) {
     static constexpr char digits[] = "0123456789ABCDEF";
     BufferReset();
-    char chunk[512];
+    char chunk[4096];
     qsizetype used = 0;
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
@@ -231,20 +257,47 @@ QString EnCryptX::HexEncodeText(const QByteArray& bytes) {
     return BufferText();
 }
 
-QByteArray EnCryptX::HexDecodeText(QStringView text) {
-    QByteArray bytes;
-    bytes.reserve((text.size() + 1) / 2);
-    for (qsizetype i = 0; i < text.size(); i += 2) {
-        int value = 0;
-        for (qsizetype k = i; k < i + 2 && k < text.size(); ++k) {
-            const int digit = hexDigitValue(text[k].unicode());
-            if (digit < 0)
-                break;
-            value = value * 16 + digit;
-        }
-        bytes.append(static_cast<char>(value));
+namespace {
+
+// Whole pairs of digits, the common case, go through a table; a pair with anything else in it is read
+// digit by digit up to its first non-digit, as is an odd last digit.
+template <typename Char> QByteArray hexDecode(const Char* in, qsizetype n) {
+    static constexpr auto kDigitValue = [] {
+        std::array<std::int8_t, 128> table{};
+        for (char32_t c = 0; c < 128; ++c)
+            table[c] = static_cast<std::int8_t>(hexDigitValue(c));
+        return table;
+    }();
+    const auto digit = [](Char c) {
+        const auto u = static_cast<std::make_unsigned_t<Char>>(c);
+        return u < 128 ? kDigitValue[u] : std::int8_t{-1};
+    };
+    QByteArray bytes((n + 1) / 2, Qt::Uninitialized);
+    char* out = bytes.data();
+    qsizetype i = 0;
+    for (; i + 1 < n; i += 2) {
+        const int high = digit(in[i]);
+        const int low = digit(in[i + 1]);
+        if (high >= 0 && low >= 0)
+            *out++ = static_cast<char>(high * 16 + low);
+        else
+            *out++ = static_cast<char>(high < 0 ? 0 : high);
+    }
+    if (i < n) {
+        const int last = digit(in[i]);
+        *out++ = static_cast<char>(last < 0 ? 0 : last);
     }
     return bytes;
+}
+
+} // namespace
+
+QByteArray EnCryptX::HexDecodeText(QStringView text) {
+    return hexDecode(text.utf16(), text.size());
+}
+
+QByteArray EnCryptX::HexDecodeText(QLatin1StringView text) {
+    return hexDecode(text.data(), text.size());
 }
 
 void EnCryptX::BufferReset() {
@@ -261,7 +314,8 @@ void EnCryptX::BufferAppend(const char* bytes, qsizetype count) {
 }
 
 QString EnCryptX::BufferText() const {
-    return cp1252::decode(buffer_);
+    // The buffer only ever holds hexadecimal digits, where the code page and Latin-1 agree.
+    return QString::fromLatin1(buffer_);
 }
 
 bool EnCryptX::EncryptFile(const QString& InFile, const QString& OutFile, bool Overwrite, const QString& Key) {

@@ -3,7 +3,9 @@
 // out to the four boxes in turn) with its byte, text and file formats. Every peer must compute the
 // same bytes, so the layout below is fixed. Callers create one instance per operation and drop it;
 // an instance must not be used again while one of its operations runs, because the byte operations
-// let the message loop run (ui().doEvents()) after every block.
+// let the message loop run (ui().doEvents()) in their middle: after the first block, and then after
+// every slice of about a millisecond of work (not after every block, which would cost many times the
+// cipher itself).
 //
 // Enciphered byte layout for n data bytes, total = n + 12 rounded up to a multiple of 8:
 //
@@ -26,6 +28,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QLatin1StringView>
 #include <QStringView>
 
 #include <cstdint>
@@ -59,6 +62,7 @@ public:
     // alone; a pair is read up to its first non-digit, nothing read giving 0).
     QString HexEncodeText(const QByteArray& bytes);
     static QByteArray HexDecodeText(QStringView text);
+    static QByteArray HexDecodeText(QLatin1StringView text);
 
 private:
     void setKeyIfGiven(const QString& key);

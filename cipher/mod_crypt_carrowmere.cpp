@@ -9,14 +9,34 @@ namespace {
 const QString kFixedKey = QStringLiteral(u"%\u00A4HbrW&JpN372X614");
 } // namespace
 
+// The fixed key's schedule costs as much as enciphering four kilobytes, and every request enciphers
+// or deciphers its key header: each call gets its own copy of one instance keyed once.
+EnCryptX freshKeyedInstance() {
+    static const EnCryptX keyed = [] {
+        EnCryptX cipher;
+        cipher.Key(kFixedKey);
+        return cipher;
+    }();
+    return keyed;
+}
+
 QString EncryptWithFixedKey(const QString& text) {
-    EnCryptX cipher;
+    EnCryptX cipher = freshKeyedInstance();
     return cipher.EncryptString(text, kFixedKey, true);
 }
 
 QString DecryptWithFixedKey(const QString& text) {
-    EnCryptX cipher;
+    EnCryptX cipher = freshKeyedInstance();
     return cipher.DecryptString(text, kFixedKey, true);
+}
+
+QByteArray DecryptBytesWithFixedKey(QLatin1StringView hex) {
+    if (hex.isEmpty())
+        return QByteArray();
+    QByteArray bytes = EnCryptX::HexDecodeText(hex);
+    EnCryptX cipher = freshKeyedInstance();
+    cipher.DecryptByte(bytes, kFixedKey);
+    return bytes;
 }
 
 } // namespace vellumo

@@ -375,7 +375,9 @@ void GossClient::processRequest() {
 void GossClient::dispatchPost(GossEvent& event, const QString& method, const QString& target) {
     QString Method = method;
     QString URI = target;
-    QByteArray Params = requestBody_;
+    // The body is the host's from here: a host that is done with a big one can let it go at once.
+    QByteArray Params = std::move(requestBody_);
+    requestBody_ = QByteArray();
     std::int16_t RespStatus = 0;
     QString RespStatusText, RespMIME, RespExtraHeaders;
     responseBody_ = QByteArray();

@@ -74,10 +74,14 @@ char32_t sanitised(char32_t c) {
 
 class Parser {
 public:
+    // Into a document, within the limits.
     Parser(QTextDocument& document, const RtfReader::Limits& limits)
-        : doc_(document), cursor_(&document), limits_(limits) {}
+        : doc_(&document), cursor_(&document), limits_(limits) {}
+    // Into plain text only, everything (no layout and no pictures: nothing to bound).
+    Parser(QString& plain, const RtfReader::Limits& limits) : plain_(&plain), limits_(limits) {}
 
     void run(QByteArrayView rtf);
+    bool cut() const { return cut_; }
 
 private:
     // Lexing
@@ -93,7 +97,8 @@ private:
     void emitUnicode(int param);
     void appendText(char32_t c);
     void flushText();
-    void ensureParagraph();
+    bool fits(qsizetype units, bool newRun);
+    bool ensureParagraph();
     void endParagraph();
     void setAlignment(Qt::Alignment align);
     void finishDocument();
@@ -102,9 +107,18 @@ private:
     void commitColour();
     void finishPicture();
 
-    QTextDocument& doc_;
+    QTextDocument* doc_ = nullptr;
     QTextCursor cursor_;
+    QString* plain_ = nullptr; // the plain-text reading: no document
     const RtfReader::Limits& limits_;
+
+    // What the document shows so far, against the limits; cut_ once one of them stopped the reading.
+    qsizetype shownUnits_ = 0;
+    qsizetype paragraphUnits_ = 0;
+    qsizetype paragraphs_ = 1;
+    qsizetype runs_ = 0;
+    qsizetype paragraphRuns_ = 0;
+    bool cut_ = false;
 
     std::vector<GroupState> stack_;
     GroupState cur_;
@@ -134,6 +148,8 @@ private:
 };
 
 void Parser::run(QByteArrayView rtf) {
+    if (plain_)
+        plain_->reserve(rtf.size());
     cursor_.beginEditBlock();
     const char* p = rtf.data();
     const char* const end = p + rtf.size();
@@ -381,8 +397,8 @@ void Parser::onWord(std::string_view name, bool hasParam, int param) {
         endParagraph();
         break;
     case Word::Line:
-        ensureParagraph();
-        appendText(QChar::LineSeparator);
+        if (ensureParagraph())
+            appendText(QChar::LineSeparator);
         break;
     case Word::Tab:
         emitChar('\t');
@@ -537,10 +553,8 @@ void Parser::emitChar(char32_t c) {
             commitColour();
         return;
     case Dest::Text:
-        if ((c = sanitised(c)) != 0) {
-            ensureParagraph();
+        if ((c = sanitised(c)) != 0 && ensureParagraph())
             appendText(c);
-        }
         return;
     default:
         return;
@@ -548,6 +562,23 @@ void Parser::emitChar(char32_t c) {
 }
 
 void Parser::appendText(char32_t c) {
+    if (plain_) {
+        // As a document gives its text back: a line break and a no-break space are plain characters.
+        if (c == QChar::LineSeparator)
+            c = '\n';
+        else if (c == QChar::Nbsp)
+            c = ' ';
+        if (QChar::requiresSurrogates(c)) {
+            plain_->append(QChar(QChar::highSurrogate(c)));
+            plain_->append(QChar(QChar::lowSurrogate(c)));
+        } else {
+            plain_->append(QChar(static_cast<char16_t>(c)));
+        }
+        return;
+    }
+    const bool newRun = pending_.isEmpty() || !(pendingFormat_ == cur_.chr);
+    if (!fits(QChar::requiresSurrogates(c) ? 2 : 1, newRun))
+        return;
     if (!pending_.isEmpty() && !(pendingFormat_ == cur_.chr))
         flushText();
     if (pending_.isEmpty())
@@ -560,6 +591,25 @@ void Parser::appendText(char32_t c) {
     }
 }
 
+// Whether units more characters (a new format run when newRun) stay within what one document
+// shows. When not, the document is cut here: nothing more is read, and the caller is told.
+bool Parser::fits(qsizetype units, bool newRun) {
+    if (cut_)
+        return false;
+    const qsizetype runs = newRun ? 1 : 0;
+    if (shownUnits_ + units > limits_.maxShownCharacters || paragraphUnits_ + units > limits_.maxParagraphCharacters ||
+        runs_ + runs > limits_.maxRuns || paragraphRuns_ + runs > limits_.maxParagraphRuns) {
+        cut_ = true;
+        ended_ = true;
+        return false;
+    }
+    shownUnits_ += units;
+    paragraphUnits_ += units;
+    runs_ += runs;
+    paragraphRuns_ += runs;
+    return true;
+}
+
 void Parser::flushText() {
     if (pending_.isEmpty())
         return;
@@ -567,24 +617,40 @@ void Parser::flushText() {
     pending_.clear();
 }
 
-void Parser::ensureParagraph() {
+bool Parser::ensureParagraph() {
     if (!paragraphPending_)
-        return;
+        return !cut_;
+    if (plain_) {
+        paragraphPending_ = false;
+        plain_->append(u'\n');
+        return true;
+    }
+    if (cut_ || paragraphs_ + 1 > limits_.maxParagraphs || shownUnits_ + 1 > limits_.maxShownCharacters) {
+        cut_ = true;
+        ended_ = true;
+        return false;
+    }
     paragraphPending_ = false;
     cursor_.insertBlock();
+    ++paragraphs_;
+    ++shownUnits_;
+    paragraphUnits_ = 0;
+    paragraphRuns_ = 0;
+    return true;
 }
 
 // A paragraph mark takes effect lazily: the next content opens the new paragraph, so that the mark
 // that usually ends a document leaves no empty paragraph behind it.
 void Parser::endParagraph() {
     flushText();
-    ensureParagraph();
+    if (!ensureParagraph())
+        return;
     setAlignment(cur_.align);
     paragraphPending_ = true;
 }
 
 void Parser::setAlignment(Qt::Alignment align) {
-    if (blockAlign_ == align)
+    if (plain_ || blockAlign_ == align)
         return;
     QTextBlockFormat block;
     block.setAlignment(align);
@@ -648,6 +714,8 @@ void Parser::commitColour() {
 void Parser::finishPicture() {
     const RtfPicture picture = std::move(picture_);
     picture_ = RtfPicture(limits_.maxPictureBytes);
+    if (plain_) // a picture gives no text
+        return;
     const qint64 budget = std::min(limits_.maxPicturePixels, limits_.maxTotalPicturePixels - picturePixels_);
     const QImage image = picture.decode(budget);
     if (image.isNull())
@@ -655,30 +723,40 @@ void Parser::finishPicture() {
     picturePixels_ += static_cast<qint64>(image.width()) * image.height();
     // Pictures live in the document's own resources under a scheme of ours, so that the document never
     // looks for them anywhere else.
+    flushText();
+    if (!ensureParagraph() || !fits(1, true))
+        return;
     const QString name = QStringLiteral("vellumo-pict:%1").arg(++pictureCount_);
-    doc_.addResource(QTextDocument::ImageResource, QUrl(name), image);
+    doc_->addResource(QTextDocument::ImageResource, QUrl(name), image);
     QTextImageFormat imageFormat;
     imageFormat.setName(name);
     const QSize shown = picture.displaySize(image.size(), limits_.maxPictureSide);
     imageFormat.setWidth(shown.width());
     imageFormat.setHeight(shown.height());
-    flushText();
-    ensureParagraph();
     cursor_.insertImage(imageFormat);
 }
 
 } // namespace
 
-void RtfReader::read(QByteArrayView rtf, QTextDocument& document) {
-    read(rtf, document, Limits{});
+RtfReader::Result RtfReader::read(QByteArrayView rtf, QTextDocument& document) {
+    return read(rtf, document, Limits{});
 }
 
-void RtfReader::read(QByteArrayView rtf, QTextDocument& document, const Limits& limits) {
+RtfReader::Result RtfReader::read(QByteArrayView rtf, QTextDocument& document, const Limits& limits) {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
-    Parser(document, limits).run(rtf);
+    Parser parser(document, limits);
+    parser.run(rtf);
     document.setUndoRedoEnabled(undo);
+    return Result{parser.cut()};
+}
+
+QString RtfReader::plainText(QByteArrayView rtf) {
+    QString plain;
+    const Limits limits;
+    Parser(plain, limits).run(rtf);
+    return plain;
 }
 
 bool RtfReader::looksLikeRtf(QByteArrayView data) {

@@ -39,17 +39,25 @@ QString decode(QByteArrayView bytes) {
 }
 
 QByteArray encode(QStringView text) {
-    QByteArray out;
-    out.reserve(text.size());
+    // At most one byte per UTF-16 unit (a surrogate pair gives one); written in place, since whole
+    // messages pass through here.
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* d = out.data();
+    const char16_t* s = text.utf16();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        char32_t cp = text[i].unicode();
-        if (QChar::isHighSurrogate(cp) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-            cp = QChar::surrogateToUcs4(text[i], text[i + 1]);
+        char32_t cp = s[i];
+        if (cp < 0x80) {
+            *d++ = static_cast<char>(cp);
+            continue;
+        }
+        if (QChar::isHighSurrogate(cp) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
+            cp = QChar::surrogateToUcs4(static_cast<char16_t>(cp), s[i + 1]);
             ++i;
         }
-        out.append(encodeChar(cp));
+        *d++ = encodeChar(cp);
     }
+    out.truncate(d - out.constData());
     return out;
 }
 

@@ -30,7 +30,9 @@
 #include "tests/support/program_folder.h"
 #include "tests/support/recording_sender_reports.h"
 #include "tests/support/recording_tray_shell.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/scripted_ui_hooks.h"
+#include "tests/support/tcp_test_client.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -719,15 +721,70 @@ TEST_F(FrmMainTest, AReceivedMessageIsStoredShownAndBroughtForward) {
     QString method = QStringLiteral("POST"), uri = QStringLiteral("/MESSAGE"), reason, mime, extra;
     QByteArray body = m.Body(false).toUtf8(), reply;
     std::int16_t status = 0, client = 0;
+    int shown = 0;
+    QObject::connect(&w, &frmMain::RowShown, [&] { ++shown; });
     w.DynamicRequest(method, uri, body, headers, status, reason, mime, extra, reply, client);
     EXPECT_EQ(status, 200);
     EXPECT_TRUE(reason.startsWith(QStringLiteral("MESSAGE:OK:")));
     EXPECT_EQ(w.recordset()->recordCount(), 2);
+    EXPECT_TRUE(w.navigation().AtEnd);
+    // The reply is filled before anything is shown: the display waits for the loop.
+    EXPECT_EQ(shown, 0);
+    EXPECT_FALSE(w.isVisible());
+    ASSERT_TRUE(test::waitUntil([&] { return shown > 0; }, 10000));
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC-A"));
     EXPECT_EQ(w.viewer().plainText(), QStringLiteral("Bonjour"));
-    EXPECT_TRUE(w.navigation().AtEnd);
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.text1(0).palette().color(QPalette::Base), QColor(255, 255, 255)); // received today
+}
+
+TEST_F(FrmMainTest, TheWholeReplyLeavesBeforeTheMessageIsShown) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    test::TcpTestClient peer(w.server().Port);
+    ASSERT_TRUE(peer.connected());
+    int shown = 0;
+    bool replyWasThere = false;
+    QObject::connect(&w, &frmMain::RowShown, [&] {
+        ++shown;
+        // Without running the loop: what the peer has received at the moment the display starts.
+        replyWasThere = peer.waitFor([](const QByteArray& r) { return test::completeResponseLength(r) > 0; }, 0);
+    });
+    PeerMessage m{QStringLiteral("PC-A"), QStringLiteral("10/12/2026 à 09:00:00"), QStringLiteral("ME;"),
+                  QStringLiteral("Bonjour"), QStringLiteral("{\\rtf1 Bonjour}")};
+    const QByteArray body = m.Body(false).toUtf8();
+    peer.send("POST /MESSAGE HTTP/1.1\r\nHost: 127.0.0.1\r\nVellumo: " +
+              KeyHeader::Value(state->Settings.Key).toLatin1() + "\r\nContent-Length: " +
+              QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    ASSERT_TRUE(test::waitUntil([&] { return shown > 0; }, 10000));
+    EXPECT_TRUE(replyWasThere);
+    const auto response = peer.nextResponse(10000);
+    ASSERT_TRUE(response.has_value());
+    EXPECT_TRUE(response->startsWith("HTTP/1.1 200 MESSAGE:OK:"));
+    EXPECT_TRUE(response->endsWith("Initialisation OK"));
+    EXPECT_EQ(w.viewer().plainText(), QStringLiteral("Bonjour"));
+}
+
+TEST_F(FrmMainTest, AReplyQuotesTheWholeMessageWhenTheViewerShowsItsBeginning) {
+    QByteArray words;
+    for (int i = 0; i < 400; ++i)
+        words += "mot" + QByteArray::number(i) + " ";
+    addRows({{"PC-A", "ME;", "", "", QString::fromLatin1("{\\rtf1 " + words + "\\par fin du message}"), kLastYear}});
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    RtfReader::Limits small;
+    small.maxParagraphCharacters = 100;
+    w.viewer().setLimits(small);
+    w.TeskToolbar1_ButtonClick(9); // shown again, within the small limits
+    ASSERT_TRUE(w.viewer().isCut());
+    EXPECT_FALSE(w.viewer().plainText().contains(QStringLiteral("fin du message")));
+    EXPECT_TRUE(w.viewer().toPlainText().endsWith(state->GetString(100, RichTextViewer::DefaultCutNotice())));
+    w.TeskToolbar1_ButtonClick(2);
+    frmSendMessage* compose = w.composeWindowIfOpen();
+    ASSERT_NE(compose, nullptr);
+    const QString quoted = compose->editor().toPlainText();
+    EXPECT_TRUE(quoted.contains(QStringLiteral("mot399 \nfin du message")));
+    EXPECT_FALSE(quoted.contains(RichTextViewer::DefaultCutNotice()));
 }
 
 TEST_F(FrmMainTest, DeletingTheFavouritesAsksFirst) {

@@ -4,6 +4,7 @@
 // and a screenshot.
 #include "app/frm_send_message.h"
 
+
 #include "app/lan_server_source.h"
 #include "app/message_store.h"
 #include "app/mod_localisation.h"
@@ -11,6 +12,7 @@
 #include "app/peer_message.h"
 #include "app/push_button.h"
 #include "cipher/mod_crypt_carrowmere.h"
+#include "http_server/goss_client.h"
 #include "platform/widgets/alpha_image_cell.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/hosting/hosted_control.h"
@@ -377,6 +379,54 @@ TEST_F(FrmSendMessageTest, WithoutAFreeSlotSaysSoOnceAndKeepsTheWindowOpen) {
     EXPECT_TRUE(mainWindow.isVisible());
     EXPECT_EQ(rows(QStringLiteral("Vellumo.dbo"), QStringLiteral("Sended")), 1);
 }
+
+class FrmSendMessageCap : public FrmSendMessageTest, public ::testing::WithParamInterface<bool> {};
+
+// A body one byte over the receivers' cap is refused before anything is stored or sent; one at the
+// cap goes. The size is the one on the wire, plain or enciphered.
+TEST_P(FrmSendMessageCap, ABodyOverTheReceiversCapIsRefusedBeforeAnythingIsStoredOrSent) {
+    state->Settings.CryptAll = GetParam();
+    auto compose = [&](qint64 cap) -> frmSendMessage& {
+        frmSendMessage& w = open();
+        w.MaxBodyBytes = cap;
+        w.text1().setText(QStringLiteral("PC2;"));
+        writeBody(w);
+        QTextCursor(w.editor().document()).insertText(QString(5000, QLatin1Char('z')) + QStringLiteral("\U0001F600"));
+        return w;
+    };
+    // Sent once without a cap to learn the size of the body on the wire.
+    compose(GossClient::MaxBodyBytes).toolbar().clickButton(1);
+    ASSERT_TRUE(closed());
+    ASSERT_TRUE(test::waitUntil([&] { return peers.requests.size() == 1u && allSlotsFree(); }, 10000));
+    const qint64 size = peers.requests[0].body().size();
+    EXPECT_EQ(peers.requests[0].body().startsWith("CRYPT-----"), GetParam());
+
+    frmSendMessage& over = compose(size - 1);
+    over.toolbar().clickButton(1);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].prompt,
+              frmSendMessage::DefaultTooLargeText()
+                  .replace(QLatin1Char('|'), QStringLiteral("\r\n"))
+                  .arg(QString::number(static_cast<double>(size) / 1e6, 'f', 1),
+                       QString::number(static_cast<double>(size - 1) / 1e6, 'f', 1)));
+    EXPECT_EQ(ui.boxes[0].style, 48);
+    EXPECT_EQ(ui.boxes[0].title, "Erreur");
+    EXPECT_FALSE(window.isNull()); // kept open, to be shortened
+    EXPECT_EQ(rows(QStringLiteral("Vellumo.dbo"), QStringLiteral("Sended")), 1);
+    test::runEventLoopFor(100);
+    EXPECT_EQ(peers.requests.size(), 1u);
+    delete window.data();
+
+    compose(size).toolbar().clickButton(1);
+    ASSERT_TRUE(closed());
+    ASSERT_TRUE(test::waitUntil([&] { return peers.requests.size() == 2u && allSlotsFree(); }, 10000));
+    EXPECT_EQ(peers.requests[1].body().size(), size);
+    EXPECT_EQ(rows(QStringLiteral("Vellumo.dbo"), QStringLiteral("Sended")), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, FrmSendMessageCap, ::testing::Values(false, true), [](const auto& info) {
+    return info.param ? std::string("enciphered") : std::string("plain");
+});
 
 TEST_F(FrmSendMessageTest, FavouritesAreListedPickedAndRemovedByName) {
     frmSendMessage& w = open();

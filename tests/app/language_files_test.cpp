@@ -83,6 +83,9 @@ const Message kMessages[] = {
     {71, "Utilisateurs connectés"},
     // The locale of the interface's dates and calendars.
     {72, "fr_FR"},
+    {100, "[…] Ce message est trop long pour être affiché en entier : la suite n'est pas affichée."},
+    {101, "Ce message est trop volumineux pour être envoyé : %1 Mo, pour %2 Mo au plus.|Raccourcissez le texte ou "
+          "retirez des images."},
 };
 
 // The keys of a language file as "[section]key", read as the program reads it (Windows-1252).

@@ -61,6 +61,92 @@ TEST(PeerMessageBody, OnlyFivePiecesAreAMessage) {
     }
 }
 
+struct BodyCase {
+    const char* name;
+    PeerMessage message;
+};
+
+const BodyCase kBodies[] = {
+    {"ascii", {"PC1", "07/03/2026 à 21:04:09", "PC2;", "Bonjour", "{\\rtf1 Bonjour}"}},
+    {"empty_fields", {"", "", "", "", ""}},
+    {"accented_and_euro",
+     {"PC1", "07.03.2026 à 21:04:09", "PC2;PC3;", u"Réunion à 14 h — 5 €"_qs, "{\\rtf1 R\\'e9union}"}},
+    {"beyond_the_code_page", {"PC1", "d", "PC2;", u"会議 Встреча \U0001F600 fin"_qs, u"\U0001F600\U0001F600"_qs}},
+    {"lone_surrogates", {"PC1", "d", "PC2;", QString(QChar(0xD800)) + "x" + QChar(0xDC00), QString(QChar(0xDBFF))}},
+    {"separator_halves", {"PC1", "d", "PC2;", "#Separa", "tor#"}},
+};
+
+class PeerMessageBodies : public ::testing::TestWithParam<BodyCase> {
+protected:
+    test::ScriptedUiHooks hooks;
+    ScopedUiHooks scoped{hooks};
+};
+
+// The sender measures a body without building it; the measure is the body's size on the wire.
+TEST_P(PeerMessageBodies, BodySizeIsTheSizeOnTheWire) {
+    const PeerMessage& m = GetParam().message;
+    EXPECT_EQ(m.BodySize(false), m.Body(false).toUtf8().size());
+    EXPECT_EQ(m.BodySize(true), m.Body(true).toUtf8().size());
+}
+
+// The receiver reads big bodies piece by piece as bytes; that reading is the reading of the text.
+TEST_P(PeerMessageBodies, ReadingAsBytesIsReadingTheText) {
+    const PeerMessage& m = GetParam().message;
+    for (const bool crypt : {false, true}) {
+        const QByteArray body = m.Body(crypt).toUtf8();
+        const std::optional<PeerMessage> bytes = PeerMessage::Read(body);
+        const std::optional<PeerMessage> text = PeerMessage::FromText(QString::fromUtf8(body));
+        ASSERT_TRUE(bytes && text) << crypt;
+        for (auto field :
+             {&PeerMessage::FROM, &PeerMessage::OnDate, &PeerMessage::TO, &PeerMessage::Text, &PeerMessage::RTF})
+            EXPECT_EQ((*bytes).*field, (*text).*field) << crypt;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PeerMessageBodies, ::testing::ValuesIn(kBodies),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct RawBodyCase {
+    const char* name;
+    QByteArray body;
+};
+
+class PeerMessageRawBodies : public ::testing::TestWithParam<RawBodyCase> {
+protected:
+    test::ScriptedUiHooks hooks;
+    ScopedUiHooks scoped{hooks};
+};
+
+// Bodies no sender makes (broken UTF-8 next to a separator, a cipher text with foreign characters)
+// read as their text does.
+TEST_P(PeerMessageRawBodies, ReadAsTheirTextIsRead) {
+    const QByteArray& body = GetParam().body;
+    const std::optional<PeerMessage> read = PeerMessage::Read(body);
+    const std::optional<PeerMessage> text = PeerMessage::FromText(QString::fromUtf8(body));
+    ASSERT_EQ(read.has_value(), text.has_value());
+    if (!read)
+        return;
+    EXPECT_EQ(read->FROM, text->FROM);
+    EXPECT_EQ(read->OnDate, text->OnDate);
+    EXPECT_EQ(read->TO, text->TO);
+    EXPECT_EQ(read->Text, text->Text);
+    EXPECT_EQ(read->RTF, text->RTF);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PeerMessageRawBodies,
+    ::testing::Values(RawBodyCase{"cut_sequence_before_separator",
+                                  "A\xC3#Separator#B#Separator#C#Separator#D\xE2\x82#Separator#E\xF0"},
+                      RawBodyCase{"stray_continuation_bytes",
+                                  "\x80#Separator#\xBF#Separator#C#Separator#D#Separator#\xFF"},
+                      RawBodyCase{"four_pieces", "A#Separator#B#Separator#C#Separator#D"},
+                      RawBodyCase{"six_pieces", "A#Separator#B#Separator#C#Separator#D#Separator#E#Separator#F"},
+                      RawBodyCase{"crypt_with_foreign_digits", "CRYPT-----0011\xC3\xA9"
+                                                               "2233"},
+                      RawBodyCase{"crypt_nothing", "CRYPT-----"},
+                      RawBodyCase{"crypt_garbage", "CRYPT-----ZZ00ZZ00ZZ00ZZ00ZZ00ZZ00ZZ00ZZ00"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(KeyHeaderValue, FreshEachTimeAndComparedDeciphered) {
     test::ScriptedUiHooks hooks;
     ScopedUiHooks scoped(hooks);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -17,8 +18,8 @@ using namespace vellumo;
 
 namespace {
 
-// Every test runs with the scripted hooks, so the per-block yield runs the real event loop and no
-// box can block.
+// Every test runs with the scripted hooks, so the cipher's yield runs the real event loop and no box
+// can block.
 class EnCryptXTest : public ::testing::Test {
 protected:
     test::ScriptedUiHooks hooks;
@@ -163,7 +164,7 @@ TEST_P(EnciphedLayout, RandomBlockLengthDataAndZeroFill) {
     QByteArray enciphered = data;
     c.EncryptByte(enciphered, QStringLiteral("layout"));
     ASSERT_EQ(enciphered.size(), lc.total);
-    EXPECT_EQ(hooks.doEventsCalls, lc.total / 8);
+    EXPECT_EQ(hooks.doEventsCalls, 1); // a short operation lets the loop run once, after its first block
 
     const QByteArray raw = rawDecipher(c.tables(), enciphered);
     const auto* r = reinterpret_cast<const unsigned char*>(raw.constData());
@@ -184,6 +185,47 @@ INSTANTIATE_TEST_SUITE_P(Table, EnciphedLayout,
                                            LayoutCase{"four", 4, 16}, LayoutCase{"five", 5, 24},
                                            LayoutCase{"twelve", 12, 24}, LayoutCase{"thirteen", 13, 32},
                                            LayoutCase{"hundred", 100, 112}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct YieldCase {
+    const char* name;
+    bool encipher;
+    int progressSleepMs; // each progress report takes this long, so that slices of work take time
+};
+
+class CipherYield : public EnCryptXTest, public ::testing::WithParamInterface<YieldCase> {};
+
+// The loop runs in the middle of a long operation, but by slices of time, not after every block: at
+// most once per 128 blocks, and after every slice that took a millisecond or more.
+TEST_P(CipherYield, TheLoopRunsBySlicesOfWorkNotAfterEveryBlock) {
+    const auto& yc = GetParam();
+    QByteArray data(1024 * 1024, 'y');
+    EnCryptX enc;
+    enc.EncryptByte(data, QStringLiteral("slices"));
+    const qsizetype blocks = data.size() / 8;
+    hooks.doEventsCalls = 0;
+    EnCryptX c;
+    int reports = 0;
+    c.Progress = [&](std::int32_t&) {
+        ++reports;
+        if (yc.progressSleepMs > 0)
+            QThread::msleep(static_cast<unsigned long>(yc.progressSleepMs));
+    };
+    if (yc.encipher)
+        c.EncryptByte(data, QStringLiteral("slices"));
+    else
+        c.DecryptByte(data, QStringLiteral("slices"));
+    EXPECT_GE(hooks.doEventsCalls, 1);
+    EXPECT_LE(hooks.doEventsCalls, blocks / 128 + 1);
+    if (yc.progressSleepMs > 0) { // every report but the final one is followed by a slice of over 1 ms
+        EXPECT_GE(hooks.doEventsCalls, reports / 2);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CipherYield,
+                         ::testing::Values(YieldCase{"encipher", true, 0}, YieldCase{"decipher", false, 0},
+                                           YieldCase{"encipher_slow_slices", true, 2},
+                                           YieldCase{"decipher_slow_slices", false, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EnCryptXTest, TheFirstBlockIsFreshForEveryEncipherment) {

@@ -66,16 +66,23 @@ void ProgramProcess::kill() {
     process_.waitForFinished(5000);
 }
 
-qint64 ProgramProcess::residentKiB() const {
-    QFile status(QStringLiteral("/proc/%1/status").arg(process_.processId()));
+namespace {
+// One "Name:   value kB" line of /proc/<pid>/status, in KiB; -1 when it cannot be read.
+qint64 statusKiB(qint64 pid, const QByteArray& name) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith(name))
+            return line.mid(name.size()).trimmed().split(' ').value(0).toLongLong();
     }
     return -1;
 }
+} // namespace
+
+qint64 ProgramProcess::residentKiB() const { return statusKiB(process_.processId(), "VmRSS:"); }
+
+qint64 ProgramProcess::peakResidentKiB() const { return statusKiB(process_.processId(), "VmHWM:"); }
 
 QByteArray ProgramProcess::exchange(const QByteArray& request, int timeoutMs) const {
     QTcpSocket s;

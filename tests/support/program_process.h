@@ -27,6 +27,10 @@ public:
     qint64 pid() const { return process_.processId(); }
     // The resident memory of the running program in KiB, from /proc.
     qint64 residentKiB() const;
+    // The peak resident memory since the start in KiB (VmHWM), from /proc.
+    qint64 peakResidentKiB() const;
+    // The process itself, for a caller that wants its error channel or environment before start().
+    QProcess& process() { return process_; }
 
     int port() const { return port_; }
     ProgramFolder& folder() { return folder_; }

@@ -7,6 +7,9 @@
 #include <QClipboard>
 #include <QImage>
 #include <QMimeData>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +103,67 @@ TEST_F(RichTextViewerTest, BackColorIsTheTextArea) {
     viewer.setBackColor(QColor(0xE0, 0xE0, 0xE0));
     EXPECT_EQ(viewer.backColor(), QColor(0xE0, 0xE0, 0xE0));
     EXPECT_EQ(viewer.viewport()->palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
+}
+
+struct CutCase {
+    const char* name;
+    QByteArray data;  // what loadRtf is given
+    const char* shown; // the plain text shown, without the notice
+};
+
+class RichTextViewerCut : public ::testing::TestWithParam<CutCase> {
+protected:
+    RichTextViewerCut() {
+        RtfReader::Limits limits;
+        limits.maxParagraphs = 3;
+        limits.maxParagraphCharacters = 10;
+        viewer.setLimits(limits);
+        viewer.setCutNotice(QStringLiteral("(la suite n'est pas affichée)"));
+    }
+    RichTextViewer viewer;
+};
+
+// A message too large to be shown whole shows its beginning and the notice under it; its plain text is
+// the beginning, and plainTextOf gives all of it. The next message starts afresh.
+TEST_P(RichTextViewerCut, ShowsTheBeginningAndTheNotice) {
+    const CutCase& c = GetParam();
+    viewer.loadRtf(c.data);
+    EXPECT_TRUE(viewer.isCut());
+    EXPECT_EQ(viewer.plainText(), QString::fromUtf8(c.shown));
+    EXPECT_EQ(viewer.toPlainText(), QString::fromUtf8(c.shown) + QStringLiteral("\n(la suite n'est pas affichée)"));
+    const QTextBlock notice = viewer.document()->lastBlock();
+    EXPECT_TRUE(notice.begin().fragment().charFormat().fontItalic());
+
+    RichTextViewer whole;
+    whole.loadRtf(c.data);
+    EXPECT_FALSE(whole.isCut());
+    EXPECT_EQ(RichTextViewer::plainTextOf(c.data), whole.plainText());
+
+    viewer.loadRtf("{\\rtf1 court}");
+    EXPECT_FALSE(viewer.isCut());
+    EXPECT_EQ(viewer.toPlainText(), "court");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RichTextViewerCut,
+    ::testing::Values(CutCase{"long_paragraph", "{\\rtf1 un\\par deux trois quatre\\par cinq}", "un\ndeux trois"},
+                      CutCase{"many_paragraphs", "{\\rtf1 a\\par b\\par c\\par d\\par e}", "a\nb\nc"},
+                      CutCase{"plain_text_lines", "a\r\nb\rc\nd", "a\nb\nc"},
+                      CutCase{"plain_text_long_line", "un deux trois quatre", "un deux tr"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RichTextViewerDocument, AFreshDocumentKeepsTheSettingsOfTheOneBefore) {
+    RichTextViewer editor;
+    editor.setDisplayMode(false);
+    QFont arial(QStringLiteral("Arial"), 13);
+    editor.document()->setDefaultFont(arial);
+    editor.loadRtf("{\\rtf1 texte}");
+    EXPECT_EQ(editor.document()->defaultFont(), arial);
+    EXPECT_TRUE(editor.document()->isUndoRedoEnabled());
+    RichTextViewer viewer;
+    viewer.loadRtf("{\\rtf1 texte}");
+    EXPECT_FALSE(viewer.document()->isUndoRedoEnabled());
+    EXPECT_TRUE(viewer.isReadOnly());
 }
 
 } // namespace

@@ -246,10 +246,76 @@ class RtfReaderDocuments : public ::testing::TestWithParam<Case> {};
 TEST_P(RtfReaderDocuments, ShowsWhatTheDocumentHolds) {
     const Case& c = GetParam();
     QTextDocument doc;
-    RtfReader::read(c.rtf, doc);
+    EXPECT_FALSE(RtfReader::read(c.rtf, doc).cut);
     EXPECT_EQ(doc.toPlainText().replace(QChar::Nbsp, QLatin1Char(' ')).toStdString(), c.plain.toStdString());
+    // The plain-text reading gives what the document gives back, pictures left out.
+    EXPECT_EQ(RtfReader::plainText(c.rtf).toStdString(),
+              doc.toPlainText().remove(QChar::ObjectReplacementCharacter).toStdString());
     if (c.check)
         c.check(doc);
+}
+
+struct BoundCase {
+    const char* name;
+    QByteArray rtf;
+    std::function<void(RtfReader::Limits&)> bound;
+    const char* shown; // the plain text shown
+    bool cut;
+};
+
+// A document that would pass a bound shows what comes before it and says it is cut; one that just
+// fits is shown whole. The plain-text reading is never bounded.
+class RtfReaderBounds : public ::testing::TestWithParam<BoundCase> {};
+
+TEST_P(RtfReaderBounds, ShowTheBeginningAndSaySo) {
+    const BoundCase& c = GetParam();
+    RtfReader::Limits limits;
+    c.bound(limits);
+    QTextDocument doc;
+    EXPECT_EQ(RtfReader::read(c.rtf, doc, limits).cut, c.cut);
+    EXPECT_EQ(doc.toPlainText().remove(QChar::ObjectReplacementCharacter).toStdString(), std::string(c.shown));
+    QTextDocument whole;
+    RtfReader::read(c.rtf, whole);
+    EXPECT_EQ(RtfReader::plainText(c.rtf), whole.toPlainText().remove(QChar::ObjectReplacementCharacter));
+}
+
+std::vector<BoundCase> boundCases() {
+    const QByteArray png = "{\\pict\\pngblip " + pictureBytes("PNG", 2, 2).toHex() + "}";
+    return {
+        {"characters_fit", "{\\rtf1 abc\\par de}", [](auto& l) { l.maxShownCharacters = 6; }, "abc\nde", false},
+        {"characters_cut", "{\\rtf1 abc\\par def}", [](auto& l) { l.maxShownCharacters = 6; }, "abc\nde", true},
+        {"paragraph_characters_cut", "{\\rtf1 ab\\par cdefgh\\par ij}",
+         [](auto& l) { l.maxParagraphCharacters = 4; }, "ab\ncdef", true},
+        {"paragraph_characters_count_a_line_break", "{\\rtf1 ab\\line cd}",
+         [](auto& l) { l.maxParagraphCharacters = 4; }, "ab\nc", true},
+        {"paragraphs_fit", "{\\rtf1 a\\par b\\par c\\par}", [](auto& l) { l.maxParagraphs = 3; }, "a\nb\nc", false},
+        {"paragraphs_cut", "{\\rtf1 a\\par b\\par c\\par d}", [](auto& l) { l.maxParagraphs = 3; }, "a\nb\nc", true},
+        {"runs_cut", "{\\rtf1 a{\\b b}c{\\b d}e}", [](auto& l) { l.maxRuns = 3; }, "abc", true},
+        {"runs_of_one_format_are_one", "{\\rtf1 a{\\b b}{\\b c}d}", [](auto& l) { l.maxRuns = 3; }, "abcd", false},
+        {"paragraph_runs_cut", "{\\rtf1 a{\\b b}\\par c{\\b d}e}", [](auto& l) { l.maxParagraphRuns = 2; },
+         "ab\ncd", true},
+        {"a_picture_is_a_run", "{\\rtf1 a" + png + "b}", [](auto& l) { l.maxRuns = 2; }, "a", true},
+        {"surrogate_pair_not_split", "{\\rtf1 ab\\u-10179?\\u-8704?}", [](auto& l) { l.maxShownCharacters = 3; }, "ab",
+         true},
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, RtfReaderBounds, ::testing::ValuesIn(boundCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RtfReader, TheDefaultBoundsCutHostileShapesAndLeaveOrdinaryMessagesWhole) {
+    QByteArray ordinary = "{\\rtf1 ";
+    for (int i = 0; i < 200; ++i)
+        ordinary += "Une ligne ordinaire d'un message ordinaire, avec {\\b du gras} et {\\i de l'italique}.\\par ";
+    QTextDocument doc;
+    EXPECT_FALSE(RtfReader::read(ordinary + "}", doc).cut);
+    for (const QByteArray& unit : {QByteArray("x"), QByteArray("x\\par "), QByteArray("\\b x\\b0 y"),
+                                   QByteArray("mot ")}) {
+        QByteArray hostile = "{\\rtf1 ";
+        while (hostile.size() < 2'000'000)
+            hostile += unit;
+        EXPECT_TRUE(RtfReader::read(hostile + "}", doc).cut) << unit.constData();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, RtfReaderDocuments, ::testing::ValuesIn(cases()),
