@@ -60,9 +60,11 @@ public:
     frmMain(modVellumo& state, ControlLoader& loader, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Start-up. False when another copy already runs in this program folder: the caller then ends
-    // at once, silently.
+    // Start-up. False when another copy already runs in this program folder (the caller then ends
+    // at once, silently), or when the folder's lock file cannot be taken at all: that is shown in a
+    // box, StartFailure() holds the reason, and the caller ends with a failure code.
     bool Form_Load();
+    QString StartFailure() const { return startFailure_; }
     void FillLanguageMenu();
     void mnuLocalize_Click(int Index);
     void mnuQuit_Click();
@@ -86,6 +88,10 @@ public:
     void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                         std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                         QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) override;
+    // The listener failed or listens again: shown on the status line (in red while nothing can be
+    // received) and written to the event log.
+    void ListenerFailed(std::int32_t Number, const QString& Description) override;
+    void ListenerRestored() override;
     // What the receive handler needs of the window: the new row, and the window brought forward.
     void StoreReceived(const PeerMessage& message, const QDateTime& receiptDate) override;
     void ShowAfterReceipt() override;
@@ -149,6 +155,7 @@ private:
     InstanceLock lock_;
     std::function<void()> endProcess_;
     bool unloaded_ = false;
+    QString startFailure_;
 
     std::unique_ptr<Database> db_;
     std::unique_ptr<Recordset> DataDB;

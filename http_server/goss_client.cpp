@@ -92,12 +92,29 @@ void GossClient::Accept(std::int32_t requestID) {
         inUse_ = false;
         throw;
     }
-    armIdleTimer();
+    waitFor(Waiting::NextRequest);
 }
 
-void GossClient::armIdleTimer() {
-    if (server_.IdleTimeout() > 0)
-        idleTimer_.start(server_.IdleTimeout());
+void GossClient::waitFor(Waiting what) {
+    waiting_ = what;
+    int timeout = 0;
+    switch (what) {
+    case Waiting::Nothing:
+        break;
+    case Waiting::NextRequest:
+        timeout = server_.KeepAliveTimeout();
+        break;
+    case Waiting::Head:
+        timeout = server_.HeadTimeout();
+        break;
+    case Waiting::Body:
+        timeout = server_.BodyTimeout();
+        break;
+    }
+    if (timeout > 0)
+        idleTimer_.start(timeout);
+    else
+        idleTimer_.stop();
 }
 
 void GossClient::Shutdown() {
@@ -120,6 +137,12 @@ void GossClient::Socket_DataArrival() {
     buffer_.setPosition(buffer_.Size());
     buffer_.WriteBytes(bytes);
     buffer_.setPosition(0);
+    // The first byte of a request starts its head's time-out (once); every piece of a body starts the
+    // body's again, so a body that keeps coming is never cut however long it takes.
+    if (waiting_ == Waiting::NextRequest)
+        waitFor(Waiting::Head);
+    else if (waiting_ == Waiting::Body)
+        waitFor(Waiting::Body);
     pump();
 }
 
@@ -261,7 +284,7 @@ bool GossClient::parseNext() {
         reqState_ = Complete;
     }
     if (reqState_ == Complete) {
-        idleTimer_.stop();
+        waitFor(Waiting::Nothing);
         processRequest();
         return true;
     }
@@ -299,6 +322,7 @@ bool GossClient::parseHeaderBlock(const QString& block) {
     }
     contentLength_ = length;
     reqState_ = ReadingBody;
+    waitFor(Waiting::Body);
     return true;
 }
 
@@ -339,9 +363,10 @@ void GossClient::processRequest() {
         socket_->Close();
         buffer_.ClearBuf();
         resetRequestData();
-        idleTimer_.stop();
+        waitFor(Waiting::Nothing);
         inUse_ = false;
         closeAfter_ = false;
+        server_.ClientReleased(*this);
         return;
     }
 
@@ -369,7 +394,7 @@ void GossClient::processRequest() {
     reqState_ = ReadingRequestLine;
     headers_.Clear();
     if (inUse_ && !closeRequested_)
-        armIdleTimer();
+        waitFor(buffer_.Size() > 0 ? Waiting::Head : Waiting::NextRequest);
 }
 
 void GossClient::dispatchPost(GossEvent& event, const QString& method, const QString& target) {
@@ -497,11 +522,12 @@ void GossClient::closePath() {
     head_.clear();
     headLength_ = 0;
     resetRequestData();
-    idleTimer_.stop();
+    waitFor(Waiting::Nothing);
     inUse_ = false;
     closeAfter_ = false;
     closeRequested_ = false;
     report(event);
+    server_.ClientReleased(*this);
 }
 
 void GossClient::resetRequestData() {

@@ -32,6 +32,13 @@
 // time: bytes of a following (pipelined) request wait in the buffer until the reply before it is
 // out, and are then parsed without waiting for more.
 //
+// Time-outs (the server's settings): a connection is cut when it stalls, never while it keeps sending.
+//   waiting for                       timer                 started
+//   the first byte of a request       KeepAliveTimeout      at the accept, and once a reply is out
+//   the rest of the request's head    HeadTimeout           at the first byte of the request (once)
+//   the next bytes of the body        BodyTimeout           at the end of the head, and at each arrival
+// No timer runs while a request is processed.
+//
 // Invariants: InUse from Accept to the close path; while the request is being processed (and the
 // host's handler runs) the connection is neither closed nor reused, whatever the host lets run;
 // every path that ends a connection leaves no request or response data behind for the next one.
@@ -102,7 +109,9 @@ private:
 
     // Ends the connection now, or once the request being processed is done.
     void requestClose();
-    void armIdleTimer();
+    enum class Waiting { Nothing, NextRequest, Head, Body };
+    // Starts the time-out of what the connection now waits for (Nothing stops it).
+    void waitFor(Waiting what);
     void closePath();
     void resetRequestData();
 
@@ -115,6 +124,7 @@ private:
     Gossamer& server_;
     std::unique_ptr<StreamSocket> socket_;
     QTimer idleTimer_;
+    Waiting waiting_ = Waiting::Nothing;
 
     bool closeAfter_ = false;
     bool inUse_ = false;

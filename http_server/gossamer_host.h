@@ -40,6 +40,13 @@ public:
 
     // "Raised when a loggable event has occurred". ClientIndex is -1 for records of the listener.
     virtual void LogEvent(GossEvent& Event, std::int16_t& ClientIndex) {}
+
+    // The listening socket has failed (a socket error number and its description): nothing reaches
+    // the station until ListenerRestored. The server opens it again by itself, with growing waits.
+    virtual void ListenerFailed(std::int32_t Number, const QString& Description) {}
+    // The server listens again after a failure of its listener (or after a bind that failed at
+    // StartListening).
+    virtual void ListenerRestored() {}
 };
 
 } // namespace vellumo

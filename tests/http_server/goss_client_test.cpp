@@ -268,7 +268,7 @@ TEST_F(HttpServer, ConnectionCloseEndsAfterTheReplyKeepAliveDoesNot) {
     }
 }
 
-TEST_F(HttpServer, MaxConnectionsTwoRefusesTheThirdAndReusesAFreedHandler) {
+TEST_F(HttpServer, MaxConnectionsTwoKeepsTheThirdWaitingAndServesItOnAFreedHandler) {
     server.setMaxConnections(2);
     auto a = client();
     auto b = client();
@@ -276,15 +276,20 @@ TEST_F(HttpServer, MaxConnectionsTwoRefusesTheThirdAndReusesAFreedHandler) {
     b->send(post("/b", "b"));
     ASSERT_TRUE(a->nextResponse());
     ASSERT_TRUE(b->nextResponse());
+    // The pool is full: the listener stops accepting and the third caller waits in the backlog.
+    EXPECT_FALSE(server.Accepting());
     auto third = client();
-    EXPECT_TRUE(third->waitForClose());
+    third->send(post("/c", "c"));
+    runEventLoopFor(50);
+    EXPECT_TRUE(third->received.isEmpty());
+    EXPECT_FALSE(third->peerClosed);
     EXPECT_EQ(server.PoolSize(), 2);
+    EXPECT_EQ(host.logsOf(5, 0).size(), 2u);
 
     a->close();
-    ASSERT_TRUE(waitUntil([&] { return !server.Client(0).InUse(); }));
-    auto fourth = client();
-    fourth->send(post("/d", "d"));
-    ASSERT_TRUE(fourth->nextResponse());
+    const auto response = third->nextResponse();
+    ASSERT_TRUE(response);
+    EXPECT_TRUE(response->endsWith("echo:c"));
     ASSERT_EQ(host.requests.size(), 3u);
     EXPECT_EQ(host.requests[2].ClientIndex, 0);
     const auto connects = host.logsOf(5, 0);
@@ -295,6 +300,25 @@ TEST_F(HttpServer, MaxConnectionsTwoRefusesTheThirdAndReusesAFreedHandler) {
     EXPECT_EQ(connects[0].Event.Method, QStringLiteral("CONNECT"));
     EXPECT_EQ(connects[0].Event.IP, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(connects[0].Event.Port, port);
+}
+
+TEST_F(HttpServer, AFullPoolKeepsCallersWaitingAndServesThemInTurn) {
+    // 40 idle connections on a pool of 32: the last 8 wait in the backlog; the idle ones are cut by
+    // the keep-alive time-out, and then everyone waiting is taken, a fresh caller's POST included.
+    server.setKeepAliveTimeout(1000);
+    std::vector<std::unique_ptr<TcpTestClient>> idle;
+    for (int i = 0; i < 40; ++i)
+        idle.push_back(client());
+    ASSERT_TRUE(waitUntil([&] { return server.PoolSize() == 32 && !server.Accepting(); }, 10000));
+    auto fresh = client();
+    fresh->send(post("/fresh", "x"));
+    const auto response = fresh->nextResponse(30000);
+    ASSERT_TRUE(response) << "fresh caller closed: " << fresh->peerClosed;
+    EXPECT_TRUE(response->endsWith("echo:x"));
+    EXPECT_EQ(server.PoolSize(), 32);
+    for (auto& c : idle)
+        EXPECT_TRUE(c->waitForClose(30000)); // each was taken, then cut when it stayed idle
+    EXPECT_EQ(host.logsOf(5, 0).size(), 41u);
 }
 
 struct BadCase {
@@ -405,6 +429,71 @@ TEST_F(HttpServer, IdleConnectionsAreClosedThroughTheClosePath) {
     EXPECT_EQ(host.logsOf(5, 1).size(), 2u);
     EXPECT_FALSE(server.Client(0).InUse());
     EXPECT_FALSE(server.Client(1).InUse());
+}
+
+// Each wait of a connection has its own time-out; the other two are made long, so a cut shows that
+// the one under test fired.
+struct StallCase {
+    const char* name;
+    void (Gossamer::*shorten)(int);
+    QByteArray sent;    // what the client sends before it stalls
+    bool answeredFirst; // a whole request went before, and its reply came
+};
+
+class Stall : public HttpServer, public ::testing::WithParamInterface<StallCase> {};
+
+TEST_P(Stall, IsCutByTheTimeOutOfWhatItWaitsFor) {
+    server.setIdleTimeout(120000);
+    (server.*GetParam().shorten)(200);
+    auto c = client();
+    c->send(GetParam().sent);
+    if (GetParam().answeredFirst) {
+        ASSERT_TRUE(c->nextResponse());
+    }
+    EXPECT_TRUE(c->waitForClose(20000));
+    EXPECT_TRUE(c->received.isEmpty());
+    EXPECT_EQ(host.logsOf(5, 1).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HttpServer, Stall,
+    ::testing::Values(StallCase{"nothing_after_accept", &Gossamer::setKeepAliveTimeout, "", false},
+                      StallCase{"nothing_after_a_reply", &Gossamer::setKeepAliveTimeout, post("/a", "1"), true},
+                      StallCase{"half_a_head", &Gossamer::setHeadTimeout, "POST / HTTP/1.1\r\nHost: x", false},
+                      StallCase{"empty_lines_only", &Gossamer::setHeadTimeout, "\r\n\r\n", false},
+                      StallCase{"half_a_body", &Gossamer::setBodyTimeout,
+                                "POST / HTTP/1.1\r\nContent-Length: 10\r\n\r\nabc", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HttpServer, ABodyThatKeepsComingIsNeverCut) {
+    // Twenty pieces 200 ms apart: twice the time-out in all, each gap a tenth of it.
+    server.setIdleTimeout(2000);
+    auto c = client();
+    c->send("POST /slow HTTP/1.1\r\nContent-Length: 40\r\n\r\n");
+    for (int i = 0; i < 20; ++i) {
+        runEventLoopFor(200);
+        c->send("ab");
+    }
+    const auto response = c->nextResponse();
+    ASSERT_TRUE(response) << "closed: " << c->peerClosed;
+    EXPECT_TRUE(response->endsWith("echo:" + QByteArray("ab").repeated(20)));
+}
+
+TEST_F(HttpServer, AHeadThatDribblesIsCutAtItsTimeOut) {
+    server.setIdleTimeout(120000);
+    server.setHeadTimeout(500);
+    auto c = client();
+    c->send("POST / HTTP/1.1\r\nX-Slow: ");
+    // One byte every 20 ms would take far longer than the time-out to end the head.
+    waitUntil(
+        [&] {
+            c->send("a");
+            runEventLoopFor(20);
+            return !c->connected() || c->waitForClose(0);
+        },
+        30000);
+    EXPECT_TRUE(c->peerClosed);
+    EXPECT_TRUE(host.requests.empty());
 }
 
 TEST_F(HttpServer, AResetByThePeerClosesAndLogsTheError) {

@@ -36,6 +36,10 @@ public:
                         std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME, QString& RespExtraHeaders,
                         QByteArray& RespBody, std::int16_t& ClientIndex) override;
     void LogEvent(GossEvent& Event, std::int16_t& ClientIndex) override;
+    void ListenerFailed(std::int32_t Number, const QString& Description) override {
+        listenerFailures.push_back(Number);
+    }
+    void ListenerRestored() override { ++listenerRestorations; }
 
     // Records of one type (and subtype, when given).
     std::vector<RecordedLog> logsOf(std::int32_t type, std::int32_t subType = -1) const;
@@ -44,6 +48,8 @@ public:
     std::function<void(const RecordedRequest&, Reply&)> onRequest;
     std::vector<RecordedRequest> requests;
     std::vector<RecordedLog> logs;
+    std::vector<std::int32_t> listenerFailures;
+    int listenerRestorations = 0;
 };
 
 } // namespace vellumo::test
