@@ -327,6 +327,11 @@ void frmMain::Form_Unload() {
 
 // ---- the HTTP server's host side ------------------------------------------------------------------
 
+void frmMain::HeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
+                           const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) {
+    receiveHandler_->HeadComplete(Method, URI, ReqHeaders, RemoteIP, Reply, ClientIndex);
+}
+
 void frmMain::DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                              std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                              QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) {

@@ -84,7 +84,10 @@ public:
     // reply to all, followed by TO without the own station's entries (whole entries only).
     static QString ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll);
 
-    // The HTTP server's host side: every POST goes to the receive handler (the peer protocol).
+    // The HTTP server's host side: every POST goes to the receive handler (the peer protocol), its
+    // head first.
+    void HeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
+                      const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) override;
     void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                         std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                         QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) override;

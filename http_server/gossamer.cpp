@@ -73,6 +73,12 @@ void Gossamer::setMaxConnections(std::int32_t Max) {
     maxConnections_ = static_cast<std::int16_t>(Max);
 }
 
+void Gossamer::setMaxConnectionsPerAddress(std::int32_t Max) {
+    if (Max < 1 || Max > 1000)
+        fail(0xA70C, "MaxConnectionsPerAddress must be 1 to 1000");
+    maxPerAddress_ = static_cast<std::int16_t>(Max);
+}
+
 std::int16_t Gossamer::State() const {
     return static_cast<std::int16_t>(wskRequest_->State());
 }
@@ -162,6 +168,12 @@ void Gossamer::RaiseDynamicRequest(QString& Method, QString& URI, QByteArray& Pa
     if (host_)
         host_->DynamicRequest(Method, URI, Params, ReqHeaders, RespStatus, RespStatusText, RespMIME, RespExtraHeaders,
                               RespBody, ClientIndex);
+}
+
+void Gossamer::RaiseHeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
+                                 const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) {
+    if (host_)
+        host_->HeadComplete(Method, URI, ReqHeaders, RemoteIP, Reply, ClientIndex);
 }
 
 void Gossamer::RaiseLogEvent(GossEvent& Event, std::int16_t ClientIndex) {
@@ -360,11 +372,23 @@ void Gossamer::updateAccepting() {
     wskRequest_->SetAccepting(accepting_);
 }
 
-void Gossamer::ClientReleased(GossClient&) {
+void Gossamer::ClientReleased(GossClient& client) {
+    const std::size_t index = static_cast<std::size_t>(client.Index());
+    if (index < clientAddress_.size() && clientAddress_[index]) {
+        const auto slot = slotsByAddress_.find(*clientAddress_[index]);
+        if (slot != slotsByAddress_.end() && --slot.value() <= 0)
+            slotsByAddress_.erase(slot);
+        clientAddress_[index].reset();
+    }
     updateAccepting();
 }
 
 void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {
+    // One address may not take the pool: over its share, the connection is refused (the socket layer
+    // closes what nobody accepted).
+    const QString address = wskRequest_->RemoteHostIP();
+    if (slotsByAddress_.value(address) >= maxPerAddress_)
+        return;
     GossClient* client = nullptr;
     for (auto& candidate : clients_) {
         if (!candidate->InUse()) {
@@ -386,6 +410,11 @@ void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {
     } catch (const RuntimeError&) {
         return;
     }
+    const std::size_t index = static_cast<std::size_t>(client->Index());
+    if (clientAddress_.size() <= index)
+        clientAddress_.resize(index + 1);
+    clientAddress_[index] = address;
+    ++slotsByAddress_[address];
     GossEvent event;
     event.EventType = 5;
     event.EventSubType = 0;

@@ -14,6 +14,7 @@
 //   &H8004A704 "Can't change VDir while listening"  VDir set while listening
 //   &H8004A708 "Already stopped"                    StopListening while the listener is closed
 //   &H8004A70A "Must be stopped to SetServerHeader" SetServerHeader while the listener is not closed
+//   &H8004A70C "MaxConnectionsPerAddress must be 1 to 1000"  set outside 1 to 1000
 //   13         "Type mismatch"                      URLDecode of a bad % escape
 //
 // HTTP date (UTCString):  Tue, 08 Dec 2026 09:05:03 GMT
@@ -35,6 +36,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vellumo {
@@ -53,6 +55,7 @@ public:
     // First wait before a failed listener is opened again; it doubles up to MaxListenRetryMs.
     static constexpr int DefaultListenRetryMs = 1000;
     static constexpr int MaxListenRetryMs = 60000;
+    static constexpr int DefaultMaxConnectionsPerAddress = 4;
 
     // socketFactory makes the listener and every connection's socket (the real TCP sockets unless a
     // test drives the server without them).
@@ -72,6 +75,8 @@ public:
     QString IP() const;
     std::int16_t MaxConnections() const { return maxConnections_; }
     void setMaxConnections(std::int32_t Max);
+    std::int16_t MaxConnectionsPerAddress() const { return maxPerAddress_; }
+    void setMaxConnectionsPerAddress(std::int32_t Max);
     QString ServerHeader() const { return serverHeader_; }
     std::int16_t State() const;
     QString VDir() const { return vDir_; }
@@ -86,6 +91,9 @@ public:
                              std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                              QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex);
     void RaiseLogEvent(GossEvent& Event, std::int16_t ClientIndex);
+    // For the handlers only: the host's decision on a request head (nothing when there is no host).
+    void RaiseHeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
+                           const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex);
     static QString ResolvePath(const QString& RelativePath);
     void SetServerHeader(const QString& HeaderValue);
     void StartListening(std::int32_t Port = -1, const QString& AdapterIP = QString());
@@ -144,6 +152,10 @@ private:
     StreamSocketFactory socketFactory_;
     GossamerHost* host_ = nullptr;
     std::int16_t maxConnections_ = 32;
+    std::int16_t maxPerAddress_ = DefaultMaxConnectionsPerAddress;
+    // Handlers in use per peer address, and the address each handler in use serves.
+    QHash<QString, int> slotsByAddress_;
+    std::vector<std::optional<QString>> clientAddress_;
     QString xpbHeader_;
     QString serverHeader_;
     QString vDir_;
