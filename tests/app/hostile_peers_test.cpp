@@ -143,7 +143,7 @@ TEST(HostilePeers, BodiesWithoutTheKeyAreNeverHeldInMemory) {
     // on the head, and what they send is thrown away as it comes.
     test::ProgramProcess program(QStringLiteral(VELLUMO_PROGRAM_DIR));
     ASSERT_TRUE(program.start());
-    const qint64 before = program.residentKiB();
+    [[maybe_unused]] const qint64 before = program.residentKiB();
     std::vector<std::unique_ptr<test::TcpTestClient>> peers;
     for (int i = 0; i < 16; ++i) {
         const QByteArray station = "127.0.7." + QByteArray::number(i + 1);
@@ -155,13 +155,15 @@ TEST(HostilePeers, BodiesWithoutTheKeyAreNeverHeldInMemory) {
         for (auto& p : peers)
             p->send(piece);
     }
-    qint64 peak = 0;
+    [[maybe_unused]] qint64 peak = 0;
     for (auto& p : peers) {
         EXPECT_TRUE(p->waitFor([](const QByteArray& r) { return test::completeResponseLength(r) > 0; }, 30000));
         EXPECT_TRUE(p->received.startsWith("HTTP/1.1 401 ")) << p->received.left(80).constData();
         peak = std::max(peak, program.residentKiB());
     }
+#if !defined(__SANITIZE_ADDRESS__) // the sanitizer keeps freed memory in quarantine: the figure says nothing there
     EXPECT_LT(peak - before, 32 * 1024) << "resident memory grew from " << before << " to " << peak << " KiB";
+#endif
     EXPECT_EQ(sendMessageFrom(program.port(), "127.0.7.100"), accepted());
 }
 

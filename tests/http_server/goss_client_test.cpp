@@ -357,7 +357,7 @@ TEST_F(HttpServer, AFullPoolKeepsCallersWaitingAndServesThemInTurn) {
     // 40 idle connections on a pool of 32, four from each of ten stations (the most one station may
     // hold): the last 8 wait in the backlog; the idle ones are cut by the keep-alive time-out, and
     // then everyone waiting is taken, a fresh caller's POST included.
-    server.setKeepAliveTimeout(1000);
+    server.setKeepAliveTimeout(3000);
     std::vector<std::unique_ptr<TcpTestClient>> idle;
     for (int i = 0; i < 40; ++i) {
         const QByteArray station = "127.0.1." + QByteArray::number(10 + i / 4);

@@ -323,6 +323,10 @@ TEST(GossamerUnderDescriptorLimit, DISABLED_ChildServer) {
 }
 
 TEST(GossamerUnderDescriptorLimit, OutOfDescriptorsTheListenerPausesAndServesCallersInTurn) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer runtimes need descriptors of their own (their pointer checks open a pipe), so "
+                    "a sanitized process out of descriptors reports errors that are not there";
+#endif
     QProcess child;
     child.setProcessChannelMode(QProcess::SeparateChannels);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
