@@ -123,9 +123,23 @@ void frmMain::closeEvent(QCloseEvent* event) {
 // ---- start-up -------------------------------------------------------------------------------------
 
 bool frmMain::Form_Load() {
-    // 1. One copy per program folder (per user's data folder for an installed copy).
-    if (!lock_.acquire())
+    // 1. One copy per program folder (per user's data folder for an installed copy). Only a lock held
+    // by another copy means that one runs; a lock file that cannot be taken at all is a failure the
+    // user must see.
+    switch (lock_.tryAcquire()) {
+    case InstanceLock::Result::Acquired:
+        break;
+    case InstanceLock::Result::HeldByAnother:
         return false;
+    case InstanceLock::Result::Failed:
+        startFailure_ = lock_.path() + QStringLiteral(": ") + lock_.failure();
+        ui().messageBox(state_
+                            .GetString(91, QStringLiteral("Vellumo ne peut pas démarrer : le fichier %1 ne peut "
+                                                          "pas être ouvert (%2)."))
+                            .arg(lock_.path(), lock_.failure()),
+                        mb::Critical | mb::OkOnly, kTitle);
+        return false;
+    }
 
     // 2. The language menu, 3. the language and its string table.
     FillLanguageMenu();
@@ -353,11 +367,35 @@ void frmMain::Form_Unload() {
 
 // ---- the HTTP server's host side ------------------------------------------------------------------
 
+void frmMain::HeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
+                           const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) {
+    receiveHandler_->HeadComplete(Method, URI, ReqHeaders, RemoteIP, Reply, ClientIndex);
+}
+
 void frmMain::DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                              std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                              QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) {
     receiveHandler_->DynamicRequest(Method, URI, Params, ReqHeaders, RespStatus, RespStatusText, RespMIME,
                                     RespExtraHeaders, RespBody, ClientIndex);
+}
+
+void frmMain::ListenerFailed(std::int32_t Number, const QString& Description) {
+    ui().logEvent(EventLogType::Error, kTitle,
+                  QStringLiteral("The server stopped listening on port %1 (%2 %3); it tries again.")
+                      .arg(Gossamer1 ? Gossamer1->Port : state_.Settings.Port)
+                      .arg(Number)
+                      .arg(Description));
+    StatusBar1_SimpleText(
+        state_.GetString(90, QStringLiteral("Réception interrompue (%1) : nouvelle tentative en cours..."))
+            .arg(Description),
+        192, true);
+}
+
+void frmMain::ListenerRestored() {
+    ui().logEvent(
+        EventLogType::Information, kTitle,
+        QStringLiteral("The server listens on port %1 again.").arg(Gossamer1 ? Gossamer1->Port : state_.Settings.Port));
+    StatusBar1_SimpleText(state_.GetString(1, QStringLiteral("En attente de message...")), 0, false);
 }
 
 void frmMain::StoreReceived(const PeerMessage& message, const QDateTime& receiptDate) {

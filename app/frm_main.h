@@ -60,9 +60,11 @@ public:
     frmMain(modVellumo& state, ControlLoader& loader, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Start-up. False when another copy already runs in this program folder: the caller then ends
-    // at once, silently.
+    // Start-up. False when another copy already runs in this program folder (the caller then ends
+    // at once, silently), or when the folder's lock file cannot be taken at all: that is shown in a
+    // box, StartFailure() holds the reason, and the caller ends with a failure code.
     bool Form_Load();
+    QString StartFailure() const { return startFailure_; }
     void FillLanguageMenu();
     void mnuLocalize_Click(int Index);
     void mnuQuit_Click();
@@ -86,10 +88,17 @@ public:
     // reply to all: the stations of FROM and TO (RecipientsLine), each once, without the own one.
     static QString ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll);
 
-    // The HTTP server's host side: every POST goes to the receive handler (the peer protocol).
+    // The HTTP server's host side: every POST goes to the receive handler (the peer protocol), its
+    // head first.
+    void HeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
+                      const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) override;
     void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                         std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                         QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) override;
+    // The listener failed or listens again: shown on the status line (in red while nothing can be
+    // received) and written to the event log.
+    void ListenerFailed(std::int32_t Number, const QString& Description) override;
+    void ListenerRestored() override;
     // What the receive handler needs of the window: the new row, and the window brought forward.
     // The row is stored at once; showing it and bringing the window forward wait until the reply
     // has left (afterReplyLeaves), so that the peer never waits for the display.
@@ -177,6 +186,7 @@ private:
     bool storingReceived_ = false;
     bool rowShowPending_ = false;
     bool receiptShowScheduled_ = false;
+    QString startFailure_;
 
     std::unique_ptr<Database> db_;
     std::unique_ptr<Recordset> DataDB;

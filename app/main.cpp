@@ -46,8 +46,13 @@ int main(int argc, char** argv) {
     vellumo::ControlLoader loader(programFolder);
 
     vellumo::frmMain window(state, loader);
-    if (!window.Form_Load())
-        return 0; // another copy runs in this folder
+    if (!window.Form_Load()) {
+        if (window.StartFailure().isEmpty())
+            return 0; // another copy runs in this folder
+        std::fprintf(stderr, "vellumo: cannot take the lock of the program folder: %s\n",
+                     window.StartFailure().toLocal8Bit().constData());
+        return 1;
+    }
     const int code = app.exec();
     vellumo::setUiHooks(nullptr);
     return code;

@@ -6,6 +6,7 @@
 #include "http_server/gossamer.h"
 #include "http_server/utf8_codec.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/runtime/ui_hooks.h"
 
 #include <QDateTime>
 
@@ -39,6 +40,29 @@ const QStringList& ReceiveHandler::StubCommands() {
 
 ReceiveHandler::ReceiveHandler(const AppSettings& settings, ReceivedMessageSink& sink)
     : settings_(settings), sink_(sink) {}
+
+void ReceiveHandler::HeadComplete(const QString& /*Method*/, const QString& /*URI*/, const HeaderCollection& ReqHeaders,
+                                  const QString& RemoteIP, HeadReply& Reply, std::int16_t /*ClientIndex*/) {
+    if (IsAuthorised(ReqHeaders)) {
+        throttle_.Accepted(RemoteIP);
+        return;
+    }
+    const ReceiveHandler::Reply refusal = notAuthorised();
+    Reply.Status = refusal.status;
+    Reply.StatusText = refusal.statusText;
+    Reply.MIME = refusal.mime;
+    Reply.ExtraHeaders = refusal.extraHeaders;
+    Reply.Body = Utf8Codec().ToUTF8(refusal.body);
+    const RefusalThrottle::Verdict verdict = throttle_.Refused(RemoteIP);
+    Reply.DelayMs = verdict.delayMs;
+    if (verdict.burstStarts) {
+        ui().logEvent(EventLogType::Warning, ExecutableName(),
+                      QStringLiteral("Request from %1 refused: wrong or missing access key. Further refusals from "
+                                     "this address are answered ever more slowly, and logged again only after a "
+                                     "minute without one.")
+                          .arg(RemoteIP));
+    }
+}
 
 void ReceiveHandler::DynamicRequest(QString& /*Method*/, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                                     std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
@@ -79,14 +103,17 @@ bool ReceiveHandler::IsAuthorised(const HeaderCollection& ReqHeaders) const {
     }
 }
 
+ReceiveHandler::Reply ReceiveHandler::notAuthorised() {
+    return {401, QStringLiteral("Utilisateur non autorisé !"), kTextPlain,
+            QStringLiteral("WWW-Authenticate: Basic realm=\"") + ExecutableName() + QStringLiteral("\""),
+            QStringLiteral("Authentification requise\r\nIdentifiant et/ou Mot de passe incorrects\r\n"
+                           "Veuillez vérifier votre saisie")};
+}
+
 ReceiveHandler::Reply ReceiveHandler::answer(const QString& URI, QByteArray Params,
                                              const HeaderCollection& ReqHeaders) const {
-    if (!IsAuthorised(ReqHeaders)) {
-        return {401, QStringLiteral("Utilisateur non autorisé !"), kTextPlain,
-                QStringLiteral("WWW-Authenticate: Basic realm=\"") + ExecutableName() + QStringLiteral("\""),
-                QStringLiteral("Authentification requise\r\nIdentifiant et/ou Mot de passe incorrects\r\n"
-                               "Veuillez vérifier votre saisie")};
-    }
+    if (!IsAuthorised(ReqHeaders))
+        return notAuthorised();
 
     QString path;
     try {

@@ -49,8 +49,16 @@
 //
 // A message is read in time and memory linear in its size; the body is let go once it is read, before
 // the message is stored; the sink shows it only after the reply has left.
+//
+// Authorisation is settled on the request's head (HeadComplete), before the body is read: an
+// unauthorised request gets the 401 reply there and its body is never buffered. Refusals are
+// counted per peer address (RefusalThrottle): after a few in a burst, each further one is answered
+// after a growing delay (half a second, doubling up to 8 s), and the first of each burst writes one
+// line to the event log naming the address. DynamicRequest checks again, for hosts that call it
+// without the head.
 
 #include "app/peer_message.h"
+#include "app/refusal_throttle.h"
 #include "http_server/gossamer_host.h"
 
 #include <QStringList>
@@ -70,6 +78,11 @@ public:
     // Both outlive the handler.
     ReceiveHandler(const AppSettings& settings, ReceivedMessageSink& sink);
 
+    // Refuses an unauthorised request on its head (401, with the throttle's delay); lets every other
+    // request go on.
+    void HeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
+                      const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) override;
+
     // Fills the five reply values (always a non-zero status) and returns.
     void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                         std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME, QString& RespExtraHeaders,
@@ -77,6 +90,8 @@ public:
 
     // Step 1: true when the headers carry the access key in one of the two accepted forms.
     bool IsAuthorised(const HeaderCollection& ReqHeaders) const;
+
+    RefusalThrottle& throttle() { return throttle_; }
 
 private:
     struct Reply {
@@ -87,11 +102,13 @@ private:
         QString body;
     };
 
+    static Reply notAuthorised();
     Reply answer(const QString& URI, QByteArray Params, const HeaderCollection& ReqHeaders) const;
     Reply message(QByteArray Params) const;
 
     const AppSettings& settings_;
     ReceivedMessageSink& sink_;
+    RefusalThrottle throttle_;
 };
 
 } // namespace vellumo

@@ -29,6 +29,9 @@ StatusLine::StatusLine(ControlLoader& loader, QWidget* parent)
         }
     } else {
         fallback_ = new QLabel(this);
+        // Captions carry texts from peers' replies (their station names): shown as they are, never
+        // read as markup.
+        fallback_->setTextFormat(Qt::PlainText);
         setStandIn(fallback_);
     }
     setFixedHeight(22);

@@ -1,7 +1,8 @@
 #pragma once
 // StatusLine: the main window's status line `StatusBar1`, a Frame3D control of the frame library.
 // The main program drives it the way it was designed to: it writes ForeColor, then Caption, by
-// dispatch number, and handles none of its events. Without the library a plain label stands in.
+// dispatch number, and handles none of its events. Without the library a plain label stands in; it
+// shows its caption as plain text, since captions carry texts taken from peers' replies.
 
 #include "app/control_host.h"
 

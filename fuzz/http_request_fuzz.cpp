@@ -85,9 +85,19 @@ private:
 
 class EchoHost : public GossamerHost {
 public:
+    void HeadComplete(const QString&, const QString& URI, const HeaderCollection&, const QString&, HeadReply& Reply,
+                      std::int16_t) override {
+        if (URI.contains(u'~')) {
+            Reply.Status = 401;
+            Reply.StatusText = QStringLiteral("refused on its head");
+            Reply.Body = "no";
+        }
+    }
     void DynamicRequest(QString&, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                         std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME, QString& RespExtraHeaders,
                         QByteArray& RespBody, std::int16_t&) override {
+        if (URI.contains(u'~'))
+            std::abort(); // refused on its head: it must never get here
         if (URI.contains(u'!'))
             throw RuntimeError(err::object(1), QStringLiteral("EchoHost"), QStringLiteral("refused"));
         if (URI.contains(u'?'))

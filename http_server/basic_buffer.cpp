@@ -169,6 +169,7 @@ void BasicBuffer::cut(std::int32_t start, std::int32_t count) {
     } else {
         const std::int32_t tail = size_ - (start + count);
         std::memmove(storage_.data() + start, storage_.data() + start + count, static_cast<std::size_t>(tail));
+        bytesMoved_ += tail;
         size_ -= count;
     }
 }

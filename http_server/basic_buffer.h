@@ -54,6 +54,8 @@ public:
 
     // The content without a copy, for the handler's own checks (valid until the next change).
     QByteArrayView content() const { return QByteArrayView(storage_.data(), size_); }
+    // Bytes moved down by cuts so far (what consuming from the front has cost).
+    std::int64_t BytesMoved() const { return bytesMoved_; }
 
 private:
     void requireOpen() const;
@@ -66,6 +68,7 @@ private:
     std::int32_t position_ = 0;
     std::int32_t size_ = 0;
     std::int32_t capacity_ = 0;
+    std::int64_t bytesMoved_ = 0;
 };
 
 } // namespace vellumo

@@ -2,8 +2,8 @@
 
 #include "http_server/goss_event.h"
 #include "http_server/gossamer.h"
-#include "platform/runtime/runtime_error.h"
 #include "platform/net/socket_errors.h"
+#include "platform/runtime/runtime_error.h"
 #include "platform/runtime/windows1252.h"
 
 #include <QDateTime>
@@ -22,19 +22,14 @@ bool isBlankOrTab(QChar c) {
     return c == u' ' || c == u'\t';
 }
 
-// A Content-Length the server takes: an optional minus sign and decimal digits, blanks and tabs
-// around, within the signed 32-bit range.
+// A Content-Length the server takes: decimal digits only (no sign), blanks and tabs around, within
+// the signed 32-bit range.
 bool parseContentLength(const QString& text, std::int32_t& out) {
     qsizetype begin = 0, end = text.size();
     while (begin < end && isBlankOrTab(text.at(begin)))
         ++begin;
     while (end > begin && isBlankOrTab(text.at(end - 1)))
         --end;
-    bool negative = false;
-    if (begin < end && text.at(begin) == u'-') {
-        negative = true;
-        ++begin;
-    }
     if (begin == end)
         return false;
     std::int64_t value = 0;
@@ -43,13 +38,9 @@ bool parseContentLength(const QString& text, std::int32_t& out) {
         if (c < u'0' || c > u'9')
             return false;
         value = value * 10 + (c - u'0');
-        if (value > std::int64_t{INT32_MAX} + 1)
+        if (value > INT32_MAX)
             return false;
     }
-    if (negative)
-        value = -value;
-    if (value > INT32_MAX || value < INT32_MIN)
-        return false;
     out = static_cast<std::int32_t>(value);
     return true;
 }
@@ -61,6 +52,12 @@ QString withoutLineBreaks(QString text) {
     return text;
 }
 
+// The statuses that refuse a request: the connection ends once their reply is out, so that a peer
+// cannot hold a handler by asking again and again for what it will not get.
+bool refuses(std::int32_t status) {
+    return status == 400 || status == 401 || status == 403 || status == 404 || status == 501;
+}
+
 } // namespace
 
 GossClient::GossClient(Gossamer& server, std::unique_ptr<StreamSocket> socket)
@@ -68,6 +65,11 @@ GossClient::GossClient(Gossamer& server, std::unique_ptr<StreamSocket> socket)
     buffer_.OpenBuf();
     idleTimer_.setSingleShot(true);
     QObject::connect(&idleTimer_, &QTimer::timeout, &idleTimer_, [this] { requestClose(); });
+    replyDelay_.setSingleShot(true);
+    QObject::connect(&replyDelay_, &QTimer::timeout, &replyDelay_, [this] {
+        sendHeldReply();
+        pump();
+    });
     StreamSocket::Events events;
     events.DataArrival = [this](std::int32_t) { Socket_DataArrival(); };
     events.SendComplete = [this] { Socket_SendComplete(); };
@@ -92,12 +94,29 @@ void GossClient::Accept(std::int32_t requestID) {
         inUse_ = false;
         throw;
     }
-    armIdleTimer();
+    waitFor(Waiting::NextRequest);
 }
 
-void GossClient::armIdleTimer() {
-    if (server_.IdleTimeout() > 0)
-        idleTimer_.start(server_.IdleTimeout());
+void GossClient::waitFor(Waiting what) {
+    waiting_ = what;
+    int timeout = 0;
+    switch (what) {
+    case Waiting::Nothing:
+        break;
+    case Waiting::NextRequest:
+        timeout = server_.KeepAliveTimeout();
+        break;
+    case Waiting::Head:
+        timeout = server_.HeadTimeout();
+        break;
+    case Waiting::Body:
+        timeout = server_.BodyTimeout();
+        break;
+    }
+    if (timeout > 0)
+        idleTimer_.start(timeout);
+    else
+        idleTimer_.stop();
 }
 
 void GossClient::Shutdown() {
@@ -110,16 +129,32 @@ void GossClient::Socket_DataArrival() {
     const QByteArray bytes = socket_->GetData();
     if (!inUse_ || bytes.isEmpty())
         return;
-    if (std::int64_t{buffer_.Size()} + bytes.size() > std::int64_t{MaxHeadBytes} + MaxBodyBytes) {
-        // A client that keeps sending while its reply cannot leave: nothing it sends can be a request
-        // we would take any more.
-        badRequest(QStringLiteral("Request too large"));
-        pump();
-        return;
+    // The first byte of a request starts its head's time-out (once); every piece of a body starts the
+    // body's again, so a body that keeps coming is never cut however long it takes.
+    if (waiting_ == Waiting::NextRequest)
+        waitFor(Waiting::Head);
+    else if (waiting_ == Waiting::Body)
+        waitFor(Waiting::Body);
+    QByteArrayView arrived(bytes);
+    if (reqState_ == ReadingBody && discardBody_) {
+        // A body being thrown away never passes through the buffer.
+        const qsizetype n = qMin<qsizetype>(bodyLeft_, arrived.size());
+        bodyLeft_ -= static_cast<std::int32_t>(n);
+        arrived = arrived.sliced(n);
     }
-    buffer_.setPosition(buffer_.Size());
-    buffer_.WriteBytes(bytes);
-    buffer_.setPosition(0);
+    // After a request that ends the connection nothing more is parsed: what follows it is dropped.
+    if (closeAfter_ && (reqState_ == ReadingRequestLine || (discardBody_ && bodyLeft_ == 0)))
+        arrived = QByteArrayView();
+    if (!arrived.isEmpty()) {
+        if (std::int64_t{unread().size()} + arrived.size() > std::int64_t{MaxHeadBytes} + MaxBodyBytes) {
+            // A client that keeps sending while its reply cannot leave: nothing it sends can be a
+            // request we would take any more.
+            badRequest(QStringLiteral("Request too large"));
+            pump();
+            return;
+        }
+        append(arrived);
+    }
     pump();
 }
 
@@ -128,8 +163,6 @@ void GossClient::Socket_SendComplete() {
         return;
     if (sendsInFlight_ > 0)
         --sendsInFlight_;
-    if (sendsInFlight_ == 0 && pendingBodyLength_ < 1 && closeAfter_)
-        closeRequested_ = true;
     pump();
 }
 
@@ -150,6 +183,55 @@ void GossClient::Socket_Error(std::int32_t Number, const QString& Description) {
     }
 }
 
+// ---- the buffer ----
+
+QByteArrayView GossClient::unread() const {
+    return buffer_.content().sliced(buffer_.Position());
+}
+
+void GossClient::consume(qsizetype n) {
+    buffer_.setPosition(buffer_.Position() + static_cast<std::int32_t>(n));
+}
+
+void GossClient::append(QByteArrayView bytes) {
+    compact();
+    const std::int32_t read = buffer_.Position();
+    buffer_.setPosition(buffer_.Size());
+    buffer_.WriteBytes(bytes);
+    buffer_.setPosition(read);
+}
+
+void GossClient::compact() {
+    const std::int32_t read = buffer_.Position();
+    if (read == 0)
+        return;
+    if (read == buffer_.Size()) {
+        // Everything was read: empty it without moving a byte.
+        buffer_.setPosition(0);
+        buffer_.DeleteBytes(-1);
+    } else if (read >= CompactAtBytes && read >= buffer_.Size() - read) {
+        // Moves no more bytes than were consumed since the last time.
+        buffer_.setPosition(0);
+        buffer_.DeleteBytes(read);
+    }
+}
+
+void GossClient::giveBackMemory() {
+    compact();
+    const std::int32_t held = buffer_.Size() - buffer_.Position();
+    if (buffer_.Capacity() <= ShrinkAboveBytes || held > ShrinkAboveBytes / 4)
+        return;
+    if (buffer_.Position() > 0) {
+        buffer_.setPosition(0);
+        buffer_.DeleteBytes(buffer_.Size() - held);
+    }
+    if (held == 0) {
+        buffer_.ClearBuf();
+    } else {
+        buffer_.ShrinkBuf();
+    }
+}
+
 // ---- the work loop ----
 
 void GossClient::pump() {
@@ -163,12 +245,23 @@ void GossClient::pump() {
                 closePath();
                 return;
             }
+            if (reqState_ == ReadingBody && discardBody_ && bodyLeft_ == 0) {
+                requestDone(); // the body thrown away has all come
+                continue;
+            }
             if (sendsInFlight_ > 0)
                 break;
             if (pendingBodyLength_ >= 1) {
                 pendingBodyLength_ = 0;
                 sendBytes(responseBody_); // a failure here is left to the socket's own events
                 responseBody_ = QByteArray();
+                continue;
+            }
+            if (heldReply_)
+                break; // its delay runs
+            if (closeAfter_ && reqState_ == ReadingRequestLine) {
+                // The reply is out and nothing of the request is left to read: the connection ends.
+                closeRequested_ = true;
                 continue;
             }
             if (!parseNext())
@@ -193,124 +286,83 @@ void GossClient::failed(std::int32_t number, const QString& description) {
 
 bool GossClient::parseNext() {
     if (reqState_ == ReadingRequestLine) {
-        for (;;) {
-            buffer_.setPosition(scanFrom_);
-            const std::int32_t at = buffer_.ScanForBytes(kLineEnd);
-            buffer_.setPosition(0);
-            if (at == 0) {
-                buffer_.DeleteBytes(2);
-                scanFrom_ = 0;
-                continue;
-            }
-            if (at < 0) {
-                if (buffer_.Size() > MaxHeadBytes) {
-                    badRequest(QStringLiteral("Request head too large: %1 bytes").arg(buffer_.Size()));
-                    return true;
-                }
-                scanFrom_ = qMax(0, buffer_.Size() - 1);
-                return false;
-            }
-            if (at + 2 > MaxHeadBytes) {
-                badRequest(QStringLiteral("Request head too large: %1 bytes").arg(at + 2));
-                return true;
-            }
-            requestLine_ = cp1252::decode(buffer_.ExtractBytes(at));
-            buffer_.DeleteBytes(2);
-            requestLineBytes_ = at + 2;
-            scanFrom_ = 0;
-            reqState_ = ReadingHeaders;
-            break;
+        // Empty lines before a request are stepped over in one pass; they count against the head's cap.
+        const QByteArrayView pending = unread();
+        qsizetype skip = 0;
+        while (skip + 1 < pending.size() && pending[skip] == '\r' && pending[skip + 1] == '\n')
+            skip += 2;
+        if (skip > 0) {
+            consume(skip);
+            headBytes_ += static_cast<std::int32_t>(qMin<qsizetype>(skip, MaxHeadBytes + 1));
+            scanned_ = 0;
         }
+        const QByteArrayView rest = unread();
+        const qsizetype at = rest.sliced(scanned_).indexOf(kLineEnd);
+        const std::int64_t headSoFar = std::int64_t{headBytes_} + (at < 0 ? rest.size() : scanned_ + at + 2);
+        if (headSoFar > MaxHeadBytes) {
+            badRequest(QStringLiteral("Request head too large: %1 bytes").arg(headSoFar));
+            return true;
+        }
+        if (at < 0) {
+            scanned_ = qMax<qsizetype>(0, rest.size() - 1);
+            return false;
+        }
+        const qsizetype lineLength = scanned_ + at;
+        requestLine_ = cp1252::decode(rest.first(lineLength));
+        consume(lineLength + 2);
+        headBytes_ = static_cast<std::int32_t>(headSoFar);
+        scanned_ = 0;
+        reqState_ = ReadingHeaders;
     }
     if (reqState_ == ReadingHeaders) {
-        headers_.Clear();
-        if (buffer_.Size() >= 2 && buffer_.content().first(2) == kLineEnd) {
+        const QByteArrayView rest = unread();
+        QString block;
+        if (rest.size() >= 2 && rest.first(2) == kLineEnd) {
             // No header line at all: the request line's CR LF is followed by the empty line.
-            buffer_.DeleteBytes(2);
-            reqState_ = Complete;
+            consume(2);
         } else {
-            buffer_.setPosition(scanFrom_);
-            const std::int32_t at = buffer_.ScanForBytes(kHeadEnd);
-            buffer_.setPosition(0);
+            const qsizetype at = rest.sliced(scanned_).indexOf(kHeadEnd);
+            const std::int64_t headSoFar = std::int64_t{headBytes_} + (at < 0 ? rest.size() : scanned_ + at + 4);
+            if (headSoFar > MaxHeadBytes) {
+                badRequest(QStringLiteral("Request head too large: %1 bytes").arg(headSoFar));
+                return true;
+            }
             if (at < 0) {
-                if (std::int64_t{requestLineBytes_} + buffer_.Size() > MaxHeadBytes) {
-                    badRequest(QStringLiteral("Request head too large: %1 bytes")
-                                   .arg(std::int64_t{requestLineBytes_} + buffer_.Size()));
-                    return true;
-                }
-                scanFrom_ = qMax(0, buffer_.Size() - 3);
+                scanned_ = qMax<qsizetype>(0, rest.size() - 3);
                 return false;
             }
-            scanFrom_ = 0;
-            if (std::int64_t{requestLineBytes_} + at + 4 > MaxHeadBytes) {
-                badRequest(
-                    QStringLiteral("Request head too large: %1 bytes").arg(std::int64_t{requestLineBytes_} + at + 4));
-                return true;
-            }
-            const QString block = cp1252::decode(buffer_.ExtractBytes(at));
-            buffer_.DeleteBytes(4);
-            if (!parseHeaderBlock(block))
-                return true;
+            const qsizetype blockLength = scanned_ + at;
+            block = cp1252::decode(rest.first(blockLength));
+            consume(blockLength + 4);
         }
+        scanned_ = 0;
+        headComplete(block);
+        return true;
     }
     if (reqState_ == ReadingBody) {
-        if (!buffer_.HaveAtLeast(contentLength_))
+        if (discardBody_)
+            return false; // its bytes are dropped as they arrive (Socket_DataArrival)
+        if (unread().size() < contentLength_)
             return false;
-        if (contentLength_ > 0)
-            requestBody_ = buffer_.ExtractBytes(contentLength_);
+        if (contentLength_ > 0) {
+            requestBody_ = unread().first(contentLength_).toByteArray();
+            consume(contentLength_);
+        }
         reqState_ = Complete;
     }
     if (reqState_ == Complete) {
-        idleTimer_.stop();
+        waitFor(Waiting::Nothing);
         processRequest();
+        requestDone();
         return true;
     }
     return false;
 }
 
-bool GossClient::parseHeaderBlock(const QString& block) {
-    for (const QString& line : block.split(kCrLf)) {
-        const qsizetype colon = line.indexOf(u':');
-        QString name = colon < 0 ? line : line.left(colon);
-        while (!name.isEmpty() && isBlankOrTab(name.back()))
-            name.chop(1);
-        QStringList item{name};
-        if (colon >= 0) {
-            qsizetype start = colon + 1;
-            while (start < line.size() && isBlankOrTab(line.at(start)))
-                ++start;
-            item.append(line.mid(start));
-        }
-        headers_.Add(item, name.toUpper());
-    }
-    const QStringList lengthItem = headers_.Item(QStringLiteral("CONTENT-LENGTH"));
-    if (lengthItem.size() < 2) {
-        reqState_ = Complete;
-        return true;
-    }
-    std::int32_t length = 0;
-    if (!parseContentLength(lengthItem.at(1), length) || length > MaxBodyBytes) {
-        GossEvent event = record(2, 3);
-        event.Method = QStringLiteral("ERROR");
-        event.Text = QStringLiteral("Bad Content-Length header value: ") + lengthItem.at(1);
-        report(event);
-        closeRequested_ = true;
-        return false;
-    }
-    contentLength_ = length;
-    reqState_ = ReadingBody;
-    return true;
-}
+void GossClient::headComplete(const QString& block) {
+    if (!parseHeaderBlock(block))
+        return;
 
-void GossClient::badRequest(const QString& text) {
-    GossEvent event = record(2, 3);
-    event.Method = QStringLiteral("ERROR");
-    event.Text = text;
-    report(event);
-    closeRequested_ = true;
-}
-
-void GossClient::processRequest() {
     // At most three parts; the third keeps any further blanks.
     QStringList parts;
     {
@@ -326,55 +378,188 @@ void GossClient::processRequest() {
                          requestLine_.mid(second + 1)};
         }
     }
-    const QString method = parts.at(0).toUpper();
+    method_ = parts.at(0).toUpper();
     GossEvent event = record(2, 0);
-
     if (parts.size() != 3) {
-        event.EventSubType = 3;
-        event.Method = QStringLiteral("ERROR");
-        event.Text = QStringLiteral("Bad Request Line: ") + requestLine_;
-        report(event);
-        // The socket closes without a reply and without a DISCONNECT record; the handler is free.
-        reqState_ = ReadingRequestLine;
-        socket_->Close();
-        buffer_.ClearBuf();
-        resetRequestData();
-        idleTimer_.stop();
-        inUse_ = false;
-        closeAfter_ = false;
+        badRequestLine(event);
         return;
     }
-
+    target_ = parts.at(1);
     const QStringList connection = headers_.Item(QStringLiteral("CONNECTION"));
     if (connection.size() > 1 && connection.at(1).toUpper() == QLatin1String("CLOSE"))
         closeAfter_ = true;
     httpVersion_ = withoutLineBreaks(parts.at(2).toUpper());
-    event.Method = method;
-    event.Text = parts.at(1);
+    event.Method = method_;
+    event.Text = target_;
     event.HTTPVersion = httpVersion_;
 
-    if (method == QLatin1String("GET") || method == QLatin1String("HEAD")) {
-        // HEAD gets the head GET would get, without the page.
-        sendError(403, method == QLatin1String("HEAD"));
-    } else if (method == QLatin1String("POST")) {
-        event.EventSubType = 4;
-        report(event);
-        dispatchPost(event, method, parts.at(1));
-    } else {
+    if (method_ == QLatin1String("GET") || method_ == QLatin1String("HEAD")) {
+        // Refused at once: HEAD gets the head GET would get, without the page. A body is not read.
+        closeAfter_ = true;
+        startBody(true);
+        sendError(403, method_ == QLatin1String("HEAD"));
+        return;
+    }
+    if (method_ != QLatin1String("POST")) {
         report(event);
         closeRequested_ = true;
+        return;
     }
 
+    // The host may decide on the head alone; its refusal never has the body read.
+    HeadReply reply;
+    try {
+        server_.RaiseHeadComplete(method_, target_, headers_, socket_->RemoteHostIP(), reply, index_);
+    } catch (const RuntimeError& e) {
+        failed(e.number(), e.description());
+        return;
+    } catch (const std::exception& e) {
+        failed(0, QString::fromLocal8Bit(e.what()));
+        return;
+    } catch (...) {
+        failed(0, QStringLiteral("Unknown error in the request handler"));
+        return;
+    }
+    if (closeRequested_ || !inUse_)
+        return; // the peer has gone or the server is stopping
+    if (reply.Status == 0) {
+        startBody(false);
+        return;
+    }
+    closeAfter_ = true;
+    startBody(true);
+    if (reply.DelayMs > 0) {
+        heldReply_ = std::move(reply);
+        replyDelay_.start(heldReply_->DelayMs);
+        return;
+    }
+    heldReply_ = std::move(reply);
+    sendHeldReply();
+}
+
+bool GossClient::parseHeaderBlock(const QString& block) {
+    headers_.Clear();
+    // Every Content-Length line, in order (a null text for one without a colon).
+    QStringList lengths;
+    if (!block.isEmpty()) {
+        for (const QString& line : block.split(kCrLf)) {
+            const qsizetype colon = line.indexOf(u':');
+            QString name = colon < 0 ? line : line.left(colon);
+            while (!name.isEmpty() && isBlankOrTab(name.back()))
+                name.chop(1);
+            QStringList item{name};
+            if (colon >= 0) {
+                qsizetype start = colon + 1;
+                while (start < line.size() && isBlankOrTab(line.at(start)))
+                    ++start;
+                item.append(line.mid(start));
+            }
+            const QString key = name.toUpper();
+            if (key == QLatin1String("CONTENT-LENGTH"))
+                lengths.append(item.size() > 1 ? item.at(1) : QString());
+            headers_.Add(item, key);
+        }
+    }
+    contentLength_ = 0;
+    const QStringList lengthItem = headers_.Item(QStringLiteral("CONTENT-LENGTH"));
+    bool good = true;
+    if (lengthItem.size() >= 2) {
+        good = parseContentLength(lengthItem.at(1), contentLength_) && contentLength_ <= MaxBodyBytes;
+        // Lines that disagree leave the body's end in doubt: the request is bad.
+        for (const QString& other : lengths) {
+            std::int32_t value = 0;
+            if (other.isNull() || !parseContentLength(other, value) || value != contentLength_)
+                good = false;
+        }
+    }
+    if (!good) {
+        GossEvent event = record(2, 3);
+        event.Method = QStringLiteral("ERROR");
+        event.Text = QStringLiteral("Bad Content-Length header value: ") +
+                     (lengths.size() > 1 ? lengths.join(QStringLiteral(", ")) : lengthItem.at(1));
+        report(event);
+        contentLength_ = 0;
+        closeRequested_ = true;
+        return false;
+    }
+    // No Content-Length (or a line of that name without a colon): the request has no body.
+    return true;
+}
+
+void GossClient::startBody(bool discard) {
+    if (contentLength_ > 0) {
+        reqState_ = ReadingBody;
+        discardBody_ = discard;
+        bodyLeft_ = 0;
+        if (discard) {
+            // What of the body came with the head goes now; the rest goes as it arrives.
+            const qsizetype n = qMin<qsizetype>(contentLength_, unread().size());
+            consume(n);
+            bodyLeft_ = contentLength_ - static_cast<std::int32_t>(n);
+        }
+        waitFor(Waiting::Body);
+    } else if (discard) {
+        requestDone();
+    } else {
+        reqState_ = Complete;
+    }
+}
+
+void GossClient::requestDone() {
     requestBody_ = QByteArray();
     reqState_ = ReadingRequestLine;
     headers_.Clear();
-    if (inUse_ && !closeRequested_)
-        armIdleTimer();
+    contentLength_ = 0;
+    discardBody_ = false;
+    bodyLeft_ = 0;
+    headBytes_ = 0;
+    scanned_ = 0;
+    giveBackMemory();
+    if (!inUse_ || closeRequested_)
+        return;
+    if (closeAfter_)
+        waitFor(Waiting::Nothing); // the connection ends once the reply is out
+    else
+        waitFor(unread().isEmpty() ? Waiting::NextRequest : Waiting::Head);
 }
 
-void GossClient::dispatchPost(GossEvent& event, const QString& method, const QString& target) {
-    QString Method = method;
-    QString URI = target;
+void GossClient::badRequest(const QString& text) {
+    GossEvent event = record(2, 3);
+    event.Method = QStringLiteral("ERROR");
+    event.Text = text;
+    report(event);
+    closeRequested_ = true;
+}
+
+void GossClient::badRequestLine(GossEvent& event) {
+    event.EventSubType = 3;
+    event.Method = QStringLiteral("ERROR");
+    event.Text = QStringLiteral("Bad Request Line: ") + requestLine_;
+    report(event);
+    // The socket closes without a reply and without a DISCONNECT record; the handler is free.
+    reqState_ = ReadingRequestLine;
+    socket_->Close();
+    buffer_.ClearBuf();
+    resetRequestData();
+    waitFor(Waiting::Nothing);
+    inUse_ = false;
+    closeAfter_ = false;
+    server_.ClientReleased(*this);
+}
+
+void GossClient::processRequest() {
+    // Only a POST gets here: every other method was settled on its head.
+    GossEvent event = record(2, 4);
+    event.Method = method_;
+    event.Text = target_;
+    event.HTTPVersion = httpVersion_;
+    report(event);
+    dispatchPost();
+}
+
+void GossClient::dispatchPost() {
+    QString Method = method_;
+    QString URI = target_;
     // The body is the host's from here: a host that is done with a big one can let it go at once.
     QByteArray Params = std::move(requestBody_);
     requestBody_ = QByteArray();
@@ -399,10 +584,25 @@ void GossClient::dispatchPost(GossEvent& event, const QString& method, const QSt
         responseBody_ = QByteArray();
         return; // the peer has gone or the server is stopping: no reply
     }
-    if (RespStatus == 0)
+    if (RespStatus == 0) {
+        closeAfter_ = true;
         sendError(501);
-    else
-        sendDynamicResponse(RespStatus, RespStatusText, RespMIME, RespExtraHeaders);
+        return;
+    }
+    if (refuses(RespStatus))
+        closeAfter_ = true;
+    sendDynamicResponse(RespStatus, RespStatusText, RespMIME, RespExtraHeaders);
+}
+
+void GossClient::sendHeldReply() {
+    if (!heldReply_)
+        return;
+    HeadReply reply = std::move(*heldReply_);
+    heldReply_.reset();
+    if (!inUse_ || closeRequested_)
+        return;
+    responseBody_ = std::move(reply.Body);
+    sendDynamicResponse(reply.Status, reply.StatusText, reply.MIME, reply.ExtraHeaders);
 }
 
 // ---- the send side ----
@@ -499,11 +699,12 @@ void GossClient::closePath() {
     head_.clear();
     headLength_ = 0;
     resetRequestData();
-    idleTimer_.stop();
+    waitFor(Waiting::Nothing);
     inUse_ = false;
     closeAfter_ = false;
     closeRequested_ = false;
     report(event);
+    server_.ClientReleased(*this);
 }
 
 void GossClient::resetRequestData() {
@@ -513,8 +714,12 @@ void GossClient::resetRequestData() {
     headers_.Clear();
     requestBody_ = QByteArray();
     contentLength_ = 0;
-    requestLineBytes_ = 0;
-    scanFrom_ = 0;
+    headBytes_ = 0;
+    scanned_ = 0;
+    discardBody_ = false;
+    bodyLeft_ = 0;
+    replyDelay_.stop();
+    heldReply_.reset();
     sendsInFlight_ = 0;
 }
 

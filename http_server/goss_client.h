@@ -1,7 +1,8 @@
 #pragma once
 // GossClient: one connection handler of the HTTP server. The server's pool owns it; it serves one
 // accepted connection at a time and is reused for later ones. It never opens connections and
-// raises nothing itself: it reports to its server (RaiseDynamicRequest, RaiseLogEvent).
+// raises nothing itself: it reports to its server (RaiseHeadComplete, RaiseDynamicRequest,
+// RaiseLogEvent).
 //
 // Request, as read (bytes in Windows-1252; empty lines before the request line are skipped):
 //
@@ -10,9 +11,19 @@
 //   CR LF
 //   body                                     Content-Length bytes, when that header is present
 //
-// Limits: request line plus header block at most MaxHeadBytes, body at most MaxBodyBytes; a
-// Content-Length that is not a whole decimal number within both is a bad request. A bad request is
+// Limits: empty lines before the request, request line and header block at most MaxHeadBytes in
+// all; body at most MaxBodyBytes. A Content-Length that is not a whole decimal number (a sign
+// included) within both, or Content-Length lines that disagree, make a bad request. A bad request is
 // logged and ends the connection; nothing more is read from it.
+//
+// What happens once the head is complete:
+//   GET, HEAD         the 403 page at once; a body is thrown away as it arrives; then the end
+//   POST              the host's HeadComplete; if it answers, that reply (after its delay), the
+//                     body thrown away, then the end; else the body is read and DynamicRequest
+//                     answers; a refusal (400, 401, 403, 404, or 501 for a status left at 0) ends
+//                     the connection after its reply, any other reply keeps it open
+//   any other method  logged, and the connection ends without a reply
+//   bad request line  logged, and the socket is closed without a reply
 //
 // Response head, as written (Windows-1252, CR LF after every line, no blank after the colons):
 //
@@ -32,11 +43,25 @@
 // time: bytes of a following (pipelined) request wait in the buffer until the reply before it is
 // out, and are then parsed without waiting for more.
 //
+// The buffer is read through its Position: what lies before it is consumed. Nothing is cut from the
+// front per request; the consumed part is dropped when it is all there is, or when it is at least
+// half the buffer (and 64 KiB), so the bytes moved are never more than the bytes consumed and the
+// cost stays linear in what arrives. After a request the buffer gives its memory back when it has
+// grown large and holds little.
+//
+// Time-outs (the server's settings): a connection is cut when it stalls, never while it keeps sending.
+//   waiting for                       timer                 started
+//   the first byte of a request       KeepAliveTimeout      at the accept, and once a reply is out
+//   the rest of the request's head    HeadTimeout           at the first byte of the request (once)
+//   the next bytes of the body        BodyTimeout           at the end of the head, and at each arrival
+// No timer runs while a request is processed.
+//
 // Invariants: InUse from Accept to the close path; while the request is being processed (and the
 // host's handler runs) the connection is neither closed nor reused, whatever the host lets run;
 // every path that ends a connection leaves no request or response data behind for the next one.
 
 #include "http_server/basic_buffer.h"
+#include "http_server/gossamer_host.h"
 #include "http_server/header_collection.h"
 #include "platform/net/stream_socket.h"
 
@@ -46,6 +71,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace vellumo {
 
@@ -56,6 +82,10 @@ class GossClient {
 public:
     static constexpr std::int32_t MaxHeadBytes = 64 * 1024;
     static constexpr std::int32_t MaxBodyBytes = 32 * 1024 * 1024;
+    // The consumed part of the buffer is dropped once it is this large and half the buffer.
+    static constexpr std::int32_t CompactAtBytes = 64 * 1024;
+    // After a request, a buffer with more capacity than this that holds little gives it back.
+    static constexpr std::int32_t ShrinkAboveBytes = 64 * 1024;
 
     GossClient(Gossamer& server, std::unique_ptr<StreamSocket> socket);
     ~GossClient();
@@ -70,6 +100,10 @@ public:
     std::int16_t Index() const { return index_; }
     std::int32_t ReqState() const { return reqState_; }
     StreamSocket& Socket() { return *socket_; }
+    // Capacity of the request buffer (what the connection holds in memory for its requests).
+    std::int32_t BufferCapacity() const { return buffer_.Capacity(); }
+    // Bytes the request buffer has moved so far to drop what was read.
+    std::int64_t BufferBytesMoved() const { return buffer_.BytesMoved(); }
     // The status text of the error page for a status ("403 Accès Interdit (Vellumo Server)").
     static QString ErrorStatusText(std::int16_t status);
 
@@ -84,13 +118,27 @@ private:
 
     // Runs whatever can run now: the body after its head, the close asked for, the next request.
     void pump();
-    // Parses from the buffer; true when a request was processed or the connection ended.
+    // Parses from the buffer; true when something changed that the pump must look at again.
     bool parseNext();
+    // The head is complete: decides what becomes of the request (see the table above).
+    void headComplete(const QString& block);
     bool parseHeaderBlock(const QString& block);
+    // Reads the request's body (or throws it away), or completes the request when it has none.
+    void startBody(bool discard);
+    void requestDone();
     void processRequest();
-    void dispatchPost(GossEvent& record, const QString& method, const QString& target);
+    void dispatchPost();
+    void sendHeldReply();
     void badRequest(const QString& text);
+    void badRequestLine(GossEvent& event);
     void failed(std::int32_t number, const QString& description);
+
+    // The unread bytes, and taking n of them.
+    QByteArrayView unread() const;
+    void consume(qsizetype n);
+    void append(QByteArrayView bytes);
+    void compact();
+    void giveBackMemory();
 
     void sendError(std::int16_t status, bool headOnly = false);
     // Reports the response (event 2, 6) and starts its head: the status line and Date. Returns the date.
@@ -102,7 +150,9 @@ private:
 
     // Ends the connection now, or once the request being processed is done.
     void requestClose();
-    void armIdleTimer();
+    enum class Waiting { Nothing, NextRequest, Head, Body };
+    // Starts the time-out of what the connection now waits for (Nothing stops it).
+    void waitFor(Waiting what);
     void closePath();
     void resetRequestData();
 
@@ -115,6 +165,10 @@ private:
     Gossamer& server_;
     std::unique_ptr<StreamSocket> socket_;
     QTimer idleTimer_;
+    Waiting waiting_ = Waiting::Nothing;
+    // The host's early reply, held until its delay has run out.
+    QTimer replyDelay_;
+    std::optional<HeadReply> heldReply_;
 
     bool closeAfter_ = false;
     bool inUse_ = false;
@@ -128,13 +182,18 @@ private:
     QByteArray requestBody_;
     QString httpVersion_;
     QString requestLine_;
+    QString method_;
+    QString target_;
     QString head_;
     std::int32_t headLength_ = 0;
 
-    // Bytes of the request line and its CR LF, counted against MaxHeadBytes with the header block.
-    std::int32_t requestLineBytes_ = 0;
-    // Where the next search for a line end may start: bytes before it were searched already.
-    std::int32_t scanFrom_ = 0;
+    // Bytes of the head read so far (empty lines before it included), against MaxHeadBytes.
+    std::int32_t headBytes_ = 0;
+    // Unread bytes already searched for the line end or head end without finding it.
+    qsizetype scanned_ = 0;
+    // A body being thrown away, and how much of it is still to come.
+    bool discardBody_ = false;
+    std::int32_t bodyLeft_ = 0;
     int sendsInFlight_ = 0;
     bool busy_ = false;
     bool closeRequested_ = false;

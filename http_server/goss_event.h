@@ -10,9 +10,12 @@
 //             |                 |                   | "Bad Content-Length ..."   |
 //   2         | 4               | "POST"            | request target             | a POST, before the host has it
 //   2         | 6               | status line text  |                            | each response head sent
-//   3         | 0               |                   | "Vellumo started"          | StartListening
+//   3         | 0               |                   | "Vellumo started"          | StartListening, and listening again
+//             |                 |                   |                            | after a failure
 //   3         | 1               |                   | StoppedText                | StopListening
 //   4         | 10035           |                   | error description          | would block; nothing closed
+//   4         | 10024, 10055    |                   | error description          | the listener is out of descriptors
+//             |                 |                   |                            | or memory: it pauses, nothing closed
 //   5         | 0               | "CONNECT"         |                            | a connection accepted
 //   5         | 1               | "DISCONNECT"      |                            | a connection ended (close path)
 

@@ -36,11 +36,20 @@ Gossamer::Gossamer(StreamSocketFactory socketFactory)
     events.Error = [this](std::int32_t number, const QString& description) { wskRequest_Error(number, description); };
     wskRequest_->setEvents(std::move(events));
     addClient().Init(0);
+    relistenTimer_.setSingleShot(true);
+    QObject::connect(&relistenTimer_, &QTimer::timeout, &relistenTimer_, [this] { relisten(); });
 }
 
 Gossamer::~Gossamer() {
+    relistenTimer_.stop();
     wskRequest_->setEvents({});
     wskRequest_->Close();
+}
+
+void Gossamer::setIdleTimeout(int milliseconds) {
+    headTimeoutMs_ = milliseconds;
+    bodyTimeoutMs_ = milliseconds;
+    keepAliveTimeoutMs_ = milliseconds;
 }
 
 GossClient& Gossamer::addClient() {
@@ -62,6 +71,12 @@ void Gossamer::setMaxConnections(std::int32_t Max) {
     if (Max < 1 || Max > 1000)
         fail(0xA702, "MaxConnections must be 1 to 1000");
     maxConnections_ = static_cast<std::int16_t>(Max);
+}
+
+void Gossamer::setMaxConnectionsPerAddress(std::int32_t Max) {
+    if (Max < 1 || Max > 1000)
+        fail(0xA70C, "MaxConnectionsPerAddress must be 1 to 1000");
+    maxPerAddress_ = static_cast<std::int16_t>(Max);
 }
 
 std::int16_t Gossamer::State() const {
@@ -155,6 +170,12 @@ void Gossamer::RaiseDynamicRequest(QString& Method, QString& URI, QByteArray& Pa
                               RespBody, ClientIndex);
 }
 
+void Gossamer::RaiseHeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
+                                 const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) {
+    if (host_)
+        host_->HeadComplete(Method, URI, ReqHeaders, RemoteIP, Reply, ClientIndex);
+}
+
 void Gossamer::RaiseLogEvent(GossEvent& Event, std::int16_t ClientIndex) {
     if (!host_)
         return;
@@ -192,28 +213,72 @@ void Gossamer::StartListening(std::int32_t Port, const QString& AdapterIP) {
     RaiseLogEvent(event, -1);
     if (wskRequest_->State() == sck::Listening)
         fail(0xA700, "Already listening");
-    // A failed bind or listen is not the caller's error: ConnectedToPort is its only trace.
+    adapterIP_ = AdapterIP;
+    relistenTimer_.stop();
+    listenRetryMs_ = 0;
+    // A failed bind or listen is not the caller's error: ConnectedToPort is its trace, and the server
+    // goes on trying by itself, so that a port freed later is taken then.
+    if (!bindAndListen())
+        scheduleRelisten();
+}
+
+bool Gossamer::bindAndListen() {
     try {
-        wskRequest_->Bind(this->Port, AdapterIP);
+        wskRequest_->Bind(this->Port, adapterIP_);
         ConnectedToPort = true;
         BindError = 0;
     } catch (const RuntimeError& e) {
         ConnectedToPort = false;
         BindError = e.number();
+        return false;
     }
-    if (ConnectedToPort) {
+    try {
+        wskRequest_->Listen();
+    } catch (const RuntimeError&) {
+        wskRequest_->Close();
+        return false;
+    }
+    updateAccepting();
+    return true;
+}
+
+void Gossamer::scheduleRelisten() {
+    listenRetryMs_ = listenRetryMs_ > 0 ? qMin(listenRetryMs_ * 2, MaxListenRetryMs) : qMax(1, listenRetryFirstMs_);
+    relistenTimer_.start(listenRetryMs_);
+}
+
+void Gossamer::relisten() {
+    if (wskRequest_->State() == sck::Listening)
+        return;
+    wskRequest_->Close();
+    if (!bindAndListen()) {
+        scheduleRelisten();
+        return;
+    }
+    listenRetryMs_ = 0;
+    GossEvent event;
+    event.EventType = 3;
+    event.EventSubType = 0;
+    event.IP = adapterIP_;
+    event.Port = this->Port;
+    event.Text = QStringLiteral("Vellumo started");
+    RaiseLogEvent(event, -1);
+    if (host_) {
         try {
-            wskRequest_->Listen();
-        } catch (const RuntimeError&) {
-            wskRequest_->Close();
+            host_->ListenerRestored();
+        } catch (const std::exception&) {
         }
     }
 }
 
 void Gossamer::StopListening() {
+    // Stopping also ends the attempts to listen again after a failure.
+    relistenTimer_.stop();
+    listenRetryMs_ = 0;
     if (wskRequest_->State() == sck::Closed)
         fail(0xA708, "Already stopped");
     wskRequest_->Close();
+    accepting_ = false;
     for (std::size_t i = 0; i < clients_.size(); ++i) {
         if (clients_[i]->InUse())
             clients_[i]->Shutdown();
@@ -292,7 +357,40 @@ QString Gossamer::UTCStringNow() {
 
 // ---- the listening socket ----
 
+bool Gossamer::hasRoom() const {
+    if (clients_.size() < static_cast<std::size_t>(maxConnections_))
+        return true;
+    for (const auto& client : clients_) {
+        if (!client->InUse())
+            return true;
+    }
+    return false;
+}
+
+void Gossamer::updateAccepting() {
+    // With every handler busy the listener stops taking connections: they wait in the backlog, and
+    // nothing runs until a handler frees.
+    accepting_ = wskRequest_->State() == sck::Listening && hasRoom();
+    wskRequest_->SetAccepting(accepting_);
+}
+
+void Gossamer::ClientReleased(GossClient& client) {
+    const std::size_t index = static_cast<std::size_t>(client.Index());
+    if (index < clientAddress_.size() && clientAddress_[index]) {
+        const auto slot = slotsByAddress_.find(*clientAddress_[index]);
+        if (slot != slotsByAddress_.end() && --slot.value() <= 0)
+            slotsByAddress_.erase(slot);
+        clientAddress_[index].reset();
+    }
+    updateAccepting();
+}
+
 void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {
+    // One address may not take the pool: over its share, the connection is refused (the socket layer
+    // closes what nobody accepted).
+    const QString address = wskRequest_->RemoteHostIP();
+    if (slotsByAddress_.value(address) >= maxPerAddress_)
+        return;
     GossClient* client = nullptr;
     for (auto& candidate : clients_) {
         if (!candidate->InUse()) {
@@ -302,8 +400,10 @@ void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {
     }
     if (!client) {
         const std::size_t i = clients_.size();
-        if (i + 1 > static_cast<std::size_t>(maxConnections_))
-            return; // not taken: the socket layer closes the connection at once
+        if (i + 1 > static_cast<std::size_t>(maxConnections_)) {
+            updateAccepting();
+            return; // not taken (the listener was to stop accepting first): the socket layer closes it
+        }
         client = &addClient();
         client->Init(static_cast<std::int16_t>(i));
     }
@@ -312,6 +412,11 @@ void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {
     } catch (const RuntimeError&) {
         return;
     }
+    const std::size_t index = static_cast<std::size_t>(client->Index());
+    if (clientAddress_.size() <= index)
+        clientAddress_.resize(index + 1);
+    clientAddress_[index] = address;
+    ++slotsByAddress_[address];
     GossEvent event;
     event.EventType = 5;
     event.EventSubType = 0;
@@ -319,6 +424,7 @@ void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {
     event.IP = wskRequest_->RemoteHostIP();
     event.Port = wskRequest_->LocalPort();
     RaiseLogEvent(event, client->Index());
+    updateAccepting();
 }
 
 void Gossamer::wskRequest_Error(std::int32_t Number, const QString& Description) {
@@ -328,11 +434,30 @@ void Gossamer::wskRequest_Error(std::int32_t Number, const QString& Description)
     event.IP = wskRequest_->RemoteHostIP();
     event.Port = wskRequest_->LocalPort();
     event.Text = Description;
-    if (Number != sockerr::WouldBlock) {
-        wskRequest_->Close();
-        event.EventType = 1;
+    // Would block, or out of descriptors or memory for the moment: the listener is sound (the socket
+    // layer pauses and tries again by itself); nothing is closed.
+    const bool transient =
+        Number == sockerr::WouldBlock || Number == sockerr::TooManySockets || Number == sockerr::NoBufferSpace;
+    if (transient) {
+        RaiseLogEvent(event, -1);
+        return;
     }
+    // The listening socket itself has failed: close it, tell the host, and listen again with growing
+    // waits until it works.
+    wskRequest_->Close();
+    accepting_ = false;
+    event.EventType = 1;
     RaiseLogEvent(event, -1);
+    if (host_) {
+        try {
+            host_->ListenerFailed(Number, Description);
+        } catch (const std::exception&) {
+            // A failing report must not stop the server from listening again.
+        }
+    }
+    relistenTimer_.stop();
+    listenRetryMs_ = 0;
+    scheduleRelisten();
 }
 
 } // namespace vellumo

@@ -14,6 +14,7 @@
 //   &H8004A704 "Can't change VDir while listening"  VDir set while listening
 //   &H8004A708 "Already stopped"                    StopListening while the listener is closed
 //   &H8004A70A "Must be stopped to SetServerHeader" SetServerHeader while the listener is not closed
+//   &H8004A70C "MaxConnectionsPerAddress must be 1 to 1000"  set outside 1 to 1000
 //   13         "Type mismatch"                      URLDecode of a bad % escape
 //
 // HTTP date (UTCString):  Tue, 08 Dec 2026 09:05:03 GMT
@@ -30,10 +31,12 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vellumo {
@@ -47,8 +50,12 @@ public:
     static constexpr int MajorVersion = 2;
     static constexpr int MinorVersion = 0;
     static constexpr const char* PlatformTag = "Linux";
-    // A connection that has not completed a request in this time is closed.
-    static constexpr int DefaultIdleTimeoutMs = 30000;
+    // Default of each of the three time-outs of a connection.
+    static constexpr int DefaultTimeoutMs = 30000;
+    // First wait before a failed listener is opened again; it doubles up to MaxListenRetryMs.
+    static constexpr int DefaultListenRetryMs = 1000;
+    static constexpr int MaxListenRetryMs = 60000;
+    static constexpr int DefaultMaxConnectionsPerAddress = 4;
 
     // socketFactory makes the listener and every connection's socket (the real TCP sockets unless a
     // test drives the server without them).
@@ -71,6 +78,8 @@ public:
     QString IP() const;
     std::int16_t MaxConnections() const { return maxConnections_; }
     void setMaxConnections(std::int32_t Max);
+    std::int16_t MaxConnectionsPerAddress() const { return maxPerAddress_; }
+    void setMaxConnectionsPerAddress(std::int32_t Max);
     QString ServerHeader() const { return serverHeader_; }
     std::int16_t State() const;
     QString VDir() const { return vDir_; }
@@ -85,6 +94,9 @@ public:
                              std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                              QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex);
     void RaiseLogEvent(GossEvent& Event, std::int16_t ClientIndex);
+    // For the handlers only: the host's decision on a request head (nothing when there is no host).
+    void RaiseHeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
+                           const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex);
     static QString ResolvePath(const QString& RelativePath);
     void SetServerHeader(const QString& HeaderValue);
     void StartListening(std::int32_t Port = -1, const QString& AdapterIP = QString());
@@ -103,26 +115,62 @@ public:
 
     // The port the listener holds now (what Port 0 picked), 0 when not listening.
     std::int32_t LocalPort() const;
-    // The idle time-out of connections, in milliseconds (30000 unless set; 0 or less: none).
-    int IdleTimeout() const { return idleTimeoutMs_; }
-    void setIdleTimeout(int milliseconds) { idleTimeoutMs_ = milliseconds; }
+    // The time-outs of a connection, in milliseconds (0 or less: none). A connection is closed
+    // (through the close path, without a reply) when
+    //   HeadTimeout       the head of a request is not complete this long after its first byte;
+    //   BodyTimeout       no byte of an announced body has come for this long;
+    //   KeepAliveTimeout  no byte of a next request has come this long after the reply before it
+    //                     (or after the accept).
+    int HeadTimeout() const { return headTimeoutMs_; }
+    void setHeadTimeout(int milliseconds) { headTimeoutMs_ = milliseconds; }
+    int BodyTimeout() const { return bodyTimeoutMs_; }
+    void setBodyTimeout(int milliseconds) { bodyTimeoutMs_ = milliseconds; }
+    int KeepAliveTimeout() const { return keepAliveTimeoutMs_; }
+    void setKeepAliveTimeout(int milliseconds) { keepAliveTimeoutMs_ = milliseconds; }
+    // All three at once.
+    void setIdleTimeout(int milliseconds);
+    // The first wait before a failed listener is opened again.
+    void setListenRetryDelay(int milliseconds) { listenRetryFirstMs_ = milliseconds; }
+    // True while the listener takes new connections (listening, and a handler free or to be made).
+    bool Accepting() const { return accepting_; }
     // Handlers made so far, and one of them.
     int PoolSize() const { return static_cast<int>(clients_.size()); }
     GossClient& Client(int index) { return *clients_.at(static_cast<std::size_t>(index)); }
+
+    // For the handlers only: the handler has ended its connection and is free again.
+    void ClientReleased(GossClient& client);
 
 private:
     void wskRequest_ConnectionRequest(std::int32_t requestID);
     void wskRequest_Error(std::int32_t Number, const QString& Description);
     GossClient& addClient();
+    bool hasRoom() const;
+    void updateAccepting();
+    // Binds and listens on Port (and the adapter address of StartListening); false on failure,
+    // with the listener closed.
+    bool bindAndListen();
+    void scheduleRelisten();
+    void relisten();
 
     StreamSocketFactory socketFactory_;
     GossamerHost* host_ = nullptr;
     std::int16_t maxConnections_ = 32;
+    std::int16_t maxPerAddress_ = DefaultMaxConnectionsPerAddress;
+    // Handlers in use per peer address, and the address each handler in use serves.
+    QHash<QString, int> slotsByAddress_;
+    std::vector<std::optional<QString>> clientAddress_;
     QString xpbHeader_;
     QString serverHeader_;
     QString vDir_;
     QString vDirPath_;
-    int idleTimeoutMs_ = DefaultIdleTimeoutMs;
+    int headTimeoutMs_ = DefaultTimeoutMs;
+    int bodyTimeoutMs_ = DefaultTimeoutMs;
+    int keepAliveTimeoutMs_ = DefaultTimeoutMs;
+    int listenRetryFirstMs_ = DefaultListenRetryMs;
+    int listenRetryMs_ = 0;
+    QString adapterIP_;
+    bool accepting_ = false;
+    QTimer relistenTimer_;
     std::unique_ptr<StreamSocket> wskRequest_;
     std::vector<std::unique_ptr<GossClient>> clients_;
 };

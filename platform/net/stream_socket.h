@@ -34,7 +34,7 @@ class StreamSocket {
 public:
     struct Events {
         // A listener has a pending connection; the identifier goes to Accept on another socket. A
-        // connection not accepted before the event returns is closed at once.
+        // connection not accepted before the event returns is closed at once (refused).
         std::function<void(std::int32_t requestID)> ConnectionRequest;
         // An outgoing Connect has succeeded.
         std::function<void()> Connect;
@@ -44,7 +44,9 @@ public:
         std::function<void()> SendComplete;
         // The peer has closed its side (state 8).
         std::function<void()> Close;
-        // A failure, with a number of socket_errors.h and its description.
+        // A failure, with a number of socket_errors.h and its description. On a listener, 10024 and
+        // 10055 (out of descriptors or memory for the moment) leave it listening; other numbers mean
+        // the listening socket itself has failed.
         std::function<void(std::int32_t number, const QString& description)> Error;
     };
 
@@ -57,6 +59,10 @@ public:
     virtual void Bind(std::int32_t port, const QString& address = QString()) = 0;
     // Listens, binding to LocalPort first when not yet bound.
     virtual void Listen() = 0;
+    // A listener that does not accept leaves new connections waiting in the system's backlog, with no
+    // ConnectionRequest and no work of its own, until it accepts again. Listeners accept unless told
+    // otherwise; other sockets ignore this.
+    virtual void SetAccepting(bool accepting) { static_cast<void>(accepting); }
     // Takes over the pending connection a listener reported.
     virtual void Accept(std::int32_t requestID) = 0;
     // Starts an asynchronous connect to a dotted IPv4 host; Connect or Error follows.

@@ -51,6 +51,27 @@ void setNoDelay(int fd) {
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 }
 
+// accept() failures that belong to the one connection being taken (it was reset or its network
+// failed meanwhile): the listener is sound and goes on with the next.
+bool concernsOneConnection(int e) {
+    switch (e) {
+    case EINTR:
+    case ECONNABORTED:
+    case EPROTO:
+    case EPERM: // a firewall rule refused this connection
+    case ENETDOWN:
+    case ENOPROTOOPT:
+    case EHOSTDOWN:
+    case ENONET:
+    case EHOSTUNREACH:
+    case EOPNOTSUPP:
+    case ENETUNREACH:
+        return true;
+    default:
+        return false;
+    }
+}
+
 struct PendingCompletion {
     QPointer<TcpSocket> socket;
     quint64 generation;
@@ -63,7 +84,10 @@ std::vector<PendingCompletion>& completionQueue() {
 
 } // namespace
 
-TcpSocket::TcpSocket() = default;
+TcpSocket::TcpSocket() {
+    acceptRetry_.setSingleShot(true);
+    QObject::connect(&acceptRetry_, &QTimer::timeout, this, [this] { updateAcceptNotifier(); });
+}
 
 TcpSocket::~TcpSocket() {
     release();
@@ -116,6 +140,17 @@ void TcpSocket::Listen() {
     }
     state_ = sck::Listening;
     startNotifiers(false);
+    updateAcceptNotifier();
+}
+
+void TcpSocket::SetAccepting(bool accepting) {
+    acceptPaused_ = !accepting;
+    updateAcceptNotifier();
+}
+
+void TcpSocket::updateAcceptNotifier() {
+    if (state_ == sck::Listening && readNotifier_)
+        readNotifier_->setEnabled(!acceptPaused_ && !acceptRetry_.isActive());
 }
 
 void TcpSocket::Accept(std::int32_t requestID) {
@@ -259,6 +294,8 @@ void TcpSocket::stopNotifiers() {
 
 void TcpSocket::release() {
     stopNotifiers();
+    acceptRetry_.stop();
+    acceptBackoffMs_ = 0;
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -360,34 +397,41 @@ void TcpSocket::onWritable() {
 void TcpSocket::acceptPending() {
     QPointer<TcpSocket> self(this);
     const quint64 generation = generation_;
-    for (int i = 0; i < 64; ++i) {
+    // Off while the owner's events run; back on at the end unless the owner said not to accept.
+    readNotifier_->setEnabled(false);
+    for (int i = 0; i < 64 && !acceptPaused_ && !acceptRetry_.isActive(); ++i) {
         sockaddr_in peer{};
         socklen_t len = sizeof peer;
         const int fd = ::accept4(fd_, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                return;
             const int failure = errno;
-            readNotifier_->setEnabled(false);
+            if (concernsOneConnection(failure))
+                continue;
+            if (failure == EAGAIN || failure == EWOULDBLOCK)
+                break;
+            if (failure == EMFILE || failure == ENFILE || failure == ENOBUFS || failure == ENOMEM) {
+                // Nothing can be taken now and the notifier would fire again at once: wait a moment
+                // (longer while it lasts), then try again. The connections wait in the backlog.
+                acceptBackoffMs_ = acceptBackoffMs_ > 0 ? qMin(acceptBackoffMs_ * 2, 1000) : 10;
+                acceptRetry_.start(acceptBackoffMs_);
+            }
             raiseError(sockerr::fromErrno(failure));
-            if (self && generation == generation_ && readNotifier_)
-                readNotifier_->setEnabled(true);
-            return;
+            if (!self || generation != generation_)
+                return;
+            break;
         }
+        acceptBackoffMs_ = 0;
         remoteIP_ = dotted(peer.sin_addr);
         remotePort_ = ntohs(peer.sin_port);
         pendingAccepts().insert(fd);
-        readNotifier_->setEnabled(false);
         if (events_.ConnectionRequest)
             events_.ConnectionRequest(fd);
         if (pendingAccepts().erase(fd))
-            ::close(fd); // nobody took it: refuse it now rather than leave it waiting
+            ::close(fd); // nobody took it: refused
         if (!self || generation != generation_)
             return;
-        readNotifier_->setEnabled(true);
     }
+    updateAcceptNotifier();
 }
 
 void TcpSocket::flush() {

@@ -6,7 +6,12 @@
 // - Listeners use SO_REUSEADDR, so a restarted program binds its port again at once.
 // - A listener accepts every pending connection itself and raises ConnectionRequest with the new
 //   descriptor as the request identifier; a connection no socket Accepts inside that event is
-//   closed at once, so a full pool never leaves clients waiting in the backlog.
+//   closed at once. SetAccepting(false) switches its notifier off: connections then wait in the
+//   kernel's backlog and nothing runs until SetAccepting(true).
+// - accept() failures that concern one connection only (the peer gave up, a network error of that
+//   connection) are skipped. Running out of descriptors or memory is raised as 10024 or 10055 and the
+//   listener stays open: it stops accepting for a moment (10 ms, doubling up to 1 s while it lasts)
+//   and then tries again, the waiting connections kept in the backlog.
 // - Every send uses MSG_NOSIGNAL: a peer that has gone is an error event (10053, 10054), never a
 //   signal. SendComplete is posted to the event loop once the bytes of a SendData are all in the
 //   kernel, never raised inside SendData; a failed send is reported the same way, as a posted Error.
@@ -20,6 +25,7 @@
 #include "platform/net/stream_socket.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <deque>
 #include <memory>
@@ -37,6 +43,7 @@ public:
 
     void Bind(std::int32_t port, const QString& address = QString()) override;
     void Listen() override;
+    void SetAccepting(bool accepting) override;
     void Accept(std::int32_t requestID) override;
     void Connect(const QString& host, std::int32_t port) override;
     QByteArray GetData() override;
@@ -68,6 +75,7 @@ private:
     void onReadable();
     void onWritable();
     void acceptPending();
+    void updateAcceptNotifier();
     void flush();
     // Marks the connection failed and posts the error; used where raising at once would run the
     // owner's handler inside one of its own calls.
@@ -84,8 +92,11 @@ private:
     QString remoteIP_;
     std::int32_t remotePort_ = 0;
     quint64 generation_ = 0;
-    bool raising_ = false;    // inside DataArrival of this socket
-    bool readPaused_ = false; // a read notification came meanwhile
+    bool raising_ = false;      // inside DataArrival of this socket
+    bool readPaused_ = false;   // a read notification came meanwhile
+    bool acceptPaused_ = false; // a listener told not to accept
+    QTimer acceptRetry_;        // a listener out of descriptors or memory, waiting to try again
+    int acceptBackoffMs_ = 0;
     QSocketNotifier* readNotifier_ = nullptr;
     QSocketNotifier* writeNotifier_ = nullptr;
     QByteArray received_;

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -13,19 +15,30 @@ InstanceLock::InstanceLock(QString folder) : path_(QDir(folder).filePath(QString
 
 InstanceLock::~InstanceLock() { release(); }
 
-bool InstanceLock::acquire() {
+InstanceLock::Result InstanceLock::tryAcquire() {
+    failure_.clear();
     if (fd_ >= 0)
-        return true;
+        return Result::Acquired;
     const QByteArray name = QFile::encodeName(path_);
     const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (fd < 0) {
+        failure_ = QString::fromLocal8Bit(std::strerror(errno));
+        return Result::Failed;
+    }
+    int locked;
+    do {
+        locked = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        const int e = errno;
         ::close(fd);
-        return false;
+        if (e == EWOULDBLOCK)
+            return Result::HeldByAnother;
+        failure_ = QString::fromLocal8Bit(std::strerror(e));
+        return Result::Failed;
     }
     fd_ = fd;
-    return true;
+    return Result::Acquired;
 }
 
 void InstanceLock::release() {

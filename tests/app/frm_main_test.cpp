@@ -20,8 +20,8 @@
 #include "platform/net/name_resolver.h"
 #include "platform/richtext/rich_text_editor.h"
 #include "platform/richtext/rich_text_viewer.h"
-#include "platform/widgets/tesk_toolbar.h"
 #include "platform/tray/tray_shell.h"
+#include "platform/widgets/tesk_toolbar.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_name_resolver.h"
 #include "tests/support/fake_network_neighbourhood.h"
@@ -560,6 +560,45 @@ TEST_F(FrmMainTest, AnUnreachableDatabaseIsToldInTheLanguageOfTheProgram) {
     w.findChild<QAction*>(QStringLiteral("mnuPurge"))->trigger();
     EXPECT_EQ(w.purgeWindow(), nullptr);
     EXPECT_EQ(w.statusLine().caption(), QStringLiteral("Message database unreachable."));
+}
+
+TEST_F(FrmMainTest, APortFreedLaterIsTakenAndTheStatusLineGoesBackToWaiting) {
+    auto squatter = std::make_unique<QTcpServer>();
+    ASSERT_TRUE(squatter->listen(QHostAddress::Any, 0));
+    folder.writeSettings(squatter->serverPort());
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(w.statusLine().foreColor(), 192);
+    squatter.reset();
+    ASSERT_TRUE(test::waitUntil([&] { return w.server().ConnectedToPort; }, 20000));
+    EXPECT_EQ(w.statusLine().foreColor(), 0);
+    EXPECT_EQ(w.statusLine().caption(), state->GetString(1, QStringLiteral("En attente de message...")));
+    ASSERT_FALSE(ui.events.empty());
+    EXPECT_EQ(ui.events.back().type, EventLogType::Information);
+}
+
+TEST_F(FrmMainTest, AFailedListenerIsShownInRedAndWrittenToTheEventLog) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    ui.events.clear();
+    w.ListenerFailed(10050, QStringLiteral("Network is down"));
+    EXPECT_EQ(w.statusLine().foreColor(), 192);
+    EXPECT_TRUE(w.statusLine().caption().contains(QStringLiteral("Network is down")));
+    ASSERT_EQ(ui.events.size(), 1u);
+    EXPECT_EQ(ui.events[0].type, EventLogType::Error);
+    EXPECT_TRUE(ui.events[0].text.contains(QStringLiteral("10050")));
+    ASSERT_NE(trayIcon(), nullptr);
+    EXPECT_TRUE(trayIcon()->info.contains(QStringLiteral("Network is down")));
+}
+
+TEST_F(FrmMainTest, ALockFileThatCannotBeTakenIsShownAndIsNotASecondCopy) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("Vellumo.lock")));
+    frmMain& w = start();
+    EXPECT_FALSE(loaded);
+    EXPECT_FALSE(w.StartFailure().isEmpty());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_TRUE(ui.boxes[0].prompt.contains(QStringLiteral("Vellumo.lock")));
+    EXPECT_EQ(ui.boxes[0].style & mb::IconMask, mb::Critical);
 }
 
 TEST_F(FrmMainTest, StatusLineTextWithABalloonPicksTheIconByColour) {

@@ -83,6 +83,8 @@ const Message kMessages[] = {
     {71, "Utilisateurs connectés"},
     // The locale of the interface's dates and calendars.
     {72, "fr_FR"},
+    {90, "Réception interrompue (%1) : nouvelle tentative en cours..."},
+    {91, "Vellumo ne peut pas démarrer : le fichier %1 ne peut pas être ouvert (%2)."},
     {100, "[…] Ce message est trop long pour être affiché en entier : la suite n'est pas affichée."},
     {101, "Ce message est trop volumineux pour être envoyé : %1 Mo, pour %2 Mo au plus.|Raccourcissez le texte ou "
           "retirez des images."},

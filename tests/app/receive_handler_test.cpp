@@ -338,6 +338,26 @@ TEST_P(ReplyTable, AnswersAndStoresAsTheProtocolSays) {
     }
 }
 
+// The head alone settles authorisation: the same 401 reply for every request the table refuses,
+// nothing for the others (their body is read and DynamicRequest answers).
+TEST_P(ReplyTable, TheHeadIsRefusedExactlyWhenTheRequestIs) {
+    const Case& c = GetParam();
+    HeadReply reply;
+    handler.HeadComplete(QStringLiteral("POST"), QString::fromUtf8(c.uri), headersFor(c.auth),
+                         QStringLiteral("192.0.2.1"), reply, 0);
+    if (c.status != 401) {
+        EXPECT_EQ(reply.Status, 0);
+        return;
+    }
+    EXPECT_EQ(reply.Status, 401);
+    EXPECT_EQ(reply.StatusText, QString::fromUtf8(c.reason));
+    EXPECT_EQ(reply.MIME, QString::fromUtf8(c.mime));
+    EXPECT_EQ(reply.ExtraHeaders, QString::fromUtf8(c.extraHeaders));
+    EXPECT_EQ(reply.Body, QByteArray(c.replyBody));
+    EXPECT_EQ(reply.DelayMs, 0); // the first refusal of a burst is answered at once
+    EXPECT_TRUE(sink.calls.isEmpty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Requests, ReplyTable, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
@@ -444,8 +464,14 @@ protected:
         ASSERT_TRUE(socket.waitForConnected(5000));
     }
 
-    // Sends one request and reads one whole response (head and Content-Length body).
+    // Sends one request and reads one whole response (head and Content-Length body), on the kept-alive
+    // connection, or on a new one when the last reply ended it.
     QByteArray roundTrip(const QByteArray& target, const QByteArray& head, const QByteArray& body) {
+        if (socket.state() != QAbstractSocket::ConnectedState) {
+            socket.abort();
+            socket.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(server.LocalPort()));
+            EXPECT_TRUE(socket.waitForConnected(5000));
+        }
         socket.write("POST " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + head +
                      "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
         QByteArray response;
@@ -459,6 +485,11 @@ protected:
         return response;
     }
 
+    // True once the server has ended the connection.
+    bool closedByServer() {
+        return test::waitUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 5000);
+    }
+
     Gossamer server;
     QTcpSocket socket;
 };
@@ -470,11 +501,13 @@ TEST_F(ReceiveHandlerOverHttp, StoresRefusesAndKeepsServingAfterABadEscape) {
     EXPECT_TRUE(r.startsWith(cp1252::encode(QStringLiteral("HTTP/1.1 400 Requête incorrecte\r\n")))) << r.data();
     EXPECT_TRUE(r.contains("\r\nContent-Type:text/plain; Charset=UTF-8\r\n"));
     EXPECT_TRUE(r.endsWith(QStringLiteral("\r\n\r\nRequête incorrecte").toUtf8()));
+    EXPECT_TRUE(closedByServer()); // a refused request ends its connection
 
     r = roundTrip("/MESSAGE", QByteArray(), bodyFor(Body::Message));
     EXPECT_TRUE(r.startsWith(cp1252::encode(QStringLiteral("HTTP/1.1 401 Utilisateur non autorisé !\r\n"))));
     EXPECT_TRUE(r.contains("\r\nWWW-Authenticate: Basic realm=\"Vellumo\"\r\n"));
     EXPECT_TRUE(r.endsWith(QByteArray("\r\n\r\n") + kUnauthorisedBody));
+    EXPECT_TRUE(closedByServer());
 
     r = roundTrip("/message?x=1", key, bodyFor(Body::WorldText));
     EXPECT_TRUE(r.startsWith("HTTP/1.1 200 MESSAGE:OK:PC-RECEPTION\r\n")) << r.data();
@@ -492,6 +525,7 @@ TEST_F(ReceiveHandlerOverHttp, StoresRefusesAndKeepsServingAfterABadEscape) {
 TEST_F(ReceiveHandlerOverHttp, AFloodOfRefusedAndMalformedRequestsLeavesItAnswering) {
     const QByteArray wrong = "Vellumo: " + EncryptWithFixedKey(QStringLiteral("une autre clé")).toLatin1() + "\r\n";
     const QByteArray right = "Vellumo: " + EncryptWithFixedKey(kAccessKey).toLatin1() + "\r\n";
+    handler.throttle().setSchedule(1000000, 1, 1); // the flood itself, not its slowing down, is tried here
     for (int i = 0; i < 1000; ++i) {
         const bool unauthorised = i % 2 == 0;
         const QByteArray r =
@@ -499,10 +533,50 @@ TEST_F(ReceiveHandlerOverHttp, AFloodOfRefusedAndMalformedRequestsLeavesItAnswer
         ASSERT_TRUE(r.startsWith(unauthorised ? "HTTP/1.1 401 " : "HTTP/1.1 400 ")) << i;
     }
     EXPECT_TRUE(sink.stored.empty());
-    EXPECT_EQ(server.PoolSize(), 1);
+    EXPECT_LE(server.PoolSize(), server.MaxConnectionsPerAddress()); // each refused connection was ended
     const QByteArray r = roundTrip("/MESSAGE", right, bodyFor(Body::Message));
     EXPECT_TRUE(r.startsWith("HTTP/1.1 200 MESSAGE:OK:PC-RECEPTION\r\n"));
     EXPECT_EQ(sink.stored.size(), 1u);
+}
+
+TEST_F(ReceiveHandlerOverHttp, RepeatedWrongKeysAreAnsweredEverMoreSlowlyWithOneLogLinePerBurst) {
+    // One refusal answered at once, then a wait far longer than the test: the second is held.
+    handler.throttle().setSchedule(1, 60 * 60 * 1000, 60 * 60 * 1000);
+    hooks.events.clear();
+    const QByteArray wrong = "Vellumo: " + EncryptWithFixedKey(QStringLiteral("devinette")).toLatin1() + "\r\n";
+    QByteArray r = roundTrip("/MESSAGE", wrong, bodyFor(Body::Message));
+    EXPECT_TRUE(r.startsWith("HTTP/1.1 401 "));
+    EXPECT_TRUE(closedByServer());
+
+    QTcpSocket held;
+    held.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(server.LocalPort()));
+    ASSERT_TRUE(held.waitForConnected(5000));
+    held.write("POST /MESSAGE HTTP/1.1\r\n" + wrong + "Content-Length: 2\r\n\r\nab");
+
+    // Another station with the right key is served meanwhile.
+    QTcpSocket other;
+    ASSERT_TRUE(other.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+    other.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(server.LocalPort()));
+    ASSERT_TRUE(other.waitForConnected(5000));
+    const QByteArray body = bodyFor(Body::Message);
+    other.write("POST /MESSAGE HTTP/1.1\r\nVellumo: " + EncryptWithFixedKey(kAccessKey).toLatin1() +
+                "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    QByteArray answer;
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            answer += other.readAll();
+            return test::wholeHttpMessageLength(answer) > 0;
+        },
+        10000));
+    EXPECT_TRUE(answer.startsWith("HTTP/1.1 200 MESSAGE:OK:PC-RECEPTION\r\n"));
+    EXPECT_EQ(held.bytesAvailable(), 0);
+    EXPECT_EQ(held.state(), QAbstractSocket::ConnectedState);
+
+    // One line for the burst, naming the address.
+    ASSERT_EQ(hooks.events.size(), 1u);
+    EXPECT_EQ(hooks.events[0].type, EventLogType::Warning);
+    EXPECT_TRUE(hooks.events[0].text.contains(QStringLiteral("127.0.0.1")));
+    held.abort();
 }
 
 } // namespace

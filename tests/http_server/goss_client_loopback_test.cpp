@@ -164,7 +164,7 @@ TEST_F(Loopback, AClientPilingUpBytesWhileItsReplyCannotLeaveIsClosed) {
     FakeStreamSocket* s = driver.connect();
     ASSERT_TRUE(s);
     s->autoComplete = false;
-    s->feed("GET / HTTP/1.1\r\n\r\n"); // its reply is never completed
+    s->feed("POST / HTTP/1.1\r\n\r\n"); // its reply is never completed
     s->feed(QByteArray(GossClient::MaxHeadBytes, 'x'));
     EXPECT_TRUE(driver.server().Client(0).InUse());
     s->feed(QByteArray(GossClient::MaxBodyBytes + 1, 'x'));
@@ -175,11 +175,118 @@ TEST_F(Loopback, AClientPilingUpBytesWhileItsReplyCannotLeaveIsClosed) {
 TEST_F(Loopback, HeadersOfOneRequestDoNotReachTheNext) {
     FakeStreamSocket* s = driver.connect();
     ASSERT_TRUE(s);
-    host.onRequest = nullptr;
     s->feed("POST /a HTTP/1.1\r\nX-One: 1\r\n\r\nPOST /b HTTP/1.1\r\n\r\n");
     ASSERT_TRUE(waitUntil([&] { return host.requests.size() == 2u; }));
     EXPECT_EQ(host.requests[0].Headers.size(), 1u);
     EXPECT_TRUE(host.requests[1].Headers.empty());
+}
+
+// ---- what a request may cost before the host has looked at it ----
+
+HeadReply refusal(std::int32_t delayMs = 0) {
+    HeadReply reply;
+    reply.Status = 401;
+    reply.StatusText = QStringLiteral("Non");
+    reply.Body = "refused";
+    reply.DelayMs = delayMs;
+    return reply;
+}
+
+TEST_F(Loopback, ARequestRefusedOnItsHeadHasItsBodyThrownAwayUnbuffered) {
+    host.onHead = [](const RecordedRequest&, HeadReply& reply) { reply = refusal(); };
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    s->feed("POST /MESSAGE HTTP/1.1\r\nContent-Length: " + QByteArray::number(GossClient::MaxBodyBytes) + "\r\n\r\n" +
+            QByteArray(1000, 'b'));
+    ASSERT_EQ(host.heads.size(), 1u);
+    EXPECT_EQ(host.headAddresses[0], QStringLiteral("127.0.0.1"));
+    ASSERT_TRUE(waitUntil([&] { return s->sent.endsWith("refused"); }));
+    EXPECT_TRUE(s->sent.startsWith("HTTP/1.1 401 Non\r\n"));
+    // The rest of the body comes and goes without being kept.
+    const QByteArray piece(1024 * 1024, 'b');
+    for (qsizetype left = GossClient::MaxBodyBytes - 1000; left > 0; left -= piece.size()) {
+        s->feed(left >= piece.size() ? piece : piece.left(left));
+        EXPECT_LE(driver.server().Client(0).BufferCapacity(), GossClient::ShrinkAboveBytes);
+    }
+    EXPECT_TRUE(host.requests.empty());
+    // Once all of it has come, the connection ends.
+    EXPECT_TRUE(waitUntil([&] { return !driver.server().Client(0).InUse(); }));
+}
+
+TEST_F(Loopback, AHeldRefusalWaitsItsDelayWhileOthersAreServed) {
+    host.onHead = [](const RecordedRequest& r, HeadReply& reply) {
+        if (r.URI == QStringLiteral("/guess"))
+            reply = refusal(60 * 60 * 1000);
+    };
+    FakeStreamSocket* guesser = driver.connect();
+    ASSERT_TRUE(guesser);
+    guesser->feed("POST /guess HTTP/1.1\r\nContent-Length: 2\r\n\r\nab");
+    FakeStreamSocket* other = driver.connect();
+    ASSERT_TRUE(other);
+    other->feed("POST /fine HTTP/1.1\r\nContent-Length: 1\r\n\r\nx");
+    ASSERT_TRUE(waitUntil([&] { return other->sent.endsWith("re:x"); }));
+    EXPECT_TRUE(guesser->sent.isEmpty());
+    EXPECT_TRUE(driver.server().Client(0).InUse());
+    // A peer that gives up while its reply is held frees the handler; nothing is sent after.
+    guesser->peerClose();
+    EXPECT_FALSE(driver.server().Client(0).InUse());
+    EXPECT_TRUE(guesser->sent.isEmpty());
+}
+
+TEST_F(Loopback, AHeldRefusalGoesOutAfterItsDelayAndEndsTheConnection) {
+    host.onHead = [](const RecordedRequest&, HeadReply& reply) { reply = refusal(30); };
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    s->feed("POST / HTTP/1.1\r\n\r\n");
+    EXPECT_TRUE(s->sent.isEmpty()); // not before its delay
+    ASSERT_TRUE(waitUntil([&] { return !driver.server().Client(0).InUse(); }));
+    EXPECT_TRUE(s->sent.startsWith("HTTP/1.1 401 Non\r\n"));
+    EXPECT_TRUE(s->sent.endsWith("refused"));
+}
+
+TEST_F(Loopback, ABufferGivesItsMemoryBackAfterALargeRequest) {
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    const QByteArray body(8 * 1024 * 1024, 'm');
+    s->feed("POST / HTTP/1.1\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n");
+    for (qsizetype at = 0; at < body.size(); at += 256 * 1024)
+        s->feed(body.mid(at, 256 * 1024));
+    ASSERT_EQ(host.requests.size(), 1u);
+    EXPECT_EQ(host.requests[0].Params.size(), body.size());
+    EXPECT_LE(driver.server().Client(0).BufferCapacity(), GossClient::ShrinkAboveBytes);
+    EXPECT_TRUE(driver.server().Client(0).InUse());
+}
+
+TEST_F(Loopback, EmptyLinesBeforeARequestCountAgainstTheHeadCap) {
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    QByteArray lines;
+    for (int i = 0; i < GossClient::MaxHeadBytes / 2; ++i)
+        lines += "\r\n";
+    s->feed(lines); // exactly the cap: still waiting for the request line
+    EXPECT_TRUE(driver.server().Client(0).InUse());
+    s->feed("\r\n");
+    EXPECT_FALSE(driver.server().Client(0).InUse());
+    const auto errors = host.logsOf(2, 3);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(errors[0].Event.Text.startsWith(QStringLiteral("Request head too large")));
+}
+
+TEST_F(Loopback, OnePeerAddressHoldsAtMostItsShareOfThePool) {
+    Gossamer& g = driver.server();
+    g.setMaxConnectionsPerAddress(2);
+    driver.listener().remoteIP = QStringLiteral("192.0.2.7");
+    FakeStreamSocket* first = driver.connect();
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(driver.connect());
+    EXPECT_EQ(driver.connect(), nullptr); // over its share: refused
+    driver.listener().remoteIP = QStringLiteral("192.0.2.8");
+    EXPECT_TRUE(driver.connect()); // another station is taken
+    driver.listener().remoteIP = QStringLiteral("192.0.2.7");
+    first->peerClose();
+    EXPECT_TRUE(driver.connect()); // a freed share is taken again
+    EXPECT_EQ(driver.connect(), nullptr);
+    EXPECT_EQ(host.logsOf(5, 0).size(), 4u);
 }
 
 } // namespace

@@ -68,7 +68,7 @@ protected:
     int port = 0;
 };
 
-TEST_F(HttpServer, GetGetsTheForbiddenPageByteForByteAndStaysOpen) {
+TEST_F(HttpServer, GetGetsTheForbiddenPageByteForByteAndTheConnectionEnds) {
     auto c = client();
     c->send("GET /index.htm HTTP/1.1\r\nHost: x\r\n\r\n");
     const auto response = c->nextResponse();
@@ -77,7 +77,9 @@ TEST_F(HttpServer, GetGetsTheForbiddenPageByteForByteAndStaysOpen) {
     ASSERT_FALSE(date.isEmpty()) << response->constData();
     EXPECT_EQ(*response, errorPage(QStringLiteral("HTTP/1.1"), kForbidden, date));
     EXPECT_TRUE(response->contains("Content-Length:70\r\n"));
+    EXPECT_TRUE(c->waitForClose());
     // Lower-case method and version: treated as GET, version sent back in upper case.
+    c = client();
     c->send("get / http/1.0\r\n\r\n");
     const auto second = c->nextResponse();
     ASSERT_TRUE(second);
@@ -91,10 +93,9 @@ TEST_F(HttpServer, HeadGetsTheForbiddenHeadWithoutThePage) {
     const auto head = c->nextResponse(5000, true);
     ASSERT_TRUE(head);
     EXPECT_EQ(*head, errorPage(QStringLiteral("HTTP/1.1"), kForbidden, dateOf(*head), false));
-    // What follows is the next reply, not a page.
-    const auto next = c->nextResponse();
-    ASSERT_TRUE(next);
-    EXPECT_TRUE(next->startsWith("HTTP/1.1 403"));
+    // No page follows, and the refusal ended the connection: the GET behind it is not answered.
+    EXPECT_TRUE(c->waitForClose());
+    EXPECT_TRUE(c->received.isEmpty()) << c->received.constData();
 }
 
 TEST_F(HttpServer, HostLeavingStatusZeroGetsTheNotImplementedPage) {
@@ -224,23 +225,73 @@ INSTANTIATE_TEST_SUITE_P(HttpServer, SplitRequest,
 
 TEST_F(HttpServer, PipelinedRequestsAreAnsweredInOrderWithoutMoreBytes) {
     auto c = client();
-    c->send(post("/one", "first") + "GET /two HTTP/1.1\r\n\r\n" + post("/three", "third"));
+    c->send(post("/one", "first") + "\r\n" + post("/two", "") + post("/three", "third"));
     const auto r1 = c->nextResponse();
     const auto r2 = c->nextResponse();
     const auto r3 = c->nextResponse();
     ASSERT_TRUE(r1 && r2 && r3);
     EXPECT_TRUE(r1->endsWith("echo:first"));
-    EXPECT_TRUE(r2->startsWith("HTTP/1.1 403"));
+    EXPECT_TRUE(r2->endsWith("echo:"));
     EXPECT_TRUE(r3->endsWith("echo:third"));
-    ASSERT_EQ(host.requests.size(), 2u);
+    ASSERT_EQ(host.requests.size(), 3u);
     EXPECT_EQ(host.requests[0].URI, QStringLiteral("/one"));
-    EXPECT_EQ(host.requests[1].URI, QStringLiteral("/three"));
+    EXPECT_EQ(host.requests[2].URI, QStringLiteral("/three"));
+    EXPECT_FALSE(c->peerClosed);
 }
 
-TEST_F(HttpServer, RequestsWithoutHeaderLinesAreComplete) {
+// A refused request ends its connection once its reply is out, whatever follows it; a request the
+// host answers otherwise keeps it.
+struct RefusalCase {
+    const char* name;
+    QByteArray request;
+    std::int16_t hostStatus; // what the host answers a POST (0: left at 0, the 501 page)
+    QByteArray statusLine;   // start of the reply's first line
+    bool ends;
+};
+
+class Refusal : public HttpServer, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(Refusal, EndsTheConnectionAfterItsReply) {
+    host.onRequest = [](const RecordedRequest&, Reply& reply) {
+        reply.Status = GetParam().hostStatus;
+        reply.StatusText = QStringLiteral("Texte");
+    };
     auto c = client();
-    c->send("GET / HTTP/1.1\r\n\r\n");
-    ASSERT_TRUE(c->nextResponse());
+    // A second request follows at once, as a peer holding the connection would send it.
+    c->send(GetParam().request + post("/again", "x"));
+    const auto response = c->nextResponse(5000, GetParam().request.startsWith("HEAD"));
+    ASSERT_TRUE(response);
+    EXPECT_TRUE(response->startsWith(GetParam().statusLine)) << response->constData();
+    if (GetParam().ends) {
+        EXPECT_TRUE(c->waitForClose());
+        EXPECT_TRUE(c->received.isEmpty()) << c->received.constData();
+        EXPECT_LE(host.requests.size(), 1u);
+    } else {
+        ASSERT_TRUE(c->nextResponse());
+        EXPECT_FALSE(c->peerClosed);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HttpServer, Refusal,
+    ::testing::Values(RefusalCase{"get", "GET / HTTP/1.1\r\n\r\n", 0, "HTTP/1.1 403 ", true},
+                      RefusalCase{"head", "HEAD / HTTP/1.1\r\n\r\n", 0, "HTTP/1.1 403 ", true},
+                      RefusalCase{"get_with_a_body", "GET / HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc", 0,
+                                  "HTTP/1.1 403 ", true},
+                      RefusalCase{"not_implemented", post("/", "a"), 0, "HTTP/1.1 501 ", true},
+                      RefusalCase{"bad_request", post("/", "a"), 400, "HTTP/1.1 400 Texte", true},
+                      RefusalCase{"not_authorised", post("/", "a"), 401, "HTTP/1.1 401 Texte", true},
+                      RefusalCase{"forbidden", post("/", "a"), 403, "HTTP/1.1 403 Texte", true},
+                      RefusalCase{"not_found", post("/", "a"), 404, "HTTP/1.1 404 Texte", true},
+                      RefusalCase{"ok", post("/", "a"), 200, "HTTP/1.1 200 Texte", false},
+                      RefusalCase{"server_error", post("/", "a"), 500, "HTTP/1.1 500 Texte", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HttpServer, RequestsWithoutHeaderLinesAreComplete) {
+    auto get = client();
+    get->send("GET / HTTP/1.1\r\n\r\n");
+    ASSERT_TRUE(get->nextResponse());
+    auto c = client();
     c->send("POST /x HTTP/1.1\r\n\r\n\r\nPOST /y HTTP/1.1\r\n\r\n");
     ASSERT_TRUE(c->nextResponse());
     ASSERT_TRUE(c->nextResponse());
@@ -268,7 +319,7 @@ TEST_F(HttpServer, ConnectionCloseEndsAfterTheReplyKeepAliveDoesNot) {
     }
 }
 
-TEST_F(HttpServer, MaxConnectionsTwoRefusesTheThirdAndReusesAFreedHandler) {
+TEST_F(HttpServer, MaxConnectionsTwoKeepsTheThirdWaitingAndServesItOnAFreedHandler) {
     server.setMaxConnections(2);
     auto a = client();
     auto b = client();
@@ -276,15 +327,20 @@ TEST_F(HttpServer, MaxConnectionsTwoRefusesTheThirdAndReusesAFreedHandler) {
     b->send(post("/b", "b"));
     ASSERT_TRUE(a->nextResponse());
     ASSERT_TRUE(b->nextResponse());
+    // The pool is full: the listener stops accepting and the third caller waits in the backlog.
+    EXPECT_FALSE(server.Accepting());
     auto third = client();
-    EXPECT_TRUE(third->waitForClose());
+    third->send(post("/c", "c"));
+    runEventLoopFor(50);
+    EXPECT_TRUE(third->received.isEmpty());
+    EXPECT_FALSE(third->peerClosed);
     EXPECT_EQ(server.PoolSize(), 2);
+    EXPECT_EQ(host.logsOf(5, 0).size(), 2u);
 
     a->close();
-    ASSERT_TRUE(waitUntil([&] { return !server.Client(0).InUse(); }));
-    auto fourth = client();
-    fourth->send(post("/d", "d"));
-    ASSERT_TRUE(fourth->nextResponse());
+    const auto response = third->nextResponse();
+    ASSERT_TRUE(response);
+    EXPECT_TRUE(response->endsWith("echo:c"));
     ASSERT_EQ(host.requests.size(), 3u);
     EXPECT_EQ(host.requests[2].ClientIndex, 0);
     const auto connects = host.logsOf(5, 0);
@@ -295,6 +351,29 @@ TEST_F(HttpServer, MaxConnectionsTwoRefusesTheThirdAndReusesAFreedHandler) {
     EXPECT_EQ(connects[0].Event.Method, QStringLiteral("CONNECT"));
     EXPECT_EQ(connects[0].Event.IP, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(connects[0].Event.Port, port);
+}
+
+TEST_F(HttpServer, AFullPoolKeepsCallersWaitingAndServesThemInTurn) {
+    // 40 idle connections on a pool of 32, four from each of ten stations (the most one station may
+    // hold): the last 8 wait in the backlog; the idle ones are cut by the keep-alive time-out, and
+    // then everyone waiting is taken, a fresh caller's POST included.
+    server.setKeepAliveTimeout(3000);
+    std::vector<std::unique_ptr<TcpTestClient>> idle;
+    for (int i = 0; i < 40; ++i) {
+        const QByteArray station = "127.0.1." + QByteArray::number(10 + i / 4);
+        idle.push_back(std::make_unique<TcpTestClient>(port, station.constData()));
+        ASSERT_TRUE(idle.back()->connected());
+    }
+    ASSERT_TRUE(waitUntil([&] { return server.PoolSize() == 32 && !server.Accepting(); }, 10000));
+    auto fresh = std::make_unique<TcpTestClient>(port, "127.0.1.99");
+    fresh->send(post("/fresh", "x"));
+    const auto response = fresh->nextResponse(30000);
+    ASSERT_TRUE(response) << "fresh caller closed: " << fresh->peerClosed;
+    EXPECT_TRUE(response->endsWith("echo:x"));
+    EXPECT_EQ(server.PoolSize(), 32);
+    for (auto& c : idle)
+        EXPECT_TRUE(c->waitForClose(30000)); // each was taken, then cut when it stayed idle
+    EXPECT_EQ(host.logsOf(5, 0).size(), 41u);
 }
 
 struct BadCase {
@@ -330,22 +409,81 @@ TEST_P(BadRequest, IsLoggedAndClosedWithoutAReply) {
 
 INSTANTIATE_TEST_SUITE_P(
     HttpServer, BadRequest,
-    ::testing::Values(BadCase{"letters_length", "POST / HTTP/1.1\r\nContent-Length: abc\r\n\r\n",
-                              QStringLiteral("Bad Content-Length header value: abc"), true},
-                      BadCase{"length_past_32_bits", "POST / HTTP/1.1\r\nContent-Length: 2147483648\r\n\r\n",
-                              QStringLiteral("Bad Content-Length header value: 2147483648"), true},
-                      BadCase{"length_over_body_cap", "POST / HTTP/1.1\r\nContent-Length: 33554433\r\n\r\n",
-                              QStringLiteral("Bad Content-Length header value: 33554433"), true},
-                      BadCase{"fraction_length", "POST / HTTP/1.1\r\nContent-Length: 1.5\r\n\r\n",
-                              QStringLiteral("Bad Content-Length header value: 1.5"), true},
-                      BadCase{"endless_request_line", QByteArray(70000, 'A'), QStringLiteral("Request head too large"),
-                              true},
-                      BadCase{"endless_headers", "GET / HTTP/1.1\r\n" + QByteArray(70000, 'h'),
-                              QStringLiteral("Request head too large"), true},
-                      BadCase{"two_part_line", "GET /\r\n\r\n", QStringLiteral("Bad Request Line: GET /"), false},
-                      BadCase{"put", "PUT / HTTP/1.1\r\n\r\n", QString(), true},
-                      BadCase{"options", "OPTIONS * HTTP/1.1\r\n\r\n", QString(), true}),
+    ::testing::Values(
+        BadCase{"letters_length", "POST / HTTP/1.1\r\nContent-Length: abc\r\n\r\n",
+                QStringLiteral("Bad Content-Length header value: abc"), true},
+        BadCase{"length_past_32_bits", "POST / HTTP/1.1\r\nContent-Length: 2147483648\r\n\r\n",
+                QStringLiteral("Bad Content-Length header value: 2147483648"), true},
+        BadCase{"length_over_body_cap", "POST / HTTP/1.1\r\nContent-Length: 33554433\r\n\r\n",
+                QStringLiteral("Bad Content-Length header value: 33554433"), true},
+        BadCase{"fraction_length", "POST / HTTP/1.1\r\nContent-Length: 1.5\r\n\r\n",
+                QStringLiteral("Bad Content-Length header value: 1.5"), true},
+        BadCase{"endless_request_line", QByteArray(70000, 'A'), QStringLiteral("Request head too large"), true},
+        BadCase{"endless_headers", "GET / HTTP/1.1\r\n" + QByteArray(70000, 'h'),
+                QStringLiteral("Request head too large"), true},
+        BadCase{"negative_length", "POST / HTTP/1.1\r\nContent-Length: -37\r\n\r\nGET /smuggled HTTP/1.1\r\n\r\n",
+                QStringLiteral("Bad Content-Length header value: -37"), true},
+        BadCase{"signed_length", "POST / HTTP/1.1\r\nContent-Length: +5\r\n\r\nabcde",
+                QStringLiteral("Bad Content-Length header value: +5"), true},
+        BadCase{"two_lengths", "POST / HTTP/1.1\r\nContent-Length: 5\r\nContent-Length: 7\r\n\r\n",
+                QStringLiteral("Bad Content-Length header value: 5, 7"), true},
+        BadCase{"endless_empty_lines", QByteArray(70000, '\n').replace("\n", "\r\n"),
+                QStringLiteral("Request head too large"), true},
+        BadCase{"two_part_line", "GET /\r\n\r\n", QStringLiteral("Bad Request Line: GET /"), false},
+        BadCase{"put", "PUT / HTTP/1.1\r\n\r\n", QString(), true},
+        BadCase{"options", "OPTIONS * HTTP/1.1\r\n\r\n", QString(), true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HttpServer, PipelinedRequestsAndEmptyLinesAreReadWithoutMovingWhatFollows) {
+    // A megabyte of requests, each after two empty lines, in one go: reading them must not move the
+    // rest of the buffer down for every one (the bytes moved stay below the bytes received).
+    const QByteArray one = "\r\n\r\n" + post("/p", "hi");
+    const int count = 1024 * 1024 / static_cast<int>(one.size());
+    const QByteArray all = one.repeated(count);
+    auto c = client();
+    c->send(all);
+    ASSERT_TRUE(c->waitFor([&](const QByteArray& r) { return r.count("HTTP/1.1 200 OK") == count; }, 120000))
+        << c->received.count("HTTP/1.1 200 OK") << " of " << count;
+    EXPECT_EQ(host.requests.size(), static_cast<std::size_t>(count));
+    EXPECT_LE(server.Client(0).BufferBytesMoved(), all.size());
+    EXPECT_LE(server.Client(0).BufferCapacity(), GossClient::ShrinkAboveBytes);
+}
+
+TEST_F(HttpServer, OnePeerAddressHoldsAtMostItsShareOfThePool) {
+    // Six connections from one station: four are taken, two refused at once; another station is
+    // served all the same.
+    std::vector<std::unique_ptr<TcpTestClient>> station;
+    for (int i = 0; i < 6; ++i)
+        station.push_back(std::make_unique<TcpTestClient>(port, "127.0.2.1"));
+    int served = 0, refused = 0;
+    for (auto& c : station) {
+        c->send(post("/s", "s"));
+        c->waitFor([&](const QByteArray& r) { return completeResponseLength(r) > 0 || c->peerClosed; }, 10000);
+        if (completeResponseLength(c->received) > 0)
+            ++served;
+        else if (c->peerClosed)
+            ++refused;
+    }
+    EXPECT_EQ(served, server.MaxConnectionsPerAddress());
+    EXPECT_EQ(refused, 6 - server.MaxConnectionsPerAddress());
+    TcpTestClient other(port, "127.0.2.2");
+    other.send(post("/o", "o"));
+    EXPECT_TRUE(other.nextResponse());
+    // A station's share is free again once its connections end.
+    station.clear();
+    ASSERT_TRUE(waitUntil([&] { return server.Accepting() && !server.Client(0).InUse(); }));
+    TcpTestClient again(port, "127.0.2.1");
+    again.send(post("/a", "a"));
+    EXPECT_TRUE(again.nextResponse());
+}
+
+TEST_F(HttpServer, TwoEqualContentLengthsAreOne) {
+    auto c = client();
+    c->send("POST /twice HTTP/1.1\r\nContent-Length: 3\r\ncontent-length:3\r\n\r\nabc");
+    const auto response = c->nextResponse();
+    ASSERT_TRUE(response);
+    EXPECT_TRUE(response->endsWith("echo:abc"));
+}
 
 TEST_F(HttpServer, BodyAtTheCapIsTaken) {
     const QByteArray body(GossClient::MaxBodyBytes, 'b');
@@ -405,6 +543,71 @@ TEST_F(HttpServer, IdleConnectionsAreClosedThroughTheClosePath) {
     EXPECT_EQ(host.logsOf(5, 1).size(), 2u);
     EXPECT_FALSE(server.Client(0).InUse());
     EXPECT_FALSE(server.Client(1).InUse());
+}
+
+// Each wait of a connection has its own time-out; the other two are made long, so a cut shows that
+// the one under test fired.
+struct StallCase {
+    const char* name;
+    void (Gossamer::*shorten)(int);
+    QByteArray sent;    // what the client sends before it stalls
+    bool answeredFirst; // a whole request went before, and its reply came
+};
+
+class Stall : public HttpServer, public ::testing::WithParamInterface<StallCase> {};
+
+TEST_P(Stall, IsCutByTheTimeOutOfWhatItWaitsFor) {
+    server.setIdleTimeout(120000);
+    (server.*GetParam().shorten)(200);
+    auto c = client();
+    c->send(GetParam().sent);
+    if (GetParam().answeredFirst) {
+        ASSERT_TRUE(c->nextResponse());
+    }
+    EXPECT_TRUE(c->waitForClose(20000));
+    EXPECT_TRUE(c->received.isEmpty());
+    EXPECT_EQ(host.logsOf(5, 1).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HttpServer, Stall,
+    ::testing::Values(StallCase{"nothing_after_accept", &Gossamer::setKeepAliveTimeout, "", false},
+                      StallCase{"nothing_after_a_reply", &Gossamer::setKeepAliveTimeout, post("/a", "1"), true},
+                      StallCase{"half_a_head", &Gossamer::setHeadTimeout, "POST / HTTP/1.1\r\nHost: x", false},
+                      StallCase{"empty_lines_only", &Gossamer::setHeadTimeout, "\r\n\r\n", false},
+                      StallCase{"half_a_body", &Gossamer::setBodyTimeout,
+                                "POST / HTTP/1.1\r\nContent-Length: 10\r\n\r\nabc", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HttpServer, ABodyThatKeepsComingIsNeverCut) {
+    // Twenty pieces 200 ms apart: twice the time-out in all, each gap a tenth of it.
+    server.setIdleTimeout(2000);
+    auto c = client();
+    c->send("POST /slow HTTP/1.1\r\nContent-Length: 40\r\n\r\n");
+    for (int i = 0; i < 20; ++i) {
+        runEventLoopFor(200);
+        c->send("ab");
+    }
+    const auto response = c->nextResponse();
+    ASSERT_TRUE(response) << "closed: " << c->peerClosed;
+    EXPECT_TRUE(response->endsWith("echo:" + QByteArray("ab").repeated(20)));
+}
+
+TEST_F(HttpServer, AHeadThatDribblesIsCutAtItsTimeOut) {
+    server.setIdleTimeout(120000);
+    server.setHeadTimeout(500);
+    auto c = client();
+    c->send("POST / HTTP/1.1\r\nX-Slow: ");
+    // One byte every 20 ms would take far longer than the time-out to end the head.
+    waitUntil(
+        [&] {
+            c->send("a");
+            runEventLoopFor(20);
+            return !c->connected() || c->waitForClose(0);
+        },
+        30000);
+    EXPECT_TRUE(c->peerClosed);
+    EXPECT_TRUE(host.requests.empty());
 }
 
 TEST_F(HttpServer, AResetByThePeerClosesAndLogsTheError) {

@@ -1,14 +1,27 @@
 // The server control's own members: its errors, start and stop, and the helpers it offers its host.
 #include "http_server/gossamer.h"
 
+#include "platform/net/socket_errors.h"
 #include "platform/runtime/runtime_error.h"
+#include "tests/support/event_loop.h"
+#include "tests/support/loopback_driver.h"
 #include "tests/support/recording_host.h"
+#include "tests/support/tcp_test_client.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <functional>
+#include <memory>
+#include <set>
+#include <sys/resource.h>
+#include <vector>
 
 using namespace vellumo;
 using namespace vellumo::test;
@@ -179,6 +192,199 @@ TEST(Gossamer, UTCParseStringReadsAnHttpDate) {
     EXPECT_EQ(parsed.time(), QTime(9, 5, 3));
     const QDateTime fallback = Gossamer::UTCParseString(QStringLiteral("nonsense"));
     EXPECT_TRUE(fallback.isValid());
+}
+
+// ---- the listener ----
+
+class Listener : public ::testing::Test {
+protected:
+    void SetUp() override {
+        driver.server().setHost(&host);
+        driver.server().setListenRetryDelay(10);
+    }
+    LoopbackDriver driver;
+    RecordingHost host;
+};
+
+TEST_F(Listener, AFullPoolStopsAcceptingUntilAHandlerFrees) {
+    Gossamer& g = driver.server();
+    g.setMaxConnections(2);
+    EXPECT_TRUE(driver.listener().accepting);
+    FakeStreamSocket* first = driver.connect();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(driver.listener().accepting);
+    ASSERT_TRUE(driver.connect());
+    // Nothing would take a connection now: the listener leaves them in the backlog.
+    EXPECT_FALSE(driver.listener().accepting);
+    EXPECT_FALSE(g.Accepting());
+    first->peerClose();
+    EXPECT_TRUE(driver.listener().accepting);
+    EXPECT_EQ(driver.connect(), first);
+    EXPECT_FALSE(driver.listener().accepting);
+}
+
+struct ListenerErrorCase {
+    const char* name;
+    std::int32_t number;
+    bool failed; // the listening socket itself failed (else it stays open)
+};
+
+class ListenerError : public Listener, public ::testing::WithParamInterface<ListenerErrorCase> {};
+
+TEST_P(ListenerError, TransientOnesKeepListeningOthersAreReportedAndListenAgain) {
+    Gossamer& g = driver.server();
+    driver.listener().fail(GetParam().number);
+    ASSERT_FALSE(host.logs.empty());
+    EXPECT_EQ(host.logs.back().Event.EventSubType, GetParam().number);
+    EXPECT_EQ(host.logs.back().ClientIndex, -1);
+    if (!GetParam().failed) {
+        EXPECT_EQ(host.logs.back().Event.EventType, 4);
+        EXPECT_EQ(g.State(), sck::Listening);
+        EXPECT_TRUE(host.listenerFailures.empty());
+        EXPECT_TRUE(driver.connect());
+        return;
+    }
+    EXPECT_EQ(host.logs.back().Event.EventType, 1);
+    EXPECT_EQ(g.State(), sck::Closed);
+    EXPECT_EQ(host.listenerFailures, std::vector<std::int32_t>{GetParam().number});
+    ASSERT_TRUE(waitUntil([&] { return g.State() == sck::Listening; }));
+    EXPECT_EQ(host.listenerRestorations, 1);
+    EXPECT_TRUE(g.ConnectedToPort);
+    EXPECT_EQ(host.logs.back().Event.EventType, 3);
+    EXPECT_TRUE(driver.connect());
+}
+
+INSTANTIATE_TEST_SUITE_P(Gossamer, ListenerError,
+                         ::testing::Values(ListenerErrorCase{"would_block", sockerr::WouldBlock, false},
+                                           ListenerErrorCase{"out_of_descriptors", sockerr::TooManySockets, false},
+                                           ListenerErrorCase{"out_of_memory", sockerr::NoBufferSpace, false},
+                                           ListenerErrorCase{"network_down", sockerr::NetworkDown, true},
+                                           ListenerErrorCase{"not_a_socket", sockerr::NotSocket, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Gossamer, APortTakenAtStartIsListenedOnOnceItIsFree) {
+    auto holder = std::make_unique<Gossamer>();
+    holder->StartListening(0, QStringLiteral("127.0.0.1"));
+    const int taken = holder->LocalPort();
+    Gossamer g;
+    RecordingHost host;
+    g.setHost(&host);
+    g.setListenRetryDelay(10);
+    g.StartListening(taken, QStringLiteral("127.0.0.1"));
+    EXPECT_FALSE(g.ConnectedToPort);
+    holder.reset();
+    ASSERT_TRUE(waitUntil([&] { return g.State() == sck::Listening; }, 20000));
+    EXPECT_TRUE(g.ConnectedToPort);
+    EXPECT_EQ(host.listenerRestorations, 1);
+    TcpTestClient c(taken);
+    c.send("GET / HTTP/1.1\r\n\r\n");
+    EXPECT_TRUE(c.nextResponse());
+}
+
+// A server in a process of its own with only a couple of descriptors to spare, so that accepting
+// runs out of them: it must keep its listener and serve the callers in turn once some are freed.
+// Run by the test below as a child process; it prints its port and serves until it is killed.
+TEST(GossamerUnderDescriptorLimit, DISABLED_ChildServer) {
+    Gossamer server;
+    RecordingHost host;
+    host.onRequest = [](const RecordedRequest& r, Reply& reply) {
+        reply.Status = 200;
+        reply.StatusText = QStringLiteral("OK");
+        reply.Body = "echo:" + r.Params;
+    };
+    server.setHost(&host);
+    server.StartListening(0, QStringLiteral("127.0.0.1"));
+    ASSERT_TRUE(server.ConnectedToPort);
+    Gossamer::UTCStringNow(); // the time zone is read now, while descriptors are there for it
+    // The lowest descriptor numbers are handed out first: leave exactly `spare` free ones below the
+    // limit.
+    const int spare = qEnvironmentVariableIntValue("VELLUMO_SPARE_DESCRIPTORS");
+    std::set<int> open;
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(fds)) {
+            if (entry->d_name[0] != '.')
+                open.insert(std::atoi(entry->d_name));
+        }
+        open.erase(::dirfd(fds)); // closed below
+        ::closedir(fds);
+    }
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    rlim_t cap = 0;
+    for (int free = 0; free < spare || open.count(static_cast<int>(cap)); ++cap) {
+        if (!open.count(static_cast<int>(cap)))
+            ++free;
+    }
+    limit.rlim_cur = cap;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    std::printf("PORT %d\n", server.LocalPort());
+    std::fflush(stdout);
+    waitUntil([] { return false; }, 120000);
+}
+
+TEST(GossamerUnderDescriptorLimit, OutOfDescriptorsTheListenerPausesAndServesCallersInTurn) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer runtimes need descriptors of their own (their pointer checks open a pipe), so "
+                    "a sanitized process out of descriptors reports errors that are not there";
+#endif
+    QProcess child;
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VELLUMO_SPARE_DESCRIPTORS"), QStringLiteral("2"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_also_run_disabled_tests"),
+                 QStringLiteral("--gtest_filter=GossamerUnderDescriptorLimit.DISABLED_ChildServer")});
+    ASSERT_TRUE(child.waitForStarted(10000));
+    int port = 0;
+    QByteArray out;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            out += child.readAllStandardOutput();
+            const qsizetype at = out.indexOf("PORT ");
+            if (at >= 0 && out.indexOf('\n', at) > at)
+                port = out.mid(at + 5, out.indexOf('\n', at) - at - 5).trimmed().toInt();
+            return port > 0 || child.state() == QProcess::NotRunning;
+        },
+        30000))
+        << out.constData();
+    ASSERT_GT(port, 0) << out.constData();
+
+    const auto post = [](const QByteArray& body) {
+        return "POST / HTTP/1.1\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    };
+    // Two callers take the two spare descriptors and keep their connections.
+    auto a = std::make_unique<TcpTestClient>(port);
+    auto b = std::make_unique<TcpTestClient>(port);
+    a->send(post("a"));
+    b->send(post("b"));
+    ASSERT_TRUE(a->nextResponse(20000));
+    ASSERT_TRUE(b->nextResponse(20000));
+    // Two more find the server out of descriptors; they wait (their connections are complete in the
+    // backlog, their requests sent).
+    TcpTestClient c(port), d(port);
+    c.send(post("c"));
+    d.send(post("d"));
+    runEventLoopFor(300);
+    // Freeing the first two lets the waiting ones in, and a caller after them too.
+    a.reset();
+    b.reset();
+    const auto rc = c.nextResponse(30000);
+    const auto rd = d.nextResponse(30000);
+    ASSERT_TRUE(rc && rd) << "c closed " << c.peerClosed << ", d closed " << d.peerClosed;
+    EXPECT_TRUE(rc->endsWith("echo:c"));
+    EXPECT_TRUE(rd->endsWith("echo:d"));
+    c.close();
+    d.close();
+    TcpTestClient e(port);
+    ASSERT_TRUE(e.connected());
+    e.send(post("e"));
+    const auto re = e.nextResponse(30000);
+    ASSERT_TRUE(re);
+    EXPECT_TRUE(re->endsWith("echo:e"));
+
+    child.kill();
+    child.waitForFinished(10000);
 }
 
 } // namespace

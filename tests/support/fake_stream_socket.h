@@ -18,6 +18,7 @@ class FakeStreamSocket : public StreamSocket {
 public:
     void Bind(std::int32_t port, const QString& address = QString()) override;
     void Listen() override;
+    void SetAccepting(bool accepting) override { this->accepting = accepting; }
     void Accept(std::int32_t requestID) override;
     void Connect(const QString& host, std::int32_t port) override;
     QByteArray GetData() override;
@@ -40,6 +41,7 @@ public:
     void completeSends();
 
     int state = sck::Closed;
+    bool accepting = true; // what the owner last told a listener
     std::int32_t localPort = 0;
     QString remoteIP = QStringLiteral("127.0.0.1");
     std::int32_t acceptedID = -1;

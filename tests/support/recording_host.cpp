@@ -18,6 +18,15 @@ void RecordingHost::DynamicRequest(QString& Method, QString& URI, QByteArray& Pa
     RespBody = reply.Body;
 }
 
+void RecordingHost::HeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
+                                 const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) {
+    heads.push_back(RecordedRequest{Method, URI, QByteArray(), ReqHeaders.Items(), ClientIndex});
+    headAddresses.push_back(RemoteIP);
+    const RecordedRequest current = heads.back();
+    if (onHead)
+        onHead(current, Reply);
+}
+
 void RecordingHost::LogEvent(GossEvent& Event, std::int16_t& ClientIndex) {
     logs.push_back(RecordedLog{Event, ClientIndex});
 }

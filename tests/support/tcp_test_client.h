@@ -13,7 +13,9 @@ namespace vellumo::test {
 
 class TcpTestClient {
 public:
-    explicit TcpTestClient(int port);
+    // sourceAddress: the local address to connect from (another 127.x.y.z stands for another
+    // station); the default one when null.
+    explicit TcpTestClient(int port, const char* sourceAddress = nullptr);
     ~TcpTestClient();
     TcpTestClient(const TcpTestClient&) = delete;
     TcpTestClient& operator=(const TcpTestClient&) = delete;

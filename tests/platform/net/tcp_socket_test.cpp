@@ -138,6 +138,24 @@ TEST_F(Listening, AConnectionNobodyAcceptsIsClosedAtOnce) {
     EXPECT_EQ(requests, 1);
 }
 
+TEST_F(Listening, AListenerThatDoesNotAcceptLeavesCallersWaitingInTheBacklog) {
+    listener.SetAccepting(false);
+    TcpTestClient first(port), second(port);
+    ASSERT_TRUE(first.connected() && second.connected()); // the kernel completes them meanwhile
+    first.send("hello");
+    runEventLoopFor(50);
+    EXPECT_EQ(requests, 0);
+    EXPECT_FALSE(first.peerClosed);
+    // Accepting again takes them in turn; the bytes sent while waiting are there.
+    listener.SetAccepting(true);
+    ASSERT_TRUE(waitUntil([&] { return requests == 2; }));
+    ASSERT_TRUE(accepted);
+    listener.SetAccepting(false); // inside or outside the event, it holds
+    TcpTestClient third(port);
+    runEventLoopFor(50);
+    EXPECT_EQ(requests, 2);
+}
+
 TEST_F(Listening, ConnectProbeReportsConnect) {
     TcpSocket probe;
     bool connected = false;
