@@ -340,6 +340,19 @@ protected:
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // A sanitized build's leak suppressions sit in the checkout, which the user may not be able to
+        // read (a checkout in a private folder): the user's processes read a copy in their home.
+        QString lsan = env.value(QStringLiteral("LSAN_OPTIONS"));
+        static const QRegularExpression suppressions(QStringLiteral("suppressions=([^:]+)"));
+        if (const QRegularExpressionMatch m = suppressions.match(lsan); m.hasMatch()) {
+            const QString copy = home.filePath(QStringLiteral("lsan.supp"));
+            QFile::remove(copy);
+            if (QFile::copy(m.captured(1), copy)) {
+                QFile::setPermissions(copy, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+                lsan.replace(m.capturedStart(1), m.capturedLength(1), copy);
+                env.insert(QStringLiteral("LSAN_OPTIONS"), lsan);
+            }
+        }
         return env;
     }
 
