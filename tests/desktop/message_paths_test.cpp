@@ -56,9 +56,11 @@ TEST_F(MessagePaths, DeleteWhileAMessageArrives) {
     shot(QStringLiteral("6-empty"));
 }
 
-// The recipients line as the user types it, reply to all and the history's two compose buttons:
+// The recipients line as the user types it, reply to all, the main window's network browser and the
+// history's two compose buttons:
 // - "nobody-here;<B>" (no final ";") reaches B, and A's sent row keeps the line as typed;
 // - a message from A to "<B>;<A>;" answered to all on B reaches A once;
+// - Valider in the network browser leaves the focus in the compose window's editor;
 // - the history's "Nouveau Message" opens the compose window; "Ré-envoyer" opens it with the line and
 //   the body, which sent on reach B again and are stored once more in Sended.
 TEST_F(MessagePaths, RecipientsLineReplyToAllAndHistory) {
@@ -91,6 +93,26 @@ TEST_F(MessagePaths, RecipientsLineReplyToAllAndHistory) {
     ASSERT_EQ(b.sent().size(), 1u);
     EXPECT_EQ(b.sent().front().to, a.name() + QLatin1Char(';'));
 
+    // The main window's network browser: Valider opens the compose window with the focus in the
+    // editor, where the user types the body at once (nothing checked: the line is empty).
+    const XWindow mainA = openMain(a);
+    clickToolbar(mainA, toolbar::Main, 17);
+    const XWindow browser = expectWindow(a, title::NetworkBrowser);
+    ASSERT_NE(browser.id, 0u) << "the network browser did not open";
+    ASSERT_TRUE(waitFor([&] { return bottomButtons(browser).size() == 3; }, 30000)) << "the browser did not end";
+    clickBottomButton(browser, 1); // Valider
+    compose = expectWindow(a, title::Compose);
+    ASSERT_NE(compose.id, 0u) << "Valider opened no compose window";
+    EXPECT_TRUE(active(compose));
+    x.type(QStringLiteral("Depuis l'explorateur"));
+    clickIn(compose, compose::RecipientsLine);
+    x.type(b.name() + QLatin1Char(';'));
+    shot(QStringLiteral("3-from-the-browser"));
+    clickToolbar(compose, toolbar::Compose, 1);
+    ASSERT_TRUE(waitGone(a, title::Compose)) << "nothing to send: the body was not typed in the editor";
+    ASSERT_TRUE(waitFor([&] { return b.received().size() == 3; }, 20000)) << "B stored nothing from the browser";
+    EXPECT_TRUE(b.received().back().text.contains(QStringLiteral("Depuis l'explorateur")));
+
     // A's history: "Nouveau Message" opens the compose window, empty; closed again.
     clickToolbar(openMain(a), toolbar::Main, 15);
     const XWindow history = expectWindow(a, title::History);
@@ -100,24 +122,25 @@ TEST_F(MessagePaths, RecipientsLineReplyToAllAndHistory) {
     ASSERT_NE(compose.id, 0u) << "\"Nouveau Message\" opened no compose window";
     EXPECT_TRUE(onScreen(compose));
     EXPECT_TRUE(active(compose));
-    shot(QStringLiteral("3-new-message"));
+    shot(QStringLiteral("4-new-message"));
     clickToolbar(compose, toolbar::Compose, 19);
     ASSERT_TRUE(waitGone(a, title::Compose)) << "Quitter did not close the compose window";
 
-    // "Ré-envoyer" on the newest sent message (to B and A): the same line and body, the focus in the
-    // editor; sent on as it is.
+    // "Ré-envoyer" on the message before the newest (to B and A): the same line and body, the focus in
+    // the editor; sent on as it is.
+    clickToolbar(history, toolbar::History, 10);
     clickToolbar(history, toolbar::History, 2);
     compose = expectWindow(a, title::Compose);
     ASSERT_NE(compose.id, 0u) << "\"Ré-envoyer\" opened no compose window";
     EXPECT_TRUE(onScreen(compose));
     EXPECT_TRUE(active(compose));
-    shot(QStringLiteral("4-send-again"));
+    shot(QStringLiteral("5-send-again"));
     clickToolbar(compose, toolbar::Compose, 1);
     EXPECT_TRUE(waitGone(a, title::Compose)) << "the compose window stayed open after sending";
-    ASSERT_TRUE(waitFor([&] { return b.received().size() == 3 && a.received().size() >= 3; }, 20000))
+    ASSERT_TRUE(waitFor([&] { return b.received().size() == 4 && a.received().size() >= 3; }, 20000))
         << "the message sent again did not reach B and A";
     EXPECT_TRUE(b.received().back().text.contains(QStringLiteral("A nous deux")));
-    ASSERT_EQ(a.sent().size(), 3u);
+    ASSERT_EQ(a.sent().size(), 4u);
     EXPECT_EQ(a.sent().back().to, toBoth);
     EXPECT_TRUE(a.sent().back().text.contains(QStringLiteral("A nous deux")));
 
