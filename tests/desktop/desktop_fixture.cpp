@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
+#include <cstdlib>
 #include <iostream>
 
 namespace vellumo::desktop {
@@ -65,13 +67,21 @@ bool DesktopFixture::makeNetwork() {
     return true;
 }
 
-Station& DesktopFixture::startStation(int i, const QString& extraSettings) {
+Station& DesktopFixture::addStation(int i, const QString& extraSettings) {
     const StationNetwork::Member* member = network ? &network->member(i) : nullptr;
     stations.push_back(std::make_unique<Station>(x, member, extraSettings));
-    Station& s = *stations.back();
+    return *stations.back();
+}
+
+void DesktopFixture::start(Station& s) {
     QString why;
     const bool started = s.start(&why);
     EXPECT_TRUE(started) << why.toStdString();
+}
+
+Station& DesktopFixture::startStation(int i, const QString& extraSettings) {
+    Station& s = addStation(i, extraSettings);
+    start(s);
     return s;
 }
 
@@ -145,6 +155,28 @@ void DesktopFixture::clickToolbar(const XWindow& w, const ToolbarDesign& design,
 
 void DesktopFixture::clickIn(const XWindow& w, QPoint at) {
     x.click(w.client.topLeft() + at);
+}
+
+void DesktopFixture::toolsMenu(Station& s, const XWindow& main, int item) {
+    clickToolbar(main, toolbar::Main, 20);
+    ASSERT_TRUE(waitForMenu(s)) << "the tools menu did not open";
+    QStringList keys;
+    for (int i = 0; i < item; ++i)
+        keys << QStringLiteral("Down");
+    keys << QStringLiteral("Return");
+    x.keys(keys);
+}
+
+void DesktopFixture::clickBottomButton(const XWindow& w, std::size_t i) {
+    std::vector<QRect> buttons;
+    waitFor(
+        [&] {
+            buttons = bottomButtons(w);
+            return buttons.size() > i;
+        },
+        10000);
+    ASSERT_GT(buttons.size(), i) << "no button " << i + 1 << " at the bottom of \"" << w.title.toStdString() << "\"";
+    x.click(buttons[i].center());
 }
 
 void DesktopFixture::answerBox(Station& s, const QString& titlePattern, const QStringList& keys, const QString& step) {
@@ -269,25 +301,183 @@ std::vector<QRect> DesktopFixture::textLines(const XWindow& w) const {
     return lines;
 }
 
+std::vector<QRect> DesktopFixture::emptyBoxes(const XWindow& w, int minWidth) const {
+    const QImage image = x.grab(w).convertToFormat(QImage::Format_RGB32);
+    const auto white = [&](int x0, int y) {
+        const QRgb p = image.pixel(x0, y);
+        return qRed(p) >= 250 && qGreen(p) >= 250 && qBlue(p) >= 250;
+    };
+    const auto oneLine = [](const QRect& band) { return band.height() >= 16 && band.height() <= 40; };
+    // Runs of white on each row, joined downwards while a run of the same ends follows.
+    std::vector<QRect> open, boxes;
+    for (int y = 0; y < image.height(); ++y) {
+        std::vector<QRect> next;
+        for (int x0 = 0; x0 < image.width();) {
+            if (!white(x0, y)) {
+                ++x0;
+                continue;
+            }
+            int x1 = x0;
+            while (x1 + 1 < image.width() && white(x1 + 1, y))
+                ++x1;
+            if (x1 - x0 + 1 >= minWidth) {
+                QRect band(x0, y, x1 - x0 + 1, 1);
+                for (const QRect& o : open)
+                    if (std::abs(o.left() - x0) <= 2 && std::abs(o.right() - x1) <= 2)
+                        band.setTop(o.top());
+                next.push_back(band);
+            }
+            x0 = x1 + 1;
+        }
+        for (const QRect& o : open) {
+            const bool continued = std::any_of(next.begin(), next.end(), [&](const QRect& n) {
+                return n.top() == o.top() && std::abs(n.left() - o.left()) <= 2;
+            });
+            if (!continued && oneLine(o))
+                boxes.push_back(o.translated(w.client.topLeft()));
+        }
+        open = next;
+    }
+    for (const QRect& o : open)
+        if (oneLine(o))
+            boxes.push_back(o.translated(w.client.topLeft()));
+    std::sort(boxes.begin(), boxes.end(), [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+    return boxes;
+}
+
+QImage DesktopFixture::look(const XWindow& w) const {
+    x.moveMouse(QPoint(1, XSession::ScreenSize.height() - 1));
+    // A button lit by the pointer goes dark again on its own time.
+    waitFor([] { return false; }, 300);
+    // Where the window is now.
+    const auto now = x.window(w.id);
+    return x.grab(now ? *now : w).convertToFormat(QImage::Format_RGB32);
+}
+
+QRect DesktopFixture::statusLine(const XWindow& main) {
+    // The bottom strip of the window, without the help button at its right.
+    return QRect(0, main.client.height() - 32, main.client.width() - 40, 32);
+}
+
+int DesktopFixture::failureTextWidth(const XWindow& main) const {
+    // Read where the window is now (the window manager may still move a window just shown), and twice
+    // in a row alike, so that a line caught while it is painted does not count.
+    const auto read = [&]() {
+        const auto now = x.window(main.id);
+        if (!now || !now->viewable)
+            return -1;
+        const QImage image = x.grab(*now).convertToFormat(QImage::Format_RGB32);
+        const QRect strip = statusLine(*now) & image.rect();
+        int left = -1, right = -1;
+        for (int y = strip.top(); y <= strip.bottom(); ++y)
+            for (int x0 = strip.left(); x0 <= strip.right(); ++x0)
+                if (nearColour(image.pixel(x0, y), qRgb(192, 0, 0), 48)) {
+                    left = left < 0 ? x0 : std::min(left, x0);
+                    right = std::max(right, x0);
+                }
+        return left < 0 ? 0 : right - left + 1;
+    };
+    int last = read();
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        waitFor([] { return false; }, 200);
+        const int now = read();
+        if (now == last)
+            return std::max(now, 0);
+        last = now;
+    }
+    return 0;
+}
+
 XWindow DesktopFixture::expectWindow(Station& s, const QString& titlePattern, int timeoutMs) {
     const auto w = waitForWindow(x, s.pid(), titlePattern, timeoutMs);
     if (!w) {
         ADD_FAILURE() << "no window " << titlePattern.toStdString() << " of " << s.name().toStdString();
         return XWindow{};
     }
+    return framed(*w);
+}
+
+XWindow DesktopFixture::framed(const XWindow& w) const {
     // The window manager frames a new window a moment after it is mapped.
-    std::optional<XWindow> framed = w;
+    std::optional<XWindow> now = w;
     waitFor(
         [&] {
-            framed = x.window(w->id);
-            return framed && framed->frame.top() > 0;
+            now = x.window(w.id);
+            return now && now->frame.top() > 0;
         },
         5000);
-    return framed ? *framed : *w;
+    return now ? *now : w;
+}
+
+XWindow DesktopFixture::openCompose(Station& s) {
+    const XWindow main = openMain(s);
+    clickToolbar(main, toolbar::Main, 1);
+    const XWindow window = expectWindow(s, title::Compose);
+    EXPECT_TRUE(onScreen(window));
+    EXPECT_TRUE(active(window));
+    return window;
+}
+
+void DesktopFixture::writeAndSend(Station& s, const XWindow& window, const QString& body) {
+    clickIn(window, compose::Editor);
+    x.type(body);
+    clickToolbar(window, toolbar::Compose, 1);
+    EXPECT_TRUE(waitGone(s, title::Compose)) << "the compose window stayed open after sending";
+}
+
+void DesktopFixture::sendMessage(Station& s, const QString& recipients, const QString& body) {
+    const XWindow window = openCompose(s);
+    clickIn(window, compose::RecipientsLine);
+    x.type(recipients);
+    writeAndSend(s, window, body);
+}
+
+XWindow DesktopFixture::expectOtherWindow(Station& s, const QString& titlePattern, quint64 notThis, int timeoutMs) {
+    std::optional<XWindow> found;
+    waitFor(
+        [&] {
+            for (const XWindow& w : x.windowsOf(s.pid(), titlePattern))
+                if (w.id != notThis)
+                    found = w;
+            return found.has_value();
+        },
+        timeoutMs);
+    if (!found) {
+        ADD_FAILURE() << "no second window " << titlePattern.toStdString() << " of " << s.name().toStdString();
+        return XWindow{};
+    }
+    return framed(*found);
 }
 
 bool DesktopFixture::waitGone(Station& s, const QString& titlePattern, int timeoutMs) const {
     return waitFor([&] { return s.pid() == 0 || x.windowsOf(s.pid(), titlePattern).empty(); }, timeoutMs);
+}
+
+void TwoStationDesktop::SetUp() {
+    DesktopFixture::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    if (!makeNetwork())
+        GTEST_SKIP() << "two stations need network namespaces (root); not run";
+}
+
+int differingPixels(const QImage& a, const QImage& b, const QRect& area, int tolerance) {
+    if (a.size() != b.size())
+        return area.width() * area.height();
+    const QRect inside = area & a.rect();
+    int count = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x0 = inside.left(); x0 <= inside.right(); ++x0)
+            count += nearColour(a.pixel(x0, y), b.pixel(x0, y), tolerance) ? 0 : 1;
+    return count;
+}
+
+int pixelsNear(const QImage& image, QRgb colour, int tolerance) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x0 = 0; x0 < image.width(); ++x0)
+            count += nearColour(image.pixel(x0, y), colour, tolerance) ? 1 : 0;
+    return count;
 }
 
 } // namespace vellumo::desktop

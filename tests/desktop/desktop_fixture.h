@@ -26,7 +26,13 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <vector>
+
+// Texts in the scenarios' failure messages as text, not as arrays of characters.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace vellumo::desktop {
 
@@ -42,6 +48,7 @@ inline const QString PeerScan = QStringLiteral("^(Recherche des utilisateurs|Sea
 inline const QString NetworkBrowser = QStringLiteral("^(Explorateur r|Network explorer)");
 inline const QString QuitQuestion = QStringLiteral("^(Quitter Vellumo|Quit Vellumo)");
 inline const QString DeleteQuestion = QStringLiteral("^(Supprimer un message|Delete a message)");
+inline const QString Error = QStringLiteral("^(Erreur|Error)$");
 } // namespace title
 
 // A window's toolbar as designed: its sequence of buttons, one character per number from 1 ('B' a
@@ -58,6 +65,21 @@ inline const ToolbarDesign Compose{QStringLiteral("B-B-BBB-B---------B"), QPoint
 inline const ToolbarDesign History{QStringLiteral("BBh-Bhh-BBBBB-hhhhhhhB"), QPoint(4, 4), 0};
 } // namespace toolbar
 
+// Places of the compose window's design (its size is fixed), in its client area.
+namespace compose {
+inline const QPoint RecipientsLine(235, 47);
+inline const QPoint PeerScanButton(453, 47); // Command1(3), "@"
+inline const QPoint Editor(250, 260);
+// The colour buttons: the place of the first, the step to the next.
+inline const QRect FirstColourButton(372, 64, 23, 24);
+constexpr int ColourStep = 25;
+} // namespace compose
+
+// Counts the pixels of an image near a colour.
+int pixelsNear(const QImage& image, QRgb colour, int tolerance = 40);
+// Counts the pixels of an area that differ between two images of the same window.
+int differingPixels(const QImage& a, const QImage& b, const QRect& area, int tolerance = 8);
+
 class DesktopFixture : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -67,6 +89,9 @@ protected:
     bool makeNetwork();
     // Starts a station: in namespace i when the network is made, else on the loopback.
     Station& startStation(int i, const QString& extraSettings = {});
+    // The same in two steps, for a scenario that prepares the station's folder before it starts.
+    Station& addStation(int i, const QString& extraSettings = {});
+    void start(Station& s);
 
     // ---- what a person does ----
     // Double-clicks the station's tray icon.
@@ -83,6 +108,10 @@ protected:
     void clickToolbar(const XWindow& w, const ToolbarDesign& design, int n);
     // Clicks at a point of a window's client area.
     void clickIn(const XWindow& w, QPoint at);
+    // Picks item n (from 1, separators not counted) of the main window's tools menu.
+    void toolsMenu(Station& s, const XWindow& main, int item);
+    // Clicks button i (from 0, left to right) of the row at the bottom of a dialog or box.
+    void clickBottomButton(const XWindow& w, std::size_t i);
     // Waits for a question box of the program, checks it on screen, and presses the keys on it.
     void answerBox(Station& s, const QString& titlePattern, const QStringList& keys, const QString& shot);
 
@@ -99,16 +128,45 @@ protected:
     // The lines of dark text seen in the upper half of a window, top to bottom, in screen coordinates
     // (a list's header, then its items).
     std::vector<QRect> textLines(const XWindow& w) const;
+    // The empty one-line text boxes seen in a window (white bands at least minWidth wide, 16 to 40
+    // high), top to bottom, in screen coordinates.
+    std::vector<QRect> emptyBoxes(const XWindow& w, int minWidth = 60) const;
+    // A window's client area as drawn now, with the pointer out of the way (no button lit by it).
+    QImage look(const XWindow& w) const;
+    // The main window's status line, in its client area.
+    static QRect statusLine(const XWindow& main);
+    // The horizontal extent of the status line's text in the failure colour (dark red), once it reads
+    // the same twice in a row; 0 when there is none.
+    int failureTextWidth(const XWindow& main) const;
     // Waits for a window of the station with the title, on screen.
     XWindow expectWindow(Station& s, const QString& titlePattern, int timeoutMs = 30000);
+    // Waits for a window of the station with the title other than the given one (a box titled like
+    // the window it belongs to).
+    XWindow expectOtherWindow(Station& s, const QString& titlePattern, quint64 notThis, int timeoutMs = 30000);
     // Waits until no window of the station has the title.
     bool waitGone(Station& s, const QString& titlePattern, int timeoutMs = 30000) const;
 
     void shot(const QString& step) const;
+    // The window once the window manager has framed it.
+    XWindow framed(const XWindow& w) const;
+
+    // ---- the compose window ----
+    // Opens the compose window from the main window's toolbar (the main window brought up from the tray).
+    XWindow openCompose(Station& s);
+    // Types the body and sends; the compose window closes.
+    void writeAndSend(Station& s, const XWindow& compose, const QString& body);
+    // A whole message: the compose window opened, the recipients line and the body typed, sent.
+    void sendMessage(Station& s, const QString& recipients, const QString& body);
 
     XSession x;
     std::unique_ptr<StationNetwork> network;
     std::vector<std::unique_ptr<Station>> stations;
+};
+
+// The scenarios with two stations, each in a network namespace of its own; skipped without root.
+class TwoStationDesktop : public DesktopFixture {
+protected:
+    void SetUp() override;
 };
 
 } // namespace vellumo::desktop

@@ -10,23 +10,6 @@
 namespace vellumo::desktop {
 namespace {
 
-// Places of the compose window's design (its size is fixed), in its client area.
-const QPoint kRecipientsLine(235, 47);
-const QPoint kPeerScanButton(453, 47); // Command1(3), "@"
-const QPoint kEditor(250, 260);
-// The colour buttons: the place of the first, the step to the next.
-const QRect kFirstColourButton(372, 64, 23, 24);
-constexpr int kColourStep = 25;
-
-// Counts the pixels of an image near a colour.
-int pixelsNear(const QImage& image, QRgb colour, int tolerance = 40) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x0 = 0; x0 < image.width(); ++x0)
-            count += nearColour(image.pixel(x0, y), colour, tolerance) ? 1 : 0;
-    return count;
-}
-
 // ---- scenarios of one station, short enough for the sanitized build -------------------------------
 
 class ShortDesktop : public DesktopFixture {};
@@ -80,10 +63,30 @@ TEST_F(ShortDesktop, QuitFromTheTrayAndRestartThroughTheLauncher) {
 class Desktop : public DesktopFixture {};
 
 // The options from the tray menu, the purge from the tools menu: each on screen with the focus and its
-// buttons; Annuler closes the options, Valider and Yes close the purge.
+// buttons; Annuler closes the options, Valider and Yes close the purge. The store held only messages
+// older than the proposed day: it is empty after the purge, and the main window shows what an empty
+// store shows (the look of another station's main window over an empty store): no fields, no body,
+// the navigation and delete buttons disabled. Only the status line differs, with the purge's count.
 TEST_F(Desktop, OptionsAndPurge) {
-    Station& a = startStation(0);
+    const QString settings = QStringLiteral("[Vellumo]\r\nIsAlwaysOnTop=0");
+    Station& a = addStation(0, settings);
+    const QDateTime old(QDate(2020, 3, 2), QTime(9, 30));
+    const auto message = [](const char* text) {
+        return StoredMessage{QStringLiteral("ancien-poste"), QStringLiteral("ici;"), QString::fromLatin1(text),
+                             QStringLiteral("{\\rtf1\\ansi %1\\par}").arg(QString::fromLatin1(text))};
+    };
+    ASSERT_TRUE(a.storeMessage("Recived", message("Un ancien message"), old));
+    ASSERT_TRUE(a.storeMessage("Recived", message("Un autre ancien message"), old.addDays(1)));
+    ASSERT_TRUE(a.storeMessage("Sended", message("Un ancien envoi"), old));
+    start(a);
+    Station& empty = startStation(1, settings);
     ASSERT_FALSE(HasFailure());
+
+    const XWindow reference = openMain(empty);
+    const QImage emptyLook = look(reference);
+    clickToolbar(reference, toolbar::Main, 24); // hide
+    ASSERT_TRUE(waitGone(empty, title::Main));
+
     trayMenu(a, 2); // "Options"
     const XWindow options = expectWindow(a, title::Options);
     shot(QStringLiteral("1-options"));
@@ -94,67 +97,40 @@ TEST_F(Desktop, OptionsAndPurge) {
     x.click(optionButtons[1].center()); // Annuler
     EXPECT_TRUE(waitGone(a, title::Options));
 
-    doubleClickTray(a);
-    const XWindow main = expectWindow(a, title::Main);
-    EXPECT_TRUE(onScreen(main));
-    clickToolbar(main, toolbar::Main, 20); // the tools menu
-    ASSERT_TRUE(waitForMenu(a)) << "the tools menu did not open";
-    x.keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Purger la base de messages"
+    const XWindow main = openMain(a);
+    const QRect face(0, 0, main.client.width(), statusLine(main).top());
+    EXPECT_GT(differingPixels(look(main), emptyLook, face), 1000) << "the old messages are not shown";
+    shot(QStringLiteral("2-old-messages"));
+    toolsMenu(a, main, 1); // "Purger la base de messages"
     const XWindow purge = expectWindow(a, title::Purge);
-    shot(QStringLiteral("2-purge"));
+    shot(QStringLiteral("3-purge"));
     EXPECT_TRUE(onScreen(purge));
     EXPECT_TRUE(active(purge));
     const auto purgeButtons = bottomButtons(purge);
     ASSERT_EQ(purgeButtons.size(), 2u) << "Valider, Annuler";
     x.click(purgeButtons[0].center()); // Valider
     // The question has the main window's title: it is the other window of that title.
-    std::optional<XWindow> question;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            for (const XWindow& w : x.windowsOf(a.pid(), title::Main))
-                if (w.id != main.id)
-                    question = w;
-            return question.has_value();
-        },
-        20000))
-        << "no purge question";
-    EXPECT_TRUE(onScreen(*question));
-    EXPECT_TRUE(active(*question));
-    shot(QStringLiteral("3-purge-question"));
+    const XWindow question = expectOtherWindow(a, title::Main, main.id, 20000);
+    EXPECT_TRUE(onScreen(question));
+    EXPECT_TRUE(active(question));
+    shot(QStringLiteral("4-purge-question"));
     x.keys({QStringLiteral("Return")});
     EXPECT_TRUE(waitGone(a, title::Purge));
+
+    EXPECT_TRUE(a.received().empty());
+    EXPECT_TRUE(a.sent().empty());
+    int changed = 0;
+    EXPECT_TRUE(waitFor(
+        [&] {
+            changed = differingPixels(look(main), emptyLook, face);
+            return changed == 0;
+        },
+        10000))
+        << changed << " pixels of the main window differ from an empty one's after the purge";
+    shot(QStringLiteral("5-purged"));
 }
 
 // ---- two stations ---------------------------------------------------------------------------------
-
-class TwoStationDesktop : public DesktopFixture {
-protected:
-    void SetUp() override {
-        DesktopFixture::SetUp();
-        if (IsSkipped())
-            return;
-        if (!makeNetwork())
-            GTEST_SKIP() << "two stations need network namespaces (root); not run";
-    }
-
-    // Opens the compose window from the main window's toolbar.
-    XWindow openCompose(Station& s) {
-        const XWindow main = openMain(s);
-        clickToolbar(main, toolbar::Main, 1);
-        const XWindow compose = expectWindow(s, title::Compose);
-        EXPECT_TRUE(onScreen(compose));
-        EXPECT_TRUE(active(compose));
-        return compose;
-    }
-
-    // Types the body and sends; the compose window closes.
-    void writeAndSend(Station& s, const XWindow& compose, const QString& body) {
-        clickIn(compose, kEditor);
-        x.type(body);
-        clickToolbar(compose, toolbar::Compose, 1);
-        EXPECT_TRUE(waitGone(s, title::Compose)) << "the compose window stayed open after sending";
-    }
-};
 
 // A rich-text message from A to B pops up at B and is stored; B replies, A replies to all, A looks at
 // the sent history, B deletes a message after the confirmation.
@@ -169,15 +145,15 @@ TEST_F(TwoStationDesktop, MessageReplyReplyToAllHistoryAndDelete) {
     const QImage face = x.grab(compose);
     const QRgb colours[5] = {qRgb(255, 0, 0), qRgb(0, 0, 223), qRgb(0, 255, 0), qRgb(0, 0, 0), qRgb(255, 255, 0)};
     for (int i = 0; i < 5; ++i) {
-        const QImage button = face.copy(kFirstColourButton.translated(i * kColourStep, 0));
+        const QImage button = face.copy(compose::FirstColourButton.translated(i * compose::ColourStep, 0));
         EXPECT_GE(pixelsNear(button, colours[i]), i == 4 ? 100 : 6) << "colour button " << i + 1 << " shows no colour";
     }
-    clickIn(compose, kRecipientsLine);
+    clickIn(compose, compose::RecipientsLine);
     x.type(b.name() + QLatin1Char(';'));
-    clickIn(compose, kEditor);
+    clickIn(compose, compose::Editor);
     x.type(QStringLiteral("Bonjour de A"));
     x.keys({QStringLiteral("ctrl+a")});
-    clickIn(compose, kFirstColourButton.center()); // red
+    clickIn(compose, compose::FirstColourButton.center()); // red
     shot(QStringLiteral("1-compose"));
     clickToolbar(compose, toolbar::Compose, 1);
     EXPECT_TRUE(waitGone(a, title::Compose));
@@ -284,7 +260,7 @@ TEST_P(RecipientSources, PeerScan) {
     Station& b = startStation(1);
     ASSERT_FALSE(HasFailure());
     const XWindow compose = openCompose(a);
-    clickIn(compose, kPeerScanButton);
+    clickIn(compose, compose::PeerScanButton);
     const auto buttons = dialogUp(a, title::PeerScan);
     ASSERT_EQ(buttons.size(), 3u);
     // B is the one station found: check it (a click on its line, below the list's header) and take it.
@@ -307,7 +283,7 @@ TEST_P(RecipientSources, NetworkBrowser) {
     Station& b = startStation(1);
     ASSERT_FALSE(HasFailure());
     const XWindow compose = openCompose(a);
-    clickIn(compose, kRecipientsLine);
+    clickIn(compose, compose::RecipientsLine);
     x.type(QStringLiteral("personne;"));
     clickToolbar(compose, toolbar::Compose, 3);
     const auto buttons = dialogUp(a, title::NetworkBrowser);
@@ -316,7 +292,7 @@ TEST_P(RecipientSources, NetworkBrowser) {
     x.click(buttons[1].center());
     ASSERT_TRUE(waitGone(a, title::NetworkBrowser)) << "Valider did not close the network browser";
     EXPECT_TRUE(active(compose));
-    clickIn(compose, kRecipientsLine);
+    clickIn(compose, compose::RecipientsLine);
     x.type(b.name() + QLatin1Char(';'));
     writeAndSend(a, compose, QStringLiteral("Par l'explorateur"));
     ASSERT_TRUE(waitFor([&] { return b.received().size() == 1; }, 20000)) << "B stored nothing";

@@ -263,6 +263,31 @@ std::vector<StoredMessage> Station::rows(const char* table) const {
     return found;
 }
 
+bool Station::storeMessage(const char* table, const StoredMessage& message, const QDateTime& when) const {
+    const QString path = folder_.file(QStringLiteral("Vellumo.dbo"));
+    // The store the program would make from its template at its first start.
+    if (!QFile::exists(path) && !QFile::copy(folder_.file(QStringLiteral("Vellumo.sys")), path))
+        return false;
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    const bool received = qstrcmp(table, "Recived") == 0;
+    try {
+        Database db = Database::open(path);
+        auto rs = db.openRecordset(QString::fromLatin1(table));
+        rs->addNew();
+        rs->setField(QStringLiteral("FROM"), message.from);
+        rs->setField(QStringLiteral("TO"), message.to);
+        rs->setField(QStringLiteral("OnDate"), when.toString(QStringLiteral("dd/MM/yyyy 'à' hh:mm:ss")));
+        rs->setField(received ? QStringLiteral("ReceiptDate") : QStringLiteral("SendedDate"), when);
+        rs->setField(QStringLiteral("Text"), message.text);
+        rs->setField(QStringLiteral("RTF"), message.rtf);
+        rs->update();
+        db.close();
+    } catch (const RuntimeError&) {
+        return false;
+    }
+    return true;
+}
+
 std::vector<StoredMessage> Station::received() const {
     return rows("Recived");
 }

@@ -18,6 +18,7 @@
 #include "tests/desktop/x_session.h"
 #include "tests/support/program_folder.h"
 
+#include <QDateTime>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -89,6 +90,9 @@ public:
 
     std::vector<StoredMessage> received() const;
     std::vector<StoredMessage> sent() const;
+    // Puts a message in the station's store before it starts, as received ("Recived") or sent
+    // ("Sended") at the given time; false when the store cannot be written.
+    bool storeMessage(const char* table, const StoredMessage& message, const QDateTime& when) const;
 
     // What the program wrote on its error output.
     QString log() const;
