@@ -304,8 +304,8 @@ void frmMain::mnuLocalize_Click(int Index) {
                                  state_.Settings.SettingsFile());
     if (caption == state_.Settings.CurrentLanguage)
         return;
-    ui().messageBox(QStringLiteral("You must relaunch Vellumo for the new language to be available\r\n"
-                                   "Vellumo will stop and restart."),
+    ui().messageBox(state_.GetString(73, QStringLiteral("You must relaunch Vellumo for the new language to be "
+                                                        "available|Vellumo will stop and restart.")),
                     mb::Exclamation | mb::OkOnly, kTitle);
     RestartRequested = true;
     mnuQuit_Click();

@@ -229,10 +229,23 @@ void frmSendMessage::buildPanel() {
     Emoticones[1]->setClick([this] { Emoticones_Click(1); });
 }
 
+// The recipients label was designed for a narrower font than the desktop's: its caption, in any
+// language, is shown whole, and the recipients line, which follows it, gives way on its left.
+void frmSendMessage::fitRecipientsLabel() {
+    const int needed = Label1->fontMetrics().horizontalAdvance(Label1->text().remove(u'&')) + 2;
+    if (needed <= Label1->width())
+        return;
+    const int right = Text1->geometry().right();
+    Label1->resize(needed, Label1->height());
+    const int left = Label1->geometry().right() + 2;
+    Text1->setGeometry(left, Text1->y(), right - left + 1, Text1->height());
+}
+
 void frmSendMessage::Form_Load() {
     // 1. The language.
     if (!state_.Settings.CurrentLanguage.isEmpty())
         state_.Localisation.ApplyLanguage(this, state_.Settings.CurrentLanguage);
+    fitRecipientsLabel();
     // 2. The cells start empty.
     for (AlphaImageCell* c : AlphaImgCtl1) {
         c->setPicture(QImage());

@@ -141,6 +141,7 @@ protected:
 
 private:
     void Form_Load();
+    void fitRecipientsLabel();
     void buildWindow();
     void buildToolbar();
     void buildPanel();

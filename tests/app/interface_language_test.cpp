@@ -3,7 +3,7 @@
 // headers, tooltips, the toolbar's tooltips) are gathered by control. French gives back the design
 // exactly; English leaves no design text untranslated but those that read the same in both; every
 // toolbar button, and every push button that shows a sign rather than a word, has a tooltip; no push
-// button is squashed out of sight. The French and English screenshots of each window go to
+// button is squashed out of sight, and no one-line label is narrower than its caption. The French and English screenshots of each window go to
 // build/screenshots/ (language_<window>_<language>.png).
 #include "app/frm_main.h"
 #include "app/frm_net_work_explorer.h"
@@ -128,6 +128,20 @@ QStringList squashedButtons(QWidget& window) {
         if (button->isVisibleTo(&window) && (button->height() < 16 || button->width() < 16))
             squashed << button->objectName() + modLocalisation::GetControlIndex(button);
     return squashed;
+}
+
+// The one-line labels whose caption does not fit their width: the end of the text is cut off.
+QStringList cutLabels(QWidget& window) {
+    QStringList cut;
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(&window) || label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull())
+            continue;
+        const int needed = label->fontMetrics().horizontalAdvance(label->text().remove(u'&'));
+        const QMargins m = label->contentsMargins();
+        if (needed > label->width() - m.left() - m.right() - 2 * label->margin())
+            cut << label->objectName() + QStringLiteral(" \"") + label->text() + QStringLiteral("\"");
+    }
+    return cut;
 }
 
 struct WindowCase {
@@ -256,6 +270,7 @@ TEST_P(InterfaceLanguage, FrenchIsTheDesignAndEnglishLeavesNoFrench) {
     const Texts frenchTexts = shownTexts(french);
     EXPECT_TRUE(buttonsWithoutTip(french).isEmpty()) << buttonsWithoutTip(french).join(u',').toStdString();
     EXPECT_TRUE(squashedButtons(french).isEmpty()) << squashedButtons(french).join(u',').toStdString();
+    EXPECT_TRUE(cutLabels(french).isEmpty()) << cutLabels(french).join(u',').toStdString();
     for (const auto& [key, text] : design) {
         const auto it = frenchTexts.find(key);
         EXPECT_TRUE(it != frenchTexts.end() && it->second == text)
@@ -267,6 +282,7 @@ TEST_P(InterfaceLanguage, FrenchIsTheDesignAndEnglishLeavesNoFrench) {
     screenshot(english, "english");
     const Texts englishTexts = shownTexts(english);
     EXPECT_TRUE(buttonsWithoutTip(english).isEmpty()) << buttonsWithoutTip(english).join(u',').toStdString();
+    EXPECT_TRUE(cutLabels(english).isEmpty()) << cutLabels(english).join(u',').toStdString();
     for (const auto& [key, text] : design) {
         const auto it = englishTexts.find(key);
         if (it == englishTexts.end() || kSameInBoth.count(text))
