@@ -284,6 +284,24 @@ void GossClient::failed(std::int32_t number, const QString& description) {
     closeRequested_ = true;
 }
 
+GossClient::HeadScan GossClient::scanHead(QByteArrayView terminator, qsizetype& length) {
+    const QByteArrayView rest = unread();
+    const qsizetype at = rest.sliced(scanned_).indexOf(terminator);
+    const std::int64_t headSoFar =
+        std::int64_t{headBytes_} + (at < 0 ? rest.size() : scanned_ + at + terminator.size());
+    if (headSoFar > MaxHeadBytes) {
+        badRequest(QStringLiteral("Request head too large: %1 bytes").arg(headSoFar));
+        return HeadScan::TooLarge;
+    }
+    if (at < 0) {
+        // A terminator cut by the end of what came so far is found whole by the next search.
+        scanned_ = qMax<qsizetype>(0, rest.size() - (terminator.size() - 1));
+        return HeadScan::NeedMore;
+    }
+    length = scanned_ + at;
+    return HeadScan::Found;
+}
+
 bool GossClient::parseNext() {
     if (reqState_ == ReadingRequestLine) {
         // Empty lines before a request are stepped over in one pass; they count against the head's cap.
@@ -296,21 +314,12 @@ bool GossClient::parseNext() {
             headBytes_ += static_cast<std::int32_t>(qMin<qsizetype>(skip, MaxHeadBytes + 1));
             scanned_ = 0;
         }
-        const QByteArrayView rest = unread();
-        const qsizetype at = rest.sliced(scanned_).indexOf(kLineEnd);
-        const std::int64_t headSoFar = std::int64_t{headBytes_} + (at < 0 ? rest.size() : scanned_ + at + 2);
-        if (headSoFar > MaxHeadBytes) {
-            badRequest(QStringLiteral("Request head too large: %1 bytes").arg(headSoFar));
-            return true;
-        }
-        if (at < 0) {
-            scanned_ = qMax<qsizetype>(0, rest.size() - 1);
-            return false;
-        }
-        const qsizetype lineLength = scanned_ + at;
-        requestLine_ = cp1252::decode(rest.first(lineLength));
-        consume(lineLength + 2);
-        headBytes_ = static_cast<std::int32_t>(headSoFar);
+        qsizetype lineLength = 0;
+        if (const HeadScan scan = scanHead(kLineEnd, lineLength); scan != HeadScan::Found)
+            return scan == HeadScan::TooLarge;
+        requestLine_ = cp1252::decode(unread().first(lineLength));
+        consume(lineLength + kLineEnd.size());
+        headBytes_ += static_cast<std::int32_t>(lineLength + kLineEnd.size());
         scanned_ = 0;
         reqState_ = ReadingHeaders;
     }
@@ -321,19 +330,11 @@ bool GossClient::parseNext() {
             // No header line at all: the request line's CR LF is followed by the empty line.
             consume(2);
         } else {
-            const qsizetype at = rest.sliced(scanned_).indexOf(kHeadEnd);
-            const std::int64_t headSoFar = std::int64_t{headBytes_} + (at < 0 ? rest.size() : scanned_ + at + 4);
-            if (headSoFar > MaxHeadBytes) {
-                badRequest(QStringLiteral("Request head too large: %1 bytes").arg(headSoFar));
-                return true;
-            }
-            if (at < 0) {
-                scanned_ = qMax<qsizetype>(0, rest.size() - 3);
-                return false;
-            }
-            const qsizetype blockLength = scanned_ + at;
+            qsizetype blockLength = 0;
+            if (const HeadScan scan = scanHead(kHeadEnd, blockLength); scan != HeadScan::Found)
+                return scan == HeadScan::TooLarge;
             block = cp1252::decode(rest.first(blockLength));
-            consume(blockLength + 4);
+            consume(blockLength + kHeadEnd.size());
         }
         scanned_ = 0;
         headComplete(block);
@@ -355,6 +356,20 @@ bool GossClient::parseNext() {
         processRequest();
         requestDone();
         return true;
+    }
+    return false;
+}
+
+template <typename Call> bool GossClient::callHost(Call call) {
+    try {
+        call();
+        return true;
+    } catch (const RuntimeError& e) {
+        failed(e.number(), e.description());
+    } catch (const std::exception& e) {
+        failed(0, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        failed(0, QStringLiteral("Unknown error in the request handler"));
     }
     return false;
 }
@@ -408,18 +423,9 @@ void GossClient::headComplete(const QString& block) {
 
     // The host may decide on the head alone; its refusal never has the body read.
     HeadReply reply;
-    try {
-        server_.RaiseHeadComplete(method_, target_, headers_, socket_->RemoteHostIP(), reply, index_);
-    } catch (const RuntimeError& e) {
-        failed(e.number(), e.description());
+    if (!callHost(
+            [&] { server_.RaiseHeadComplete(method_, target_, headers_, socket_->RemoteHostIP(), reply, index_); }))
         return;
-    } catch (const std::exception& e) {
-        failed(0, QString::fromLocal8Bit(e.what()));
-        return;
-    } catch (...) {
-        failed(0, QStringLiteral("Unknown error in the request handler"));
-        return;
-    }
     if (closeRequested_ || !inUse_)
         return; // the peer has gone or the server is stopping
     if (reply.Status == 0) {
@@ -567,19 +573,11 @@ void GossClient::dispatchPost() {
     QString RespStatusText, RespMIME, RespExtraHeaders;
     responseBody_ = QByteArray();
     std::int16_t ClientIndex = index_;
-    try {
-        server_.RaiseDynamicRequest(Method, URI, Params, headers_, RespStatus, RespStatusText, RespMIME,
-                                    RespExtraHeaders, responseBody_, ClientIndex);
-    } catch (const RuntimeError& e) {
-        failed(e.number(), e.description());
+    if (!callHost([&] {
+            server_.RaiseDynamicRequest(Method, URI, Params, headers_, RespStatus, RespStatusText, RespMIME,
+                                        RespExtraHeaders, responseBody_, ClientIndex);
+        }))
         return;
-    } catch (const std::exception& e) {
-        failed(0, QString::fromLocal8Bit(e.what()));
-        return;
-    } catch (...) {
-        failed(0, QStringLiteral("Unknown error in the request handler"));
-        return;
-    }
     if (closeRequested_ || !inUse_) {
         responseBody_ = QByteArray();
         return; // the peer has gone or the server is stopping: no reply

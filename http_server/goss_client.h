@@ -120,6 +120,14 @@ private:
     void pump();
     // Parses from the buffer; true when something changed that the pump must look at again.
     bool parseNext();
+    // Looks for the terminator of the head's next part (the request line's CR LF, the header block's
+    // CR LF CR LF) in the unread bytes: Found sets length to the part's length before it; NeedMore
+    // waits for more bytes; TooLarge has refused a head past MaxHeadBytes (the connection ends).
+    enum class HeadScan { Found, NeedMore, TooLarge };
+    HeadScan scanHead(QByteArrayView terminator, qsizetype& length);
+    // Runs a call into the host (call()); false when it threw: the failure is logged and the
+    // connection ends.
+    template <typename Call> bool callHost(Call call);
     // The head is complete: decides what becomes of the request (see the table above).
     void headComplete(const QString& block);
     bool parseHeaderBlock(const QString& block);
