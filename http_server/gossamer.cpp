@@ -1,10 +1,10 @@
 #include "http_server/gossamer.h"
 
 #include "http_server/goss_client.h"
-#include "platform/runtime/hex_digit.h"
-#include "platform/runtime/runtime_error.h"
 #include "platform/net/socket_errors.h"
 #include "platform/net/tcp_socket.h"
+#include "platform/runtime/hex_digit.h"
+#include "platform/runtime/runtime_error.h"
 #include "platform/runtime/windows1252.h"
 
 #include <QDir>
@@ -204,13 +204,7 @@ void Gossamer::SetServerHeader(const QString& HeaderValue) {
 void Gossamer::StartListening(std::int32_t Port, const QString& AdapterIP) {
     if (Port > -1)
         this->Port = Port;
-    GossEvent event;
-    event.EventType = 3;
-    event.EventSubType = 0;
-    event.IP = AdapterIP;
-    event.Port = this->Port;
-    event.Text = QStringLiteral("Vellumo started");
-    RaiseLogEvent(event, -1);
+    logStarted(AdapterIP);
     if (wskRequest_->State() == sck::Listening)
         fail(0xA700, "Already listening");
     adapterIP_ = AdapterIP;
@@ -220,6 +214,16 @@ void Gossamer::StartListening(std::int32_t Port, const QString& AdapterIP) {
     // goes on trying by itself, so that a port freed later is taken then.
     if (!bindAndListen())
         scheduleRelisten();
+}
+
+void Gossamer::logStarted(const QString& adapterIP) {
+    GossEvent event;
+    event.EventType = 3;
+    event.EventSubType = 0;
+    event.IP = adapterIP;
+    event.Port = this->Port;
+    event.Text = QStringLiteral("Vellumo started");
+    RaiseLogEvent(event, -1);
 }
 
 bool Gossamer::bindAndListen() {
@@ -256,13 +260,7 @@ void Gossamer::relisten() {
         return;
     }
     listenRetryMs_ = 0;
-    GossEvent event;
-    event.EventType = 3;
-    event.EventSubType = 0;
-    event.IP = adapterIP_;
-    event.Port = this->Port;
-    event.Text = QStringLiteral("Vellumo started");
-    RaiseLogEvent(event, -1);
+    logStarted(adapterIP_);
     if (host_) {
         try {
             host_->ListenerRestored();

@@ -149,6 +149,9 @@ private:
     // Binds and listens on Port (and the adapter address of StartListening); false on failure,
     // with the listener closed.
     bool bindAndListen();
+    // The listener's start record (EventType 3, "Vellumo started"), at StartListening and when it
+    // listens again after a failure.
+    void logStarted(const QString& adapterIP);
     void scheduleRelisten();
     void relisten();
 
