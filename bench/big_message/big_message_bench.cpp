@@ -14,15 +14,13 @@
 #include "app/peer_message.h"
 #include "http_server/goss_client.h"
 #include "platform/runtime/windows1252.h"
+#include "tests/support/big_documents.h"
 #include "tests/support/http_framing.h"
 #include "tests/support/program_process.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QProcessEnvironment>
-#include <QRandomGenerator>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -42,59 +40,14 @@ struct Shape {
     std::function<PeerMessage(double scale)> make;
 };
 
-QByteArray repeated(const QByteArray& unit, qsizetype bytes) {
-    QByteArray out;
-    out.reserve(bytes + unit.size());
-    while (out.size() < bytes)
-        out += unit;
-    return out;
-}
-
-QString rtf(const QByteArray& body) {
-    return cp1252::decode("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 " + body + "}");
-}
-
-PeerMessage message(const QString& text, const QString& rtfText) {
+PeerMessage message(const test::MessageContent& content) {
     PeerMessage m;
     m.FROM = QStringLiteral("BENCH");
     m.OnDate = QStringLiteral("10/12/2026 à 09:00:00");
     m.TO = QStringLiteral("STATION;");
-    m.Text = text;
-    m.RTF = rtfText;
+    m.Text = content.text;
+    m.RTF = content.rtf;
     return m;
-}
-
-const QByteArray kWords = "Bonjour le monde, voici un message ordinaire qui se répète. ";
-
-PeerMessage oneParagraph(qsizetype bytes) {
-    return message(QStringLiteral("Un seul paragraphe"), rtf(repeated(kWords, bytes)));
-}
-PeerMessage paragraphs(qsizetype count) {
-    return message(QStringLiteral("Paragraphes"), rtf(repeated("x\\par ", count * 6)));
-}
-PeerMessage boldRuns(qsizetype count) {
-    return message(QStringLiteral("Gras"), rtf(repeated("\\b x\\b0 y", count * 9)));
-}
-PeerMessage plainText(qsizetype bytes) {
-    return message(cp1252::decode(repeated(kWords, bytes)), rtf("Un petit texte riche."));
-}
-PeerMessage picture(qsizetype bytes) {
-    // Noise does not compress: a PNG of about `bytes` bytes.
-    const int side = static_cast<int>(std::sqrt(static_cast<double>(bytes) / 3.0));
-    QImage image(side, side, QImage::Format_RGB888);
-    QRandomGenerator random(17);
-    for (int y = 0; y < side; ++y) {
-        auto* line = image.scanLine(y);
-        for (int x = 0; x < side * 3; ++x)
-            line[x] = static_cast<uchar>(random.bounded(256));
-    }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG", 0);
-    const QByteArray pict = "{\\pict\\pngblip\\picwgoal" + QByteArray::number(side * 15) + "\\pichgoal" +
-                            QByteArray::number(side * 15) + " " + png.toHex() + "}";
-    return message(QStringLiteral("Image"), rtf("Une image : " + pict));
 }
 
 QByteArray request(const QByteArray& body) {
@@ -202,16 +155,16 @@ int main(int argc, char** argv) {
     // The enciphered body is twice the plain one in hexadecimal: the enciphered shapes that would pass
     // the receiver's cap at full size are sent at half size.
     const Shape shapes[] = {
-        {"paragraph-30MB", false, [&](double s) { return oneParagraph(n(30 * kMB, s)); }},
-        {"paragraphs-640k", false, [&](double s) { return paragraphs(n(640000, s)); }},
-        {"bold-1M", false, [&](double s) { return boldRuns(n(1000000, s)); }},
-        {"text-30MB", false, [&](double s) { return plainText(n(30 * kMB, s)); }},
-        {"picture-8MB", false, [&](double s) { return picture(n(8 * kMB, s)); }},
-        {"crypt-paragraph-15MB", true, [&](double s) { return oneParagraph(n(15 * kMB, s)); }},
-        {"crypt-paragraphs-640k", true, [&](double s) { return paragraphs(n(640000, s)); }},
-        {"crypt-bold-1M", true, [&](double s) { return boldRuns(n(1000000, s)); }},
-        {"crypt-text-15MB", true, [&](double s) { return plainText(n(15 * kMB, s)); }},
-        {"crypt-picture-8MB", true, [&](double s) { return picture(n(8 * kMB, s)); }},
+        {"paragraph-30MB", false, [&](double s) { return message(test::oneParagraph(n(30 * kMB, s))); }},
+        {"paragraphs-640k", false, [&](double s) { return message(test::paragraphs(n(640000, s))); }},
+        {"bold-1M", false, [&](double s) { return message(test::boldRuns(n(1000000, s))); }},
+        {"text-30MB", false, [&](double s) { return message(test::plainText(n(30 * kMB, s))); }},
+        {"picture-8MB", false, [&](double s) { return message(test::picture(n(8 * kMB, s))); }},
+        {"crypt-paragraph-15MB", true, [&](double s) { return message(test::oneParagraph(n(15 * kMB, s))); }},
+        {"crypt-paragraphs-640k", true, [&](double s) { return message(test::paragraphs(n(640000, s))); }},
+        {"crypt-bold-1M", true, [&](double s) { return message(test::boldRuns(n(1000000, s))); }},
+        {"crypt-text-15MB", true, [&](double s) { return message(test::plainText(n(15 * kMB, s))); }},
+        {"crypt-picture-8MB", true, [&](double s) { return message(test::picture(n(8 * kMB, s))); }},
     };
     std::printf("scale %.3f, time-out %d s per shape\n", scale, timeoutS);
     for (const Shape& shape : shapes) {

@@ -2,6 +2,7 @@
 // time per megabyte stays flat (linear reading), hostile shapes included. Run by hand:
 //   build/bench/rtf_reader_bench
 #include "platform/richtext/rtf_reader.h"
+#include "tests/support/big_documents.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -9,18 +10,6 @@
 
 #include <cstdio>
 #include <functional>
-
-namespace {
-
-QByteArray repeatTo(const QByteArray& unit, qsizetype bytes) {
-    QByteArray body;
-    body.reserve(bytes + unit.size());
-    while (body.size() < bytes)
-        body += unit;
-    return "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}" + body + "}";
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -40,7 +29,7 @@ int main(int argc, char** argv) {
     std::printf("%-28s %8s %10s %10s\n", "shape", "MB", "ms", "ms/MB");
     for (const Shape& shape : shapes) {
         for (qsizetype mb : {1, 2, 4, 8}) {
-            const QByteArray rtf = repeatTo(shape.unit, mb * 1024 * 1024);
+            const QByteArray rtf = vellumo::test::rtfDocument(vellumo::test::repeated(shape.unit, mb * 1024 * 1024));
             QTextDocument doc;
             QElapsedTimer timer;
             timer.start();

@@ -5,6 +5,7 @@
 // then the time until the view has laid out the rest in its steps and the longest of those steps (the
 // longest time the event loop waited), whether the document was cut, and the peak memory so far.
 #include "platform/richtext/rich_text_viewer.h"
+#include "tests/support/big_documents.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,14 +17,6 @@
 using namespace vellumo;
 
 namespace {
-
-QByteArray document(const QByteArray& unit, qsizetype bytes) {
-    QByteArray body;
-    body.reserve(bytes + unit.size());
-    while (body.size() < bytes)
-        body += unit;
-    return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 " + body + "}";
-}
 
 long peakKiB() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -67,7 +60,7 @@ int main(int argc, char** argv) {
             continue;
         for (const qsizetype bytes :
              {qsizetype{100'000}, qsizetype{800'000}, qsizetype{3'200'000}, qsizetype{30'000'000}}) {
-            const QByteArray rtf = document(shape.unit, bytes);
+            const QByteArray rtf = test::rtfDocument(test::repeated(shape.unit, bytes));
             viewer.loadRtf("{\\rtf1 }");
             QApplication::processEvents();
             QElapsedTimer clock;

@@ -6,11 +6,8 @@
 #include "app/peer_message.h"
 #include "platform/runtime/windows1252.h"
 #include "platform/store/database.h"
+#include "tests/support/big_documents.h"
 #include "tests/support/program_process.h"
-
-#include <QBuffer>
-#include <QImage>
-#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -19,83 +16,23 @@
 namespace vellumo {
 namespace {
 
-QByteArray repeated(const QByteArray& unit, qsizetype bytes) {
-    QByteArray out;
-    out.reserve(bytes + unit.size());
-    while (out.size() < bytes)
-        out += unit;
-    return out;
-}
-
-QString rtf(const QByteArray& body) {
-    return cp1252::decode("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 " + body + "}");
-}
-
-QByteArray noisePng(int side) {
-    QImage image(side, side, QImage::Format_RGB888);
-    QRandomGenerator random(3);
-    for (int y = 0; y < side; ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < side * 3; ++x)
-            line[x] = static_cast<uchar>(random.bounded(256));
-    }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG", 0);
-    return png;
-}
-
-const QByteArray kWords = "Bonjour le monde, voici un message ordinaire qui se r\xe9p\xe8te. ";
-
 struct Shape {
     const char* name;
     bool crypt;
-    std::function<std::pair<QString, QString>()> textAndRtf; // made when the case runs
+    std::function<test::MessageContent()> content; // made when the case runs
 };
 
 const Shape kShapes[] = {
-    {"one_paragraph_3MB", false,
-     [] {
-         return std::pair{QStringLiteral("p"), rtf(repeated(kWords, 3'000'000))};
-     }},
-    {"paragraphs_100k", false,
-     [] {
-         return std::pair{QStringLiteral("q"), rtf(repeated("x\\par ", 600'000))};
-     }},
-    {"bold_runs_200k", false,
-     [] {
-         return std::pair{QStringLiteral("b"), rtf(repeated("\\b x\\b0 y", 1'800'000))};
-     }},
-    {"unbreakable_word_1MB", false,
-     [] {
-         return std::pair{QStringLiteral("w"), rtf(repeated("x", 1'000'000))};
-     }},
-    {"plain_text_3MB", false,
-     [] {
-         return std::pair{cp1252::decode(repeated(kWords, 3'000'000)), rtf("Un petit texte riche.")};
-     }},
-    {"not_rtf_3MB", false,
-     [] {
-         return std::pair{QStringLiteral("n"), cp1252::decode(repeated(kWords, 3'000'000))};
-     }},
-    {"picture_1MB", false,
-     [] {
-         return std::pair{QStringLiteral("i"),
-                          rtf("Une image : {\\pict\\pngblip " + noisePng(580).toHex() + "} et la suite.")};
-     }},
-    {"crypt_one_paragraph_2MB", true,
-     [] {
-         return std::pair{QStringLiteral("cp"), rtf(repeated(kWords, 2'000'000))};
-     }},
-    {"crypt_bold_runs_100k", true,
-     [] {
-         return std::pair{QStringLiteral("cb"), rtf(repeated("\\b x\\b0 y", 900'000))};
-     }},
-    {"crypt_plain_text_2MB", true,
-     [] {
-         return std::pair{cp1252::decode(repeated(kWords, 2'000'000)), rtf("petit")};
-     }},
+    {"one_paragraph_3MB", false, [] { return test::oneParagraph(3'000'000); }},
+    {"paragraphs_100k", false, [] { return test::paragraphs(100'000); }},
+    {"bold_runs_200k", false, [] { return test::boldRuns(200'000); }},
+    {"unbreakable_word_1MB", false, [] { return test::unbreakableWord(1'000'000); }},
+    {"plain_text_3MB", false, [] { return test::plainText(3'000'000); }},
+    {"not_rtf_3MB", false, [] { return test::notRtf(3'000'000); }},
+    {"picture_1MB", false, [] { return test::picture(1'000'000); }},
+    {"crypt_one_paragraph_2MB", true, [] { return test::oneParagraph(2'000'000); }},
+    {"crypt_bold_runs_100k", true, [] { return test::boldRuns(100'000); }},
+    {"crypt_plain_text_2MB", true, [] { return test::plainText(2'000'000); }},
 };
 
 class BigMessages : public ::testing::TestWithParam<Shape> {
@@ -117,7 +54,9 @@ TEST_P(BigMessages, AreAnsweredAndStoredWhole) {
     m.FROM = QString::fromLatin1(shape.name);
     m.OnDate = QStringLiteral("10/12/2026 à 09:00:00");
     m.TO = QStringLiteral("STATION;");
-    std::tie(m.Text, m.RTF) = shape.textAndRtf();
+    const test::MessageContent content = shape.content();
+    m.Text = content.text;
+    m.RTF = content.rtf;
     const QByteArray body = m.Body(shape.crypt).toUtf8();
     const QByteArray request = "POST /MESSAGE HTTP/1.1\r\nHost: 127.0.0.1\r\nVellumo: " +
                                cp1252::encode(KeyHeader::Value(AppSettings::DefaultKey())) +
