@@ -6,30 +6,15 @@
 // longest time the event loop waited), whether the document was cut, and the peak memory so far.
 #include "platform/richtext/rich_text_viewer.h"
 #include "tests/support/big_documents.h"
+#include "tests/support/program_process.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
 
 using namespace vellumo;
-
-namespace {
-
-long peakKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -85,7 +70,8 @@ int main(int argc, char** argv) {
             }
             std::printf("%-22s %9.1f %9.0f %11.0f %11.0f %5s %9.0f\n", shape.name, static_cast<double>(bytes) / 1e6,
                         shown, lastWork, longest, viewer.isCut() ? "yes" : "no",
-                        static_cast<double>(peakKiB()) * 1024 / 1e6);
+                        static_cast<double>(test::procStatusKiB(QCoreApplication::applicationPid(), "VmHWM:")) * 1024 /
+                            1e6);
             std::fflush(stdout);
         }
     }

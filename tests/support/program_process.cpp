@@ -66,9 +66,7 @@ void ProgramProcess::kill() {
     process_.waitForFinished(5000);
 }
 
-namespace {
-// One "Name:   value kB" line of /proc/<pid>/status, in KiB; -1 when it cannot be read.
-qint64 statusKiB(qint64 pid, const QByteArray& name) {
+qint64 procStatusKiB(qint64 pid, const QByteArray& name) {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
@@ -78,11 +76,10 @@ qint64 statusKiB(qint64 pid, const QByteArray& name) {
     }
     return -1;
 }
-} // namespace
 
-qint64 ProgramProcess::residentKiB() const { return statusKiB(process_.processId(), "VmRSS:"); }
+qint64 ProgramProcess::residentKiB() const { return procStatusKiB(process_.processId(), "VmRSS:"); }
 
-qint64 ProgramProcess::peakResidentKiB() const { return statusKiB(process_.processId(), "VmHWM:"); }
+qint64 ProgramProcess::peakResidentKiB() const { return procStatusKiB(process_.processId(), "VmHWM:"); }
 
 QByteArray ProgramProcess::exchange(const QByteArray& request, int timeoutMs) const {
     QTcpSocket s;

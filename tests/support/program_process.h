@@ -44,6 +44,10 @@ private:
     QProcess process_;
 };
 
+// One "Name:   value kB" line of /proc/<pid>/status ("VmRSS:", "VmHWM:"), in KiB; -1 when it cannot be
+// read.
+qint64 procStatusKiB(qint64 pid, const QByteArray& name);
+
 // The status line of a response ("HTTP/1.1 200 MESSAGE:OK:PC1"), without CR LF.
 QByteArray statusLine(const QByteArray& response);
 // The body of a response (after the empty line).
