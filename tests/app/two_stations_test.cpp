@@ -2,6 +2,7 @@
 // pair, exchange a message both ways with the program's own sender. Needs root (ip netns); skips
 // with a message where it cannot run. Only the namespaces' own addresses are ever reached.
 #include "platform/store/database.h"
+#include "tests/support/command.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/program_folder.h"
 
@@ -20,20 +21,6 @@ namespace {
 const QString kAddressA = QStringLiteral("198.18.0.1");
 const QString kAddressB = QStringLiteral("198.18.0.2");
 
-int run(const QStringList& command, QByteArray* output = nullptr) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(command.first(), command.mid(1));
-    if (!p.waitForStarted(5000) || !p.waitForFinished(30000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return -1;
-    }
-    if (output)
-        *output = p.readAll();
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
 class TwoStations : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -44,19 +31,21 @@ protected:
         nsB = QStringLiteral("vlm-b-") + tag;
         const QString vethA = QStringLiteral("vla") + tag.right(8);
         const QString vethB = QStringLiteral("vlb") + tag.right(8);
-        QByteArray out;
-        if (run({"ip", "netns", "add", nsA}, &out) != 0)
-            GTEST_SKIP() << "ip netns add failed, network namespaces unavailable here: " << out.constData();
+        const test::CommandOutcome added = test::runCommand({"ip", "netns", "add", nsA});
+        if (added.code != 0)
+            GTEST_SKIP() << "ip netns add failed, network namespaces unavailable here: " << added.output.constData();
         made = true;
-        ASSERT_EQ(run({"ip", "netns", "add", nsB}), 0);
-        ASSERT_EQ(run({"ip", "link", "add", vethA, "type", "veth", "peer", "name", vethB}), 0);
-        ASSERT_EQ(run({"ip", "link", "set", vethA, "netns", nsA}), 0);
-        ASSERT_EQ(run({"ip", "link", "set", vethB, "netns", nsB}), 0);
+        ASSERT_EQ(test::runCommand({"ip", "netns", "add", nsB}).code, 0);
+        ASSERT_EQ(test::runCommand({"ip", "link", "add", vethA, "type", "veth", "peer", "name", vethB}).code, 0);
+        ASSERT_EQ(test::runCommand({"ip", "link", "set", vethA, "netns", nsA}).code, 0);
+        ASSERT_EQ(test::runCommand({"ip", "link", "set", vethB, "netns", nsB}).code, 0);
         for (const auto& [ns, veth, address] :
              {std::tuple{nsA, vethA, kAddressA}, std::tuple{nsB, vethB, kAddressB}}) {
-            ASSERT_EQ(run({"ip", "-n", ns, "addr", "add", address + QStringLiteral("/24"), "dev", veth}), 0);
-            ASSERT_EQ(run({"ip", "-n", ns, "link", "set", veth, "up"}), 0);
-            ASSERT_EQ(run({"ip", "-n", ns, "link", "set", "lo", "up"}), 0);
+            ASSERT_EQ(
+                test::runCommand({"ip", "-n", ns, "addr", "add", address + QStringLiteral("/24"), "dev", veth}).code,
+                0);
+            ASSERT_EQ(test::runCommand({"ip", "-n", ns, "link", "set", veth, "up"}).code, 0);
+            ASSERT_EQ(test::runCommand({"ip", "-n", ns, "link", "set", "lo", "up"}).code, 0);
         }
     }
 
@@ -70,8 +59,8 @@ protected:
             }
         }
         if (made) {
-            run({"ip", "netns", "del", nsA});
-            run({"ip", "netns", "del", nsB});
+            test::runCommand({"ip", "netns", "del", nsA});
+            test::runCommand({"ip", "netns", "del", nsB});
         }
     }
 
@@ -90,10 +79,10 @@ protected:
         const QString tool = QStringLiteral(VELLUMO_TEST_TOOLS_DIR) + QStringLiteral("/peer_send");
         return test::waitUntil(
             [&] {
-                QByteArray out;
-                const bool ok = run({"ip", "netns", "exec", ns, tool, from.path(), to, text}, &out) == 0;
-                lastOutput = out;
-                return ok;
+                const test::CommandOutcome sent =
+                    test::runCommand({"ip", "netns", "exec", ns, tool, from.path(), to, text});
+                lastOutput = sent.output;
+                return sent.code == 0;
             },
             30000);
     }

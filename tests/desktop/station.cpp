@@ -3,6 +3,7 @@
 #include "platform/runtime/runtime_error.h"
 #include "platform/store/database.h"
 #include "platform/store/recordset.h"
+#include "tests/support/command.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,31 +15,13 @@
 
 namespace vellumo::desktop {
 
-namespace {
-
-int run(const QStringList& command, QByteArray* output = nullptr) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(command.first(), command.mid(1));
-    if (!p.waitForStarted(5000) || !p.waitForFinished(30000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return -1;
-    }
-    if (output)
-        *output = p.readAll();
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
-} // namespace
-
 // ---- StationNetwork -------------------------------------------------------------------------------
 
 StationNetwork::~StationNetwork() {
     if (!made_)
         return;
     for (const Member& m : members_) {
-        run({"ip", "netns", "del", m.ns});
+        test::runCommand({"ip", "netns", "del", m.ns});
         QDir(QStringLiteral("/etc/netns/") + m.ns).removeRecursively();
     }
 }
@@ -52,14 +35,16 @@ bool StationNetwork::create(QString* why) {
     // Addresses of the benchmarking range, given to the scenario's own namespaces only.
     members_ = {{QStringLiteral("poste-a-") + tag, QStringLiteral("198.18.0.1"), QStringLiteral("vlm-dska-") + tag},
                 {QStringLiteral("poste-b-") + tag, QStringLiteral("198.18.0.2"), QStringLiteral("vlm-dskb-") + tag}};
-    QByteArray out;
-    if (run({"ip", "netns", "add", members_[0].ns}, &out) != 0) {
-        *why = QStringLiteral("ip netns add failed, network namespaces unavailable here: ") + QString::fromUtf8(out);
+    test::CommandOutcome r = test::runCommand({"ip", "netns", "add", members_[0].ns});
+    if (r.code != 0) {
+        *why =
+            QStringLiteral("ip netns add failed, network namespaces unavailable here: ") + QString::fromUtf8(r.output);
         return false;
     }
     made_ = true;
-    if (run({"ip", "netns", "add", members_[1].ns}, &out) != 0) {
-        *why = QStringLiteral("ip netns add failed: ") + QString::fromUtf8(out);
+    r = test::runCommand({"ip", "netns", "add", members_[1].ns});
+    if (r.code != 0) {
+        *why = QStringLiteral("ip netns add failed: ") + QString::fromUtf8(r.output);
         return false;
     }
     const QString vethA = QStringLiteral("vda") + tag.right(8);
@@ -70,8 +55,8 @@ bool StationNetwork::create(QString* why) {
         {"ip", "link", "set", vethB, "netns", members_[1].ns},
     };
     for (const QStringList& step : steps) {
-        if (run(step, &out) != 0) {
-            *why = step.join(u' ') + QStringLiteral(" failed: ") + QString::fromUtf8(out);
+        if (r = test::runCommand(step); r.code != 0) {
+            *why = step.join(u' ') + QStringLiteral(" failed: ") + QString::fromUtf8(r.output);
             return false;
         }
     }
@@ -85,8 +70,8 @@ bool StationNetwork::create(QString* why) {
              {QStringList{"ip", "-n", m.ns, "addr", "add", m.address + "/24", "dev", veths[i]},
               QStringList{"ip", "-n", m.ns, "link", "set", veths[i], "up"},
               QStringList{"ip", "-n", m.ns, "link", "set", "lo", "up"}}) {
-            if (run(step, &out) != 0) {
-                *why = step.join(u' ') + QStringLiteral(" failed: ") + QString::fromUtf8(out);
+            if (r = test::runCommand(step); r.code != 0) {
+                *why = step.join(u' ') + QStringLiteral(" failed: ") + QString::fromUtf8(r.output);
                 return false;
             }
         }

@@ -8,6 +8,7 @@
 // unpacked tree made read-only.
 #include "platform/store/database.h"
 #include "platform/store/recordset.h"
+#include "tests/support/command.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/program_folder.h"
 
@@ -36,29 +37,6 @@ namespace {
 const QString kPackage = QStringLiteral(VELLUMO_PACKAGE_FILE);
 // The program folder as installed ("/opt/vellumo"), and as unpacked below a root.
 const QString kInstalledDir = QStringLiteral(VELLUMO_INSTALLED_DIR);
-
-struct Outcome {
-    int code = -1;
-    QByteArray output;
-};
-
-// Runs a program to its end (bounded), standard output and error together.
-Outcome run(const QString& program, const QStringList& arguments, int timeoutMs = 120000) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, arguments);
-    Outcome r;
-    if (!p.waitForStarted(10000))
-        return r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.output = p.readAll();
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return r;
-}
 
 bool have(const char* tool) {
     return !QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty();
@@ -105,7 +83,8 @@ protected:
         ASSERT_TRUE(QFile::exists(kPackage)) << "no package " << qPrintable(kPackage)
                                              << ": the fixture install.MakePackage makes it (run through ctest)";
         ASSERT_TRUE(root.isValid());
-        const Outcome unpack = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), kPackage, root.path()});
+        const test::CommandOutcome unpack =
+            test::runCommand(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), kPackage, root.path()});
         ASSERT_EQ(unpack.code, 0) << unpack.output.constData();
     }
 
@@ -207,8 +186,9 @@ TEST_F(UnpackedPackage, RegistersBothControlLibrariesByTheirFileNames) {
 
 TEST_F(UnpackedPackage, ControlDataNamesTheLibrariesItNeedsAndKeepsTheLogonEntryAsAConfigurationFile) {
     const auto field = [](const char* name) {
-        return QString::fromUtf8(
-                   run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), kPackage, QString::fromLatin1(name)}).output)
+        return QString::fromUtf8(test::runCommand(QStringLiteral("dpkg-deb"),
+                                                  {QStringLiteral("-f"), kPackage, QString::fromLatin1(name)})
+                                     .output)
             .trimmed();
     };
     EXPECT_EQ(field("Package"), QStringLiteral("vellumo"));
@@ -222,8 +202,8 @@ TEST_F(UnpackedPackage, ControlDataNamesTheLibrariesItNeedsAndKeepsTheLogonEntry
          {"libc6", "libqt6core6", "libqt6widgets6", "libqt6network6", "libsqlite3-0", "libcurl4", "libsmbclient"})
         EXPECT_TRUE(depends.contains(QString::fromLatin1(library)))
             << library << " missing from: " << qPrintable(depends);
-    const Outcome conffiles =
-        run(QStringLiteral("dpkg-deb"), {QStringLiteral("-I"), kPackage, QStringLiteral("conffiles")});
+    const test::CommandOutcome conffiles =
+        test::runCommand(QStringLiteral("dpkg-deb"), {QStringLiteral("-I"), kPackage, QStringLiteral("conffiles")});
     EXPECT_EQ(conffiles.code, 0) << conffiles.output.constData();
     EXPECT_EQ(conffiles.output.trimmed(), QByteArray("/etc/xdg/autostart/vellumo-kippler.desktop"));
 }
@@ -246,7 +226,7 @@ TEST_P(DesktopEntry, ValidatesAndRunsAProgramOfTheInstalledFolder) {
     if (!have("desktop-file-validate"))
         GTEST_SKIP() << "desktop-file-validate is missing (package desktop-file-utils); scripts/setup.sh installs it";
     const QString file = unpacked(QString::fromLatin1(GetParam().file));
-    const Outcome validated = run(QStringLiteral("desktop-file-validate"), {file});
+    const test::CommandOutcome validated = test::runCommand(QStringLiteral("desktop-file-validate"), {file});
     EXPECT_EQ(validated.code, 0) << validated.output.constData();
     EXPECT_TRUE(validated.output.trimmed().isEmpty()) << "hints or warnings: " << validated.output.constData();
 
@@ -280,7 +260,10 @@ protected:
         } else {
             uid = ::getuid();
             gid = ::getgid();
-            ASSERT_EQ(run(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a-w"), root.path()}).code, 0);
+            ASSERT_EQ(
+                test::runCommand(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a-w"), root.path()})
+                    .code,
+                0);
             madeReadOnly = true;
         }
         ASSERT_TRUE(home.isValid());
@@ -291,8 +274,9 @@ protected:
         writeUserSettings(QByteArray());
         ASSERT_EQ(::chmod(QFile::encodeName(home.filePath(QStringLiteral("runtime"))).constData(), 0700), 0);
         if (::geteuid() == 0) {
-            const Outcome owned = run(QStringLiteral("chown"),
-                                      {QStringLiteral("-R"), QStringLiteral("%1:%2").arg(uid).arg(gid), home.path()});
+            const test::CommandOutcome owned =
+                test::runCommand(QStringLiteral("chown"),
+                                 {QStringLiteral("-R"), QStringLiteral("%1:%2").arg(uid).arg(gid), home.path()});
             ASSERT_EQ(owned.code, 0) << owned.output.constData();
         }
     }
@@ -314,7 +298,7 @@ protected:
             }
         }
         if (madeReadOnly)
-            run(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+w"), root.path()});
+            test::runCommand(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+w"), root.path()});
     }
 
     static bool isZombie(pid_t pid) {
@@ -412,7 +396,7 @@ TEST_F(InstalledProgram, ListensAndStoresAMessageInTheUsersDataFolder) {
     const QStringList before = listing(root.path());
     {
         const auto [tool, args] = asUser(QStringLiteral("test"), {QStringLiteral("-w"), programFolder()});
-        EXPECT_NE(run(tool, args).code, 0) << "the user must not be able to write the program folder";
+        EXPECT_NE(test::runCommand(tool, args).code, 0) << "the user must not be able to write the program folder";
     }
 
     const auto [command, arguments] = asUser(programFolder() + QStringLiteral("/vellumo"));
@@ -432,8 +416,9 @@ TEST_F(InstalledProgram, ListensAndStoresAMessageInTheUsersDataFolder) {
         ini.write("[Server]\r\nPort=" + QByteArray::number(port) + "\r\n");
     }
     const QString text = QStringLiteral("Bonjour du poste installé");
-    const Outcome sent = run(QStringLiteral(VELLUMO_TEST_TOOLS_DIR) + QStringLiteral("/peer_send"),
-                             {sender.path(), QStringLiteral("127.0.0.1"), text});
+    const test::CommandOutcome sent =
+        test::runCommand(QStringLiteral(VELLUMO_TEST_TOOLS_DIR) + QStringLiteral("/peer_send"),
+                         {sender.path(), QStringLiteral("127.0.0.1"), text});
     ASSERT_EQ(sent.code, 0) << sent.output.constData();
 
     EXPECT_EQ(storedTexts(), QStringList{text});
