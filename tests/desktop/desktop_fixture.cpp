@@ -110,6 +110,10 @@ void DesktopFixture::trayMenu(Station& s, int item) {
     ASSERT_TRUE(icon) << "no tray icon of " << s.name().toStdString();
     x.click(icon->client.center(), 3);
     ASSERT_TRUE(waitForMenu(s)) << "the tray menu did not open";
+    chooseMenuItem(item);
+}
+
+void DesktopFixture::chooseMenuItem(int item) {
     QStringList keys;
     for (int i = 0; i < item; ++i)
         keys << QStringLiteral("Down");
@@ -160,11 +164,7 @@ void DesktopFixture::clickIn(const XWindow& w, QPoint at) {
 void DesktopFixture::toolsMenu(Station& s, const XWindow& main, int item) {
     clickToolbar(main, toolbar::Main, 20);
     ASSERT_TRUE(waitForMenu(s)) << "the tools menu did not open";
-    QStringList keys;
-    for (int i = 0; i < item; ++i)
-        keys << QStringLiteral("Down");
-    keys << QStringLiteral("Return");
-    x.keys(keys);
+    chooseMenuItem(item);
 }
 
 void DesktopFixture::clickBottomButton(const XWindow& w, std::size_t i) {

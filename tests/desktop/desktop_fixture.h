@@ -110,6 +110,8 @@ protected:
     void clickIn(const XWindow& w, QPoint at);
     // Picks item n (from 1, separators not counted) of the main window's tools menu.
     void toolsMenu(Station& s, const XWindow& main, int item);
+    // Picks item n of the pop-up menu open now, by the keyboard.
+    void chooseMenuItem(int item);
     // Clicks button i (from 0, left to right) of the row at the bottom of a dialog or box.
     void clickBottomButton(const XWindow& w, std::size_t i);
     // Waits for a question box of the program, checks it on screen, and presses the keys on it.
