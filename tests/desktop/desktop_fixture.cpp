@@ -187,6 +187,19 @@ void DesktopFixture::answerBox(Station& s, const QString& titlePattern, const QS
     EXPECT_TRUE(waitGone(s, titlePattern)) << "the question box stayed open";
 }
 
+void DesktopFixture::typeInPasswordBox(const XWindow& options, const QString& text) {
+    std::vector<QRect> boxes;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            boxes = emptyBoxes(options, 150);
+            return !boxes.empty();
+        },
+        10000))
+        << "no empty password box on the security tab";
+    x.click(boxes.front().center());
+    x.type(text);
+}
+
 // ---- what a person checks -------------------------------------------------------------------------
 
 ::testing::AssertionResult DesktopFixture::onScreen(const XWindow& w) {

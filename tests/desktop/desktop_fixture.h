@@ -116,6 +116,8 @@ protected:
     void clickBottomButton(const XWindow& w, std::size_t i);
     // Waits for a question box of the program, checks it on screen, and presses the keys on it.
     void answerBox(Station& s, const QString& titlePattern, const QStringList& keys, const QString& shot);
+    // Types text in the empty password box of the options' security tab (shown), once it is seen.
+    void typeInPasswordBox(const XWindow& options, const QString& text);
 
     // ---- what a person checks ----
     // The window is mapped with its whole title bar and frame on the screen.

@@ -104,16 +104,7 @@ TEST_P(InterfaceLanguages, Tour) {
     waitFor([] { return false; }, 300);
     shot(QStringLiteral("06-options"));
     x.keys({QStringLiteral("ctrl+Tab")});
-    std::vector<QRect> boxes;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            boxes = emptyBoxes(options, 150);
-            return !boxes.empty();
-        },
-        10000))
-        << "no empty password box on the security tab";
-    x.click(boxes.front().center());
-    x.type(QStringLiteral("motdepasse"));
+    ASSERT_NO_FATAL_FAILURE(typeInPasswordBox(options, QStringLiteral("motdepasse")));
     shot(QStringLiteral("07-options-security"));
     clickBottomButton(options, 1); // Annuler
     ASSERT_TRUE(waitGone(a, title::Options));

@@ -186,16 +186,7 @@ TEST_F(MessagePaths, SeparatorAndAnotherKeyAreRefused) {
     const XWindow options = expectWindow(b, title::Options);
     EXPECT_TRUE(active(options));
     x.keys({QStringLiteral("ctrl+Tab")});
-    std::vector<QRect> boxes;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            boxes = emptyBoxes(options, 150);
-            return !boxes.empty();
-        },
-        10000))
-        << "no empty password box on the security tab";
-    x.click(boxes.front().center());
-    x.type(QStringLiteral("une-autre-cle"));
+    ASSERT_NO_FATAL_FAILURE(typeInPasswordBox(options, QStringLiteral("une-autre-cle")));
     shot(QStringLiteral("2-password-masked"));
     const auto buttons = bottomButtons(options);
     ASSERT_EQ(buttons.size(), 3u) << "OK, Annuler, Appliquer";
