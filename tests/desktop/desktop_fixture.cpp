@@ -99,10 +99,7 @@ void DesktopFixture::doubleClickTray(Station& s) {
 
 XWindow DesktopFixture::openMain(Station& s) {
     doubleClickTray(s);
-    const XWindow main = expectWindow(s, title::Main);
-    EXPECT_TRUE(onScreen(main));
-    EXPECT_TRUE(active(main));
-    return main;
+    return expectFocusedWindow(s, title::Main);
 }
 
 void DesktopFixture::trayMenu(Station& s, int item) {
@@ -425,10 +422,7 @@ XWindow DesktopFixture::framed(const XWindow& w) const {
 XWindow DesktopFixture::openCompose(Station& s) {
     const XWindow main = openMain(s);
     clickToolbar(main, toolbar::Main, 1);
-    const XWindow window = expectWindow(s, title::Compose);
-    EXPECT_TRUE(onScreen(window));
-    EXPECT_TRUE(active(window));
-    return window;
+    return expectFocusedWindow(s, title::Compose);
 }
 
 void DesktopFixture::writeAndSend(Station& s, const XWindow& window, const QString& body) {
@@ -443,6 +437,13 @@ void DesktopFixture::sendMessage(Station& s, const QString& recipients, const QS
     clickIn(window, compose::RecipientsLine);
     x.type(recipients);
     writeAndSend(s, window, body);
+}
+
+XWindow DesktopFixture::expectFocusedWindow(Station& s, const QString& titlePattern) {
+    const XWindow window = expectWindow(s, titlePattern);
+    EXPECT_TRUE(onScreen(window));
+    EXPECT_TRUE(active(window));
+    return window;
 }
 
 XWindow DesktopFixture::expectOtherWindow(Station& s, const QString& titlePattern, quint64 notThis, int timeoutMs) {

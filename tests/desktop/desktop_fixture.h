@@ -144,6 +144,8 @@ protected:
     int failureTextWidth(const XWindow& main) const;
     // Waits for a window of the station with the title, on screen.
     XWindow expectWindow(Station& s, const QString& titlePattern, int timeoutMs = 30000);
+    // The same, and checks it on screen with its whole frame and with the focus.
+    XWindow expectFocusedWindow(Station& s, const QString& titlePattern);
     // Waits for a window of the station with the title other than the given one (a box titled like
     // the window it belongs to).
     XWindow expectOtherWindow(Station& s, const QString& titlePattern, quint64 notThis, int timeoutMs = 30000);

@@ -25,18 +25,14 @@ TEST_F(ShortDesktop, TrayIconOpensTheMainWindowOnScreenWithTheFocus) {
     shot(QStringLiteral("1-tray"));
 
     doubleClickTray(a);
-    XWindow main = expectWindow(a, title::Main);
+    XWindow main = expectFocusedWindow(a, title::Main);
     shot(QStringLiteral("2-main"));
-    EXPECT_TRUE(onScreen(main));
-    EXPECT_TRUE(active(main));
 
     clickToolbar(main, toolbar::Main, 24); // hide
     ASSERT_TRUE(waitGone(a, title::Main));
     trayMenu(a, 1); // "Afficher Vellumo"
-    main = expectWindow(a, title::Main);
+    main = expectFocusedWindow(a, title::Main);
     shot(QStringLiteral("3-shown-again"));
-    EXPECT_TRUE(onScreen(main));
-    EXPECT_TRUE(active(main));
 }
 
 // Quit from the tray menu, then the launcher starts the program again, as after a change of language.
@@ -52,10 +48,8 @@ TEST_F(ShortDesktop, QuitFromTheTrayAndRestartThroughTheLauncher) {
     ASSERT_TRUE(a.startLauncher({QStringLiteral("/t")}));
     ASSERT_TRUE(waitFor([&] { return a.trayIcon().has_value(); }, 60000)) << "the launcher did not restart it";
     doubleClickTray(a);
-    const XWindow main = expectWindow(a, title::Main);
+    expectFocusedWindow(a, title::Main);
     shot(QStringLiteral("2-restarted"));
-    EXPECT_TRUE(onScreen(main));
-    EXPECT_TRUE(active(main));
 }
 
 // ---- scenarios of one station ---------------------------------------------------------------------
@@ -88,10 +82,8 @@ TEST_F(Desktop, OptionsAndPurge) {
     ASSERT_TRUE(waitGone(empty, title::Main));
 
     trayMenu(a, 2); // "Options"
-    const XWindow options = expectWindow(a, title::Options);
+    const XWindow options = expectFocusedWindow(a, title::Options);
     shot(QStringLiteral("1-options"));
-    EXPECT_TRUE(onScreen(options));
-    EXPECT_TRUE(active(options));
     const auto optionButtons = bottomButtons(options);
     ASSERT_EQ(optionButtons.size(), 3u) << "OK, Annuler, Appliquer";
     x.click(optionButtons[1].center()); // Annuler
@@ -102,10 +94,8 @@ TEST_F(Desktop, OptionsAndPurge) {
     EXPECT_GT(differingPixels(look(main), emptyLook, face), 1000) << "the old messages are not shown";
     shot(QStringLiteral("2-old-messages"));
     toolsMenu(a, main, 1); // "Purger la base de messages"
-    const XWindow purge = expectWindow(a, title::Purge);
+    const XWindow purge = expectFocusedWindow(a, title::Purge);
     shot(QStringLiteral("3-purge"));
-    EXPECT_TRUE(onScreen(purge));
-    EXPECT_TRUE(active(purge));
     const auto purgeButtons = bottomButtons(purge);
     ASSERT_EQ(purgeButtons.size(), 2u) << "Valider, Annuler";
     x.click(purgeButtons[0].center()); // Valider
@@ -172,9 +162,7 @@ TEST_F(TwoStationDesktop, MessageReplyReplyToAllHistoryAndDelete) {
 
     // B replies, from its main window brought up from the tray.
     clickToolbar(openMain(b), toolbar::Main, 2);
-    compose = expectWindow(b, title::Compose);
-    EXPECT_TRUE(onScreen(compose));
-    EXPECT_TRUE(active(compose));
+    compose = expectFocusedWindow(b, title::Compose);
     x.type(QStringLiteral("Reponse de B"));
     shot(QStringLiteral("3-reply"));
     clickToolbar(compose, toolbar::Compose, 1);
@@ -198,10 +186,8 @@ TEST_F(TwoStationDesktop, MessageReplyReplyToAllHistoryAndDelete) {
     // A's sent history.
     mainA = openMain(a);
     clickToolbar(mainA, toolbar::Main, 15);
-    const XWindow history = expectWindow(a, title::History);
+    const XWindow history = expectFocusedWindow(a, title::History);
     shot(QStringLiteral("4-history"));
-    EXPECT_TRUE(onScreen(history));
-    EXPECT_TRUE(active(history));
     clickToolbar(history, toolbar::History, 22);
     EXPECT_TRUE(waitGone(a, title::History));
 
@@ -249,9 +235,7 @@ protected:
     // The program still takes input: the tray menu's "Afficher Vellumo" brings the main window up.
     void programTakesInput(Station& s) {
         trayMenu(s, 1);
-        const XWindow main = expectWindow(s, title::Main);
-        EXPECT_TRUE(onScreen(main));
-        EXPECT_TRUE(active(main));
+        expectFocusedWindow(s, title::Main);
     }
 };
 

@@ -118,10 +118,8 @@ TEST_F(MessagePaths, RecipientsLineReplyToAllAndHistory) {
     const XWindow history = expectWindow(a, title::History);
     EXPECT_TRUE(active(history));
     clickToolbar(history, toolbar::History, 1);
-    compose = expectWindow(a, title::Compose);
+    compose = expectFocusedWindow(a, title::Compose);
     ASSERT_NE(compose.id, 0u) << "\"Nouveau Message\" opened no compose window";
-    EXPECT_TRUE(onScreen(compose));
-    EXPECT_TRUE(active(compose));
     shot(QStringLiteral("4-new-message"));
     clickToolbar(compose, toolbar::Compose, 19);
     ASSERT_TRUE(waitGone(a, title::Compose)) << "Quitter did not close the compose window";
@@ -130,10 +128,8 @@ TEST_F(MessagePaths, RecipientsLineReplyToAllAndHistory) {
     // the editor; sent on as it is.
     clickToolbar(history, toolbar::History, 10);
     clickToolbar(history, toolbar::History, 2);
-    compose = expectWindow(a, title::Compose);
+    compose = expectFocusedWindow(a, title::Compose);
     ASSERT_NE(compose.id, 0u) << "\"Ré-envoyer\" opened no compose window";
-    EXPECT_TRUE(onScreen(compose));
-    EXPECT_TRUE(active(compose));
     shot(QStringLiteral("5-send-again"));
     clickToolbar(compose, toolbar::Compose, 1);
     EXPECT_TRUE(waitGone(a, title::Compose)) << "the compose window stayed open after sending";
