@@ -531,6 +531,9 @@ TEST_F(ReceiveHandlerOverHttp, AFloodOfRefusedAndMalformedRequestsLeavesItAnswer
         const QByteArray r =
             roundTrip(unauthorised ? "/MESSAGE" : "/MESSAGE%%?x", unauthorised ? wrong : right, bodyFor(Body::Message));
         ASSERT_TRUE(r.startsWith(unauthorised ? "HTTP/1.1 401 " : "HTTP/1.1 400 ")) << i;
+        // The refusal ends the connection: the next request goes on a new one only once the client has
+        // seen the end (written on the one ending, it would be lost).
+        ASSERT_TRUE(closedByServer()) << i;
     }
     EXPECT_TRUE(sink.stored.empty());
     EXPECT_LE(server.PoolSize(), server.MaxConnectionsPerAddress()); // each refused connection was ended
