@@ -8,6 +8,7 @@
 #include "platform/store/database.h"
 #include "tests/support/big_documents.h"
 #include "tests/support/program_process.h"
+#include "tests/support/program_suite.h"
 
 #include <gtest/gtest.h>
 
@@ -35,17 +36,7 @@ const Shape kShapes[] = {
     {"crypt_plain_text_2MB", true, [] { return test::plainText(2'000'000); }},
 };
 
-class BigMessages : public ::testing::TestWithParam<Shape> {
-protected:
-    static void SetUpTestSuite() {
-        program = std::make_unique<test::ProgramProcess>(QStringLiteral(VELLUMO_PROGRAM_DIR));
-        ASSERT_TRUE(program->start());
-    }
-    static void TearDownTestSuite() { program.reset(); }
-
-    static std::unique_ptr<test::ProgramProcess> program;
-};
-std::unique_ptr<test::ProgramProcess> BigMessages::program;
+class BigMessages : public test::ProgramSuite<Shape> {};
 
 TEST_P(BigMessages, AreAnsweredAndStoredWhole) {
     const Shape& shape = GetParam();

@@ -4,9 +4,10 @@
 #include "app/app_settings.h"
 #include "app/peer_message.h"
 #include "cipher/mod_crypt_carrowmere.h"
-#include "platform/store/database.h"
 #include "platform/runtime/windows1252.h"
+#include "platform/store/database.h"
 #include "tests/support/program_process.h"
+#include "tests/support/program_suite.h"
 
 #include <QHostInfo>
 
@@ -49,17 +50,7 @@ struct WireCase {
     const char* storedText; // the Text stored, or nullptr when nothing is stored
 };
 
-class PeerProtocolWire : public ::testing::TestWithParam<WireCase> {
-protected:
-    static void SetUpTestSuite() {
-        program = std::make_unique<test::ProgramProcess>(QStringLiteral(VELLUMO_PROGRAM_DIR));
-        ASSERT_TRUE(program->start());
-    }
-    static void TearDownTestSuite() { program.reset(); }
-
-    static std::unique_ptr<test::ProgramProcess> program;
-};
-std::unique_ptr<test::ProgramProcess> PeerProtocolWire::program;
+class PeerProtocolWire : public test::ProgramSuite<WireCase> {};
 
 QByteArray ok() { return "HTTP/1.1 200 MESSAGE:OK:" + cp1252::encode(QHostInfo::localHostName()); }
 const QByteArray k401 = cp1252::encode(QStringLiteral("HTTP/1.1 401 Utilisateur non autorisé !"));
