@@ -10,12 +10,11 @@
 //   peak   the program's peak resident memory (VmHWM), also as it stood when the reply came, and the
 //          goal, four times the body plus 100 MB
 // scale (default 1) multiplies every size, for quick runs on smaller messages. Loopback only.
-#include "app/app_settings.h"
 #include "app/peer_message.h"
 #include "http_server/goss_client.h"
-#include "platform/runtime/windows1252.h"
 #include "tests/support/big_documents.h"
 #include "tests/support/http_framing.h"
+#include "tests/support/peer_requests.h"
 #include "tests/support/program_process.h"
 
 #include <QApplication>
@@ -50,17 +49,6 @@ PeerMessage message(const test::MessageContent& content) {
     return m;
 }
 
-QByteArray request(const QByteArray& body) {
-    return "POST /MESSAGE HTTP/1.1\r\nHost: 127.0.0.1\r\nVellumo: " +
-           cp1252::encode(KeyHeader::Value(AppSettings::DefaultKey())) +
-           "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-}
-
-QByteArray testRequest() {
-    return "POST /TEST HTTP/1.1\r\nHost: 127.0.0.1\r\nVellumo: " +
-           cp1252::encode(KeyHeader::Value(AppSettings::DefaultKey())) + "\r\nContent-Length: 0\r\n\r\n";
-}
-
 void runShape(const Shape& shape, double scale, int timeoutS) {
     const PeerMessage m = shape.make(scale);
     const QByteArray body = m.Body(shape.crypt).toUtf8();
@@ -69,7 +57,7 @@ void runShape(const Shape& shape, double scale, int timeoutS) {
         std::printf("%-22s %8.1f MB  over the receiver's body cap, not sent\n", shape.name, bodyMB);
         return;
     }
-    const QByteArray post = request(body);
+    const QByteArray post = test::authorisedPost("/MESSAGE", body);
 
     test::ProgramProcess program(QStringLiteral(VELLUMO_PROGRAM_DIR));
     QProcess& process = program.process();
@@ -109,7 +97,7 @@ void runShape(const Shape& shape, double scale, int timeoutS) {
             peakAtReplyKiB = program.peakResidentKiB();
             ok = received.startsWith("HTTP/1.1 200 MESSAGE:OK:");
             ping.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(program.port()));
-            ping.write(testRequest());
+            ping.write(test::authorisedPost("/TEST"));
         }
     });
     QObject::connect(&ping, &QTcpSocket::readyRead, [&] {

@@ -8,15 +8,14 @@
 // 2. One message to 200 recipients: 200 test peers on 127.0.0.2 to 127.0.0.201, one sender each, as
 //    the compose window starts them; the time from the first Send to the last report.
 // Loopback only.
-#include "app/app_settings.h"
 #include "app/frm_to_send.h"
 #include "app/mod_vellumo.h"
 #include "app/peer_message.h"
 #include "app/sender_reports.h"
 #include "platform/settings/file_registry.h"
 #include "platform/shell/process_shell_start.h"
-#include "platform/runtime/windows1252.h"
 #include "tests/support/http_framing.h"
+#include "tests/support/peer_requests.h"
 #include "tests/support/program_process.h"
 #include "tests/support/test_http_peer.h"
 
@@ -50,10 +49,7 @@ QByteArray request(bool crypt, int n) {
     m.TO = QStringLiteral("STATION;");
     m.Text = QStringLiteral("Message %1: ").arg(n) + QString(200, QLatin1Char('x'));
     m.RTF = QStringLiteral("{\\rtf1\\ansi ") + m.Text + QLatin1Char('}');
-    const QByteArray body = m.Body(crypt).toUtf8();
-    return "POST /MESSAGE HTTP/1.1\r\nHost: 127.0.0.1\r\nVellumo: " +
-           cp1252::encode(KeyHeader::Value(AppSettings::DefaultKey())) + "\r\nContent-Length: " +
-           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    return test::authorisedPost("/MESSAGE", m.Body(crypt).toUtf8());
 }
 
 double percentile(std::vector<double> v, double p) {

@@ -2,11 +2,10 @@
 // (one long paragraph, many paragraphs, many format runs, a long plain text, a picture; plain and
 // enciphered) gets its reply and is stored whole, however little of it the viewer shows. How long
 // each takes is measured by bench/big_message, not asserted here.
-#include "app/app_settings.h"
 #include "app/peer_message.h"
-#include "platform/runtime/windows1252.h"
 #include "platform/store/database.h"
 #include "tests/support/big_documents.h"
+#include "tests/support/peer_requests.h"
 #include "tests/support/program_process.h"
 #include "tests/support/program_suite.h"
 
@@ -49,9 +48,7 @@ TEST_P(BigMessages, AreAnsweredAndStoredWhole) {
     m.Text = content.text;
     m.RTF = content.rtf;
     const QByteArray body = m.Body(shape.crypt).toUtf8();
-    const QByteArray request = "POST /MESSAGE HTTP/1.1\r\nHost: 127.0.0.1\r\nVellumo: " +
-                               cp1252::encode(KeyHeader::Value(AppSettings::DefaultKey())) +
-                               "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    const QByteArray request = test::authorisedPost("/MESSAGE", body);
 
     // Generous: the reply comes in well under a second on a workstation; a loaded machine is slower.
     const QByteArray response = program->exchange(request, 120000);
@@ -69,10 +66,7 @@ TEST_P(BigMessages, AreAnsweredAndStoredWhole) {
     EXPECT_TRUE(rs->text(QStringLiteral("RTF")) == m.RTF)
         << "RTF stored with " << rs->text(QStringLiteral("RTF")).size() << " characters of " << m.RTF.size();
     // The program is still answering once it has shown the message.
-    const QByteArray test = program->exchange("POST /TEST HTTP/1.1\r\nHost: 127.0.0.1\r\nVellumo: " +
-                                                  cp1252::encode(KeyHeader::Value(AppSettings::DefaultKey())) +
-                                                  "\r\nContent-Length: 0\r\n\r\n",
-                                              120000);
+    const QByteArray test = program->exchange(test::authorisedPost("/TEST"), 120000);
     EXPECT_EQ(test::statusLine(test), "HTTP/1.1 200 TEST:OK");
 }
 

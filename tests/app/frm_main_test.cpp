@@ -27,10 +27,10 @@
 #include "tests/support/fake_network_neighbourhood.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_start.h"
+#include "tests/support/peer_requests.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/recording_sender_reports.h"
 #include "tests/support/recording_tray_shell.h"
-#include "tests/support/event_loop.h"
 #include "tests/support/scripted_ui_hooks.h"
 #include "tests/support/tcp_test_client.h"
 
@@ -791,10 +791,7 @@ TEST_F(FrmMainTest, TheWholeReplyLeavesBeforeTheMessageIsShown) {
     });
     PeerMessage m{QStringLiteral("PC-A"), QStringLiteral("10/12/2026 à 09:00:00"), QStringLiteral("ME;"),
                   QStringLiteral("Bonjour"), QStringLiteral("{\\rtf1 Bonjour}")};
-    const QByteArray body = m.Body(false).toUtf8();
-    peer.send("POST /MESSAGE HTTP/1.1\r\nHost: 127.0.0.1\r\nVellumo: " +
-              KeyHeader::Value(state->Settings.Key).toLatin1() + "\r\nContent-Length: " +
-              QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    peer.send(test::postRequest("/MESSAGE", test::keyHeaderLine(state->Settings.Key), m.Body(false).toUtf8()));
     ASSERT_TRUE(test::waitUntil([&] { return shown > 0; }, 10000));
     EXPECT_TRUE(replyWasThere);
     const auto response = peer.nextResponse(10000);

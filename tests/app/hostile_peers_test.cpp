@@ -1,10 +1,10 @@
 // Hostile peers against the real program, without the key: floods of refused and malformed requests,
 // connections held open, empty lines and bodies sent without end. The station goes on answering,
 // with its memory bounded. Peers at other addresses are 127.x.y.z source addresses of loopback.
-#include "app/app_settings.h"
 #include "app/peer_message.h"
 #include "platform/runtime/windows1252.h"
 #include "tests/support/event_loop.h"
+#include "tests/support/peer_requests.h"
 #include "tests/support/program_process.h"
 #include "tests/support/tcp_test_client.h"
 
@@ -19,10 +19,7 @@
 namespace vellumo {
 namespace {
 
-QByteArray post(const QByteArray& target, const QByteArray& headers, const QByteArray& body) {
-    return "POST " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headers +
-           "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-}
+using test::postRequest;
 
 // A message with the right key (the default key of a fresh installation).
 QByteArray authorisedMessage() {
@@ -31,8 +28,7 @@ QByteArray authorisedMessage() {
     message.OnDate = QStringLiteral("10/12/2026 à 09:00:00");
     message.TO = QStringLiteral("PC-B;");
     message.Text = QStringLiteral("still there?");
-    return post("/MESSAGE", "Vellumo: " + cp1252::encode(KeyHeader::Value(AppSettings::DefaultKey())) + "\r\n",
-                message.Body(false).toUtf8());
+    return test::authorisedPost("/MESSAGE", message.Body(false).toUtf8());
 }
 
 QByteArray accepted() {
@@ -54,7 +50,7 @@ TEST(HostilePeers, FloodsOfRefusedAndMalformedRequestsLeaveTheStationAnswering) 
 
     // 1000 unauthorised POSTs, 100 pipelined on each of 10 connections from 10 stations: each gets
     // its one 401, and the refusal ends the connection with the 99 behind it unread.
-    const QByteArray refused = post("/MESSAGE", "", QByteArray(1024, 'x'));
+    const QByteArray refused = postRequest("/MESSAGE", "", QByteArray(1024, 'x'));
     for (int c = 0; c < 10; ++c) {
         const QByteArray station = "127.0.3." + QByteArray::number(c + 1);
         test::TcpTestClient s(program.port(), station.constData());

@@ -6,6 +6,7 @@
 #include "cipher/mod_crypt_carrowmere.h"
 #include "platform/runtime/windows1252.h"
 #include "platform/store/database.h"
+#include "tests/support/peer_requests.h"
 #include "tests/support/program_process.h"
 #include "tests/support/program_suite.h"
 
@@ -18,14 +19,8 @@
 namespace vellumo {
 namespace {
 
-QByteArray post(const QByteArray& target, const QByteArray& headers, const QByteArray& body) {
-    return "POST " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headers +
-           "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-}
-
-QByteArray keyHeader(const QString& storedKey = AppSettings::DefaultKey()) {
-    return "Vellumo: " + cp1252::encode(KeyHeader::Value(storedKey)) + "\r\n";
-}
+using test::keyHeaderLine;
+using test::postRequest;
 
 QByteArray basicHeader(const QString& user, const QString& storedKey = AppSettings::DefaultKey()) {
     const QString password = EncryptWithFixedKey(DecryptWithFixedKey(storedKey));
@@ -60,26 +55,26 @@ std::vector<WireCase> wireCases() {
     const QString accented = QStringLiteral("Réunion à 14 h, n'oubliez pas l'ordre du jour : « budget » €");
     const QString foreign = QStringLiteral("会議は14時です — Встреча в 14:00");
     return {
-        {"key_header", post("/MESSAGE", keyHeader(), messageBody("one")), ok(), "Initialisation OK", "one"},
-        {"basic_any_user", post("/MESSAGE", basicHeader("nobody"), messageBody("two")), ok(), "", "two"},
-        {"lower_case_command", post("/message", keyHeader(), messageBody("three")), ok(), "", "three"},
-        {"argument_ignored", post("/MESSAGE?x=1", keyHeader(), messageBody("four")), ok(), "", "four"},
-        {"empty_text_and_rtf", post("/MESSAGE", keyHeader(), QStringLiteral("A#Separator#d#Separator#B;#Separator##Separator#").toUtf8()), ok(), "", ""},
-        {"crypt_body", post("/MESSAGE", keyHeader(), messageBody("secret", true)), ok(), "", "secret"},
-        {"accented_plain", post("/MESSAGE", keyHeader(), messageBody(accented)), ok(), "", "Réunion à 14 h, n'oubliez pas l'ordre du jour : « budget » €"},
-        {"non_latin_plain", post("/MESSAGE", keyHeader(), messageBody(foreign)), ok(), "", "会議は14時です — Встреча в 14:00"},
-        {"no_key", post("/MESSAGE", "", messageBody("refused")), k401, "Authentification requise", nullptr},
-        {"wrong_key", post("/MESSAGE", keyHeader(EncryptWithFixedKey(QStringLiteral("other"))), messageBody("refused")), k401, "", nullptr},
-        {"wrong_basic_beats_right_header", post("/MESSAGE", basicHeader("u", EncryptWithFixedKey(QStringLiteral("x"))) + keyHeader(), messageBody("refused")), k401, "", nullptr},
-        {"basic_without_colon", post("/MESSAGE", "Authorization: Basic " + QByteArray("nocolon").toBase64() + "\r\n", messageBody("refused")), k401, "", nullptr},
-        {"header_without_colon", post("/MESSAGE", "Vellumo\r\n", messageBody("refused")), k401, "", nullptr},
-        {"stub_test", post("/TEST", keyHeader(), ""), "HTTP/1.1 200 TEST:OK", "", nullptr},
-        {"unknown_command", post("/FOO", keyHeader(), ""), k400, QStringLiteral("\"FOO\" n'est pas une méthode supportée par l'API").toUtf8(), nullptr},
-        {"argument_without_equals", post("/MESSAGE?x", keyHeader(), messageBody("refused")), k400, "Argument incorrect", nullptr},
-        {"trailing_comma", post("/MESSAGE?x=1,", keyHeader(), messageBody("refused")), k400, "Argument incorrect", nullptr},
-        {"bad_escape", post("/MES%G1SAGE", keyHeader(), messageBody("refused")), k400, "", nullptr},
-        {"four_fields", post("/MESSAGE", keyHeader(), QByteArray("A#Separator#B#Separator#C#Separator#D")), "HTTP/1.1 500 MESSAGE:Erreur d'initialisation : ", "MESSAGE : Erreur d'initialisation 0 : ", nullptr},
-        {"six_fields", post("/MESSAGE", keyHeader(), messageBody("a#Separator#b")), "HTTP/1.1 500 MESSAGE:Erreur d'initialisation : ", "", nullptr},
+        {"key_header", postRequest("/MESSAGE", keyHeaderLine(), messageBody("one")), ok(), "Initialisation OK", "one"},
+        {"basic_any_user", postRequest("/MESSAGE", basicHeader("nobody"), messageBody("two")), ok(), "", "two"},
+        {"lower_case_command", postRequest("/message", keyHeaderLine(), messageBody("three")), ok(), "", "three"},
+        {"argument_ignored", postRequest("/MESSAGE?x=1", keyHeaderLine(), messageBody("four")), ok(), "", "four"},
+        {"empty_text_and_rtf", postRequest("/MESSAGE", keyHeaderLine(), QStringLiteral("A#Separator#d#Separator#B;#Separator##Separator#").toUtf8()), ok(), "", ""},
+        {"crypt_body", postRequest("/MESSAGE", keyHeaderLine(), messageBody("secret", true)), ok(), "", "secret"},
+        {"accented_plain", postRequest("/MESSAGE", keyHeaderLine(), messageBody(accented)), ok(), "", "Réunion à 14 h, n'oubliez pas l'ordre du jour : « budget » €"},
+        {"non_latin_plain", postRequest("/MESSAGE", keyHeaderLine(), messageBody(foreign)), ok(), "", "会議は14時です — Встреча в 14:00"},
+        {"no_key", postRequest("/MESSAGE", "", messageBody("refused")), k401, "Authentification requise", nullptr},
+        {"wrong_key", postRequest("/MESSAGE", keyHeaderLine(EncryptWithFixedKey(QStringLiteral("other"))), messageBody("refused")), k401, "", nullptr},
+        {"wrong_basic_beats_right_header", postRequest("/MESSAGE", basicHeader("u", EncryptWithFixedKey(QStringLiteral("x"))) + keyHeaderLine(), messageBody("refused")), k401, "", nullptr},
+        {"basic_without_colon", postRequest("/MESSAGE", "Authorization: Basic " + QByteArray("nocolon").toBase64() + "\r\n", messageBody("refused")), k401, "", nullptr},
+        {"header_without_colon", postRequest("/MESSAGE", "Vellumo\r\n", messageBody("refused")), k401, "", nullptr},
+        {"stub_test", postRequest("/TEST", keyHeaderLine(), ""), "HTTP/1.1 200 TEST:OK", "", nullptr},
+        {"unknown_command", postRequest("/FOO", keyHeaderLine(), ""), k400, QStringLiteral("\"FOO\" n'est pas une méthode supportée par l'API").toUtf8(), nullptr},
+        {"argument_without_equals", postRequest("/MESSAGE?x", keyHeaderLine(), messageBody("refused")), k400, "Argument incorrect", nullptr},
+        {"trailing_comma", postRequest("/MESSAGE?x=1,", keyHeaderLine(), messageBody("refused")), k400, "Argument incorrect", nullptr},
+        {"bad_escape", postRequest("/MES%G1SAGE", keyHeaderLine(), messageBody("refused")), k400, "", nullptr},
+        {"four_fields", postRequest("/MESSAGE", keyHeaderLine(), QByteArray("A#Separator#B#Separator#C#Separator#D")), "HTTP/1.1 500 MESSAGE:Erreur d'initialisation : ", "MESSAGE : Erreur d'initialisation 0 : ", nullptr},
+        {"six_fields", postRequest("/MESSAGE", keyHeaderLine(), messageBody("a#Separator#b")), "HTTP/1.1 500 MESSAGE:Erreur d'initialisation : ", "", nullptr},
     };
 }
 
@@ -133,7 +128,7 @@ TEST_F(PeerProtocolStore, TwoInstallationsThatNeverSetAKeyAcceptEachOther) {
     // Neither settings file has a Key: both use the default ciphertext; the header is made afresh from it.
     test::ProgramProcess program(QStringLiteral(VELLUMO_PROGRAM_DIR));
     ASSERT_TRUE(program.start());
-    const QByteArray response = program.exchange(post("/MESSAGE", keyHeader(), messageBody("hello")));
+    const QByteArray response = program.exchange(postRequest("/MESSAGE", keyHeaderLine(), messageBody("hello")));
     EXPECT_EQ(test::statusLine(response), ok());
 }
 

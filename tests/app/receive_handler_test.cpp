@@ -472,8 +472,7 @@ protected:
             socket.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(server.LocalPort()));
             EXPECT_TRUE(socket.waitForConnected(5000));
         }
-        socket.write("POST " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + head +
-                     "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        socket.write(test::postRequest(target, head, body));
         QByteArray response;
         const bool complete = test::waitUntil(
             [&] {

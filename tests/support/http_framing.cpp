@@ -18,4 +18,9 @@ qsizetype wholeHttpMessageLength(const QByteArray& buffer) {
     return buffer.size() >= total ? total : 0;
 }
 
+QByteArray postRequest(const QByteArray& target, const QByteArray& headLines, const QByteArray& body) {
+    return "POST " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headLines +
+           "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
 } // namespace vellumo::test

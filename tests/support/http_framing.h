@@ -9,4 +9,8 @@ namespace vellumo::test {
 // The length of the first whole message in buffer (head and body), or 0 when it is not all there yet.
 qsizetype wholeHttpMessageLength(const QByteArray& buffer);
 
+// A POST request to a station: the request line, "Host: 127.0.0.1", headLines (each ended by CR LF),
+// the Content-Length of body, the empty line and body.
+QByteArray postRequest(const QByteArray& target, const QByteArray& headLines, const QByteArray& body);
+
 } // namespace vellumo::test
