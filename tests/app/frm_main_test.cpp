@@ -15,7 +15,6 @@
 #include "app/status_line.h"
 #include "app/store_statements.h"
 #include "http_server/gossamer.h"
-#include "http_server/header_collection.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/net/name_resolver.h"
 #include "platform/richtext/rich_text_editor.h"
@@ -755,16 +754,11 @@ TEST_F(FrmMainTest, AReceivedMessageIsStoredShownAndBroughtForward) {
     m.TO = QStringLiteral("ME;");
     m.Text = QStringLiteral("Bonjour");
     m.RTF = QStringLiteral("{\\rtf1 Bonjour}");
-    HeaderCollection headers;
-    headers.Add({QStringLiteral("Vellumo"), KeyHeader::Value(state->Settings.Key)}, QStringLiteral("VELLUMO"));
-    QString method = QStringLiteral("POST"), uri = QStringLiteral("/MESSAGE"), reason, mime, extra;
-    QByteArray body = m.Body(false).toUtf8(), reply;
-    std::int16_t status = 0, client = 0;
     int shown = 0;
     QObject::connect(&w, &frmMain::RowShown, [&] { ++shown; });
-    w.DynamicRequest(method, uri, body, headers, status, reason, mime, extra, reply, client);
-    EXPECT_EQ(status, 200);
-    EXPECT_TRUE(reason.startsWith(QStringLiteral("MESSAGE:OK:")));
+    const test::HostReply reply = test::postMessageToHost(w, m, state->Settings.Key);
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_TRUE(reply.reason.startsWith(QStringLiteral("MESSAGE:OK:")));
     EXPECT_EQ(w.recordset()->recordCount(), 2);
     EXPECT_TRUE(w.navigation().AtEnd);
     // The reply is filled before anything is shown: the display waits for the loop.

@@ -8,13 +8,13 @@
 #include "app/mod_vellumo.h"
 #include "app/peer_message.h"
 #include "http_server/gossamer.h"
-#include "http_server/header_collection.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/runtime/user_folders.h"
 #include "platform/tray/tray_shell.h"
 #include "tests/support/fake_ftp_client.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_start.h"
+#include "tests/support/peer_requests.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/recording_tray_shell.h"
 #include "tests/support/scoped_environment.h"
@@ -101,13 +101,7 @@ TEST_F(InstalledCopy, StartUpReadsAndWritesOnlyTheUsersFolders) {
     m.TO = QStringLiteral("ME;");
     m.Text = QStringLiteral("Bonjour");
     m.RTF = QStringLiteral("{\\rtf1 Bonjour}");
-    HeaderCollection headers;
-    headers.Add({QStringLiteral("Vellumo"), KeyHeader::Value(state.Settings.Key)}, QStringLiteral("VELLUMO"));
-    QString method = QStringLiteral("POST"), uri = QStringLiteral("/MESSAGE"), reason, mime, extra;
-    QByteArray body = m.Body(false).toUtf8(), reply;
-    std::int16_t status = 0, client = 0;
-    w.DynamicRequest(method, uri, body, headers, status, reason, mime, extra, reply, client);
-    EXPECT_EQ(status, 200);
+    EXPECT_EQ(test::postMessageToHost(w, m, state.Settings.Key).status, 200);
     {
         Database db = Database::open(dataFile(QStringLiteral("Vellumo.dbo")));
         auto rs = db.openRecordset(QStringLiteral("SELECT * FROM Recived ORDER BY Compteur"));

@@ -10,6 +10,7 @@
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/http_framing.h"
+#include "tests/support/peer_requests.h"
 #include "tests/support/recording_message_sink.h"
 #include "tests/support/scripted_ui_hooks.h"
 
@@ -278,22 +279,10 @@ protected:
         settings.LocalStationName = kStation;
     }
 
-    struct Response {
-        std::int16_t status = 0;
-        QString reason;
-        QString mime;
-        QString extraHeaders;
-        QByteArray body;
-    };
+    using Response = test::HostReply;
 
     Response post(const QString& uri, HeaderCollection headers, QByteArray body) {
-        QString method = QStringLiteral("POST");
-        QString target = uri;
-        std::int16_t clientIndex = 0;
-        Response r;
-        handler.DynamicRequest(method, target, body, headers, r.status, r.reason, r.mime, r.extraHeaders, r.body,
-                               clientIndex);
-        return r;
+        return test::postToHost(handler, uri, std::move(headers), std::move(body));
     }
 
     test::ScriptedUiHooks hooks;
