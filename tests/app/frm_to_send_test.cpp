@@ -72,6 +72,24 @@ private:
     quint16 port_ = 0;
 };
 
+// A receiving station of its own: its settings in a folder of its own, its real receive handler, and
+// its server, on a loopback port once listen() has started it.
+struct Receiver {
+    Receiver() : settings(folder.path()), handler(settings, sink) {}
+    // Starts the server; its port.
+    std::int32_t listen() {
+        server.setHost(&handler);
+        server.StartListening(0, QStringLiteral("127.0.0.1"));
+        return server.LocalPort();
+    }
+
+    QTemporaryDir folder;
+    AppSettings settings;
+    test::RecordingMessageSink sink;
+    ReceiveHandler handler;
+    Gossamer server;
+};
+
 class FrmToSendTest : public ::testing::Test {
 protected:
     FrmToSendTest() : settings(folder.path()), localisation(folder.path()) {
@@ -412,19 +430,14 @@ TEST_F(FrmToSendTest, TranslatesItsTextsByNumber) {
 
 // Two stations that never set a key: one sends, the other's real server and receive handler store.
 TEST_F(FrmToSendTest, DeliversToARealReceiverWithTheDefaultKeyOfTwoFreshInstallations) {
-    QTemporaryDir otherFolder;
     test::FakeRegistry registry;
     settings.LoadAtStartUp(false, registry);
     settings.LocalStationName = QStringLiteral("PC1");
-    AppSettings receiverSettings(otherFolder.path());
-    receiverSettings.LoadAtStartUp(false, registry);
-    receiverSettings.LocalStationName = QStringLiteral("PC2");
-    test::RecordingMessageSink sink;
-    ReceiveHandler handler(receiverSettings, sink);
-    Gossamer server;
-    server.setHost(&handler);
-    server.StartListening(0, QStringLiteral("127.0.0.1"));
-    settings.Port = server.LocalPort();
+    Receiver receiver;
+    receiver.settings.LoadAtStartUp(false, registry);
+    receiver.settings.LocalStationName = QStringLiteral("PC2");
+    settings.Port = receiver.listen();
+    const auto& sink = receiver.sink;
 
     for (const bool cryptAll : {false, true}) {
         settings.CryptAll = cryptAll;
@@ -447,16 +460,11 @@ TEST_F(FrmToSendTest, DeliversToARealReceiverWithTheDefaultKeyOfTwoFreshInstalla
 // A real receiver whose access key differs answers 401: the sender says the station refused the key,
 // not that it is away.
 TEST_F(FrmToSendTest, AReceiverWithAnotherKeyIsReportedAsRefusingIt) {
-    QTemporaryDir otherFolder;
-    AppSettings receiverSettings(otherFolder.path());
-    receiverSettings.Key = EncryptWithFixedKey(QStringLiteral("une autre clé"));
-    receiverSettings.LocalStationName = QStringLiteral("PC2");
-    test::RecordingMessageSink sink;
-    ReceiveHandler handler(receiverSettings, sink);
-    Gossamer server;
-    server.setHost(&handler);
-    server.StartListening(0, QStringLiteral("127.0.0.1"));
-    settings.Port = server.LocalPort();
+    Receiver receiver;
+    receiver.settings.Key = EncryptWithFixedKey(QStringLiteral("une autre clé"));
+    receiver.settings.LocalStationName = QStringLiteral("PC2");
+    settings.Port = receiver.listen();
+    const auto& sink = receiver.sink;
 
     ASSERT_TRUE(finished(start(QStringLiteral("PC2"))));
     EXPECT_TRUE(sink.stored.empty());
