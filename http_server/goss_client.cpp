@@ -234,11 +234,25 @@ void GossClient::giveBackMemory() {
 
 // ---- the work loop ----
 
+template <typename Call> bool GossClient::guarded(Call call) {
+    try {
+        call();
+        return true;
+    } catch (const RuntimeError& e) {
+        failed(e.number(), e.description());
+    } catch (const std::exception& e) {
+        failed(0, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        failed(0, QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
 void GossClient::pump() {
     if (busy_)
         return; // the pump already running looks again before it stops
     busy_ = true;
-    try {
+    guarded([this] {
         while (inUse_) {
             if (closeRequested_) {
                 busy_ = false;
@@ -267,11 +281,7 @@ void GossClient::pump() {
             if (!parseNext())
                 break;
         }
-    } catch (const RuntimeError& e) {
-        failed(e.number(), e.description());
-    } catch (const std::exception& e) {
-        failed(0, QString::fromLocal8Bit(e.what()));
-    }
+    });
     busy_ = false;
     if (closeRequested_ && inUse_)
         closePath();
@@ -360,20 +370,6 @@ bool GossClient::parseNext() {
     return false;
 }
 
-template <typename Call> bool GossClient::callHost(Call call) {
-    try {
-        call();
-        return true;
-    } catch (const RuntimeError& e) {
-        failed(e.number(), e.description());
-    } catch (const std::exception& e) {
-        failed(0, QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        failed(0, QStringLiteral("Unknown error in the request handler"));
-    }
-    return false;
-}
-
 void GossClient::headComplete(const QString& block) {
     if (!parseHeaderBlock(block))
         return;
@@ -423,7 +419,7 @@ void GossClient::headComplete(const QString& block) {
 
     // The host may decide on the head alone; its refusal never has the body read.
     HeadReply reply;
-    if (!callHost(
+    if (!guarded(
             [&] { server_.RaiseHeadComplete(method_, target_, headers_, socket_->RemoteHostIP(), reply, index_); }))
         return;
     if (closeRequested_ || !inUse_)
@@ -434,13 +430,11 @@ void GossClient::headComplete(const QString& block) {
     }
     closeAfter_ = true;
     startBody(true);
-    if (reply.DelayMs > 0) {
-        heldReply_ = std::move(reply);
-        replyDelay_.start(heldReply_->DelayMs);
-        return;
-    }
     heldReply_ = std::move(reply);
-    sendHeldReply();
+    if (heldReply_->DelayMs > 0)
+        replyDelay_.start(heldReply_->DelayMs);
+    else
+        sendHeldReply();
 }
 
 bool GossClient::parseHeaderBlock(const QString& block) {
@@ -479,13 +473,9 @@ bool GossClient::parseHeaderBlock(const QString& block) {
         }
     }
     if (!good) {
-        GossEvent event = record(2, 3);
-        event.Method = QStringLiteral("ERROR");
-        event.Text = QStringLiteral("Bad Content-Length header value: ") +
-                     (lengths.size() > 1 ? lengths.join(QStringLiteral(", ")) : lengthItem.at(1));
-        report(event);
         contentLength_ = 0;
-        closeRequested_ = true;
+        badRequest(QStringLiteral("Bad Content-Length header value: ") +
+                   (lengths.size() > 1 ? lengths.join(QStringLiteral(", ")) : lengthItem.at(1)));
         return false;
     }
     // No Content-Length (or a line of that name without a colon): the request has no body.
@@ -573,7 +563,7 @@ void GossClient::dispatchPost() {
     QString RespStatusText, RespMIME, RespExtraHeaders;
     responseBody_ = QByteArray();
     std::int16_t ClientIndex = index_;
-    if (!callHost([&] {
+    if (!guarded([&] {
             server_.RaiseDynamicRequest(Method, URI, Params, headers_, RespStatus, RespStatusText, RespMIME,
                                         RespExtraHeaders, responseBody_, ClientIndex);
         }))

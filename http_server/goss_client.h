@@ -125,9 +125,9 @@ private:
     // waits for more bytes; TooLarge has refused a head past MaxHeadBytes (the connection ends).
     enum class HeadScan { Found, NeedMore, TooLarge };
     HeadScan scanHead(QByteArrayView terminator, qsizetype& length);
-    // Runs a call into the host (call()); false when it threw: the failure is logged and the
-    // connection ends.
-    template <typename Call> bool callHost(Call call);
+    // Runs a step of this connection's work or a call into the host; false when it threw: the
+    // failure is logged and the connection ends.
+    template <typename Call> bool guarded(Call call);
     // The head is complete: decides what becomes of the request (see the table above).
     void headComplete(const QString& block);
     bool parseHeaderBlock(const QString& block);
