@@ -45,6 +45,19 @@ function(vellumo_add_program name)
     vellumo_warnings(${name})
 endfunction()
 
+# vellumo_version_definitions(<target>): the program's own version, major.minor.revision, for the
+# sources that show it (the options dialog) or compare it with a published one (the online update).
+function(vellumo_version_definitions target)
+    set(revision "${PROJECT_VERSION_PATCH}")
+    if("${revision}" STREQUAL "")
+        set(revision 0)
+    endif()
+    target_compile_definitions(${target} PRIVATE
+        VELLUMO_VERSION_MAJOR=${PROJECT_VERSION_MAJOR} VELLUMO_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+        VELLUMO_VERSION_REVISION=${revision}
+        VELLUMO_VERSION_TEXT="${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${revision}")
+endfunction()
+
 # The fuzz build instruments every library for coverage and memory errors; the drivers link libFuzzer.
 if(VELLUMO_FUZZ)
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)

@@ -1,9 +1,9 @@
 // Hostile peer requests through the receive handler: whatever the target, the credentials and the
 // body, it must answer with one of its statuses, never raise, and hand the main window only a
 // message it has answered as stored.
-#include "app/app_settings.h"
-#include "app/receive_handler.h"
-#include "app/received_message_sink.h"
+#include "app/core/app_settings.h"
+#include "app/messaging/receive_handler.h"
+#include "app/messaging/received_message_sink.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "platform/runtime/windows1252.h"
 

@@ -1,6 +1,6 @@
 #include "launcher/frm_start.h"
 
-#include "app/operations_fichiers.h"
+#include "operations_fichiers/operations_fichiers.h"
 #include "platform/runtime/runtime_error.h"
 #include "platform/shell/shell_start.h"
 

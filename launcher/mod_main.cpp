@@ -1,6 +1,6 @@
 #include "launcher/mod_main.h"
 
-#include "app/operations_fichiers.h"
+#include "operations_fichiers/operations_fichiers.h"
 #include "launcher/frm_start.h"
 #include "platform/runtime/user_folders.h"
 

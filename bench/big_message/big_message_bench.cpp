@@ -10,7 +10,7 @@
 //   peak   the program's peak resident memory (VmHWM), also as it stood when the reply came, and the
 //          goal, four times the body plus 100 MB
 // scale (default 1) multiplies every size, for quick runs on smaller messages. Loopback only.
-#include "app/peer_message.h"
+#include "app/messaging/peer_message.h"
 #include "http_server/goss_client.h"
 #include "tests/support/big_documents.h"
 #include "tests/support/http_framing.h"

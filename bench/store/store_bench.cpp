@@ -3,8 +3,8 @@
 // Runs with the store's durability settings (WAL, synchronous FULL) and, for comparison, with
 // synchronous NORMAL. The file lives in a temporary folder under the given folder (default: the
 // current one), so that it measures the disk the program would use. Usage: store_bench [rows] [folder]
-#include "app/message_store.h"
-#include "app/store_statements.h"
+#include "app/store/message_store.h"
+#include "app/store/store_statements.h"
 #include "platform/store/database.h"
 #include "platform/runtime/runtime_error.h"
 

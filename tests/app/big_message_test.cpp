@@ -2,7 +2,7 @@
 // (one long paragraph, many paragraphs, many format runs, a long plain text, a picture; plain and
 // enciphered) gets its reply and is stored whole, however little of it the viewer shows. How long
 // each takes is measured by bench/big_message, not asserted here.
-#include "app/peer_message.h"
+#include "app/messaging/peer_message.h"
 #include "platform/store/database.h"
 #include "tests/support/big_documents.h"
 #include "tests/support/peer_requests.h"

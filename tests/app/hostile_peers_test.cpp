@@ -1,7 +1,7 @@
 // Hostile peers against the real program, without the key: floods of refused and malformed requests,
 // connections held open, empty lines and bodies sent without end. The station goes on answering,
 // with its memory bounded. Peers at other addresses are 127.x.y.z source addresses of loopback.
-#include "app/peer_message.h"
+#include "app/messaging/peer_message.h"
 #include "platform/runtime/windows1252.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/peer_requests.h"

@@ -1,8 +1,8 @@
 // The peer protocol on the wire, against the real program started from a temporary copy of the
 // program folder on a free loopback port: every reply case as raw bytes, then the rows the program
 // stored in its database.
-#include "app/app_settings.h"
-#include "app/peer_message.h"
+#include "app/core/app_settings.h"
+#include "app/messaging/peer_message.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "platform/runtime/windows1252.h"
 #include "platform/store/database.h"

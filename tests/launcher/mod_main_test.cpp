@@ -1,7 +1,7 @@
 // The launcher's start-up in process: a fake shell start and a temporary program folder.
 #include "launcher/mod_main.h"
 
-#include "app/operations_fichiers.h"
+#include "operations_fichiers/operations_fichiers.h"
 #include "launcher/frm_start.h"
 #include "platform/runtime/ui_hooks.h"
 #include "platform/runtime/user_folders.h"

@@ -4,8 +4,8 @@
 // that link the application (whose KeyHeader makes the header); inline, so that the test support
 // library itself does not need the application.
 
-#include "app/app_settings.h"
-#include "app/peer_message.h"
+#include "app/core/app_settings.h"
+#include "app/messaging/peer_message.h"
 #include "http_server/gossamer_host.h"
 #include "http_server/header_collection.h"
 #include "platform/runtime/windows1252.h"

@@ -3,7 +3,7 @@
 // message it is asked to store with its receipt date, counts the calls to show the window, records
 // the order of the calls, and fails the store on demand with a RuntimeError of a chosen description.
 
-#include "app/received_message_sink.h"
+#include "app/messaging/received_message_sink.h"
 
 #include <QStringList>
 

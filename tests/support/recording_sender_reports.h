@@ -2,7 +2,7 @@
 // RecordingSenderReports: a SenderReports for tests of the senders; it keeps every status-line text
 // and every balloon in the order they came.
 
-#include "app/sender_reports.h"
+#include "app/messaging/sender_reports.h"
 
 #include <vector>
 

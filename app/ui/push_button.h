@@ -1,0 +1,58 @@
+#pragma once
+// PushButton: a button of a window, the button library's TeskButtonConcept created by its class name
+// "Peltorix.TeskButtonConcept". The windows handle only its Click and set only Visible (and, on one
+// button, MousePointer). Until the library is in the program folder a standard push button stands in.
+// In a layout the button has the size of a dialog button of the design (75 by 25 pixels), wider when
+// its caption needs it.
+
+#include "app/ui/control_host.h"
+
+#include <QSize>
+
+#include <cstdint>
+#include <functional>
+
+class QPushButton;
+
+namespace vellumo {
+
+class PushButton : public ControlHost {
+    Q_OBJECT
+    // What the translation of a window sets on the button.
+    Q_PROPERTY(QString Caption READ caption WRITE setCaption)
+public:
+    static constexpr const char* ProgId = "Peltorix.TeskButtonConcept";
+    // The dispatch number of Caption (from the library's type information).
+    static constexpr std::int32_t DispIdCaption = -518;
+    // Colours by dispatch number, and the colour scheme that makes the button use them.
+    static constexpr std::int32_t DispIdBackColor = -501;
+    static constexpr std::int32_t DispIdForeColor = -513;
+    static constexpr std::int32_t DispIdBackOver = 0x68030017;
+    static constexpr std::int32_t DispIdForeOver = 0x68030016;
+    static constexpr std::int32_t DispIdColorScheme = 0x6803000E;
+    static constexpr std::int32_t DispIdPictureNormal = 0x68030008;
+    static constexpr std::int32_t ColorSchemeCustom = 2;
+    // The design's size of a dialog button.
+    static constexpr QSize DesignedSize{75, 25};
+
+    PushButton(ControlLoader& loader, const QString& name, const QString& caption, QWidget* parent);
+
+    void setClick(std::function<void()> onClick);
+    // The caption, on the library's button (by dispatch number) or on the stand-in.
+    void setCaption(const QString& caption);
+    QString caption() const { return caption_; }
+    // Clicks the button as the user would.
+    void click();
+    // The button's face and caption colours (0x00BBGGRR), also under the mouse: on the library's
+    // button by its colour properties, on the stand-in by its palette.
+    void setColours(std::int32_t face, std::int32_t text);
+
+private:
+    void designSize();
+
+    std::function<void()> onClick_;
+    QString caption_;
+    QPushButton* standIn_ = nullptr;
+};
+
+} // namespace vellumo
