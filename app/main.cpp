@@ -1,7 +1,7 @@
 // vellumo: the main program. Everything it does lives in the app library; this only makes the
 // application object, the module-level state and the main window, and runs the message loop.
-#include "app/windows/main/frm_main.h"
 #include "app/core/mod_vellumo.h"
+#include "app/windows/main/frm_main.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/settings/file_registry.h"
 #include "platform/shell/process_shell_start.h"

@@ -37,10 +37,10 @@
 #include "button_control/button_colors.h"
 #include "button_control/peltorix_export.h"
 
+#include "platform/drawing/surface.h"
 #include "platform/hosting/access_keys.h"
 #include "platform/hosting/control_input.h"
 #include "platform/hosting/hosted_control.h"
-#include "platform/drawing/surface.h"
 
 #include <QFont>
 #include <QImage>

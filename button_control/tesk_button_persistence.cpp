@@ -2,8 +2,8 @@
 // here: a key that fails to read or write fails the whole call, and the keys after it are not handled.
 #include "button_control/tesk_button_concept.h"
 
-#include "platform/hosting/control_site.h"
 #include "platform/drawing/system_colors.h"
+#include "platform/hosting/control_site.h"
 
 namespace vellumo {
 

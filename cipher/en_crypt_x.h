@@ -27,8 +27,8 @@
 #include "cipher/cipher_tables.h"
 
 #include <QByteArray>
-#include <QString>
 #include <QLatin1StringView>
+#include <QString>
 #include <QStringView>
 
 #include <cstdint>

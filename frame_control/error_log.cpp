@@ -16,7 +16,9 @@ namespace vellumo {
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
-QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+QString quoted(const QString& text) {
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
 } // namespace
 
 QString ErrorLog::libraryFile() {
@@ -40,7 +42,9 @@ ErrorLog::ErrorLog() : folder_(folderFor(libraryFolder())) {}
 
 ErrorLog::ErrorLog(QString folder) : folder_(std::move(folder)) {}
 
-QString ErrorLog::filePath() const { return QDir(folder_).filePath(QStringLiteral("ErrorLog.txt")); }
+QString ErrorLog::filePath() const {
+    return QDir(folder_).filePath(QStringLiteral("ErrorLog.txt"));
+}
 
 QString ErrorLog::messageText(const QString& number, const QString& description, const QString& module,
                               const QString& procedure) {
@@ -59,10 +63,11 @@ QByteArray ErrorLog::record(const QDateTime& when, const QString& number, const 
                             const QString& module, const QString& procedure, const QString& user,
                             const QString& computer) {
     const bool midnight = when.time() == QTime(0, 0, 0);
-    const QString stamp = when.toString(midnight ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString stamp =
+        when.toString(midnight ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     const QString line = QLatin1Char('#') + stamp + QLatin1Char('#') + QLatin1Char(',') + quoted(number) +
-                         QLatin1Char(',') + quoted(description) + QLatin1Char(',') + quoted(module) +
-                         QLatin1Char(',') + quoted(procedure) + QLatin1Char(',') +
+                         QLatin1Char(',') + quoted(description) + QLatin1Char(',') + quoted(module) + QLatin1Char(',') +
+                         quoted(procedure) + QLatin1Char(',') +
                          quoted(libraryTitle() + QStringLiteral(" v") + libraryVersion()) + QLatin1Char(',') +
                          quoted(user) + QLatin1Char(',') + quoted(computer) + kCrLf;
     return cp1252::encode(line);

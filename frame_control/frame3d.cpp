@@ -1,8 +1,8 @@
 #include "frame_control/frame3d.h"
 
+#include "platform/drawing/system_colors.h"
 #include "platform/runtime/numeric.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/drawing/system_colors.h"
 
 #include <QKeyEvent>
 
@@ -24,7 +24,9 @@ QFont designFont() {
     return font;
 }
 
-std::int16_t narrow16(std::int32_t value) { return num::toInt16(static_cast<std::int64_t>(value)); }
+std::int16_t narrow16(std::int32_t value) {
+    return num::toInt16(static_cast<std::int64_t>(value));
+}
 
 } // namespace
 
@@ -56,7 +58,9 @@ Frame3D::~Frame3D() {
     --g_liveInstances;
 }
 
-int Frame3D::liveInstances() { return g_liveInstances.load(); }
+int Frame3D::liveInstances() {
+    return g_liveInstances.load();
+}
 
 // ---- notifications, logging -------------------------------------------------------------------------
 
@@ -89,7 +93,9 @@ void Frame3D::trap(const char* procedure, bool show, const std::function<void()>
     }
 }
 
-void Frame3D::resizeEvent(QResizeEvent*) { UserControl_Resize(); }
+void Frame3D::resizeEvent(QResizeEvent*) {
+    UserControl_Resize();
+}
 
 // ---- properties -------------------------------------------------------------------------------------
 
@@ -135,7 +141,9 @@ void Frame3D::setBorder3DShadow(std::int32_t value) {
     UserControl_Resize();
 }
 
-QString Frame3D::Caption() const { return lblCaption_->Caption(); }
+QString Frame3D::Caption() const {
+    return lblCaption_->Caption();
+}
 
 void Frame3D::setCaption(const QString& value) {
     lblCaption_->setCaption(value);
@@ -150,7 +158,9 @@ void Frame3D::setCaptionAlignment(std::int32_t value) {
     UserControl_Resize();
 }
 
-std::int32_t Frame3D::CaptionMAlignment() const { return lblCaption_->Alignment(); }
+std::int32_t Frame3D::CaptionMAlignment() const {
+    return lblCaption_->Alignment();
+}
 
 void Frame3D::setCaptionMAlignment(std::int32_t value) {
     const std::int16_t alignment = narrow16(value);
@@ -257,7 +267,9 @@ void Frame3D::setFloodType(std::int32_t value) {
     UserControl_Resize();
 }
 
-QFont Frame3D::Font() const { return lblCaption_->font(); }
+QFont Frame3D::Font() const {
+    return lblCaption_->font();
+}
 
 void Frame3D::setFontObject(const QFont& value) {
     lblCaption_->setLabelFont(value);
@@ -276,7 +288,9 @@ void Frame3D::applyFont(const std::function<void(QFont&)>& change, bool shadowTo
     }
 }
 
-bool Frame3D::FontBold() const { return lblCaption_->font().bold(); }
+bool Frame3D::FontBold() const {
+    return lblCaption_->font().bold();
+}
 
 void Frame3D::setFontBold(bool value) {
     applyFont([&](QFont& f) { f.setBold(value); }, true);
@@ -284,7 +298,9 @@ void Frame3D::setFontBold(bool value) {
     UserControl_Resize();
 }
 
-bool Frame3D::FontItalic() const { return lblCaption_->font().italic(); }
+bool Frame3D::FontItalic() const {
+    return lblCaption_->font().italic();
+}
 
 void Frame3D::setFontItalic(bool value) {
     applyFont([&](QFont& f) { f.setItalic(value); }, true);
@@ -292,7 +308,9 @@ void Frame3D::setFontItalic(bool value) {
     UserControl_Resize();
 }
 
-QString Frame3D::FontName() const { return lblCaption_->font().family(); }
+QString Frame3D::FontName() const {
+    return lblCaption_->font().family();
+}
 
 void Frame3D::setFontName(const QString& value) {
     applyFont([&](QFont& f) { f.setFamily(value); }, true);
@@ -313,14 +331,18 @@ void Frame3D::setFontSize(std::int32_t value) {
     UserControl_Resize();
 }
 
-bool Frame3D::FontUnderline() const { return lblCaption_->font().underline(); }
+bool Frame3D::FontUnderline() const {
+    return lblCaption_->font().underline();
+}
 
 void Frame3D::setFontUnderline(bool value) {
     applyFont([&](QFont& f) { f.setUnderline(value); }, true);
     PropertyChanged(QStringLiteral("FontUnderline"));
 }
 
-std::int32_t Frame3D::ForeColor() const { return lblCaption_->ForeColor(); }
+std::int32_t Frame3D::ForeColor() const {
+    return lblCaption_->ForeColor();
+}
 
 void Frame3D::setForeColor(std::int32_t value) {
     lblCaption_->setForeColor(value);
@@ -378,7 +400,9 @@ void Frame3D::setPicture(const QImage& value) {
     PropertyChanged(QStringLiteral("Picture"));
 }
 
-bool Frame3D::UseMnemonic() const { return lblCaption_->UseMnemonic(); }
+bool Frame3D::UseMnemonic() const {
+    return lblCaption_->UseMnemonic();
+}
 
 void Frame3D::setUseMnemonic(bool value) {
     lblCaption_->setUseMnemonic(value);
@@ -405,38 +429,70 @@ PropertyValue Frame3D::invokeMethod(std::int32_t dispid, const std::vector<Prope
 void Frame3D::putProperty(std::int32_t dispid, const PropertyValue& value) {
     namespace id = lumbra::dispid;
     switch (dispid) {
-    case id::BackColor: return setBackColor(value.toInt32());
-    case id::BevelInner: return setBevelInner(value.toInt32());
-    case id::BevelWidth: return setBevelWidth(value.toInt32());
-    case id::BorderType: return setBorderType(value.toInt32());
-    case id::Border3DHighlight: return setBorder3DHighlight(value.toInt32());
-    case id::Border3DShadow: return setBorder3DShadow(value.toInt32());
-    case id::Caption: return setCaption(value.toText());
-    case id::CaptionAlignment: return setCaptionAlignment(value.toInt32());
-    case id::CaptionMAlignment: return setCaptionMAlignment(value.toInt32());
-    case id::CaptionLocation: return setCaptionLocation(value.toInt32());
-    case id::Caption3D: return setCaption3D(value.toInt32());
-    case id::CornerRadius: return setCornerRadius(value.toInt32());
-    case id::DrawStyle: return setDrawStyle(value.toInt32());
-    case id::Enabled: return setEnabledProperty(value.toBool());
-    case id::FillColor: return setFillColor(value.toInt32());
-    case id::FillGradient: return setFillGradient(value.toInt32());
-    case id::FillStyle: return setFillStyle(value.toInt32());
-    case id::FloodColor: return setFloodColor(value.toInt32());
-    case id::FloodPercent: return setFloodPercent(value.toInt32());
-    case id::FloodShowPct: return setFloodShowPct(value.toBool());
-    case id::FloodType: return setFloodType(value.toInt32());
-    case id::Font: return setFontObject(value.toFont());
-    case id::FontBold: return setFontBold(value.toBool());
-    case id::FontItalic: return setFontItalic(value.toBool());
-    case id::FontName: return setFontName(value.toText());
-    case id::FontSize: return setFontSize(value.toInt32());
-    case id::FontUnderline: return setFontUnderline(value.toBool());
-    case id::ForeColor: return setForeColor(value.toInt32());
-    case id::MouseIcon: return setMouseIcon(value.toPicture());
-    case id::MousePointer: return setMousePointer(value.toInt32());
-    case id::Picture: return setPicture(value.toPicture());
-    case id::UseMnemonic: return setUseMnemonic(value.toBool());
+    case id::BackColor:
+        return setBackColor(value.toInt32());
+    case id::BevelInner:
+        return setBevelInner(value.toInt32());
+    case id::BevelWidth:
+        return setBevelWidth(value.toInt32());
+    case id::BorderType:
+        return setBorderType(value.toInt32());
+    case id::Border3DHighlight:
+        return setBorder3DHighlight(value.toInt32());
+    case id::Border3DShadow:
+        return setBorder3DShadow(value.toInt32());
+    case id::Caption:
+        return setCaption(value.toText());
+    case id::CaptionAlignment:
+        return setCaptionAlignment(value.toInt32());
+    case id::CaptionMAlignment:
+        return setCaptionMAlignment(value.toInt32());
+    case id::CaptionLocation:
+        return setCaptionLocation(value.toInt32());
+    case id::Caption3D:
+        return setCaption3D(value.toInt32());
+    case id::CornerRadius:
+        return setCornerRadius(value.toInt32());
+    case id::DrawStyle:
+        return setDrawStyle(value.toInt32());
+    case id::Enabled:
+        return setEnabledProperty(value.toBool());
+    case id::FillColor:
+        return setFillColor(value.toInt32());
+    case id::FillGradient:
+        return setFillGradient(value.toInt32());
+    case id::FillStyle:
+        return setFillStyle(value.toInt32());
+    case id::FloodColor:
+        return setFloodColor(value.toInt32());
+    case id::FloodPercent:
+        return setFloodPercent(value.toInt32());
+    case id::FloodShowPct:
+        return setFloodShowPct(value.toBool());
+    case id::FloodType:
+        return setFloodType(value.toInt32());
+    case id::Font:
+        return setFontObject(value.toFont());
+    case id::FontBold:
+        return setFontBold(value.toBool());
+    case id::FontItalic:
+        return setFontItalic(value.toBool());
+    case id::FontName:
+        return setFontName(value.toText());
+    case id::FontSize:
+        return setFontSize(value.toInt32());
+    case id::FontUnderline:
+        return setFontUnderline(value.toBool());
+    case id::ForeColor:
+        return setForeColor(value.toInt32());
+    case id::MouseIcon:
+        return setMouseIcon(value.toPicture());
+    case id::MousePointer:
+        return setMousePointer(value.toInt32());
+    case id::Picture:
+        return setPicture(value.toPicture());
+    case id::UseMnemonic:
+        return setUseMnemonic(value.toBool());
     case id::hdc:
     case id::hWnd:
     case id::InsideHeight:
@@ -452,44 +508,82 @@ void Frame3D::putProperty(std::int32_t dispid, const PropertyValue& value) {
 PropertyValue Frame3D::getProperty(std::int32_t dispid) {
     namespace id = lumbra::dispid;
     switch (dispid) {
-    case id::BackColor: return BackColor();
-    case id::BevelInner: return BevelInner();
-    case id::BevelWidth: return BevelWidth();
-    case id::BorderType: return BorderType();
-    case id::Border3DHighlight: return Border3DHighlight();
-    case id::Border3DShadow: return Border3DShadow();
-    case id::Caption: return Caption();
-    case id::CaptionAlignment: return CaptionAlignment();
-    case id::CaptionMAlignment: return CaptionMAlignment();
-    case id::CaptionLocation: return CaptionLocation();
-    case id::Caption3D: return Caption3D();
-    case id::CornerRadius: return CornerRadius();
-    case id::DrawStyle: return DrawStyle();
-    case id::Enabled: return Enabled();
-    case id::FillColor: return FillColor();
-    case id::FillGradient: return FillGradient();
-    case id::FillStyle: return FillStyle();
-    case id::FloodColor: return FloodColor();
-    case id::FloodPercent: return FloodPercent();
-    case id::FloodShowPct: return FloodShowPct();
-    case id::FloodType: return FloodType();
-    case id::Font: return Font();
-    case id::FontBold: return FontBold();
-    case id::FontItalic: return FontItalic();
-    case id::FontName: return FontName();
-    case id::FontSize: return FontSize();
-    case id::FontUnderline: return FontUnderline();
-    case id::ForeColor: return ForeColor();
-    case id::hdc: return hdc();
-    case id::hWnd: return hWnd();
-    case id::InsideHeight: return InsideHeight();
-    case id::InsideLeft: return InsideLeft();
-    case id::InsideTop: return InsideTop();
-    case id::InsideWidth: return InsideWidth();
-    case id::MouseIcon: return MouseIcon();
-    case id::MousePointer: return MousePointer();
-    case id::Picture: return Picture();
-    case id::UseMnemonic: return UseMnemonic();
+    case id::BackColor:
+        return BackColor();
+    case id::BevelInner:
+        return BevelInner();
+    case id::BevelWidth:
+        return BevelWidth();
+    case id::BorderType:
+        return BorderType();
+    case id::Border3DHighlight:
+        return Border3DHighlight();
+    case id::Border3DShadow:
+        return Border3DShadow();
+    case id::Caption:
+        return Caption();
+    case id::CaptionAlignment:
+        return CaptionAlignment();
+    case id::CaptionMAlignment:
+        return CaptionMAlignment();
+    case id::CaptionLocation:
+        return CaptionLocation();
+    case id::Caption3D:
+        return Caption3D();
+    case id::CornerRadius:
+        return CornerRadius();
+    case id::DrawStyle:
+        return DrawStyle();
+    case id::Enabled:
+        return Enabled();
+    case id::FillColor:
+        return FillColor();
+    case id::FillGradient:
+        return FillGradient();
+    case id::FillStyle:
+        return FillStyle();
+    case id::FloodColor:
+        return FloodColor();
+    case id::FloodPercent:
+        return FloodPercent();
+    case id::FloodShowPct:
+        return FloodShowPct();
+    case id::FloodType:
+        return FloodType();
+    case id::Font:
+        return Font();
+    case id::FontBold:
+        return FontBold();
+    case id::FontItalic:
+        return FontItalic();
+    case id::FontName:
+        return FontName();
+    case id::FontSize:
+        return FontSize();
+    case id::FontUnderline:
+        return FontUnderline();
+    case id::ForeColor:
+        return ForeColor();
+    case id::hdc:
+        return hdc();
+    case id::hWnd:
+        return hWnd();
+    case id::InsideHeight:
+        return InsideHeight();
+    case id::InsideLeft:
+        return InsideLeft();
+    case id::InsideTop:
+        return InsideTop();
+    case id::InsideWidth:
+        return InsideWidth();
+    case id::MouseIcon:
+        return MouseIcon();
+    case id::MousePointer:
+        return MousePointer();
+    case id::Picture:
+        return Picture();
+    case id::UseMnemonic:
+        return UseMnemonic();
     default:
         memberNotFound();
     }

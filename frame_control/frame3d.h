@@ -63,9 +63,9 @@ namespace vellumo {
 namespace lumbra {
 constexpr const char* ProgId = "Lumbra.Frame3D";
 constexpr const char* Clsid = "{2DA272E9-0A6E-4B02-958B-F2F9E5C0D521}";
-constexpr const char* DispatchIid = "{EF9F115D-4542-427D-A725-CA12AFBE6922}";     // _Frame3D
-constexpr const char* EventIid = "{916ADC7A-E3E5-456C-A7AE-1071EA8B8070}";        // __Frame3D
-constexpr const char* TypeLibId = "{86C57499-F277-47CB-8709-389823940038}";       // Lumbra 1.0
+constexpr const char* DispatchIid = "{EF9F115D-4542-427D-A725-CA12AFBE6922}"; // _Frame3D
+constexpr const char* EventIid = "{916ADC7A-E3E5-456C-A7AE-1071EA8B8070}";    // __Frame3D
+constexpr const char* TypeLibId = "{86C57499-F277-47CB-8709-389823940038}";   // Lumbra 1.0
 constexpr const char* LibraryFile = "liblumbra.so";
 
 namespace dispid {
@@ -73,36 +73,59 @@ constexpr std::int32_t BackColor = 0x68030025, BevelInner = 0x68030024, BevelWid
                        BorderType = 0x68030022, Border3DHighlight = 0x68030021, Border3DShadow = 0x68030020,
                        Caption = 0x6803001F, CaptionAlignment = 0x6803001E, CaptionMAlignment = 0x6803001D,
                        CaptionLocation = 0x6803001C, Caption3D = 0x6803001B, CornerRadius = 0x6803001A,
-                       DrawStyle = 0x68030019, Enabled = 0x68030018, FillColor = 0x68030017,
-                       FillGradient = 0x68030016, FillStyle = 0x68030015, FloodColor = 0x68030014,
-                       FloodPercent = 0x68030013, FloodShowPct = 0x68030012, FloodType = 0x68030011,
-                       Font = 0x68030010, FontBold = 0x6803000F, FontItalic = 0x6803000E, FontName = 0x6803000D,
-                       FontSize = 0x6803000C, FontUnderline = 0x6803000B, ForeColor = 0x6803000A,
-                       hdc = 0x68030009, hWnd = 0x68030008, InsideHeight = 0x68030007, InsideLeft = 0x68030006,
-                       InsideTop = 0x68030005, InsideWidth = 0x68030004, MouseIcon = 0x68030003,
-                       MousePointer = 0x68030002, Picture = 0x68030001, UseMnemonic = 0x68030000,
-                       DrawGradiant = 0x6003002A;
+                       DrawStyle = 0x68030019, Enabled = 0x68030018, FillColor = 0x68030017, FillGradient = 0x68030016,
+                       FillStyle = 0x68030015, FloodColor = 0x68030014, FloodPercent = 0x68030013,
+                       FloodShowPct = 0x68030012, FloodType = 0x68030011, Font = 0x68030010, FontBold = 0x6803000F,
+                       FontItalic = 0x6803000E, FontName = 0x6803000D, FontSize = 0x6803000C,
+                       FontUnderline = 0x6803000B, ForeColor = 0x6803000A, hdc = 0x68030009, hWnd = 0x68030008,
+                       InsideHeight = 0x68030007, InsideLeft = 0x68030006, InsideTop = 0x68030005,
+                       InsideWidth = 0x68030004, MouseIcon = 0x68030003, MousePointer = 0x68030002,
+                       Picture = 0x68030001, UseMnemonic = 0x68030000, DrawGradiant = 0x6003002A;
 } // namespace dispid
 
 // Event numbers of the source interface __Frame3D.
 namespace eventid {
-constexpr std::int32_t Click = 1, DblClick = 2, MouseDown = 3, MouseMove = 4, MouseUp = 5, KeyPress = 6,
-                       KeyDown = 7, KeyUp = 8;
+constexpr std::int32_t Click = 1, DblClick = 2, MouseDown = 3, MouseMove = 4, MouseUp = 5, KeyPress = 6, KeyDown = 7,
+                       KeyUp = 8;
 } // namespace eventid
 } // namespace lumbra
 
 // The enumerations, with the names the type library publishes (EnumMember tables below).
 enum enuBorderTypes : std::int32_t {
-    NoneBorder = 0, FrameInserted = 1, FrameRaised = 2, PanelFlatShadow = 3, PanelFlatHighlight = 4,
-    PanelRaised = 5, PanelInserted = 6, rFrameInserted = 7, rFrameRaised = 8, rPanelFlatShadow = 9,
-    rPanelFlatHighlight = 10, rPanelRaised = 11, rPanelInserted = 12, rNoneBorder = 13,
+    NoneBorder = 0,
+    FrameInserted = 1,
+    FrameRaised = 2,
+    PanelFlatShadow = 3,
+    PanelFlatHighlight = 4,
+    PanelRaised = 5,
+    PanelInserted = 6,
+    rFrameInserted = 7,
+    rFrameRaised = 8,
+    rPanelFlatShadow = 9,
+    rPanelFlatHighlight = 10,
+    rPanelRaised = 11,
+    rPanelInserted = 12,
+    rNoneBorder = 13,
 };
-enum enuBevelInner : std::int32_t { NoneBevel = 0, InsertedBevel = 1, RaisedBevel = 2, FlatShadow = 3, FlatHighlight = 4 };
+enum enuBevelInner : std::int32_t {
+    NoneBevel = 0,
+    InsertedBevel = 1,
+    RaisedBevel = 2,
+    FlatShadow = 3,
+    FlatHighlight = 4
+};
 enum enuCaption3D : std::int32_t { FlatCaption = 0, InsertedCaption = 1, RaisedCaption = 2 };
 enum enuCaptionLocation : std::int32_t { InsideFrame = 0, InFrame = 1 };
 enum enuCaptionAlignment : std::int32_t {
-    TopLeft = 0, TopCenter = 1, TopRight = 2, MiddleLeft = 3, MiddleCenter = 4, MiddleRight = 5,
-    BottomLeft = 6, BottomCenter = 7, BottomRight = 8,
+    TopLeft = 0,
+    TopCenter = 1,
+    TopRight = 2,
+    MiddleLeft = 3,
+    MiddleCenter = 4,
+    MiddleRight = 5,
+    BottomLeft = 6,
+    BottomCenter = 7,
+    BottomRight = 8,
 };
 enum enuFillGradient : std::int32_t { NoneGradient = 0, FillHorizontal = 1, FillVertical = 2 };
 enum enuFloodType : std::int32_t { LeftToRight = 0, BottomToTop = 1 };
@@ -342,7 +365,7 @@ private:
     std::int32_t m_InsideTop = 0;
 
     Surface canvas_;
-    std::int32_t foreColor_ = 0;                       // the surface's pen colour
+    std::int32_t foreColor_ = 0;                           // the surface's pen colour
     std::int32_t surfaceBackColor_ = syscolor::ButtonFace; // the surface's background colour
     float m_FrameTop = 0;
     float m_CaptionLeft = 0;

@@ -5,9 +5,9 @@
 
 #include "frame_control/frame3d.h"
 
+#include "platform/drawing/window_region.h"
 #include "platform/runtime/numeric.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/drawing/window_region.h"
 
 #include <QPainter>
 

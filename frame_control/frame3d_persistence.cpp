@@ -2,9 +2,9 @@
 // own, so that one bad key costs that key alone.
 #include "frame_control/frame3d.h"
 
+#include "platform/drawing/system_colors.h"
 #include "platform/runtime/numeric.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/drawing/system_colors.h"
 
 namespace vellumo {
 

@@ -14,10 +14,10 @@ namespace vellumo {
 namespace {
 
 constexpr EnumMember kBorderTypes[] = {
-    {0, "None Border"},        {1, "Frame Inserted"},   {2, "Frame Raised"},     {3, "Panel Flat Shadow"},
-    {4, "Panel Flat Highlight"}, {5, "Panel Raised"},   {6, "Panel Inserted"},   {7, "rFrame Inserted"},
-    {8, "rFrame Raised"},      {9, "rPanel Flat Shadow"}, {10, "rPanel Flat Highlight"}, {11, "rPanel Raised"},
-    {12, "rPanel Inserted"},   {13, "rNone Border"},
+    {0, "None Border"},          {1, "Frame Inserted"},     {2, "Frame Raised"},           {3, "Panel Flat Shadow"},
+    {4, "Panel Flat Highlight"}, {5, "Panel Raised"},       {6, "Panel Inserted"},         {7, "rFrame Inserted"},
+    {8, "rFrame Raised"},        {9, "rPanel Flat Shadow"}, {10, "rPanel Flat Highlight"}, {11, "rPanel Raised"},
+    {12, "rPanel Inserted"},     {13, "rNone Border"},
 };
 constexpr EnumMember kBevelInner[] = {
     {0, "None Bevel"}, {1, "Inserted Bevel"}, {2, "Raised Bevel"}, {3, "Flat Shadow"}, {4, "Flat Highlight"},
@@ -25,13 +25,15 @@ constexpr EnumMember kBevelInner[] = {
 constexpr EnumMember kCaption3D[] = {{0, "Flat Caption"}, {1, "Inserted Caption"}, {2, "Raised Caption"}};
 constexpr EnumMember kCaptionLocation[] = {{0, "Inside Frame"}, {1, "In Frame"}};
 constexpr EnumMember kCaptionAlignment[] = {
-    {0, "Top Left"},    {1, "Top Center"},    {2, "Top Right"},    {3, "Middle Left"}, {4, "Middle Center"},
+    {0, "Top Left"},     {1, "Top Center"},  {2, "Top Right"},     {3, "Middle Left"},  {4, "Middle Center"},
     {5, "Middle Right"}, {6, "Bottom Left"}, {7, "Bottom Center"}, {8, "Bottom Right"},
 };
 constexpr EnumMember kFillGradient[] = {{0, "None Gradient"}, {1, "Fill Horizontal"}, {2, "Fill Vertical"}};
 constexpr EnumMember kFloodType[] = {{0, "Left To Right"}, {1, "Bottom To Top"}};
 
-template <std::size_t N> constexpr int countOf(const EnumMember (&)[N]) { return static_cast<int>(N); }
+template <std::size_t N> constexpr int countOf(const EnumMember (&)[N]) {
+    return static_cast<int>(N);
+}
 
 const EnumTable kEnums[] = {
     {"enuBorderTypes", kBorderTypes, countOf(kBorderTypes)},
@@ -53,7 +55,9 @@ Frame3DClassObject& classObject() {
     return object;
 }
 
-ClassRegistry libraryRegistry() { return ClassRegistry(ErrorLog::libraryFolder()); }
+ClassRegistry libraryRegistry() {
+    return ClassRegistry(ErrorLog::libraryFolder());
+}
 
 // The library's own file name, as the loader will look for it in the folder.
 QString libraryFileName() {
@@ -107,6 +111,8 @@ LUMBRA_EXPORT std::int32_t DllGetClassObject(const char* clsid, ControlClassFact
     return hresult::S_OK;
 }
 
-LUMBRA_EXPORT std::int32_t DllCanUnloadNow() { return Frame3D::liveInstances() == 0 ? hresult::S_OK : hresult::S_FALSE; }
+LUMBRA_EXPORT std::int32_t DllCanUnloadNow() {
+    return Frame3D::liveInstances() == 0 ? hresult::S_OK : hresult::S_FALSE;
+}
 
 } // extern "C"

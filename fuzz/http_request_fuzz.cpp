@@ -4,8 +4,8 @@
 // handler must end free with its connection closed.
 #include "http_server/goss_client.h"
 #include "http_server/gossamer.h"
-#include "platform/runtime/runtime_error.h"
 #include "platform/net/socket_errors.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 // Feeds arbitrary text to the Jet SQL reader: it must either return a statement or raise a
 // RuntimeError, never crash, hang or read out of bounds.
-#include "platform/store/jet_sql.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/store/jet_sql.h"
 
 #include <cstddef>
 #include <cstdint>

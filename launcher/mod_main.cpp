@@ -1,7 +1,7 @@
 #include "launcher/mod_main.h"
 
-#include "operations_fichiers/operations_fichiers.h"
 #include "launcher/frm_start.h"
+#include "operations_fichiers/operations_fichiers.h"
 #include "platform/runtime/user_folders.h"
 
 namespace vellumo::ModMain {

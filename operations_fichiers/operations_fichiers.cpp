@@ -1,7 +1,7 @@
 #include "operations_fichiers/operations_fichiers.h"
 
-#include "platform/settings/ini_file.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/settings/ini_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "tray/c_systray.h"
 
-#include "platform/tray/callback_table.h"
 #include "platform/runtime/windows1252.h"
+#include "platform/tray/callback_table.h"
 
 #include <QImageReader>
 #include <QPixmap>
@@ -23,7 +23,9 @@ quint32 nextIconId() {
 }
 
 // The text as the record holds it: code page bytes, cut so that the field keeps its NUL.
-QByteArray field(const QString& text, int bytes) { return cp1252::encode(text).left(bytes); }
+QByteArray field(const QString& text, int bytes) {
+    return cp1252::encode(text).left(bytes);
+}
 
 // Trims spaces only: tabs and line breaks stay, as the tooltip has always been trimmed.
 QString trimSpaces(const QString& s) {
@@ -57,8 +59,8 @@ std::span<const RoutedHandler> cSystray::routedHandlers() const {
     return handlers;
 }
 
-void cSystray::trayWndThunk(RoutedObject& owner, bool bBefore, bool& bHandled, qintptr& lReturn,
-                            WindowHandle lng_hWnd, quint32 uMsg, qintptr wParam, qintptr lParam, qintptr& lParamUser) {
+void cSystray::trayWndThunk(RoutedObject& owner, bool bBefore, bool& bHandled, qintptr& lReturn, WindowHandle lng_hWnd,
+                            quint32 uMsg, qintptr wParam, qintptr lParam, qintptr& lParamUser) {
     // Reached only through cSystray's own handler list, so the owner is a cSystray.
     static_cast<cSystray&>(owner).TrayWndProc(bBefore, bHandled, lReturn, lng_hWnd, uMsg, wParam, lParam, lParamUser);
 }
@@ -97,11 +99,17 @@ cSystray::~cSystray() {
     m_subclass.scb_ReleaseAll();
 }
 
-WindowHandle cSystray::lhWnd() const { return m_window->handle(); }
+WindowHandle cSystray::lhWnd() const {
+    return m_window->handle();
+}
 
-void cSystray::send(int message) { m_shell.notifyIcon(message, m_nid); } // the shell's answer is not used
+void cSystray::send(int message) {
+    m_shell.notifyIcon(message, m_nid);
+} // the shell's answer is not used
 
-void cSystray::stopBalloonTimer() { MessageWindow::killTimer(m_window->handle(), m_uID + 1); }
+void cSystray::stopBalloonTimer() {
+    MessageWindow::killTimer(m_window->handle(), m_uID + 1);
+}
 
 void cSystray::SysTrayShow(bool bShow) {
     if (!bShow) {

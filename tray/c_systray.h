@@ -78,8 +78,8 @@ private:
     void send(int message);
     void stopBalloonTimer();
     bool setLoadedIcon(const QIcon& icon);
-    static void trayWndThunk(RoutedObject& owner, bool bBefore, bool& bHandled, qintptr& lReturn,
-                             WindowHandle lng_hWnd, quint32 uMsg, qintptr wParam, qintptr lParam, qintptr& lParamUser);
+    static void trayWndThunk(RoutedObject& owner, bool bBefore, bool& bHandled, qintptr& lReturn, WindowHandle lng_hWnd,
+                             quint32 uMsg, qintptr wParam, qintptr lParam, qintptr& lParamUser);
     static qintptr balloonTimerThunk(RoutedObject& owner, std::span<const qintptr> args);
     qintptr BalloonTimerProc(WindowHandle lng_hWnd, qintptr uMsg, qintptr idEvent, qintptr dwTime);
     void TrayWndProc(bool bBefore, bool& bHandled, qintptr& lReturn, WindowHandle lng_hWnd, quint32 uMsg,

@@ -1,7 +1,7 @@
 #include "tray/subclasser.h"
 
-#include "platform/tray/callback_table.h"
 #include "platform/runtime/ui_hooks.h"
+#include "platform/tray/callback_table.h"
 
 #include <algorithm>
 
@@ -58,7 +58,8 @@ bool Subclasser::ssc_Subclass(WindowHandle lng_hWnd, qintptr lParamUser, int nOr
     if (!collection)
         collection.emplace();
     const QString key = keyOf(lng_hWnd);
-    const auto existing = std::find_if(collection->begin(), collection->end(), [&](const auto& e) { return e.first == key; });
+    const auto existing =
+        std::find_if(collection->begin(), collection->end(), [&](const auto& e) { return e.first == key; });
     if (existing != collection->end()) {
         if (!existing->second.routing->freed) {
             zReportError(routine, QStringLiteral("Window handle is already subclassed"));
@@ -143,14 +144,17 @@ void Subclasser::ssc_UnwatchMsg(WindowHandle lng_hWnd, qint32 uMsg, int When) {
         zDelMsg(uMsg, thunk->routing->after);
 }
 
-void Subclasser::ssc_ReleaseAll() { zReleaseAllOfKind(0); }
+void Subclasser::ssc_ReleaseAll() {
+    zReleaseAllOfKind(0);
+}
 
 qintptr Subclasser::scb_SetCallbackAddr(int nParamCount, int nOrdinal, RoutedObject* oCallback) {
     const QString routine = QStringLiteral("scb_SetCallbackAddr");
     const QString key = keyOf(nOrdinal);
     std::optional<Collection>& collection = collections_[2];
     if (collection) {
-        const auto it = std::find_if(collection->begin(), collection->end(), [&](const auto& e) { return e.first == key; });
+        const auto it =
+            std::find_if(collection->begin(), collection->end(), [&](const auto& e) { return e.first == key; });
         if (it != collection->end())
             return it->second.callback;
     }
@@ -182,7 +186,9 @@ qintptr Subclasser::scb_SetCallbackAddr(int nParamCount, int nOrdinal, RoutedObj
     return address;
 }
 
-void Subclasser::scb_ReleaseAll() { zReleaseAllOfKind(2); }
+void Subclasser::scb_ReleaseAll() {
+    zReleaseAllOfKind(2);
+}
 
 void Subclasser::zAddMsg(qint32 uMsg, MsgTable& table) {
     if (uMsg == ALL_MESSAGES) {

@@ -77,8 +77,8 @@ private:
     using Collection = std::vector<std::pair<QString, Thunk>>;
 
     static QString keyOf(qintptr id) { return QString::number(id) + QLatin1Char('h'); }
-    static qintptr route(const std::shared_ptr<RoutingRecord>& record, WindowHandle hWnd, quint32 uMsg,
-                         qintptr wParam, qintptr lParam);
+    static qintptr route(const std::shared_ptr<RoutingRecord>& record, WindowHandle hWnd, quint32 uMsg, qintptr wParam,
+                         qintptr lParam);
     static std::optional<RoutedHandler> handlerOf(RoutedObject& owner, int nOrdinal);
 
     Thunk* zMap_VFunction(qintptr id, int kind);

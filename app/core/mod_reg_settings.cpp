@@ -1,7 +1,7 @@
 #include "app/core/mod_reg_settings.h"
 
-#include "platform/settings/registry.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/settings/registry.h"
 
 namespace vellumo {
 

@@ -2,9 +2,9 @@
 
 #include "app/core/app_settings.h"
 #include "app/core/mod_localisation.h"
+#include "app/core/send_slots.h"
 #include "app/messaging/mod_resolve_network_name.h"
 #include "app/messaging/peer_message.h"
-#include "app/core/send_slots.h"
 #include "app/messaging/sender_reports.h"
 #include "platform/net/async_request.h"
 #include "platform/runtime/runtime_error.h"

@@ -45,8 +45,9 @@ ServerList NeighbourhoodLanServers::EnumServers(std::int32_t ServerType) {
     if (!list.Success)
         return list;
     for (const ServerInfo101& s : servers) {
-        list.Servers.push_back({static_cast<std::int32_t>(s.PlatformId), s.Name, static_cast<std::int32_t>(s.VersionMajor),
-                                static_cast<std::int32_t>(s.VersionMinor), static_cast<std::int32_t>(s.Type), s.Comment});
+        list.Servers.push_back({static_cast<std::int32_t>(s.PlatformId), s.Name,
+                                static_cast<std::int32_t>(s.VersionMajor), static_cast<std::int32_t>(s.VersionMinor),
+                                static_cast<std::int32_t>(s.Type), s.Comment});
     }
     return list;
 }

@@ -1,7 +1,7 @@
 #include "app/messaging/received_message_sink.h"
 
-#include "platform/widgets/top_most.h"
 #include "platform/runtime/ui_hooks.h"
+#include "platform/widgets/top_most.h"
 
 #include <QWidget>
 

@@ -1,11 +1,11 @@
 #include "app/station/mod_update.h"
 
-#include "operations_fichiers/operations_fichiers.h"
 #include "cipher/mod_crypt_carrowmere.h"
+#include "operations_fichiers/operations_fichiers.h"
 #include "platform/lan/ftp_client.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/shell/shell_start.h"
 #include "platform/runtime/ui_hooks.h"
+#include "platform/shell/shell_start.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -33,10 +33,11 @@ bool syncToDisk(const QString& path) {
 }
 
 void renameIntoPlace(const QString& temporary, const QString& path) {
-    if (!syncToDisk(temporary) || std::rename(QFile::encodeName(temporary).constData(),
-                                              QFile::encodeName(path).constData()) != 0)
-        throw RuntimeError(dberr::DiskError, source,
-                           QStringLiteral("Cannot write '%1': %2.").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    if (!syncToDisk(temporary) ||
+        std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
+        throw RuntimeError(
+            dberr::DiskError, source,
+            QStringLiteral("Cannot write '%1': %2.").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     syncToDisk(QFileInfo(path).absolutePath());
 }
 } // namespace

@@ -32,8 +32,7 @@ public:
     // Writes a fresh, empty store of the current format at path (replacing a file there, which
     // must not be a store in use) after
     // fill, if given, has put its rows into it. Raises RuntimeError; path is untouched then.
-    template <typename Fill>
-    static void buildFile(const QString& path, Kind kind, Fill fill);
+    template <typename Fill> static void buildFile(const QString& path, Kind kind, Fill fill);
     static void createFile(const QString& path, Kind kind);
 
     // When databasePath is missing: copies templatePath to it, or, when the template is missing
@@ -59,8 +58,7 @@ private:
     static void finishBuild(Database& db, const QString& temporary, const QString& path);
 };
 
-template <typename Fill>
-void MessageStore::buildFile(const QString& path, Kind kind, Fill fill) {
+template <typename Fill> void MessageStore::buildFile(const QString& path, Kind kind, Fill fill) {
     const QString temporary = startBuild(path);
     try {
         Database db = Database::create(temporary, QString::fromLatin1(CurrentVersion));

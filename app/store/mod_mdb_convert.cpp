@@ -1,8 +1,8 @@
 #include "app/store/mod_mdb_convert.h"
 
 #include "app/store/message_store.h"
-#include "platform/store/database.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/store/database.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,7 +19,9 @@ float leadingNumber(const QString& text) {
     return m.hasMatch() ? m.captured(1).toFloat() : 0.0f;
 }
 
-bool within(float v, float low, float high) { return v >= low && v <= high; }
+bool within(float v, float low, float high) {
+    return v >= low && v <= high;
+}
 
 } // namespace
 
@@ -45,7 +47,9 @@ int SourceEngineType(float v) {
     return 0;
 }
 
-void KillFile(const QString& path) { QFile::remove(path); }
+void KillFile(const QString& path) {
+    QFile::remove(path);
+}
 
 bool ConvertDatabase(const QString& path) {
     const float version = GetDatabaseVersion(path);

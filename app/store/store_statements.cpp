@@ -3,7 +3,9 @@
 namespace vellumo::StoreStatements {
 
 namespace {
-QString isoDay(const QDate& day) { return day.toString(QStringLiteral("yyyy-MM-dd")); }
+QString isoDay(const QDate& day) {
+    return day.toString(QStringLiteral("yyyy-MM-dd"));
+}
 } // namespace
 
 QString PurgeRecived(const QDate& day) {

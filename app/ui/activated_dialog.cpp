@@ -18,7 +18,9 @@ void ActivatedDialog::changeEvent(QEvent* event) {
         Form_Activate();
 }
 
-void ActivatedDialog::reject() { close(); }
+void ActivatedDialog::reject() {
+    close();
+}
 
 void ActivatedDialog::closeEvent(QCloseEvent* event) {
     if (Form_QueryUnload())

@@ -1,10 +1,10 @@
 #include "app/ui/control_host.h"
 
+#include "platform/drawing/system_colors.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/hosting/control_site.h"
 #include "platform/hosting/hosted_control.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/drawing/system_colors.h"
 #include "platform/runtime/ui_hooks.h"
 
 #include <QHBoxLayout>
@@ -40,7 +40,9 @@ ControlHost::~ControlHost() {
         delete control_->widget();
 }
 
-void ControlHost::setStandIn(QWidget* widget) { layout_->addWidget(widget); }
+void ControlHost::setStandIn(QWidget* widget) {
+    layout_->addWidget(widget);
+}
 
 void ControlHost::setDesignedSize(const QSize& size) {
     designedSize_ = size;

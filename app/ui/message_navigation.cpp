@@ -2,12 +2,12 @@
 
 #include "app/core/mod_localisation.h"
 #include "app/core/mod_vellumo.h"
-#include "platform/store/recordset.h"
+#include "platform/drawing/system_colors.h"
 #include "platform/richtext/rich_text_viewer.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/drawing/system_colors.h"
-#include "platform/widgets/tesk_toolbar.h"
 #include "platform/runtime/ui_hooks.h"
+#include "platform/store/recordset.h"
+#include "platform/widgets/tesk_toolbar.h"
 
 #include <QDate>
 #include <QGridLayout>

@@ -31,7 +31,9 @@ void PushButton::designSize() {
     setDesignedSize(QSize(std::max(DesignedSize.width(), width), DesignedSize.height()));
 }
 
-void PushButton::setClick(std::function<void()> onClick) { onClick_ = std::move(onClick); }
+void PushButton::setClick(std::function<void()> onClick) {
+    onClick_ = std::move(onClick);
+}
 
 void PushButton::setCaption(const QString& caption) {
     caption_ = caption;

@@ -1,8 +1,8 @@
 #include "app/ui/status_line.h"
 
+#include "platform/drawing/system_colors.h"
 #include "platform/hosting/hosted_control.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/drawing/system_colors.h"
 
 #include <QLabel>
 

@@ -8,8 +8,8 @@
 // 2. One message to 200 recipients: 200 test peers on 127.0.0.2 to 127.0.0.201, one sender each, as
 //    the compose window starts them; the time from the first Send to the last report.
 // Loopback only.
-#include "app/messaging/frm_to_send.h"
 #include "app/core/mod_vellumo.h"
+#include "app/messaging/frm_to_send.h"
 #include "app/messaging/peer_message.h"
 #include "app/messaging/sender_reports.h"
 #include "platform/settings/file_registry.h"

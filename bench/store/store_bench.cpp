@@ -5,8 +5,8 @@
 // current one), so that it measures the disk the program would use. Usage: store_bench [rows] [folder]
 #include "app/store/message_store.h"
 #include "app/store/store_statements.h"
-#include "platform/store/database.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/store/database.h"
 
 #include <QCoreApplication>
 #include <QDir>

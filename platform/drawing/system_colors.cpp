@@ -4,7 +4,9 @@ namespace vellumo {
 
 namespace {
 
-constexpr std::int32_t rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+constexpr std::int32_t rgb(int r, int g, int b) {
+    return r | (g << 8) | (b << 16);
+}
 
 constexpr std::int32_t kTable[SystemColors::count()] = {
     rgb(212, 208, 200), rgb(58, 110, 165),  rgb(10, 36, 106),   rgb(128, 128, 128), rgb(212, 208, 200),

@@ -8,9 +8,12 @@
 
 namespace vellumo {
 
-AccessKeys::AccessKeys(QWidget& owner, Handler onAccessKeyPress) : owner_(owner), onPress_(std::move(onAccessKeyPress)) {}
+AccessKeys::AccessKeys(QWidget& owner, Handler onAccessKeyPress)
+    : owner_(owner), onPress_(std::move(onAccessKeyPress)) {}
 
-AccessKeys::~AccessKeys() { setKeys(QString()); }
+AccessKeys::~AccessKeys() {
+    setKeys(QString());
+}
 
 void AccessKeys::setKeys(const QString& keys) {
     for (QShortcut* shortcut : shortcuts_)

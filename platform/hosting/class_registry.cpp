@@ -50,7 +50,9 @@ bool sameClass(const QString& line, const QString& progId) {
 
 ClassRegistry::ClassRegistry(QString folder) : folder_(std::move(folder)) {}
 
-QString ClassRegistry::filePath() const { return QDir(folder_).filePath(fileName()); }
+QString ClassRegistry::filePath() const {
+    return QDir(folder_).filePath(fileName());
+}
 
 bool ClassRegistry::add(const RegisteredClass& entry) {
     if (entry.progId.isEmpty() || entry.progId.contains(QLatin1Char('\t')) || entry.clsid.contains(QLatin1Char('\t')) ||

@@ -28,19 +28,56 @@ struct KeyRow {
     std::int16_t vk;
 };
 constexpr KeyRow kKeys[] = {
-    {Qt::Key_Backspace, 8},  {Qt::Key_Tab, 9},        {Qt::Key_Backtab, 9},     {Qt::Key_Clear, 12},
-    {Qt::Key_Return, 13},    {Qt::Key_Enter, 13},     {Qt::Key_Shift, 16},      {Qt::Key_Control, 17},
-    {Qt::Key_Alt, 18},       {Qt::Key_Pause, 19},     {Qt::Key_CapsLock, 20},   {Qt::Key_Escape, 27},
-    {Qt::Key_Space, 32},     {Qt::Key_PageUp, 33},    {Qt::Key_PageDown, 34},   {Qt::Key_End, 35},
-    {Qt::Key_Home, 36},      {Qt::Key_Left, 37},      {Qt::Key_Up, 38},         {Qt::Key_Right, 39},
-    {Qt::Key_Down, 40},      {Qt::Key_Print, 44},     {Qt::Key_Insert, 45},     {Qt::Key_Delete, 46},
-    {Qt::Key_Meta, 91},      {Qt::Key_Menu, 93},      {Qt::Key_NumLock, 144},   {Qt::Key_ScrollLock, 145},
-    {Qt::Key_Semicolon, 186}, {Qt::Key_Colon, 186},   {Qt::Key_Equal, 187},     {Qt::Key_Plus, 187},
-    {Qt::Key_Comma, 188},    {Qt::Key_Less, 188},     {Qt::Key_Minus, 189},     {Qt::Key_Underscore, 189},
-    {Qt::Key_Period, 190},   {Qt::Key_Greater, 190},  {Qt::Key_Slash, 191},     {Qt::Key_Question, 191},
-    {Qt::Key_QuoteLeft, 192}, {Qt::Key_AsciiTilde, 192}, {Qt::Key_BracketLeft, 219}, {Qt::Key_BraceLeft, 219},
-    {Qt::Key_Backslash, 220}, {Qt::Key_Bar, 220},     {Qt::Key_BracketRight, 221}, {Qt::Key_BraceRight, 221},
-    {Qt::Key_Apostrophe, 222}, {Qt::Key_QuoteDbl, 222},
+    {Qt::Key_Backspace, 8},
+    {Qt::Key_Tab, 9},
+    {Qt::Key_Backtab, 9},
+    {Qt::Key_Clear, 12},
+    {Qt::Key_Return, 13},
+    {Qt::Key_Enter, 13},
+    {Qt::Key_Shift, 16},
+    {Qt::Key_Control, 17},
+    {Qt::Key_Alt, 18},
+    {Qt::Key_Pause, 19},
+    {Qt::Key_CapsLock, 20},
+    {Qt::Key_Escape, 27},
+    {Qt::Key_Space, 32},
+    {Qt::Key_PageUp, 33},
+    {Qt::Key_PageDown, 34},
+    {Qt::Key_End, 35},
+    {Qt::Key_Home, 36},
+    {Qt::Key_Left, 37},
+    {Qt::Key_Up, 38},
+    {Qt::Key_Right, 39},
+    {Qt::Key_Down, 40},
+    {Qt::Key_Print, 44},
+    {Qt::Key_Insert, 45},
+    {Qt::Key_Delete, 46},
+    {Qt::Key_Meta, 91},
+    {Qt::Key_Menu, 93},
+    {Qt::Key_NumLock, 144},
+    {Qt::Key_ScrollLock, 145},
+    {Qt::Key_Semicolon, 186},
+    {Qt::Key_Colon, 186},
+    {Qt::Key_Equal, 187},
+    {Qt::Key_Plus, 187},
+    {Qt::Key_Comma, 188},
+    {Qt::Key_Less, 188},
+    {Qt::Key_Minus, 189},
+    {Qt::Key_Underscore, 189},
+    {Qt::Key_Period, 190},
+    {Qt::Key_Greater, 190},
+    {Qt::Key_Slash, 191},
+    {Qt::Key_Question, 191},
+    {Qt::Key_QuoteLeft, 192},
+    {Qt::Key_AsciiTilde, 192},
+    {Qt::Key_BracketLeft, 219},
+    {Qt::Key_BraceLeft, 219},
+    {Qt::Key_Backslash, 220},
+    {Qt::Key_Bar, 220},
+    {Qt::Key_BracketRight, 221},
+    {Qt::Key_BraceRight, 221},
+    {Qt::Key_Apostrophe, 222},
+    {Qt::Key_QuoteDbl, 222},
 };
 
 // The keypad's own numbers: digits 96..105, then * + (separator) - . /
@@ -48,12 +85,18 @@ std::int16_t keypadKey(int key) {
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return static_cast<std::int16_t>(96 + (key - Qt::Key_0));
     switch (key) {
-    case Qt::Key_Asterisk: return 106;
-    case Qt::Key_Plus: return 107;
-    case Qt::Key_Minus: return 109;
-    case Qt::Key_Period: return 110;
-    case Qt::Key_Slash: return 111;
-    default: return 0;
+    case Qt::Key_Asterisk:
+        return 106;
+    case Qt::Key_Plus:
+        return 107;
+    case Qt::Key_Minus:
+        return 109;
+    case Qt::Key_Period:
+        return 110;
+    case Qt::Key_Slash:
+        return 111;
+    default:
+        return 0;
     }
 }
 
@@ -131,10 +174,14 @@ bool ControlInput::dispatchMouse(QEvent* event, const QWidget& widget, const Con
 
 std::int16_t ControlInput::buttonBit(Qt::MouseButton button) {
     switch (button) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
     }
 }
 
@@ -185,7 +232,9 @@ int ControlInput::keyAscii(const QKeyEvent& event) {
     return ansi.isEmpty() ? -1 : static_cast<unsigned char>(ansi[0]);
 }
 
-bool isMousePointer(std::int32_t pointer) { return (pointer >= 0 && pointer <= 15) || pointer == 99; }
+bool isMousePointer(std::int32_t pointer) {
+    return (pointer >= 0 && pointer <= 15) || pointer == 99;
+}
 
 namespace {
 const QString kHotSpotX = QStringLiteral("HotSpotX");
@@ -209,10 +258,10 @@ void setMouseIconHotSpot(QImage& mouseIcon, QPoint hotSpot) {
 
 void applyMousePointer(QWidget& widget, std::int16_t pointer, const QImage& mouseIcon) {
     static const Qt::CursorShape shapes[] = {
-        Qt::ArrowCursor,    Qt::ArrowCursor,  Qt::CrossCursor,    Qt::IBeamCursor,    Qt::ArrowCursor,
-        Qt::SizeAllCursor,  Qt::SizeBDiagCursor, Qt::SizeVerCursor, Qt::SizeFDiagCursor, Qt::SizeHorCursor,
-        Qt::UpArrowCursor,  Qt::WaitCursor,   Qt::ForbiddenCursor, Qt::BusyCursor,    Qt::WhatsThisCursor,
-        Qt::SizeAllCursor,
+        Qt::ArrowCursor,     Qt::ArrowCursor,   Qt::CrossCursor,     Qt::IBeamCursor,
+        Qt::ArrowCursor,     Qt::SizeAllCursor, Qt::SizeBDiagCursor, Qt::SizeVerCursor,
+        Qt::SizeFDiagCursor, Qt::SizeHorCursor, Qt::UpArrowCursor,   Qt::WaitCursor,
+        Qt::ForbiddenCursor, Qt::BusyCursor,    Qt::WhatsThisCursor, Qt::SizeAllCursor,
     };
     if (!isMousePointer(pointer))
         hosting::raiseInvalidPropertyValue(QStringLiteral("MousePointer"));

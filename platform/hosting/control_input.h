@@ -64,7 +64,7 @@ public:
     static int keyAscii(const QKeyEvent& event);
 
 private:
-    std::int16_t pressed_ = 0;   // the button whose release may still give a Click
+    std::int16_t pressed_ = 0;      // the button whose release may still give a Click
     bool afterDoubleClick_ = false; // the release that ends a double click gives MouseUp only
 };
 

@@ -18,7 +18,9 @@ const QString kSource = QStringLiteral("ControlLoader");
 constexpr std::int32_t kErrorLoadingLibrary = 48;
 constexpr std::int32_t kNoEntryPoint = 453;
 
-[[noreturn]] void fail(std::int32_t number, const QString& description) { throw RuntimeError(number, kSource, description); }
+[[noreturn]] void fail(std::int32_t number, const QString& description) {
+    throw RuntimeError(number, kSource, description);
+}
 
 QString hex(std::int32_t result) {
     return QStringLiteral("&H%1").arg(static_cast<std::uint32_t>(result), 8, 16, QLatin1Char('0')).toUpper();
@@ -102,7 +104,8 @@ HostedControl* ControlLoader::createControl(const QString& progId, QWidget* pare
     if (!registered)
         fail(hresult::ClassNotRegistered, QStringLiteral("Class not registered: %1").arg(progId));
     void* handle = open(registered->library);
-    auto entry = reinterpret_cast<entry::GetClassObject>(symbol(handle, entry::GetClassObjectName, registered->library));
+    auto entry =
+        reinterpret_cast<entry::GetClassObject>(symbol(handle, entry::GetClassObjectName, registered->library));
     ControlClassFactory* factory = nullptr;
     const QByteArray clsid = registered->clsid.toLatin1();
     if (const std::int32_t result = entry(clsid.constData(), &factory); result != hresult::S_OK || !factory)

@@ -41,11 +41,11 @@ namespace vellumo {
 namespace hresult {
 constexpr std::int32_t S_OK = 0;
 constexpr std::int32_t S_FALSE = 1;
-constexpr std::int32_t ClassNotAvailable = static_cast<std::int32_t>(0x80040111u); // CLASS_E_CLASSNOTAVAILABLE
+constexpr std::int32_t ClassNotAvailable = static_cast<std::int32_t>(0x80040111u);  // CLASS_E_CLASSNOTAVAILABLE
 constexpr std::int32_t ClassNotRegistered = static_cast<std::int32_t>(0x80040154u); // REGDB_E_CLASSNOTREG
 constexpr std::int32_t SelfRegClass = static_cast<std::int32_t>(0x80040201u);       // SELFREG_E_CLASS
-constexpr std::int32_t MemberNotFound = static_cast<std::int32_t>(0x80020003u);    // DISP_E_MEMBERNOTFOUND
-constexpr std::int32_t BadParamCount = static_cast<std::int32_t>(0x8002000Eu);     // DISP_E_BADPARAMCOUNT
+constexpr std::int32_t MemberNotFound = static_cast<std::int32_t>(0x80020003u);     // DISP_E_MEMBERNOTFOUND
+constexpr std::int32_t BadParamCount = static_cast<std::int32_t>(0x8002000Eu);      // DISP_E_BADPARAMCOUNT
 } // namespace hresult
 
 // The handle of widget's own native window (its hWnd), as a 32-bit value (an X11 window id fits).

@@ -7,7 +7,9 @@ namespace vellumo {
 
 namespace {
 
-[[noreturn]] void mismatch() { raiseStandard(err::TypeMismatch, QStringLiteral("PropertyBag")); }
+[[noreturn]] void mismatch() {
+    raiseStandard(err::TypeMismatch, QStringLiteral("PropertyBag"));
+}
 
 // The value as a double when it is a number (Boolean True counts as -1), else a type mismatch.
 double numberOf(const PropertyValue::Storage& v) {

@@ -16,12 +16,16 @@ NetworkNeighbourhood& networkNeighbourhood() {
     return real;
 }
 
-void setNetworkNeighbourhood(NetworkNeighbourhood* neighbourhood) { installed = neighbourhood; }
+void setNetworkNeighbourhood(NetworkNeighbourhood* neighbourhood) {
+    installed = neighbourhood;
+}
 
 ScopedNetworkNeighbourhood::ScopedNetworkNeighbourhood(NetworkNeighbourhood& neighbourhood) : previous_(installed) {
     installed = &neighbourhood;
 }
 
-ScopedNetworkNeighbourhood::~ScopedNetworkNeighbourhood() { installed = previous_; }
+ScopedNetworkNeighbourhood::~ScopedNetworkNeighbourhood() {
+    installed = previous_;
+}
 
 } // namespace vellumo

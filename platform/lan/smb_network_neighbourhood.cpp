@@ -19,7 +19,9 @@ constexpr int kTimeoutMs = 5000;
 // Anonymous log-on: nothing is filled in.
 void anonymous(SMBCCTX*, const char*, const char*, char*, int, char*, int, char*, int) {}
 
-QByteArray urlPart(const QString& name) { return QUrl::toPercentEncoding(name); }
+QByteArray urlPart(const QString& name) {
+    return QUrl::toPercentEncoding(name);
+}
 
 // The server of a location "smb://PC01/..." (empty at the top or for a workgroup's own location,
 // which the caller knows apart by the record).
@@ -54,7 +56,8 @@ public:
                 break;
             }
             NetResource record;
-            const QString name = QString::fromUtf8(entry->name, static_cast<qsizetype>(strnlen(entry->name, entry->namelen + 1)));
+            const QString name =
+                QString::fromUtf8(entry->name, static_cast<qsizetype>(strnlen(entry->name, entry->namelen + 1)));
             if (SmbNetworkNeighbourhood::recordOf(entry->smbc_type, name, location_, record)) {
                 records.push_back(std::move(record));
                 ++added;

@@ -1,7 +1,7 @@
 #include "platform/net/tcp_socket.h"
 
-#include "platform/runtime/runtime_error.h"
 #include "platform/net/socket_errors.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -54,9 +54,13 @@ void RichTextEditor::setSelectionBackColor(const QColor& colour) {
     mergeCurrentCharFormat(format);
 }
 
-QByteArray RichTextEditor::rtf() const { return RtfWriter::write(*document()); }
+QByteArray RichTextEditor::rtf() const {
+    return RtfWriter::write(*document());
+}
 
-QString RichTextEditor::rtfText() const { return cp1252::decode(rtf()); }
+QString RichTextEditor::rtfText() const {
+    return cp1252::decode(rtf());
+}
 
 void RichTextEditor::focusInEvent(QFocusEvent* event) {
     RichTextViewer::focusInEvent(event);

@@ -1,10 +1,10 @@
 #include "platform/richtext/rtf_reader.h"
 
-#include "platform/runtime/hex_digit.h"
 #include "platform/richtext/rtf_colour_table.h"
 #include "platform/richtext/rtf_control_word.h"
 #include "platform/richtext/rtf_font_table.h"
 #include "platform/richtext/rtf_picture.h"
+#include "platform/runtime/hex_digit.h"
 #include "platform/runtime/windows1252.h"
 
 #include <QImage>

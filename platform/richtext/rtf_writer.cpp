@@ -1,8 +1,8 @@
 #include "platform/richtext/rtf_writer.h"
 
-#include "platform/runtime/numeric.h"
 #include "platform/richtext/rtf_colour_table.h"
 #include "platform/richtext/rtf_font_table.h"
+#include "platform/runtime/numeric.h"
 #include "platform/runtime/windows1252.h"
 
 #include <QBuffer>
@@ -212,6 +212,8 @@ private:
 
 } // namespace
 
-QByteArray RtfWriter::write(const QTextDocument& document) { return Writer(document).run(); }
+QByteArray RtfWriter::write(const QTextDocument& document) {
+    return Writer(document).run();
+}
 
 } // namespace vellumo

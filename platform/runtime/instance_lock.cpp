@@ -13,7 +13,9 @@ namespace vellumo {
 
 InstanceLock::InstanceLock(QString folder) : path_(QDir(folder).filePath(QString::fromLatin1(FileName))) {}
 
-InstanceLock::~InstanceLock() { release(); }
+InstanceLock::~InstanceLock() {
+    release();
+}
 
 InstanceLock::Result InstanceLock::tryAcquire() {
     failure_.clear();

@@ -31,16 +31,36 @@ double roundHalfEven(double value) {
     return std::nearbyint(value); // the default rounding mode is to nearest, ties to even
 }
 
-std::int32_t toInt32(double value) { return convert<std::int32_t>(value); }
-std::int16_t toInt16(double value) { return convert<std::int16_t>(value); }
-std::int32_t toInt32(std::int64_t value) { return narrow<std::int32_t>(value); }
-std::int16_t toInt16(std::int64_t value) { return narrow<std::int16_t>(value); }
+std::int32_t toInt32(double value) {
+    return convert<std::int32_t>(value);
+}
+std::int16_t toInt16(double value) {
+    return convert<std::int16_t>(value);
+}
+std::int32_t toInt32(std::int64_t value) {
+    return narrow<std::int32_t>(value);
+}
+std::int16_t toInt16(std::int64_t value) {
+    return narrow<std::int16_t>(value);
+}
 
-std::int32_t add32(std::int32_t a, std::int32_t b) { return narrow<std::int32_t>(std::int64_t{a} + b); }
-std::int32_t sub32(std::int32_t a, std::int32_t b) { return narrow<std::int32_t>(std::int64_t{a} - b); }
-std::int32_t mul32(std::int32_t a, std::int32_t b) { return narrow<std::int32_t>(std::int64_t{a} * b); }
-std::int16_t add16(std::int16_t a, std::int16_t b) { return narrow<std::int16_t>(std::int64_t{a} + b); }
-std::int16_t sub16(std::int16_t a, std::int16_t b) { return narrow<std::int16_t>(std::int64_t{a} - b); }
-std::int16_t mul16(std::int16_t a, std::int16_t b) { return narrow<std::int16_t>(std::int64_t{a} * b); }
+std::int32_t add32(std::int32_t a, std::int32_t b) {
+    return narrow<std::int32_t>(std::int64_t{a} + b);
+}
+std::int32_t sub32(std::int32_t a, std::int32_t b) {
+    return narrow<std::int32_t>(std::int64_t{a} - b);
+}
+std::int32_t mul32(std::int32_t a, std::int32_t b) {
+    return narrow<std::int32_t>(std::int64_t{a} * b);
+}
+std::int16_t add16(std::int16_t a, std::int16_t b) {
+    return narrow<std::int16_t>(std::int64_t{a} + b);
+}
+std::int16_t sub16(std::int16_t a, std::int16_t b) {
+    return narrow<std::int16_t>(std::int64_t{a} - b);
+}
+std::int16_t mul16(std::int16_t a, std::int16_t b) {
+    return narrow<std::int16_t>(std::int64_t{a} * b);
+}
 
 } // namespace vellumo::num

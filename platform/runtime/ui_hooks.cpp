@@ -36,9 +36,7 @@ int ConsoleUiHooks::messageBox(const QString& prompt, int style, const QString& 
 }
 
 void ConsoleUiHooks::logEvent(EventLogType type, const QString& source, const QString& text) {
-    const int priority = type == EventLogType::Error     ? LOG_ERR
-                         : type == EventLogType::Warning ? LOG_WARNING
-                                                         : LOG_INFO;
+    const int priority = type == EventLogType::Error ? LOG_ERR : type == EventLogType::Warning ? LOG_WARNING : LOG_INFO;
     const QByteArray src = source.toUtf8();
     openlog(src.constData(), LOG_PID, LOG_USER);
     syslog(priority, "%s", text.toUtf8().constData());
@@ -50,11 +48,19 @@ void ConsoleUiHooks::doEvents() {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-UiHooks& ui() { return g_current ? *g_current : consoleHooks(); }
+UiHooks& ui() {
+    return g_current ? *g_current : consoleHooks();
+}
 
-void setUiHooks(UiHooks* hooks) { g_current = hooks; }
+void setUiHooks(UiHooks* hooks) {
+    g_current = hooks;
+}
 
-ScopedUiHooks::ScopedUiHooks(UiHooks& hooks) : previous_(g_current) { g_current = &hooks; }
-ScopedUiHooks::~ScopedUiHooks() { g_current = previous_; }
+ScopedUiHooks::ScopedUiHooks(UiHooks& hooks) : previous_(g_current) {
+    g_current = &hooks;
+}
+ScopedUiHooks::~ScopedUiHooks() {
+    g_current = previous_;
+}
 
 } // namespace vellumo

@@ -1,7 +1,7 @@
 #include "platform/shell/shell_start.h"
 
-#include "platform/shell/process_shell_start.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/shell/process_shell_start.h"
 
 namespace vellumo {
 

@@ -1,8 +1,8 @@
 #include "platform/store/database.h"
 
+#include "platform/runtime/runtime_error.h"
 #include "platform/store/database_statements.h"
 #include "platform/store/jet_sql.h"
-#include "platform/runtime/runtime_error.h"
 #include "platform/store/sqlite_connection.h"
 
 #include <sqlite3.h>
@@ -15,7 +15,9 @@ namespace {
 
 constexpr char source[] = "Database";
 
-QString fill(const Statement& s) { return QString::fromUtf8(s.sql); }
+QString fill(const Statement& s) {
+    return QString::fromUtf8(s.sql);
+}
 
 // The WHERE clause of a Jet condition, its field checked against the schema; the value binds as ?1.
 QString whereClause(const TableSchema& schema, const std::optional<JetCondition>& where, ColumnInfo::Kind& kind) {
@@ -52,8 +54,8 @@ Database Database::create(const QString& path, const QString& version, Durabilit
 
 void Database::configure(Durability durability) {
     Query(connection(), DatabaseStatements::JournalWal, source).run();
-    Query(connection(), durability == Durability::Full ? DatabaseStatements::SynchronousFull
-                                                       : DatabaseStatements::SynchronousNormal,
+    Query(connection(),
+          durability == Durability::Full ? DatabaseStatements::SynchronousFull : DatabaseStatements::SynchronousNormal,
           source)
         .run();
 }
@@ -64,7 +66,9 @@ const SqliteConnection& Database::connection() const {
     return *connection_;
 }
 
-const QString& Database::path() const { return connection().path(); }
+const QString& Database::path() const {
+    return connection().path();
+}
 
 QString Database::version() const {
     {
@@ -93,7 +97,8 @@ std::unique_ptr<Recordset> Database::openRecordset(const QString& text) {
     }
     // Rows of equal sort keys keep the order in which they were added.
     order << QString::fromLatin1(DatabaseStatements::KeyOrder);
-    const QString keys = fill(DatabaseStatements::SelectKeys).arg(quoteIdentifier(schema.name), where, order.join(u", "));
+    const QString keys =
+        fill(DatabaseStatements::SelectKeys).arg(quoteIdentifier(schema.name), where, order.join(u", "));
     std::optional<QVariant> value;
     if (s.where)
         value = s.where->value;
@@ -188,6 +193,8 @@ int Database::synchronous() const {
     return q.step() ? int(q.integer(0)) : -1;
 }
 
-void Database::close() { connection_.reset(); }
+void Database::close() {
+    connection_.reset();
+}
 
 } // namespace vellumo

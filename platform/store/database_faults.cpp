@@ -11,9 +11,13 @@ DatabaseFaults::Hook& hook() {
 }
 } // namespace
 
-void DatabaseFaults::install(Hook h) { hook() = std::move(h); }
+void DatabaseFaults::install(Hook h) {
+    hook() = std::move(h);
+}
 
-void DatabaseFaults::clear() { hook() = nullptr; }
+void DatabaseFaults::clear() {
+    hook() = nullptr;
+}
 
 int DatabaseFaults::check(std::string_view step) {
     const Hook& h = hook();

@@ -31,8 +31,7 @@ inline constexpr Statement ListTables{
                   "ESCAPE '!' ORDER BY rowid"};
 
 // The store's format version, kept in the file itself.
-inline constexpr Statement CreateVersionTable{"CreateVersionTable",
-                                              "CREATE TABLE StoreFormat (Version TEXT NOT NULL)"};
+inline constexpr Statement CreateVersionTable{"CreateVersionTable", "CREATE TABLE StoreFormat (Version TEXT NOT NULL)"};
 inline constexpr Statement WriteVersion{"WriteVersion", "INSERT INTO StoreFormat (Version) VALUES (?1)"};
 inline constexpr Statement ReadVersion{"ReadVersion", "SELECT Version FROM StoreFormat"};
 inline constexpr char VersionTable[] = "StoreFormat";

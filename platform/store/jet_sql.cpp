@@ -22,7 +22,9 @@ struct Token {
     throw RuntimeError(dberr::Syntax, "Database", QStringLiteral("Syntax error in query expression '%1'.").arg(sql));
 }
 
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_';
+}
 
 class Lexer {
 public:

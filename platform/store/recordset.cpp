@@ -1,7 +1,7 @@
 #include "platform/store/recordset.h"
 
-#include "platform/store/database_statements.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/store/database_statements.h"
 #include "platform/store/sqlite_connection.h"
 
 #include <sqlite3.h>
@@ -14,7 +14,9 @@ namespace vellumo {
 namespace {
 constexpr char source[] = "Recordset";
 
-[[noreturn]] void noCurrentRecord() { throw RuntimeError(dberr::NoCurrentRecord, source, "No current record."); }
+[[noreturn]] void noCurrentRecord() {
+    throw RuntimeError(dberr::NoCurrentRecord, source, "No current record.");
+}
 } // namespace
 
 Recordset::Recordset(std::shared_ptr<SqliteConnection> connection, TableSchema schema, QString keysSql,
@@ -37,11 +39,17 @@ void Recordset::loadKeys() {
     keys_ = std::move(keys);
 }
 
-bool Recordset::bof() const { return keys_.empty() || (!onDeleted_ && position_ < 0); }
+bool Recordset::bof() const {
+    return keys_.empty() || (!onDeleted_ && position_ < 0);
+}
 
-bool Recordset::eof() const { return keys_.empty() || (!onDeleted_ && position_ >= int(keys_.size())); }
+bool Recordset::eof() const {
+    return keys_.empty() || (!onDeleted_ && position_ >= int(keys_.size()));
+}
 
-int Recordset::recordCount() const { return int(keys_.size()); }
+int Recordset::recordCount() const {
+    return int(keys_.size());
+}
 
 void Recordset::moveTo(int position) {
     position_ = position;
@@ -50,9 +58,13 @@ void Recordset::moveTo(int position) {
     emit Reposition();
 }
 
-void Recordset::moveFirst() { moveTo(keys_.empty() ? -1 : 0); }
+void Recordset::moveFirst() {
+    moveTo(keys_.empty() ? -1 : 0);
+}
 
-void Recordset::moveLast() { moveTo(keys_.empty() ? -1 : int(keys_.size()) - 1); }
+void Recordset::moveLast() {
+    moveTo(keys_.empty() ? -1 : int(keys_.size()) - 1);
+}
 
 void Recordset::moveNext() {
     if (eof())
@@ -134,15 +146,18 @@ QStringList Recordset::fieldNames() const {
     return names;
 }
 
-void Recordset::addNew() { newRow_.emplace(schema_.columns.size()); }
+void Recordset::addNew() {
+    newRow_.emplace(schema_.columns.size());
+}
 
 void Recordset::setField(const QString& name, const QVariant& value) {
     if (!newRow_)
         throw RuntimeError(dberr::NoAddNew, source, "Update or CancelUpdate without AddNew or Edit.");
     const int column = schema_.columnIndex(name, source);
     if (schema_.columns[std::size_t(column)].counter)
-        throw RuntimeError(dberr::ReadOnlyField, source,
-                           QStringLiteral("Field '%1' cannot be updated.").arg(schema_.columns[std::size_t(column)].name));
+        throw RuntimeError(
+            dberr::ReadOnlyField, source,
+            QStringLiteral("Field '%1' cannot be updated.").arg(schema_.columns[std::size_t(column)].name));
     // Converted now, so that a value of the wrong type is refused where it is assigned.
     (*newRow_)[std::size_t(column)] = TableSchema::storage(value, schema_.columns[std::size_t(column)].kind, source);
 }
@@ -170,8 +185,7 @@ void Recordset::update() {
         q.run();
     } else {
         Query q(*connection_, DatabaseStatements::InsertRow.name,
-                QString::fromUtf8(DatabaseStatements::InsertRow.sql)
-                    .arg(table, names.join(u", "), places.join(u", ")),
+                QString::fromUtf8(DatabaseStatements::InsertRow.sql).arg(table, names.join(u", "), places.join(u", ")),
                 source);
         for (std::size_t n = 0; n < filled.size(); ++n)
             TableSchema::bindStorage(q, int(n) + 1, *values[filled[n]]);

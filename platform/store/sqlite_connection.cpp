@@ -1,7 +1,7 @@
 #include "platform/store/sqlite_connection.h"
 
-#include "platform/store/database_faults.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/store/database_faults.h"
 
 #include <QFileInfo>
 
@@ -15,7 +15,7 @@ std::int32_t numberFor(int rc, const QString& path) {
     switch (rc & 0xff) {
     case SQLITE_CONSTRAINT:
         return (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) ? dberr::Duplicate
-                                                                                        : dberr::Engine;
+                                                                                      : dberr::Engine;
     case SQLITE_CANTOPEN:
         return QFileInfo::exists(path) ? dberr::DiskError : dberr::FileNotFound;
     case SQLITE_IOERR:
@@ -58,7 +58,9 @@ SqliteConnection::SqliteConnection(const QString& path, Mode mode) : path_(path)
     sqlite3_busy_timeout(db_, 2000);
 }
 
-SqliteConnection::~SqliteConnection() { sqlite3_close_v2(db_); }
+SqliteConnection::~SqliteConnection() {
+    sqlite3_close_v2(db_);
+}
 
 void SqliteConnection::fail(int rc, const char* source, const QString& what) const {
     // An injected failure never reached the engine, whose last message is then about something else.
@@ -78,7 +80,9 @@ Query::Query(const SqliteConnection& connection, const char* name, const QString
     prepare(sql);
 }
 
-Query::~Query() { sqlite3_finalize(stmt_); }
+Query::~Query() {
+    sqlite3_finalize(stmt_);
+}
 
 void Query::prepare(const QString& sql) {
     const QByteArray utf8 = sql.toUtf8();
@@ -105,8 +109,8 @@ void Query::bindText(int index, const QString& value) {
     const QByteArray utf8 = value.toUtf8();
     // An empty text stays an empty text, never a NULL.
     const char* data = utf8.isNull() ? "" : utf8.constData();
-    if (const int rc = sqlite3_bind_text64(stmt_, index, data, sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT,
-                                           SQLITE_UTF8);
+    if (const int rc =
+            sqlite3_bind_text64(stmt_, index, data, sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
         rc != SQLITE_OK)
         connection_.fail(rc, source_, QString::fromLatin1(name_));
 }
@@ -137,16 +141,22 @@ void Query::run() {
     }
 }
 
-int Query::columnCount() const { return sqlite3_column_count(stmt_); }
+int Query::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
 
-bool Query::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+bool Query::isNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
 
 QString Query::text(int column) const {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return QString::fromUtf8(data, sqlite3_column_bytes(stmt_, column));
 }
 
-std::int64_t Query::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+std::int64_t Query::integer(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
 
 QVariant Query::value(int column) const {
     switch (sqlite3_column_type(stmt_, column)) {

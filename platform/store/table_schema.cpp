@@ -1,7 +1,7 @@
 #include "platform/store/table_schema.h"
 
-#include "platform/store/database_statements.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/store/database_statements.h"
 #include "platform/store/sqlite_connection.h"
 
 namespace vellumo {
@@ -66,7 +66,9 @@ int TableSchema::columnIndex(const QString& field, const char* source) const {
                        QStringLiteral("Item '%1' not found in table '%2'.").arg(field, name));
 }
 
-QString TableSchema::dateText(const QDateTime& when) { return when.toLocalTime().toString(dateFormat); }
+QString TableSchema::dateText(const QDateTime& when) {
+    return when.toLocalTime().toString(dateFormat);
+}
 
 QVariant TableSchema::storage(const QVariant& value, ColumnInfo::Kind kind, const char* source) {
     if (!value.isValid() || value.isNull())

@@ -27,9 +27,13 @@ qintptr CallbackTable::add(Procedure procedure) {
     return address;
 }
 
-bool CallbackTable::remove(qintptr address) { return table().procedures.erase(address) > 0; }
+bool CallbackTable::remove(qintptr address) {
+    return table().procedures.erase(address) > 0;
+}
 
-bool CallbackTable::contains(qintptr address) { return table().procedures.count(address) > 0; }
+bool CallbackTable::contains(qintptr address) {
+    return table().procedures.count(address) > 0;
+}
 
 std::optional<qintptr> CallbackTable::call(qintptr address, std::initializer_list<qintptr> args) {
     return call(address, std::span<const qintptr>(args.begin(), args.size()));

@@ -106,8 +106,8 @@ void Dispatcher::timerEvent(QTimerEvent* e) {
     const qintptr procAddress = t->second.procAddress;
     if (procAddress != 0) {
         const qintptr tick = static_cast<qintptr>(static_cast<quint32>(registry().clock.elapsed()));
-        CallbackTable::call(procAddress, {ref.hWnd, static_cast<qintptr>(MessageWindow::WM_TIMER),
-                                          static_cast<qintptr>(ref.id), tick});
+        CallbackTable::call(
+            procAddress, {ref.hWnd, static_cast<qintptr>(MessageWindow::WM_TIMER), static_cast<qintptr>(ref.id), tick});
     } else {
         MessageWindow::sendMessage(ref.hWnd, MessageWindow::WM_TIMER, static_cast<qintptr>(ref.id), 0);
     }
@@ -134,7 +134,9 @@ MessageWindow::MessageWindow(bool unicode) : state_(std::make_shared<State>()) {
     r.windows.emplace(handle_, state_);
 }
 
-MessageWindow::~MessageWindow() { destroy(); }
+MessageWindow::~MessageWindow() {
+    destroy();
+}
 
 void MessageWindow::destroy() {
     if (!state_ || !isWindow(handle_))
@@ -149,7 +151,9 @@ void MessageWindow::destroy() {
     keep->proc = nullptr;
 }
 
-bool MessageWindow::isWindow(WindowHandle hWnd) { return find(hWnd) != nullptr; }
+bool MessageWindow::isWindow(WindowHandle hWnd) {
+    return find(hWnd) != nullptr;
+}
 
 bool MessageWindow::isWindowUnicode(WindowHandle hWnd) {
     const auto state = find(hWnd);
@@ -205,7 +209,8 @@ bool MessageWindow::setTimer(WindowHandle hWnd, quintptr id, quint32 elapseMs, q
     if (old != state->timers.end())
         stopTimer(*state, old);
     // The classic limits: at least 10 ms, at most 0x7FFFFFFF.
-    const int qtTimer = d->startTimer(static_cast<int>(std::clamp<quint32>(elapseMs, 10, 0x7FFFFFFF)), Qt::PreciseTimer);
+    const int qtTimer =
+        d->startTimer(static_cast<int>(std::clamp<quint32>(elapseMs, 10, 0x7FFFFFFF)), Qt::PreciseTimer);
     if (qtTimer == 0)
         return false;
     d->timers.emplace(qtTimer, Dispatcher::TimerRef{hWnd, id});

@@ -23,9 +23,15 @@ TrayShell& trayShell() {
     return *desktop;
 }
 
-void setTrayShell(TrayShell* shell) { g_current = shell; }
+void setTrayShell(TrayShell* shell) {
+    g_current = shell;
+}
 
-ScopedTrayShell::ScopedTrayShell(TrayShell& shell) : previous_(g_current) { g_current = &shell; }
-ScopedTrayShell::~ScopedTrayShell() { g_current = previous_; }
+ScopedTrayShell::ScopedTrayShell(TrayShell& shell) : previous_(g_current) {
+    g_current = &shell;
+}
+ScopedTrayShell::~ScopedTrayShell() {
+    g_current = previous_;
+}
 
 } // namespace vellumo

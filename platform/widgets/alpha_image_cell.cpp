@@ -10,7 +10,9 @@ namespace {
 constexpr qint64 kMaxPixels = 1024LL * 1024; // a picker's picture is small
 } // namespace
 
-AlphaImageCell::AlphaImageCell(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
+AlphaImageCell::AlphaImageCell(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+}
 
 QImage AlphaImageCell::LoadPicture(const QString& file) {
     QImageReader reader(file);
@@ -48,9 +50,13 @@ void AlphaImageCell::paintEvent(QPaintEvent*) {
     p.drawImage(target, picture_);
 }
 
-void AlphaImageCell::enterEvent(QEnterEvent*) { emit entered(); }
+void AlphaImageCell::enterEvent(QEnterEvent*) {
+    emit entered();
+}
 
-void AlphaImageCell::leaveEvent(QEvent*) { emit left(); }
+void AlphaImageCell::leaveEvent(QEvent*) {
+    emit left();
+}
 
 void AlphaImageCell::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))

@@ -47,7 +47,9 @@ struct WireCase {
 
 class PeerProtocolWire : public test::ProgramSuite<WireCase> {};
 
-QByteArray ok() { return "HTTP/1.1 200 MESSAGE:OK:" + cp1252::encode(QHostInfo::localHostName()); }
+QByteArray ok() {
+    return "HTTP/1.1 200 MESSAGE:OK:" + cp1252::encode(QHostInfo::localHostName());
+}
 const QByteArray k401 = cp1252::encode(QStringLiteral("HTTP/1.1 401 Utilisateur non autorisé !"));
 const QByteArray k400 = cp1252::encode(QStringLiteral("HTTP/1.1 400 Requête incorrecte"));
 
@@ -59,22 +61,40 @@ std::vector<WireCase> wireCases() {
         {"basic_any_user", postRequest("/MESSAGE", basicHeader("nobody"), messageBody("two")), ok(), "", "two"},
         {"lower_case_command", postRequest("/message", keyHeaderLine(), messageBody("three")), ok(), "", "three"},
         {"argument_ignored", postRequest("/MESSAGE?x=1", keyHeaderLine(), messageBody("four")), ok(), "", "four"},
-        {"empty_text_and_rtf", postRequest("/MESSAGE", keyHeaderLine(), QStringLiteral("A#Separator#d#Separator#B;#Separator##Separator#").toUtf8()), ok(), "", ""},
+        {"empty_text_and_rtf",
+         postRequest("/MESSAGE", keyHeaderLine(),
+                     QStringLiteral("A#Separator#d#Separator#B;#Separator##Separator#").toUtf8()),
+         ok(), "", ""},
         {"crypt_body", postRequest("/MESSAGE", keyHeaderLine(), messageBody("secret", true)), ok(), "", "secret"},
-        {"accented_plain", postRequest("/MESSAGE", keyHeaderLine(), messageBody(accented)), ok(), "", "Réunion à 14 h, n'oubliez pas l'ordre du jour : « budget » €"},
-        {"non_latin_plain", postRequest("/MESSAGE", keyHeaderLine(), messageBody(foreign)), ok(), "", "会議は14時です — Встреча в 14:00"},
+        {"accented_plain", postRequest("/MESSAGE", keyHeaderLine(), messageBody(accented)), ok(), "",
+         "Réunion à 14 h, n'oubliez pas l'ordre du jour : « budget » €"},
+        {"non_latin_plain", postRequest("/MESSAGE", keyHeaderLine(), messageBody(foreign)), ok(), "",
+         "会議は14時です — Встреча в 14:00"},
         {"no_key", postRequest("/MESSAGE", "", messageBody("refused")), k401, "Authentification requise", nullptr},
-        {"wrong_key", postRequest("/MESSAGE", keyHeaderLine(EncryptWithFixedKey(QStringLiteral("other"))), messageBody("refused")), k401, "", nullptr},
-        {"wrong_basic_beats_right_header", postRequest("/MESSAGE", basicHeader("u", EncryptWithFixedKey(QStringLiteral("x"))) + keyHeaderLine(), messageBody("refused")), k401, "", nullptr},
-        {"basic_without_colon", postRequest("/MESSAGE", "Authorization: Basic " + QByteArray("nocolon").toBase64() + "\r\n", messageBody("refused")), k401, "", nullptr},
+        {"wrong_key",
+         postRequest("/MESSAGE", keyHeaderLine(EncryptWithFixedKey(QStringLiteral("other"))), messageBody("refused")),
+         k401, "", nullptr},
+        {"wrong_basic_beats_right_header",
+         postRequest("/MESSAGE", basicHeader("u", EncryptWithFixedKey(QStringLiteral("x"))) + keyHeaderLine(),
+                     messageBody("refused")),
+         k401, "", nullptr},
+        {"basic_without_colon",
+         postRequest("/MESSAGE", "Authorization: Basic " + QByteArray("nocolon").toBase64() + "\r\n",
+                     messageBody("refused")),
+         k401, "", nullptr},
         {"header_without_colon", postRequest("/MESSAGE", "Vellumo\r\n", messageBody("refused")), k401, "", nullptr},
         {"stub_test", postRequest("/TEST", keyHeaderLine(), ""), "HTTP/1.1 200 TEST:OK", "", nullptr},
-        {"unknown_command", postRequest("/FOO", keyHeaderLine(), ""), k400, QStringLiteral("\"FOO\" n'est pas une méthode supportée par l'API").toUtf8(), nullptr},
-        {"argument_without_equals", postRequest("/MESSAGE?x", keyHeaderLine(), messageBody("refused")), k400, "Argument incorrect", nullptr},
-        {"trailing_comma", postRequest("/MESSAGE?x=1,", keyHeaderLine(), messageBody("refused")), k400, "Argument incorrect", nullptr},
+        {"unknown_command", postRequest("/FOO", keyHeaderLine(), ""), k400,
+         QStringLiteral("\"FOO\" n'est pas une méthode supportée par l'API").toUtf8(), nullptr},
+        {"argument_without_equals", postRequest("/MESSAGE?x", keyHeaderLine(), messageBody("refused")), k400,
+         "Argument incorrect", nullptr},
+        {"trailing_comma", postRequest("/MESSAGE?x=1,", keyHeaderLine(), messageBody("refused")), k400,
+         "Argument incorrect", nullptr},
         {"bad_escape", postRequest("/MES%G1SAGE", keyHeaderLine(), messageBody("refused")), k400, "", nullptr},
-        {"four_fields", postRequest("/MESSAGE", keyHeaderLine(), QByteArray("A#Separator#B#Separator#C#Separator#D")), "HTTP/1.1 500 MESSAGE:Erreur d'initialisation : ", "MESSAGE : Erreur d'initialisation 0 : ", nullptr},
-        {"six_fields", postRequest("/MESSAGE", keyHeaderLine(), messageBody("a#Separator#b")), "HTTP/1.1 500 MESSAGE:Erreur d'initialisation : ", "", nullptr},
+        {"four_fields", postRequest("/MESSAGE", keyHeaderLine(), QByteArray("A#Separator#B#Separator#C#Separator#D")),
+         "HTTP/1.1 500 MESSAGE:Erreur d'initialisation : ", "MESSAGE : Erreur d'initialisation 0 : ", nullptr},
+        {"six_fields", postRequest("/MESSAGE", keyHeaderLine(), messageBody("a#Separator#b")),
+         "HTTP/1.1 500 MESSAGE:Erreur d'initialisation : ", "", nullptr},
     };
 }
 

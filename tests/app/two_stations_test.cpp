@@ -39,8 +39,7 @@ protected:
         ASSERT_EQ(test::runCommand({"ip", "link", "add", vethA, "type", "veth", "peer", "name", vethB}).code, 0);
         ASSERT_EQ(test::runCommand({"ip", "link", "set", vethA, "netns", nsA}).code, 0);
         ASSERT_EQ(test::runCommand({"ip", "link", "set", vethB, "netns", nsB}).code, 0);
-        for (const auto& [ns, veth, address] :
-             {std::tuple{nsA, vethA, kAddressA}, std::tuple{nsB, vethB, kAddressB}}) {
+        for (const auto& [ns, veth, address] : {std::tuple{nsA, vethA, kAddressA}, std::tuple{nsB, vethB, kAddressB}}) {
             ASSERT_EQ(
                 test::runCommand({"ip", "-n", ns, "addr", "add", address + QStringLiteral("/24"), "dev", veth}).code,
                 0);

@@ -4,8 +4,8 @@
 
 #include "button_control/tesk_button_concept.h"
 
-#include "platform/runtime/runtime_error.h"
 #include "platform/drawing/surface.h"
+#include "platform/runtime/runtime_error.h"
 #include "tests/support/error_number.h"
 #include "tests/support/scripted_ui_hooks.h"
 

@@ -20,8 +20,9 @@ TEST(ErrorLog, RecordHasEightQuotedFieldsAfterTheStamp) {
               QByteArray("#2026-12-07 22:49:15#,\"6\",\"Overflow\",\"Lumbra\",\"UserControl_ReadProperties\","
                          "\"Lumbra v1.0.0\",\"marie\",\"POSTE1\"\r\n"));
     const QDateTime midnight(QDate(2026, 1, 2), QTime(0, 0, 0));
-    EXPECT_EQ(ErrorLog::record(midnight, "", "say \"hi\"", "Lumbra", "DrawFlood", "", "é"),
-              QByteArray("#2026-01-02#,\"\",\"say \"hi\"\",\"Lumbra\",\"DrawFlood\",\"Lumbra v1.0.0\",\"\",\"\xE9\"\r\n"));
+    EXPECT_EQ(
+        ErrorLog::record(midnight, "", "say \"hi\"", "Lumbra", "DrawFlood", "", "é"),
+        QByteArray("#2026-01-02#,\"\",\"say \"hi\"\",\"Lumbra\",\"DrawFlood\",\"Lumbra v1.0.0\",\"\",\"\xE9\"\r\n"));
 }
 
 TEST(ErrorLog, MessageTextLeavesOutEmptyLines) {

@@ -26,7 +26,9 @@ protected:
         e.MouseDown = mouse("MouseDown");
         e.MouseMove = mouse("MouseMove");
         e.MouseUp = mouse("MouseUp");
-        e.KeyDown = [this](std::int16_t& k, std::int16_t& s) { events << QStringLiteral("KeyDown %1 %2").arg(k).arg(s); };
+        e.KeyDown = [this](std::int16_t& k, std::int16_t& s) {
+            events << QStringLiteral("KeyDown %1 %2").arg(k).arg(s);
+        };
         e.KeyUp = [this](std::int16_t& k, std::int16_t& s) { events << QStringLiteral("KeyUp %1 %2").arg(k).arg(s); };
         e.KeyPress = [this](std::int16_t& a) { events << QStringLiteral("KeyPress %1").arg(a); };
     }

@@ -15,20 +15,23 @@ TEST_F(FrameTest, ANewInstanceSavesAll33KeysInOrderWithTheirTypesAndDefaults) {
     EXPECT_TRUE(repaints.isEmpty());
     PropertyBag bag;
     f.WriteProperties(bag);
-    EXPECT_EQ(bag.keys(), (QStringList{"BorderType", "BevelWidth", "BevelInner", "Caption3D", "CaptionAlignment",
-                                       "CaptionLocation", "BackColor", "CornerDiameter", "FillColor", "FillStyle",
-                                       "DrawStyle", "FloodPercent", "FloodShowPct", "FloodType", "FloodColor",
-                                       "FillGradient", "MousePointer", "MouseIcon", "Picture", "Border3DHighlight",
-                                       "Border3DShadow", "Enabled", "CaptionMAlignment", "Font", "FontBold",
-                                       "FontItalic", "FontName", "FontSize", "FontStrikethru", "FontUnderline",
-                                       "ForeColor", "Caption", "UseMnemonic"}));
+    EXPECT_EQ(
+        bag.keys(),
+        (QStringList{"BorderType",      "BevelWidth",   "BevelInner",        "Caption3D",      "CaptionAlignment",
+                     "CaptionLocation", "BackColor",    "CornerDiameter",    "FillColor",      "FillStyle",
+                     "DrawStyle",       "FloodPercent", "FloodShowPct",      "FloodType",      "FloodColor",
+                     "FillGradient",    "MousePointer", "MouseIcon",         "Picture",        "Border3DHighlight",
+                     "Border3DShadow",  "Enabled",      "CaptionMAlignment", "Font",           "FontBold",
+                     "FontItalic",      "FontName",     "FontSize",          "FontStrikethru", "FontUnderline",
+                     "ForeColor",       "Caption",      "UseMnemonic"}));
     QStringList types;
     for (const QString& key : bag.keys())
         types << bag.find(key)->typeName();
-    EXPECT_EQ(types, (QStringList{"Long", "Long", "Long", "Long", "Long", "Long", "Long", "Long", "Long", "Integer",
-                                  "Integer", "Long", "Boolean", "Long", "Long", "Long", "Integer", "Picture",
-                                  "Picture", "Long", "Long", "Boolean", "Integer", "Font", "Boolean", "Boolean",
-                                  "String", "Single", "Boolean", "Boolean", "Long", "String", "Boolean"}));
+    EXPECT_EQ(types, (QStringList{"Long",    "Long",    "Long",    "Long",    "Long",    "Long",    "Long",
+                                  "Long",    "Long",    "Integer", "Integer", "Long",    "Boolean", "Long",
+                                  "Long",    "Long",    "Integer", "Picture", "Picture", "Long",    "Long",
+                                  "Boolean", "Integer", "Font",    "Boolean", "Boolean", "String",  "Single",
+                                  "Boolean", "Boolean", "Long",    "String",  "Boolean"}));
     auto l = [&](const char* key) { return bag.find(key)->toInt32(); };
     EXPECT_EQ(l("BorderType"), 1);
     EXPECT_EQ(l("BevelWidth"), 3);
@@ -86,7 +89,8 @@ TEST_F(FrameTest, DoublingAnOversizedCornerRadiusRaisesOverflowAfterStoringIt) {
     EXPECT_EQ(hooks.boxes[0].style, 16);
     EXPECT_EQ(hooks.boxes[0].title, QStringLiteral("Lumbra - ERROR"));
     ASSERT_EQ(logLines().size(), 1);
-    EXPECT_TRUE(logLines()[0].contains(QStringLiteral(",\"6\",\"Overflow\",\"Lumbra\",\"UserControl_ReadProperties\",")));
+    EXPECT_TRUE(
+        logLines()[0].contains(QStringLiteral(",\"6\",\"Overflow\",\"Lumbra\",\"UserControl_ReadProperties\",")));
 }
 
 TEST_F(FrameTest, SixteenBitPropertiesRefuseValuesBeyondSixteenBits) {
@@ -210,8 +214,8 @@ TEST_F(FrameTest, AContainerWithoutBackColorCostsOneBoxAndOneLogLineAndNothingEl
     make().InitProperties();
     ASSERT_EQ(hooks.boxes.size(), 1u);
     EXPECT_EQ(hooks.boxes[0].prompt, QStringLiteral("Error occured: 438\r\nDescription: Object doesn't support this "
-                                                     "property or method\r\nModule: Lumbra\r\nFunction: "
-                                                     "UserControl_InitProperties"));
+                                                    "property or method\r\nModule: Lumbra\r\nFunction: "
+                                                    "UserControl_InitProperties"));
     EXPECT_EQ(logLines().size(), 1);
     EXPECT_EQ(frame->BackColor(), 0);
     EXPECT_EQ(frame->Border3DShadow(), syscolor::ButtonShadow) << "the steps after the failure ran";
@@ -233,7 +237,7 @@ TEST_F(FrameTest, AContainerWithoutBackColorCostsOneBoxAndOneLogLineAndNothingEl
 
 TEST_F(FrameTest, TwoBadKeysGiveTwoBoxesAndTwoLogLinesInTheOrderRead) {
     PropertyBag bag;
-    bag.WriteProperty("BevelInner", "deux");              // text for a number: 13
+    bag.WriteProperty("BevelInner", "deux");             // text for a number: 13
     bag.WriteProperty("FillStyle", std::int32_t{40000}); // beyond 16 bits: 6
     bag.WriteProperty("FloodType", std::int32_t{1});
     make().ReadProperties(bag);

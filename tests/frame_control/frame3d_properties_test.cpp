@@ -14,7 +14,9 @@ struct WriteCase {
     QStringList repaints;
 };
 
-void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const WriteCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PropertyWrite : public FrameTest, public testing::WithParamInterface<WriteCase> {};
 

@@ -4,8 +4,8 @@
 
 #include "frame_control/frame3d.h"
 
-#include "platform/runtime/runtime_error.h"
 #include "platform/drawing/system_colors.h"
+#include "platform/runtime/runtime_error.h"
 #include "tests/support/error_number.h"
 #include "tests/support/scripted_ui_hooks.h"
 

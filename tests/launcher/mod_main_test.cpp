@@ -1,8 +1,8 @@
 // The launcher's start-up in process: a fake shell start and a temporary program folder.
 #include "launcher/mod_main.h"
 
-#include "operations_fichiers/operations_fichiers.h"
 #include "launcher/frm_start.h"
+#include "operations_fichiers/operations_fichiers.h"
 #include "platform/runtime/ui_hooks.h"
 #include "platform/runtime/user_folders.h"
 #include "tests/support/event_loop.h"

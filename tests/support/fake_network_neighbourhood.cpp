@@ -58,7 +58,9 @@ FakeNetworkNeighbourhood::Node& FakeNetworkNeighbourhood::Node::diskShare(const 
     return add(netres::TypeDisk, netres::DisplayShare, netres::UsageConnectable, record.lpRemoteName + '\\' + name);
 }
 
-FakeNetworkNeighbourhood::FakeNetworkNeighbourhood() { top.record.location = "fake:top"; }
+FakeNetworkNeighbourhood::FakeNetworkNeighbourhood() {
+    top.record.location = "fake:top";
+}
 
 FakeNetworkNeighbourhood::Node* FakeNetworkNeighbourhood::find(Node& node, const QByteArray& location) {
     if (node.record.location == location)

@@ -1,7 +1,7 @@
 #include "tests/support/fake_stream_socket.h"
 
-#include "platform/runtime/runtime_error.h"
 #include "platform/net/socket_errors.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QMetaObject>
 

@@ -34,9 +34,13 @@ void copyTree(const QString& from, const QString& to) {
 }
 } // namespace
 
-ProgramFolder::ProgramFolder(const QString& builtFolder) { copyTree(builtFolder, dir_.path()); }
+ProgramFolder::ProgramFolder(const QString& builtFolder) {
+    copyTree(builtFolder, dir_.path());
+}
 
-QString ProgramFolder::file(const QString& name) const { return QDir(dir_.path()).filePath(name); }
+QString ProgramFolder::file(const QString& name) const {
+    return QDir(dir_.path()).filePath(name);
+}
 
 void ProgramFolder::writeSettings(int port, const QString& extraLines) const {
     QFile f(file(QStringLiteral("Vellumo.ini")));
@@ -48,7 +52,9 @@ void ProgramFolder::writeSettings(int port, const QString& extraLines) const {
     f.write(text);
 }
 
-void ProgramFolder::removeLanguages() const { QDir(file(QStringLiteral("Lng"))).removeRecursively(); }
+void ProgramFolder::removeLanguages() const {
+    QDir(file(QStringLiteral("Lng"))).removeRecursively();
+}
 
 int freeLoopbackPort() {
     // The probe's port is free once the probe is gone, so another test process running at the same

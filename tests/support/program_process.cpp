@@ -35,14 +35,14 @@ bool ProgramProcess::start() {
     if (!process_.waitForStarted(10000))
         return false;
     return waitUntil(
-        [this] {
-            if (process_.state() == QProcess::NotRunning)
-                return true;
-            QTcpSocket s;
-            s.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port_));
-            return s.waitForConnected(200);
-        },
-        20000) &&
+               [this] {
+                   if (process_.state() == QProcess::NotRunning)
+                       return true;
+                   QTcpSocket s;
+                   s.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port_));
+                   return s.waitForConnected(200);
+               },
+               20000) &&
            running();
 }
 
@@ -77,9 +77,13 @@ qint64 procStatusKiB(qint64 pid, const QByteArray& name) {
     return -1;
 }
 
-qint64 ProgramProcess::residentKiB() const { return procStatusKiB(process_.processId(), "VmRSS:"); }
+qint64 ProgramProcess::residentKiB() const {
+    return procStatusKiB(process_.processId(), "VmRSS:");
+}
 
-qint64 ProgramProcess::peakResidentKiB() const { return procStatusKiB(process_.processId(), "VmHWM:"); }
+qint64 ProgramProcess::peakResidentKiB() const {
+    return procStatusKiB(process_.processId(), "VmHWM:");
+}
 
 QByteArray ProgramProcess::exchange(const QByteArray& request, int timeoutMs) const {
     QTcpSocket s;
@@ -98,7 +102,9 @@ QByteArray ProgramProcess::exchange(const QByteArray& request, int timeoutMs) co
     return response;
 }
 
-QByteArray statusLine(const QByteArray& response) { return response.left(response.indexOf("\r\n")); }
+QByteArray statusLine(const QByteArray& response) {
+    return response.left(response.indexOf("\r\n"));
+}
 
 QByteArray responseBody(const QByteArray& response) {
     const qsizetype end = response.indexOf("\r\n\r\n");

@@ -57,7 +57,9 @@ bool RecordingTrayShell::notifyIcon(int message, const NotifyIconData& data) {
     return ok;
 }
 
-bool RecordingTrayShell::inject(qintptr code) { return inject(lastAdded.first, lastAdded.second, code); }
+bool RecordingTrayShell::inject(qintptr code) {
+    return inject(lastAdded.first, lastAdded.second, code);
+}
 
 bool RecordingTrayShell::inject(WindowHandle hWnd, quint32 uID, qintptr code) {
     const auto it = icons.find({hWnd, uID});

@@ -26,7 +26,7 @@ struct ShellCall {
     quint32 callbackMessage = 0;
     bool hasIcon = false;
     qint64 iconKey = 0;
-    QString tip, info, infoTitle;      // decoded from the code page
+    QString tip, info, infoTitle;         // decoded from the code page
     QByteArray rawTip, rawInfo, rawTitle; // as sent
     quint32 timeoutOrVersion = 0;
     quint32 infoFlags = 0;

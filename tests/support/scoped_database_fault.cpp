@@ -13,6 +13,8 @@ ScopedDatabaseFault::ScopedDatabaseFault(std::string step, int occurrence, int r
     });
 }
 
-ScopedDatabaseFault::~ScopedDatabaseFault() { DatabaseFaults::clear(); }
+ScopedDatabaseFault::~ScopedDatabaseFault() {
+    DatabaseFaults::clear();
+}
 
 } // namespace vellumo::test

@@ -6,8 +6,8 @@
 //
 // The settings (Port, Key, CryptAll) are read from the program folder's Vellumo.ini. Exit code 0 when
 // the recipient reported the message stored, 1 otherwise, 2 for bad arguments.
-#include "app/messaging/frm_to_send.h"
 #include "app/core/mod_vellumo.h"
+#include "app/messaging/frm_to_send.h"
 #include "app/messaging/sender_reports.h"
 #include "platform/settings/file_registry.h"
 #include "platform/shell/process_shell_start.h"

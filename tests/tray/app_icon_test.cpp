@@ -16,7 +16,9 @@
 namespace vellumo {
 namespace {
 
-QString shipped(int size) { return QStringLiteral(VELLUMO_SOURCE_DIR "/data/") + tools::appIconFileName(size); }
+QString shipped(int size) {
+    return QStringLiteral(VELLUMO_SOURCE_DIR "/data/") + tools::appIconFileName(size);
+}
 
 // The largest difference of one colour channel, between premultiplied pixels (antialiasing may move
 // by a step or two between Qt releases; a changed drawing moves far more).

@@ -32,7 +32,9 @@ QIcon someIcon() {
     return QIcon(QPixmap::fromImage(image));
 }
 
-void deliverPosted() { QCoreApplication::sendPostedEvents(); }
+void deliverPosted() {
+    QCoreApplication::sendPostedEvents();
+}
 
 // Records every event of the object as text ("MouseUp 2", "BalloonShown", ...).
 void recordEvents(cSystray& tray, QStringList& events) {
@@ -271,10 +273,9 @@ TEST_P(SystrayCodes, NotificationBecomesItsEventThenGoesToTheForwardProcedure) {
     ASSERT_TRUE(shell.inject(c.code));
     deliverPosted();
     EXPECT_EQ(events, *c.event ? QStringList({QString::fromLatin1(c.event)}) : QStringList());
-    EXPECT_EQ(forwarded, QStringList({QStringLiteral("%1 %2 77 0 after %3")
-                                          .arg(tray->lhWnd())
-                                          .arg(c.code)
-                                          .arg(*c.event ? 1 : 0)}));
+    EXPECT_EQ(
+        forwarded,
+        QStringList({QStringLiteral("%1 %2 77 0 after %3").arg(tray->lhWnd()).arg(c.code).arg(*c.event ? 1 : 0)}));
     CallbackTable::remove(forward);
 }
 

@@ -113,8 +113,10 @@ TEST_F(SubclasserTest, HandledBeforeSkipsThePreviousProcedureAndTheAfterCallExce
     window.destroy();
     EXPECT_EQ(take(), QStringList({"before 2 0", "previous 2"}));
     owner->sub.ssc_WatchMsg(window.handle(), 100, Subclasser::MSG_AFTER);
-    EXPECT_EQ(reports(), QStringList({QStringLiteral("cSystray.zMap_VFunction: Thunk type for ID of %1 does not exist")
-                                          .arg(window.handle())}));
+    EXPECT_EQ(
+        reports(),
+        QStringList(
+            {QStringLiteral("cSystray.zMap_VFunction: Thunk type for ID of %1 does not exist").arg(window.handle())}));
 }
 
 TEST_F(SubclasserTest, UserValueIsKeptBetweenCalls) {
@@ -253,29 +255,29 @@ TEST_P(SubclassReports, FailsWithItsReport) {
 
 INSTANTIATE_TEST_SUITE_P(
     Subclasser, SubclassReports,
-    ::testing::Values(
-        ReportCase{"SecondRouting",
-                   [](Subclasser& s, WindowHandle h) { return s.ssc_Subclass(h) && s.ssc_Subclass(h); },
-                   "ssc_Subclass", "Window handle is already subclassed"},
-        ReportCase{"NoWindow", [](Subclasser& s, WindowHandle h) { return s.ssc_Subclass(h + 1); }, "ssc_Subclass",
-                   "Invalid window handle"},
-        ReportCase{"OrdinalOfTheCallbackHandler",
-                   [](Subclasser& s, WindowHandle h) { return s.ssc_Subclass(h, 0, 2); }, "ssc_Subclass",
-                   "Callback method not found"},
-        ReportCase{"OrdinalPastTheHandlers", [](Subclasser& s, WindowHandle h) { return s.ssc_Subclass(h, 0, 3); },
-                   "ssc_Subclass", "Callback method not found"},
-        ReportCase{"WatchBeforeAnyRouting",
-                   [](Subclasser& s, WindowHandle h) {
-                       s.ssc_WatchMsg(h, 100);
-                       return false;
-                   },
-                   "zMap_VFunction", "Thunk hasn't been initialized"},
-        ReportCase{"NegativeParameterCount",
-                   [](Subclasser& s, WindowHandle) { return s.scb_SetCallbackAddr(-1, 2) != 0; },
-                   "scb_SetCallbackAddr", "Invalid Parameter count"},
-        ReportCase{"CallbackOfTheWindowHandler",
-                   [](Subclasser& s, WindowHandle) { return s.scb_SetCallbackAddr(4, 1) != 0; },
-                   "scb_SetCallbackAddr", "Callback address not found."}),
+    ::testing::Values(ReportCase{"SecondRouting",
+                                 [](Subclasser& s, WindowHandle h) { return s.ssc_Subclass(h) && s.ssc_Subclass(h); },
+                                 "ssc_Subclass", "Window handle is already subclassed"},
+                      ReportCase{"NoWindow", [](Subclasser& s, WindowHandle h) { return s.ssc_Subclass(h + 1); },
+                                 "ssc_Subclass", "Invalid window handle"},
+                      ReportCase{"OrdinalOfTheCallbackHandler",
+                                 [](Subclasser& s, WindowHandle h) { return s.ssc_Subclass(h, 0, 2); }, "ssc_Subclass",
+                                 "Callback method not found"},
+                      ReportCase{"OrdinalPastTheHandlers",
+                                 [](Subclasser& s, WindowHandle h) { return s.ssc_Subclass(h, 0, 3); }, "ssc_Subclass",
+                                 "Callback method not found"},
+                      ReportCase{"WatchBeforeAnyRouting",
+                                 [](Subclasser& s, WindowHandle h) {
+                                     s.ssc_WatchMsg(h, 100);
+                                     return false;
+                                 },
+                                 "zMap_VFunction", "Thunk hasn't been initialized"},
+                      ReportCase{"NegativeParameterCount",
+                                 [](Subclasser& s, WindowHandle) { return s.scb_SetCallbackAddr(-1, 2) != 0; },
+                                 "scb_SetCallbackAddr", "Invalid Parameter count"},
+                      ReportCase{"CallbackOfTheWindowHandler",
+                                 [](Subclasser& s, WindowHandle) { return s.scb_SetCallbackAddr(4, 1) != 0; },
+                                 "scb_SetCallbackAddr", "Callback address not found."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SubclasserTest, OneCallbackAddressPerOrdinalCallingTheHandlerWithItsArguments) {

@@ -18,7 +18,9 @@ namespace vellumo::tools {
 
 inline constexpr std::array<int, 5> appIconSizes{16, 32, 48, 64, 128};
 
-inline QString appIconFileName(int size) { return QStringLiteral("System/Vellumo%1.png").arg(size); }
+inline QString appIconFileName(int size) {
+    return QStringLiteral("System/Vellumo%1.png").arg(size);
+}
 
 // The drawing on a 64 x 64 grid, scaled to size x size, on a transparent background.
 inline QImage paintAppIcon(int size) {

@@ -1,17 +1,17 @@
 // frmSendMessage: the window, its toolbar, the editor's tools and the emoticon panel.
 #include "app/windows/compose/frm_send_message.h"
 
-#include "app/store/message_store.h"
 #include "app/core/mod_vellumo.h"
+#include "app/store/message_store.h"
 #include "app/ui/push_button.h"
-#include "platform/widgets/alpha_image_cell.h"
+#include "platform/drawing/system_colors.h"
 #include "platform/richtext/rich_text_button_bar.h"
 #include "platform/richtext/rich_text_editor.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/drawing/system_colors.h"
+#include "platform/runtime/ui_hooks.h"
+#include "platform/widgets/alpha_image_cell.h"
 #include "platform/widgets/tesk_toolbar.h"
 #include "platform/widgets/top_most.h"
-#include "platform/runtime/ui_hooks.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,7 +29,9 @@ namespace vellumo {
 
 namespace {
 
-constexpr int px(int twips) { return twips / frmSendMessage::TwipsPerPixel; }
+constexpr int px(int twips) {
+    return twips / frmSendMessage::TwipsPerPixel;
+}
 
 // The window's client area as designed: 7500 by 6120 twips.
 constexpr int kWidth = 500;
@@ -65,10 +67,8 @@ struct ColourButton {
     bool background;
 };
 constexpr ColourButton kColours[5] = {
-    {1, "Mettre le texte en rouge", 255, false},
-    {2, "Mettre le texte en bleu ", 0xDF0000, false},
-    {3, "Mettre le texte en vert", 65280, false},
-    {4, "Mettre le texte en noir", 0, false},
+    {1, "Mettre le texte en rouge", 255, false},  {2, "Mettre le texte en bleu ", 0xDF0000, false},
+    {3, "Mettre le texte en vert", 65280, false}, {4, "Mettre le texte en noir", 0, false},
     {8, "Surligner le texte", 65535, true},
 };
 
@@ -84,8 +84,8 @@ PushButton* placeButton(ControlLoader& loader, const QString& name, int index, c
 
 } // namespace
 
-frmSendMessage::frmSendMessage(modVellumo& state, ControlLoader& loader, SenderReports& reports,
-                               LanServerSource& lan, QWidget* mainWindow, QWidget* parent)
+frmSendMessage::frmSendMessage(modVellumo& state, ControlLoader& loader, SenderReports& reports, LanServerSource& lan,
+                               QWidget* mainWindow, QWidget* parent)
     : QWidget(parent), state_(state), loader_(loader), reports_(reports), lan_(lan), mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("frmSendMessage"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -176,8 +176,8 @@ void frmSendMessage::buildWindow() {
     ListView1->installEventFilter(this);
     ListView1->viewport()->installEventFilter(this);
     ListView1->hide();
-    btnOk = placeButton(loader_, QStringLiteral("btnOk"), -1, QStringLiteral("OK"), QString(),
-                        QRect(320, 230, 60, 24), this);
+    btnOk = placeButton(loader_, QStringLiteral("btnOk"), -1, QStringLiteral("OK"), QString(), QRect(320, 230, 60, 24),
+                        this);
     btnOk->setClick([this] { btnOk_Click(); });
     btnOk->hide();
 
@@ -285,7 +285,9 @@ void frmSendMessage::ShowCompose() {
     activateWindow();
 }
 
-void frmSendMessage::SetRecipients(const QString& line) { Text1->setText(line); }
+void frmSendMessage::SetRecipients(const QString& line) {
+    Text1->setText(line);
+}
 
 void frmSendMessage::WriteReplyQuote(const QString& quotedPlainText) {
     QTextCursor cursor = TXTextControl1->textCursor();
@@ -453,9 +455,15 @@ void frmSendMessage::HideEmoticonPanel() {
         Frame1->hide();
 }
 
-void frmSendMessage::Frame1_HidePanel() { HideEmoticonPanel(); }
-void frmSendMessage::EditorHidePanel() { HideEmoticonPanel(); }
-void frmSendMessage::EditorHidePanel2() { HideEmoticonPanel(); }
+void frmSendMessage::Frame1_HidePanel() {
+    HideEmoticonPanel();
+}
+void frmSendMessage::EditorHidePanel() {
+    HideEmoticonPanel();
+}
+void frmSendMessage::EditorHidePanel2() {
+    HideEmoticonPanel();
+}
 
 bool frmSendMessage::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();

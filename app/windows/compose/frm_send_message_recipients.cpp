@@ -1,19 +1,19 @@
 // frmSendMessage: the recipient sources, the favourites and the send.
 #include "app/windows/compose/frm_send_message.h"
 
+#include "app/core/mod_vellumo.h"
 #include "app/messaging/frm_to_send.h"
 #include "app/messaging/lan_server_source.h"
-#include "app/store/message_store.h"
-#include "app/core/mod_vellumo.h"
 #include "app/messaging/peer_message.h"
+#include "app/store/message_store.h"
+#include "app/store/store_statements.h"
 #include "app/ui/push_button.h"
 #include "app/ui/recipients_line.h"
-#include "app/store/store_statements.h"
 #include "http_server/goss_client.h"
-#include "platform/store/database.h"
 #include "platform/richtext/rich_text_editor.h"
 #include "platform/runtime/runtime_error.h"
 #include "platform/runtime/ui_hooks.h"
+#include "platform/store/database.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -142,9 +142,13 @@ void frmSendMessage::Command1_Click(int Index) {
         ShowPeerScan();
 }
 
-void frmSendMessage::btnOk_Click() { TransferCheckedRecipients(); }
+void frmSendMessage::btnOk_Click() {
+    TransferCheckedRecipients();
+}
 
-void frmSendMessage::ListView1_DblClick() { TransferCheckedRecipients(); }
+void frmSendMessage::ListView1_DblClick() {
+    TransferCheckedRecipients();
+}
 
 void frmSendMessage::TransferCheckedRecipients() {
     QString line = Text1->text();
@@ -172,19 +176,22 @@ void frmSendMessage::ListView1_Click() {
         item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
-void frmSendMessage::ListView1_MouseDown(int Button) { MouseButton = static_cast<std::int16_t>(Button); }
+void frmSendMessage::ListView1_MouseDown(int Button) {
+    MouseButton = static_cast<std::int16_t>(Button);
+}
 
-void frmSendMessage::ListView1_MouseUp() { MouseButton = 0; }
+void frmSendMessage::ListView1_MouseUp() {
+    MouseButton = 0;
+}
 
 void frmSendMessage::ListView1_ItemClick(QListWidgetItem* Item) {
     if (!Item || MouseButton != 2 || !SavedMode)
         return;
     const QString name = Item->text();
     QPointer<QListWidget> list(ListView1);
-    const int answer = ui().messageBox(text(33, QStringLiteral("Voulez vous supprimer cet item de la liste ? ")) +
-                                           QStringLiteral("\r\n") + name,
-                                       mb::YesNo | mb::Question | mb::SystemModal,
-                                       text(34, QStringLiteral("Supprimer un Item...")));
+    const int answer = ui().messageBox(
+        text(33, QStringLiteral("Voulez vous supprimer cet item de la liste ? ")) + QStringLiteral("\r\n") + name,
+        mb::YesNo | mb::Question | mb::SystemModal, text(34, QStringLiteral("Supprimer un Item...")));
     if (answer != mb::Yes || !list)
         return;
     // The item may have gone while the box was up; the one of that name goes.
@@ -197,7 +204,9 @@ void frmSendMessage::ListView1_ItemClick(QListWidgetItem* Item) {
     DeleteCorrespondent(name);
 }
 
-void frmSendMessage::cmdErase_Click() { Text1->clear(); }
+void frmSendMessage::cmdErase_Click() {
+    Text1->clear();
+}
 
 void frmSendMessage::Text1_ShowRecipientSource() {
     bool any = false;
@@ -209,7 +218,9 @@ void frmSendMessage::Text1_ShowRecipientSource() {
     Command1_Click(any ? 2 : 1);
 }
 
-void frmSendMessage::AddCorrespondent(const QString& Name) { addCorrespondent(state_, Name); }
+void frmSendMessage::AddCorrespondent(const QString& Name) {
+    addCorrespondent(state_, Name);
+}
 
 void frmSendMessage::DeleteCorrespondent(const QString& Name) {
     try {
@@ -220,7 +231,9 @@ void frmSendMessage::DeleteCorrespondent(const QString& Name) {
     }
 }
 
-qint64 frmSendMessage::ReceiverBodyCap() { return GossClient::MaxBodyBytes; }
+qint64 frmSendMessage::ReceiverBodyCap() {
+    return GossClient::MaxBodyBytes;
+}
 
 QString frmSendMessage::DefaultTooLargeText() {
     return QStringLiteral("Ce message est trop volumineux pour être envoyé : %1 Mo, pour %2 Mo au plus."
@@ -263,8 +276,7 @@ void frmSendMessage::SendToRecipients() {
             state.Settings.CryptAll);
     if (bodySize > MaxBodyBytes) {
         const auto megabytes = [](qint64 bytes) { return QString::number(static_cast<double>(bytes) / 1e6, 'f', 1); };
-        ui().messageBox(state.GetString(101, DefaultTooLargeText())
-                            .arg(megabytes(bodySize), megabytes(MaxBodyBytes)),
+        ui().messageBox(state.GetString(101, DefaultTooLargeText()).arg(megabytes(bodySize), megabytes(MaxBodyBytes)),
                         mb::Exclamation, state.GetString(31, QStringLiteral("Erreur")));
         if (self)
             self->sending_ = false;

@@ -3,9 +3,9 @@
 #include "app/ui/push_button.h"
 #include "platform/hosting/hosted_control.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/widgets/top_most.h"
 #include "platform/runtime/ui_hooks.h"
 #include "platform/runtime/windows1252.h"
+#include "platform/widgets/top_most.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -292,6 +292,8 @@ void frmNetWorkExplorer::Btn_Valider_Click() {
     close();
 }
 
-void frmNetWorkExplorer::Btn_Annuler_Click() { close(); }
+void frmNetWorkExplorer::Btn_Annuler_Click() {
+    close();
+}
 
 } // namespace vellumo

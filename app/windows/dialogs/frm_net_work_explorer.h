@@ -23,8 +23,8 @@
 // name is ParseName of the remote name (\\PC01 gives PC01). A record whose key is already in the tree
 // (domain AB with computer C beside domain A with computer BC) gets no node and no children.
 
-#include "app/ui/activated_dialog.h"
 #include "app/core/mod_vellumo.h"
+#include "app/ui/activated_dialog.h"
 #include "platform/lan/network_neighbourhood.h"
 
 #include <QHash>
@@ -57,7 +57,9 @@ public:
     // Where Valider puts the list ("PC01;PC02;", empty when none is checked). Opened from the compose
     // window: its recipients line is replaced. Opened from the main window: the compose window is
     // shown modeless (made when there is none), its recipients line replaced, its editor focused.
-    void setComposeRecipients(std::function<void(const QString& recipients)> set) { composeRecipients_ = std::move(set); }
+    void setComposeRecipients(std::function<void(const QString& recipients)> set) {
+        composeRecipients_ = std::move(set);
+    }
     void setOpenCompose(std::function<void(const QString& recipients)> open) { openCompose_ = std::move(open); }
 
     // The text after the last "\" (all of it when there is none; empty when it ends with "\").
@@ -82,8 +84,8 @@ public:
 
 private:
     // False when the enumeration of generation must stop (newer one, window closed).
-    bool EnumContainer(const NetResource& resource, const QString& parentKey, std::int16_t level,
-                       std::int16_t maxLevel, unsigned generation);
+    bool EnumContainer(const NetResource& resource, const QString& parentKey, std::int16_t level, std::int16_t maxLevel,
+                       unsigned generation);
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& key, const QString& text, int image,
                              const QString& tag);
     void clearTree();

@@ -1,11 +1,11 @@
 #include "app/windows/dialogs/frm_options.h"
 
-#include "operations_fichiers/operations_fichiers.h"
 #include "app/ui/push_button.h"
 #include "cipher/mod_crypt_carrowmere.h"
+#include "operations_fichiers/operations_fichiers.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/widgets/top_most.h"
 #include "platform/runtime/ui_hooks.h"
+#include "platform/widgets/top_most.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

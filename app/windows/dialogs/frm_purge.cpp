@@ -1,10 +1,10 @@
 #include "app/windows/dialogs/frm_purge.h"
 
-#include "app/ui/push_button.h"
 #include "app/store/store_statements.h"
+#include "app/ui/push_button.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/widgets/top_most.h"
 #include "platform/runtime/ui_hooks.h"
+#include "platform/widgets/top_most.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>

@@ -2,10 +2,10 @@
 
 #include "app/messaging/mod_resolve_network_name.h"
 #include "app/ui/push_button.h"
-#include "platform/runtime/runtime_error.h"
 #include "platform/net/tcp_socket.h"
-#include "platform/widgets/top_most.h"
+#include "platform/runtime/runtime_error.h"
 #include "platform/runtime/ui_hooks.h"
+#include "platform/widgets/top_most.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -27,7 +27,8 @@ const QString kTitle = QStringLiteral("Vellumo");
 
 frmVellumoExplorer::frmVellumoExplorer(modVellumo& state, ControlLoader& loader, QWidget* parent,
                                        StreamSocketFactory probes)
-    : ActivatedDialog(parent), state_(state), probes_(probes ? std::move(probes) : StreamSocketFactory(&TcpSocket::create)) {
+    : ActivatedDialog(parent), state_(state),
+      probes_(probes ? std::move(probes) : StreamSocketFactory(&TcpSocket::create)) {
     setObjectName(QStringLiteral("frmVellumoExplorer"));
     setWindowTitle(Caption());
     resize(330, 380);
@@ -54,7 +55,8 @@ frmVellumoExplorer::frmVellumoExplorer(modVellumo& state, ControlLoader& loader,
     layout->addWidget(NoneUser);
 
     auto* buttons = new QHBoxLayout;
-    TeskButtonConcept1 = new PushButton(loader, QStringLiteral("TeskButtonConcept1"), QStringLiteral("Actualiser..."), this);
+    TeskButtonConcept1 =
+        new PushButton(loader, QStringLiteral("TeskButtonConcept1"), QStringLiteral("Actualiser..."), this);
     TeskButtonConcept1->setClick([this] { TeskButtonConcept1_Click(); });
     buttons->addWidget(TeskButtonConcept1);
     buttons->addStretch(1);
@@ -323,7 +325,9 @@ void frmVellumoExplorer::Btn_Valider_Click() {
     close();
 }
 
-void frmVellumoExplorer::Btn_Annuler_Click() { close(); }
+void frmVellumoExplorer::Btn_Annuler_Click() {
+    close();
+}
 
 void frmVellumoExplorer::setHourglass(bool on) {
     if (on == hourglass_)

@@ -16,8 +16,8 @@
 // dropped from inside an event (a name lookup's box lets the timer run) is closed at once and freed
 // after the event has returned.
 
-#include "app/ui/activated_dialog.h"
 #include "app/core/mod_vellumo.h"
+#include "app/ui/activated_dialog.h"
 #include "platform/net/stream_socket.h"
 
 #include <QStringList>

@@ -2,12 +2,12 @@
 
 #include "app/store/message_store.h"
 #include "app/store/store_statements.h"
+#include "platform/drawing/system_colors.h"
 #include "platform/richtext/rich_text_viewer.h"
 #include "platform/runtime/runtime_error.h"
-#include "platform/drawing/system_colors.h"
+#include "platform/runtime/ui_hooks.h"
 #include "platform/widgets/tesk_toolbar.h"
 #include "platform/widgets/top_most.h"
-#include "platform/runtime/ui_hooks.h"
 
 #include <QDate>
 #include <QGridLayout>

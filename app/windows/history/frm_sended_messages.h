@@ -12,8 +12,8 @@
 // handlers the main window sets. Send again hands over the recipients line exactly as stored and the
 // body as the shown row's RTF field (one Windows-1252 byte per character).
 
-#include "app/ui/message_navigation.h"
 #include "app/core/mod_vellumo.h"
+#include "app/ui/message_navigation.h"
 #include "platform/store/database.h"
 
 #include <QWidget>
@@ -34,7 +34,6 @@ class TeskToolbar;
 class frmSendedMessages : public QWidget {
     Q_OBJECT
 public:
-
     using NewMailHandler = std::function<void()>;
     using ResendHandler = std::function<void(const QString& recipients, const QString& rtf)>;
 

@@ -1,21 +1,21 @@
 #include "app/windows/main/frm_main.h"
 
-#include "app/store/message_store.h"
-#include "app/station/mod_update.h"
-#include "operations_fichiers/operations_fichiers.h"
-#include "app/ui/push_button.h"
 #include "app/messaging/receive_handler.h"
+#include "app/station/mod_update.h"
+#include "app/store/message_store.h"
+#include "app/ui/push_button.h"
 #include "app/ui/status_line.h"
 #include "http_server/gossamer.h"
+#include "operations_fichiers/operations_fichiers.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/lan/curl_ftp_client.h"
 #include "platform/net/socket_errors.h"
 #include "platform/richtext/rich_text_viewer.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/runtime/ui_hooks.h"
 #include "platform/shell/shell_start.h"
 #include "platform/widgets/tesk_toolbar.h"
 #include "platform/widgets/top_most.h"
-#include "platform/runtime/ui_hooks.h"
 #include "tray/c_systray.h"
 
 #include <QAction>
@@ -276,7 +276,8 @@ void frmMain::startServer() {
 
 void frmMain::createSystray() {
     f_cSystray = std::make_unique<cSystray>();
-    connect(f_cSystray.get(), &cSystray::MouseDblClick, this, [this](qint16& Button) { f_cSystray_MouseDblClick(Button); });
+    connect(f_cSystray.get(), &cSystray::MouseDblClick, this,
+            [this](qint16& Button) { f_cSystray_MouseDblClick(Button); });
     connect(f_cSystray.get(), &cSystray::MouseUp, this, [this](qint16& Button) { f_cSystray_MouseUp(Button); });
     const QString waiting = state_.GetString(1, QStringLiteral("En attente de message..."));
     const bool balloons = f_cSystray->IsBalloonCapable();

@@ -11,14 +11,14 @@
 // The viewer shows one row of Recived at a time; every move of the recordset runs DataDB_Reposition,
 // and MessageNavigation (its `AtEnd` and `AtStart`, the button table) decides what it shows.
 
-#include "app/messaging/lan_server_source.h"
-#include "app/ui/message_navigation.h"
 #include "app/core/mod_vellumo.h"
+#include "app/messaging/lan_server_source.h"
 #include "app/messaging/received_message_sink.h"
 #include "app/messaging/sender_reports.h"
+#include "app/ui/message_navigation.h"
 #include "http_server/gossamer_host.h"
-#include "platform/store/database.h"
 #include "platform/runtime/instance_lock.h"
+#include "platform/store/database.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -93,8 +93,8 @@ public:
     void HeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
                       const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) override;
     void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
-                        std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
-                        QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) override;
+                        std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME, QString& RespExtraHeaders,
+                        QByteArray& RespBody, std::int16_t& ClientIndex) override;
     // The listener failed or listens again: shown on the status line (in red while nothing can be
     // received) and written to the event log.
     void ListenerFailed(std::int32_t Number, const QString& Description) override;

@@ -2,8 +2,8 @@
 // deciphered only where the key itself is needed.
 #include "app/core/app_settings.h"
 
-#include "operations_fichiers/operations_fichiers.h"
 #include "cipher/mod_crypt_carrowmere.h"
+#include "operations_fichiers/operations_fichiers.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/scripted_ui_hooks.h"
 

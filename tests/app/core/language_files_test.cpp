@@ -19,8 +19,8 @@ namespace {
 
 struct Message {
     std::int16_t id;
-    const char* french;         // UTF-8 here; the built-in default of the message
-    bool sameInEnglish = false; // a text that reads the same in both languages
+    const char* french;             // UTF-8 here; the built-in default of the message
+    bool sameInEnglish = false;     // a text that reads the same in both languages
     const char* inFrench = nullptr; // the French file's text, where the built-in one is not French
 };
 
@@ -140,9 +140,10 @@ TEST_P(FrenchDefaults, HoldEveryMessageAsBuiltIn) {
     const bool frenchFile = QString::fromLatin1(GetParam()) == QStringLiteral("French");
     for (const auto& m : kMessages) {
         const QString french = QString::fromUtf8(m.french);
-        const QString expected = frenchFile && m.inFrench ? modLocalisation(VELLUMO_SOURCE_DIR "/data")
-                                                                .GetString(m.id, QString::fromUtf8(m.inFrench))
-                                                          : none.GetString(m.id, french);
+        const QString expected =
+            frenchFile && m.inFrench
+                ? modLocalisation(VELLUMO_SOURCE_DIR "/data").GetString(m.id, QString::fromUtf8(m.inFrench))
+                : none.GetString(m.id, french);
         EXPECT_EQ(loc.GetString(m.id, "<missing>"), expected) << m.id;
         // Present in the file itself, not only by falling back on the default.
         EXPECT_FALSE(OperationsFichiers::IniRead(QStringLiteral("Strings"), QStringLiteral("String%1").arg(m.id),

@@ -1,8 +1,8 @@
 #include "app/core/mod_reg_settings.h"
 
+#include "platform/runtime/runtime_error.h"
 #include "platform/settings/file_registry.h"
 #include "platform/settings/ini_file.h"
-#include "platform/runtime/runtime_error.h"
 #include "tests/support/fake_registry.h"
 
 #include <QTemporaryDir>

@@ -5,9 +5,9 @@
 
 #include "app/core/app_settings.h"
 #include "app/core/mod_localisation.h"
+#include "app/core/send_slots.h"
 #include "app/messaging/peer_message.h"
 #include "app/messaging/receive_handler.h"
-#include "app/core/send_slots.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "http_server/gossamer.h"
 #include "platform/net/name_resolver.h"

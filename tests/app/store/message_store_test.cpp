@@ -208,8 +208,8 @@ TEST_F(MessageStoreTest, OneSendIsOneSendedRow) {
     ASSERT_EQ(rs->recordCount(), 1);
     rs->moveFirst();
     EXPECT_EQ(rs->text("TO"), "A;B;C;");
-    EXPECT_EQ(rs->dateTime("SendedDate"), QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(),
-                                                                         now.time().second())));
+    EXPECT_EQ(rs->dateTime("SendedDate"),
+              QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second())));
 }
 
 } // namespace

@@ -108,7 +108,9 @@ struct VersionCase {
     bool result;
 };
 
-void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const VersionCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ConvertVersion : public ConvertTest, public ::testing::WithParamInterface<VersionCase> {};
 
@@ -123,21 +125,16 @@ TEST_P(ConvertVersion, ConvertsOnlyTheKnownOlderVersions) {
     EXPECT_EQ(senders(), QStringList({"1:A", "2:B"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, ConvertVersion,
-                         ::testing::Values(VersionCase{"Jet10", "1.0", true, true},
-                                           VersionCase{"Jet11", "1.1", true, true},
-                                           VersionCase{"Jet20", "2.0", true, true},
-                                           VersionCase{"Jet29", "2.9", true, true},
-                                           VersionCase{"Jet30", "3.0", true, true},
-                                           VersionCase{"Jet39", "3.9", true, true},
-                                           VersionCase{"Current", "4.0", false, true},
-                                           VersionCase{"Current49", "4.9", false, true},
-                                           VersionCase{"Between1", "1.5", false, false},
-                                           VersionCase{"Between2And3", "2.95", false, false},
-                                           VersionCase{"Newer", "5.0", false, false},
-                                           VersionCase{"NoNumber", "beta", false, false},
-                                           VersionCase{"Empty", "", false, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Versions, ConvertVersion,
+    ::testing::Values(VersionCase{"Jet10", "1.0", true, true}, VersionCase{"Jet11", "1.1", true, true},
+                      VersionCase{"Jet20", "2.0", true, true}, VersionCase{"Jet29", "2.9", true, true},
+                      VersionCase{"Jet30", "3.0", true, true}, VersionCase{"Jet39", "3.9", true, true},
+                      VersionCase{"Current", "4.0", false, true}, VersionCase{"Current49", "4.9", false, true},
+                      VersionCase{"Between1", "1.5", false, false}, VersionCase{"Between2And3", "2.95", false, false},
+                      VersionCase{"Newer", "5.0", false, false}, VersionCase{"NoNumber", "beta", false, false},
+                      VersionCase{"Empty", "", false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ConvertVersionText, LeadingNumberOfTheText) {
     QTemporaryDir dir;
@@ -187,7 +184,9 @@ struct FailPoint {
     int occurrence;
 };
 
-void PrintTo(const FailPoint& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FailPoint& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ConvertFailure : public ConvertTest, public ::testing::WithParamInterface<FailPoint> {};
 
@@ -208,14 +207,12 @@ TEST_P(ConvertFailure, PutsTheOldFileBackUnderItsName) {
 }
 
 // "open" comes once for reading the version, then for the fresh file.
-INSTANTIATE_TEST_SUITE_P(Steps, ConvertFailure,
-                         ::testing::Values(FailPoint{"CreatingTheFreshFile", "open", 2},
-                                           FailPoint{"DefiningTheTables", "Definition", 2},
-                                           FailPoint{"AttachingTheOldFile", "AttachSource", 1},
-                                           FailPoint{"CopyingRows", "CopyRows", 2},
-                                           FailPoint{"KeepingCounters", "RaiseSequences", 1},
-                                           FailPoint{"Committing", "Commit", 1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ConvertFailure,
+    ::testing::Values(FailPoint{"CreatingTheFreshFile", "open", 2}, FailPoint{"DefiningTheTables", "Definition", 2},
+                      FailPoint{"AttachingTheOldFile", "AttachSource", 1}, FailPoint{"CopyingRows", "CopyRows", 2},
+                      FailPoint{"KeepingCounters", "RaiseSequences", 1}, FailPoint{"Committing", "Commit", 1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vellumo

@@ -2,18 +2,18 @@
 // boxes and a temporary copy of the program folder.
 #include "app/windows/main/frm_main.h"
 
+#include "app/core/mod_vellumo.h"
+#include "app/messaging/frm_to_send.h"
+#include "app/messaging/peer_message.h"
+#include "app/store/message_store.h"
+#include "app/store/store_statements.h"
+#include "app/ui/push_button.h"
+#include "app/ui/status_line.h"
+#include "app/windows/compose/frm_send_message.h"
 #include "app/windows/dialogs/frm_net_work_explorer.h"
 #include "app/windows/dialogs/frm_options.h"
 #include "app/windows/dialogs/frm_purge.h"
-#include "app/windows/compose/frm_send_message.h"
 #include "app/windows/history/frm_sended_messages.h"
-#include "app/messaging/frm_to_send.h"
-#include "app/store/message_store.h"
-#include "app/core/mod_vellumo.h"
-#include "app/messaging/peer_message.h"
-#include "app/ui/push_button.h"
-#include "app/ui/status_line.h"
-#include "app/store/store_statements.h"
 #include "http_server/gossamer.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/net/name_resolver.h"
@@ -163,7 +163,7 @@ TEST_F(FrmMainTest, StartUpCopiesTheTemplateListensShowsTheBalloonAndGoesToTheTr
     EXPECT_EQ(w.server().Port, state->Settings.Port);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint); // IsAlwaysOnTop is on by default
-    EXPECT_EQ(navigation(), QStringLiteral("00000"));          // nothing to browse
+    EXPECT_EQ(navigation(), QStringLiteral("00000"));        // nothing to browse
     EXPECT_TRUE(w.statusLine().isFrameControl());
 
     // The language of the settings (English by default) is applied and its string table loaded.
@@ -235,7 +235,8 @@ INSTANTIATE_TEST_SUITE_P(
     Menu, FrmMainLanguages,
     ::testing::Values(LanguageCase{"none", {}, {}}, LanguageCase{"application_only", {"application.lng"}, {}},
                       LanguageCase{"application_any_case", {"APPLICATION.lng", "English.lng"}, {"English"}},
-                      LanguageCase{"capital_extension_kept", {"Deutsch.LNG", "English.lng"}, {"Deutsch.LNG", "English"}},
+                      LanguageCase{
+                          "capital_extension_kept", {"Deutsch.LNG", "English.lng"}, {"Deutsch.LNG", "English"}},
                       LanguageCase{"accented", {"Français.lng", "English.lng"}, {"Français", "English"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -432,9 +433,9 @@ class ReplyLine : public ::testing::TestWithParam<ReplyCase> {};
 
 TEST_P(ReplyLine, IsBuiltFromTheMessage) {
     const auto& c = GetParam();
-    EXPECT_EQ(frmMain::ReplyRecipients(QString::fromUtf8(c.from), QString::fromUtf8(c.to), QString::fromUtf8(c.own),
-                                       c.all),
-              QString::fromUtf8(c.expected));
+    EXPECT_EQ(
+        frmMain::ReplyRecipients(QString::fromUtf8(c.from), QString::fromUtf8(c.to), QString::fromUtf8(c.own), c.all),
+        QString::fromUtf8(c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -847,8 +848,7 @@ TEST_F(FrmMainTest, TheHelpButtonShowsTheHelpBalloon) {
 }
 
 TEST_F(FrmMainTest, ScreenshotOfAReceivedMessage) {
-    addRows({{"POSTE-COMPTA", "POSTE-ACCUEIL;", "10/12/2026 à 09:15:00",
-              "Bonjour, la réunion est déplacée à 14 h.",
+    addRows({{"POSTE-COMPTA", "POSTE-ACCUEIL;", "10/12/2026 à 09:15:00", "Bonjour, la réunion est déplacée à 14 h.",
               "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red192\\green0\\blue0;}"
               "\\f0\\fs24 Bonjour,\\par la r\\'e9union est \\b d\\'e9plac\\'e9e\\b0  \\cf1 \\'e0 14 h\\cf0 .\\par}",
               kToday}});

@@ -183,7 +183,9 @@ struct FailureCase {
     QStringList shape;
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BrowserFailureTest : public BrowserTest, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -199,9 +201,11 @@ TEST_P(BrowserFailureTest, AFailingLevelEndsSilentlyAndKeepsWhatWasAdded) {
 const FailureCase kFailures[] = {
     {"TopCannotBeOpened", [](auto& n, Node&) { n.top.openError = netres::NoNetwork; }, {}},
     {"TopCannotBeRead", [](auto& n, Node&) { n.top.readError = netres::ExtendedError; }, {}},
-    {"ProviderCannotBeOpened", [](auto&, Node& w) { w.openError = netres::AccessDenied; },
+    {"ProviderCannotBeOpened",
+     [](auto&, Node& w) { w.openError = netres::AccessDenied; },
      {QStringLiteral("Microsoft Windows Network/7")}},
-    {"WorkgroupCannotBeRead", [](auto&, Node& w) { w.children[0]->readError = netres::BadNetPath; },
+    {"WorkgroupCannotBeRead",
+     [](auto&, Node& w) { w.children[0]->readError = netres::BadNetPath; },
      {QStringLiteral("Microsoft Windows Network/7"), QStringLiteral("  WORKGROUP/2"), QStringLiteral("  OFFICE/2"),
       QStringLiteral("    PC03/3")}},
     {"EmptyNeighbourhood", [](auto& n, Node&) { n.top.children.clear(); }, {}},
@@ -256,7 +260,8 @@ TEST_F(BrowserTest, DeletingTheWindowInTheMiddleIsSafe) {
     frmNetWorkExplorer& w = open();
     net.onRead = [&] {
         if (net.opened.back() == "WORKGROUP")
-            QMetaObject::invokeMethod(&w, [this] { window.reset(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &w, [this] { window.reset(); }, Qt::QueuedConnection);
     };
     w.show();
     ASSERT_TRUE(test::waitUntil([&] { return !window; }, 5000));
@@ -270,7 +275,9 @@ struct NameCase {
     QString expected;
 };
 
-void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ParseNameTest : public ::testing::TestWithParam<NameCase> {};
 

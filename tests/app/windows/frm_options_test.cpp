@@ -3,9 +3,9 @@
 #include "app/windows/dialogs/frm_options.h"
 
 #include "app/core/mod_vellumo.h"
-#include "operations_fichiers/operations_fichiers.h"
 #include "app/ui/push_button.h"
 #include "cipher/mod_crypt_carrowmere.h"
+#include "operations_fichiers/operations_fichiers.h"
 #include "platform/hosting/control_loader.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_start.h"

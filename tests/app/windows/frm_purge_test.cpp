@@ -3,10 +3,10 @@
 // the holder is told of the rows removed.
 #include "app/windows/dialogs/frm_purge.h"
 
-#include "app/store/message_store.h"
 #include "app/core/mod_vellumo.h"
-#include "app/ui/push_button.h"
+#include "app/store/message_store.h"
 #include "app/store/store_statements.h"
+#include "app/ui/push_button.h"
 #include "platform/hosting/control_loader.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_start.h"

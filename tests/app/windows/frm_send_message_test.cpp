@@ -4,24 +4,23 @@
 // and a screenshot.
 #include "app/windows/compose/frm_send_message.h"
 
-
-#include "app/messaging/lan_server_source.h"
-#include "app/store/message_store.h"
 #include "app/core/mod_localisation.h"
 #include "app/core/mod_vellumo.h"
+#include "app/messaging/lan_server_source.h"
 #include "app/messaging/peer_message.h"
+#include "app/store/message_store.h"
 #include "app/ui/push_button.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "http_server/goss_client.h"
-#include "platform/widgets/alpha_image_cell.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/hosting/hosted_control.h"
-#include "platform/store/database.h"
 #include "platform/net/name_resolver.h"
 #include "platform/richtext/rich_text_editor.h"
 #include "platform/richtext/rtf_reader.h"
-#include "platform/widgets/tesk_toolbar.h"
 #include "platform/runtime/windows1252.h"
+#include "platform/store/database.h"
+#include "platform/widgets/alpha_image_cell.h"
+#include "platform/widgets/tesk_toolbar.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_name_resolver.h"
 #include "tests/support/fake_registry.h"
@@ -35,6 +34,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
@@ -42,7 +42,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFragment>
-#include <QFrame>
 
 #include <gtest/gtest.h>
 
@@ -79,7 +78,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(peers.listen(kAddresses));
         for (int i = 0; i < 3; ++i)
-            peers.setReply(kAddresses[i], test::TestHttpPeer::response(200, "MESSAGE:OK:PC" + QByteArray::number(i + 2)));
+            peers.setReply(kAddresses[i],
+                           test::TestHttpPeer::response(200, "MESSAGE:OK:PC" + QByteArray::number(i + 2)));
         state.emplace(folder.path(), registry, shell);
         state->Settings.Port = peers.port();
         state->Settings.Key = EncryptWithFixedKey(kAccessKey);
@@ -231,7 +231,9 @@ struct LineCase {
     QStringList reached; // addresses, in order
 };
 
-void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const LineCase kLines[] = {
     {"TwoNamesEachFollowedBySemicolon", "PC2;PC3;", {"127.0.0.2", "127.0.0.3"}},
@@ -275,7 +277,9 @@ struct SeparatorCase {
     const char* text;
 };
 
-void PrintTo(const SeparatorCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SeparatorCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const SeparatorCase kSeparators[] = {
     {"InTheText", "PC2;", "avant #Separator# après"},
@@ -404,11 +408,10 @@ TEST_P(FrmSendMessageCap, ABodyOverTheReceiversCapIsRefusedBeforeAnythingIsStore
     frmSendMessage& over = compose(size - 1);
     over.toolbar().clickButton(1);
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].prompt,
-              frmSendMessage::DefaultTooLargeText()
-                  .replace(QLatin1Char('|'), QStringLiteral("\r\n"))
-                  .arg(QString::number(static_cast<double>(size) / 1e6, 'f', 1),
-                       QString::number(static_cast<double>(size - 1) / 1e6, 'f', 1)));
+    EXPECT_EQ(ui.boxes[0].prompt, frmSendMessage::DefaultTooLargeText()
+                                      .replace(QLatin1Char('|'), QStringLiteral("\r\n"))
+                                      .arg(QString::number(static_cast<double>(size) / 1e6, 'f', 1),
+                                           QString::number(static_cast<double>(size - 1) / 1e6, 'f', 1)));
     EXPECT_EQ(ui.boxes[0].style, 48);
     EXPECT_EQ(ui.boxes[0].title, "Erreur");
     EXPECT_FALSE(window.isNull()); // kept open, to be shortened
@@ -504,7 +507,8 @@ TEST_F(FrmSendMessageTest, ReplyWritesTheQuoteAboveWhichTheAnswerGoes) {
     frmSendMessage& w = open();
     w.ShowReply(QStringLiteral("PC2;"), QStringLiteral("Bonjour\nà demain"));
     EXPECT_EQ(w.text1().text(), "PC2;");
-    EXPECT_EQ(w.editor().plainText(), QStringLiteral("\n\n\n") + QString(57, u'_') + QStringLiteral("Bonjour\nà demain"));
+    EXPECT_EQ(w.editor().plainText(),
+              QStringLiteral("\n\n\n") + QString(57, u'_') + QStringLiteral("Bonjour\nà demain"));
     EXPECT_EQ(w.editor().textCursor().position(), 0);
 
     // The quote (from the third line on) is in &HC00000, that is dark blue; the answer is not.

@@ -2,12 +2,12 @@
 // Sended, the colours of today's and older messages, delete with Yes and No, and send again.
 #include "app/windows/history/frm_sended_messages.h"
 
-#include "app/store/message_store.h"
 #include "app/core/mod_vellumo.h"
+#include "app/store/message_store.h"
 #include "app/store/store_statements.h"
+#include "platform/drawing/system_colors.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/richtext/rich_text_viewer.h"
-#include "platform/drawing/system_colors.h"
 #include "platform/widgets/tesk_toolbar.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_start.h"

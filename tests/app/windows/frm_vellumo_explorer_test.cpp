@@ -42,8 +42,8 @@ protected:
           state(folder.path(), registry, shell), loader(folder.path()) {}
 
     frmVellumoExplorer& open(StreamSocketFactory probes = StreamSocketFactory()) {
-        window = std::make_unique<frmVellumoExplorer>(state, loader, nullptr,
-                                                      probes ? std::move(probes) : net.factory());
+        window =
+            std::make_unique<frmVellumoExplorer>(state, loader, nullptr, probes ? std::move(probes) : net.factory());
         window->setRecipientsTarget([this](const QString& list) { picked = list; });
         return *window;
     }

@@ -3,10 +3,10 @@
 // the program folder. In process, on the offscreen platform, with the recording tray.
 #include "app/windows/main/frm_main.h"
 
-#include "app/store/message_store.h"
-#include "app/station/mod_update.h"
 #include "app/core/mod_vellumo.h"
 #include "app/messaging/peer_message.h"
+#include "app/station/mod_update.h"
+#include "app/store/message_store.h"
 #include "http_server/gossamer.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/runtime/user_folders.h"

@@ -3,19 +3,19 @@
 // headers, tooltips, the toolbar's tooltips) are gathered by control. French gives back the design
 // exactly; English leaves no design text untranslated but those that read the same in both; every
 // toolbar button, and every push button that shows a sign rather than a word, has a tooltip; no push
-// button is squashed out of sight, and no one-line label is narrower than its caption. The French and English screenshots of each window go to
-// build/screenshots/ (language_<window>_<language>.png).
-#include "app/windows/main/frm_main.h"
+// button is squashed out of sight, and no one-line label is narrower than its caption. The French and English
+// screenshots of each window go to build/screenshots/ (language_<window>_<language>.png).
+#include "app/core/mod_vellumo.h"
+#include "app/messaging/lan_server_source.h"
+#include "app/store/message_store.h"
+#include "app/ui/push_button.h"
+#include "app/windows/compose/frm_send_message.h"
 #include "app/windows/dialogs/frm_net_work_explorer.h"
 #include "app/windows/dialogs/frm_options.h"
 #include "app/windows/dialogs/frm_purge.h"
-#include "app/windows/compose/frm_send_message.h"
-#include "app/windows/history/frm_sended_messages.h"
 #include "app/windows/dialogs/frm_vellumo_explorer.h"
-#include "app/messaging/lan_server_source.h"
-#include "app/store/message_store.h"
-#include "app/core/mod_vellumo.h"
-#include "app/ui/push_button.h"
+#include "app/windows/history/frm_sended_messages.h"
+#include "app/windows/main/frm_main.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/net/name_resolver.h"
 #include "platform/tray/tray_shell.h"

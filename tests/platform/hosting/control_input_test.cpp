@@ -11,8 +11,7 @@
 
 // Qt's own entry for a key press that may be a shortcut (what QTest uses to deliver shortcuts).
 Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
-                                               const QString& text = QString(), bool autorep = false,
-                                               ushort count = 1);
+                                               const QString& text = QString(), bool autorep = false, ushort count = 1);
 
 namespace vellumo {
 namespace {
@@ -32,8 +31,12 @@ public:
         handlers.MouseDown = mouse("MouseDown");
         handlers.MouseUp = mouse("MouseUp");
         handlers.MouseMove = mouse("MouseMove");
-        handlers.KeyDown = [this](std::int16_t& k, std::int16_t& s) { log << QStringLiteral("KeyDown %1 %2").arg(k).arg(s); };
-        handlers.KeyUp = [this](std::int16_t& k, std::int16_t& s) { log << QStringLiteral("KeyUp %1 %2").arg(k).arg(s); };
+        handlers.KeyDown = [this](std::int16_t& k, std::int16_t& s) {
+            log << QStringLiteral("KeyDown %1 %2").arg(k).arg(s);
+        };
+        handlers.KeyUp = [this](std::int16_t& k, std::int16_t& s) {
+            log << QStringLiteral("KeyUp %1 %2").arg(k).arg(s);
+        };
         handlers.KeyPress = [this](std::int16_t& a) { log << QStringLiteral("KeyPress %1").arg(a); };
     }
     bool event(QEvent* e) override { return input.dispatch(e, *this, handlers) || QWidget::event(e); }
@@ -59,7 +62,8 @@ TEST(ControlInput, SingleAndDoubleClickComeInThePlatformsOrder) {
     w.mouse(QEvent::MouseButtonRelease, Qt::LeftButton, {11, 21});
     w.mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, {11, 21}, Qt::LeftButton);
     w.mouse(QEvent::MouseButtonRelease, Qt::LeftButton, {11, 21});
-    EXPECT_EQ(w.log, (QStringList{"MouseDown 1 1 10,20", "MouseUp 1 0 11,21", "Click", "DblClick", "MouseUp 1 0 11,21"}));
+    EXPECT_EQ(w.log,
+              (QStringList{"MouseDown 1 1 10,20", "MouseUp 1 0 11,21", "Click", "DblClick", "MouseUp 1 0 11,21"}));
 }
 
 TEST(ControlInput, ButtonsAndShiftAreBitSetsAndAReleaseOutsideIsNoClick) {
@@ -92,7 +96,9 @@ struct KeyCase {
     std::int16_t vk;
 };
 
-void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const KeyCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class VirtualKeys : public testing::TestWithParam<KeyCase> {};
 

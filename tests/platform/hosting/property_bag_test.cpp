@@ -33,7 +33,9 @@ struct ConversionCase {
     std::int32_t error; // 0: converts
 };
 
-void PrintTo(const ConversionCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ConversionCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PropertyValueConversion : public testing::TestWithParam<ConversionCase> {};
 

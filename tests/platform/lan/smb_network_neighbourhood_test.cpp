@@ -22,7 +22,9 @@ struct EntryCase {
     NetResource record;
 };
 
-void PrintTo(const EntryCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const EntryCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SmbRecordTest : public ::testing::TestWithParam<EntryCase> {};
 
@@ -40,15 +42,35 @@ TEST_P(SmbRecordTest, MakesTheRecordTheBrowserExpects) {
 }
 
 const EntryCase kEntries[] = {
-    {"Workgroup", SMBC_WORKGROUP, QStringLiteral("WORKGROUP"), "smb://", true,
+    {"Workgroup",
+     SMBC_WORKGROUP,
+     QStringLiteral("WORKGROUP"),
+     "smb://",
+     true,
      {netres::TypeAny, netres::DisplayDomain, netres::UsageContainer, "WORKGROUP", "smb://WORKGROUP/"}},
-    {"Computer", SMBC_SERVER, QStringLiteral("PC01"), "smb://WORKGROUP/", true,
+    {"Computer",
+     SMBC_SERVER,
+     QStringLiteral("PC01"),
+     "smb://WORKGROUP/",
+     true,
      {netres::TypeAny, netres::DisplayServer, netres::UsageContainer, "\\\\PC01", "smb://PC01/"}},
-    {"AccentedComputerIsAnsi", SMBC_SERVER, QStringLiteral("POSTE-É"), "smb://WORKGROUP/", true,
+    {"AccentedComputerIsAnsi",
+     SMBC_SERVER,
+     QStringLiteral("POSTE-É"),
+     "smb://WORKGROUP/",
+     true,
      {netres::TypeAny, netres::DisplayServer, netres::UsageContainer, "\\\\POSTE-\xC9", "smb://POSTE-%C3%89/"}},
-    {"DiskShare", SMBC_FILE_SHARE, QStringLiteral("docs"), "smb://PC01/", true,
+    {"DiskShare",
+     SMBC_FILE_SHARE,
+     QStringLiteral("docs"),
+     "smb://PC01/",
+     true,
      {netres::TypeDisk, netres::DisplayShare, netres::UsageConnectable, "\\\\PC01\\docs", "smb://PC01/docs"}},
-    {"PrinterShare", SMBC_PRINTER_SHARE, QStringLiteral("lp"), "smb://PC01/", true,
+    {"PrinterShare",
+     SMBC_PRINTER_SHARE,
+     QStringLiteral("lp"),
+     "smb://PC01/",
+     true,
      {netres::TypePrint, netres::DisplayShare, netres::UsageConnectable, "\\\\PC01\\lp", "smb://PC01/lp"}},
     {"IpcShareIsLeftOut", SMBC_IPC_SHARE, QStringLiteral("IPC$"), "smb://PC01/", false, {}},
     {"FileIsLeftOut", SMBC_FILE, QStringLiteral("a.txt"), "smb://PC01/docs", false, {}},

@@ -173,7 +173,9 @@ TEST_F(AsyncRequestTest, DoesNotFollowARedirectToAnotherPeer) {
 }
 
 // A port that refuses connections, held so that no other test takes it meanwhile.
-quint16 closedPort() { return test::refusingLoopbackPort(); }
+quint16 closedPort() {
+    return test::refusingLoopbackPort();
+}
 
 struct FailureCase {
     const char* name;

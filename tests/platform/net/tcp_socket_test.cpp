@@ -3,8 +3,8 @@
 // error numbers mapped from errno.
 #include "platform/net/tcp_socket.h"
 
-#include "platform/runtime/runtime_error.h"
 #include "platform/net/socket_errors.h"
+#include "platform/runtime/runtime_error.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/tcp_test_client.h"
 

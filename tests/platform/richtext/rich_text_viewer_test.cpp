@@ -107,7 +107,7 @@ TEST_F(RichTextViewerTest, BackColorIsTheTextArea) {
 
 struct CutCase {
     const char* name;
-    QByteArray data;  // what loadRtf is given
+    QByteArray data;   // what loadRtf is given
     const char* shown; // the plain text shown, without the notice
 };
 

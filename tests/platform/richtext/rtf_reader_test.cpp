@@ -284,16 +284,16 @@ std::vector<BoundCase> boundCases() {
     return {
         {"characters_fit", "{\\rtf1 abc\\par de}", [](auto& l) { l.maxShownCharacters = 6; }, "abc\nde", false},
         {"characters_cut", "{\\rtf1 abc\\par def}", [](auto& l) { l.maxShownCharacters = 6; }, "abc\nde", true},
-        {"paragraph_characters_cut", "{\\rtf1 ab\\par cdefgh\\par ij}",
-         [](auto& l) { l.maxParagraphCharacters = 4; }, "ab\ncdef", true},
+        {"paragraph_characters_cut", "{\\rtf1 ab\\par cdefgh\\par ij}", [](auto& l) { l.maxParagraphCharacters = 4; },
+         "ab\ncdef", true},
         {"paragraph_characters_count_a_line_break", "{\\rtf1 ab\\line cd}",
          [](auto& l) { l.maxParagraphCharacters = 4; }, "ab\nc", true},
         {"paragraphs_fit", "{\\rtf1 a\\par b\\par c\\par}", [](auto& l) { l.maxParagraphs = 3; }, "a\nb\nc", false},
         {"paragraphs_cut", "{\\rtf1 a\\par b\\par c\\par d}", [](auto& l) { l.maxParagraphs = 3; }, "a\nb\nc", true},
         {"runs_cut", "{\\rtf1 a{\\b b}c{\\b d}e}", [](auto& l) { l.maxRuns = 3; }, "abc", true},
         {"runs_of_one_format_are_one", "{\\rtf1 a{\\b b}{\\b c}d}", [](auto& l) { l.maxRuns = 3; }, "abcd", false},
-        {"paragraph_runs_cut", "{\\rtf1 a{\\b b}\\par c{\\b d}e}", [](auto& l) { l.maxParagraphRuns = 2; },
-         "ab\ncd", true},
+        {"paragraph_runs_cut", "{\\rtf1 a{\\b b}\\par c{\\b d}e}", [](auto& l) { l.maxParagraphRuns = 2; }, "ab\ncd",
+         true},
         {"a_picture_is_a_run", "{\\rtf1 a" + png + "b}", [](auto& l) { l.maxRuns = 2; }, "a", true},
         {"surrogate_pair_not_split", "{\\rtf1 ab\\u-10179?\\u-8704?}", [](auto& l) { l.maxShownCharacters = 3; }, "ab",
          true},
@@ -309,8 +309,8 @@ TEST(RtfReader, TheDefaultBoundsCutHostileShapesAndLeaveOrdinaryMessagesWhole) {
         ordinary += "Une ligne ordinaire d'un message ordinaire, avec {\\b du gras} et {\\i de l'italique}.\\par ";
     QTextDocument doc;
     EXPECT_FALSE(RtfReader::read(ordinary + "}", doc).cut);
-    for (const QByteArray& unit : {QByteArray("x"), QByteArray("x\\par "), QByteArray("\\b x\\b0 y"),
-                                   QByteArray("mot ")}) {
+    for (const QByteArray& unit :
+         {QByteArray("x"), QByteArray("x\\par "), QByteArray("\\b x\\b0 y"), QByteArray("mot ")}) {
         QByteArray hostile = "{\\rtf1 ";
         while (hostile.size() < 2'000'000)
             hostile += unit;

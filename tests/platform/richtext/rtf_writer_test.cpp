@@ -29,7 +29,10 @@ QString describe(const QTextDocument& doc) {
     const QFont def = doc.defaultFont();
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         const Qt::Alignment a = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
-        out += QStringLiteral("[P %1]").arg(a & Qt::AlignHCenter ? "C" : a & Qt::AlignRight ? "R" : a & Qt::AlignJustify ? "J" : "L");
+        out += QStringLiteral("[P %1]").arg(a & Qt::AlignHCenter   ? "C"
+                                            : a & Qt::AlignRight   ? "R"
+                                            : a & Qt::AlignJustify ? "J"
+                                                                   : "L");
         QString lastLook;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
@@ -38,14 +41,15 @@ QString describe(const QTextDocument& doc) {
                 const QTextImageFormat img = c.toImageFormat();
                 const QImage image = doc.resource(QTextDocument::ImageResource, QUrl(img.name())).value<QImage>();
                 for (int i = 0; i < f.length(); ++i) {
-                    out += QStringLiteral("<img %1x%2 shown %3x%4 crc %5>")
-                               .arg(image.width())
-                               .arg(image.height())
-                               .arg(img.width())
-                               .arg(img.height())
-                               .arg(qChecksum(QByteArrayView(reinterpret_cast<const char*>(
-                                                                 image.convertToFormat(QImage::Format_ARGB32).constBits()),
-                                                             image.sizeInBytes())));
+                    out +=
+                        QStringLiteral("<img %1x%2 shown %3x%4 crc %5>")
+                            .arg(image.width())
+                            .arg(image.height())
+                            .arg(img.width())
+                            .arg(img.height())
+                            .arg(qChecksum(QByteArrayView(
+                                reinterpret_cast<const char*>(image.convertToFormat(QImage::Format_ARGB32).constBits()),
+                                image.sizeInBytes())));
                 }
                 lastLook.clear();
                 continue;
@@ -53,8 +57,10 @@ QString describe(const QTextDocument& doc) {
             const QStringList families = c.fontFamilies().toStringList();
             const QString family = families.isEmpty() ? def.family() : families.first();
             const double size = c.fontPointSize() > 0 ? c.fontPointSize() : def.pointSizeF();
-            const QString fore = c.foreground().style() == Qt::NoBrush ? QStringLiteral("-") : c.foreground().color().name();
-            const QString back = c.background().style() == Qt::NoBrush ? QStringLiteral("-") : c.background().color().name();
+            const QString fore =
+                c.foreground().style() == Qt::NoBrush ? QStringLiteral("-") : c.foreground().color().name();
+            const QString back =
+                c.background().style() == Qt::NoBrush ? QStringLiteral("-") : c.background().color().name();
             const QString look = QStringLiteral("%1/%2/%3%4%5/%6/%7")
                                      .arg(family)
                                      .arg(size)
@@ -185,7 +191,9 @@ const Case kCases[] = {
      }},
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RtfWriterRoundTrip : public ::testing::TestWithParam<Case> {};
 

@@ -20,12 +20,15 @@ struct RoundCase {
 
 class ToInt32 : public ::testing::TestWithParam<RoundCase> {};
 
-TEST_P(ToInt32, RoundsHalfToEven) { EXPECT_EQ(num::toInt32(GetParam().input), GetParam().expected); }
+TEST_P(ToInt32, RoundsHalfToEven) {
+    EXPECT_EQ(num::toInt32(GetParam().input), GetParam().expected);
+}
 
 INSTANTIATE_TEST_SUITE_P(Numeric, ToInt32,
                          ::testing::Values(RoundCase{"half_down_to_even", 2.5, 2}, RoundCase{"half_up_to_even", 3.5, 4},
-                                           RoundCase{"negative_half", -2.5, -2}, RoundCase{"neg_one_and_half", -1.5, -2},
-                                           RoundCase{"below_half", 0.49999, 0}, RoundCase{"above_half", 0.5001, 1},
+                                           RoundCase{"negative_half", -2.5, -2},
+                                           RoundCase{"neg_one_and_half", -1.5, -2}, RoundCase{"below_half", 0.49999, 0},
+                                           RoundCase{"above_half", 0.5001, 1},
                                            RoundCase{"max", 2147483647.0, 2147483647},
                                            RoundCase{"max_rounded_down", 2147483647.4, 2147483647},
                                            RoundCase{"min", -2147483648.0, std::numeric_limits<std::int32_t>::min()}),

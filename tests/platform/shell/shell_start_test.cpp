@@ -1,7 +1,7 @@
 #include "platform/shell/shell_start.h"
 
-#include "platform/shell/process_shell_start.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/shell/process_shell_start.h"
 #include "tests/support/fake_shell_start.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "platform/store/database.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/store/database.h"
 #include "platform/store/sqlite_connection.h"
 #include "tests/support/scoped_database_fault.h"
 
@@ -13,8 +13,7 @@
 namespace vellumo {
 namespace {
 
-template <typename F>
-int errorOf(F f) {
+template <typename F> int errorOf(F f) {
     try {
         f();
     } catch (const RuntimeError& e) {
@@ -24,7 +23,9 @@ int errorOf(F f) {
     return 0;
 }
 
-const QDateTime at(int day, int h, int m, int s) { return QDateTime(QDate(2026, 3, day), QTime(h, m, s)); }
+const QDateTime at(int day, int h, int m, int s) {
+    return QDateTime(QDate(2026, 3, day), QTime(h, m, s));
+}
 
 // A store of one table shaped like the program's: a counter, reserved-word names, a date, long text.
 class DatabaseTest : public ::testing::Test {
@@ -301,7 +302,9 @@ struct Deletion {
     QStringList left;
 };
 
-void PrintTo(const Deletion& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Deletion& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DatabaseDelete : public DatabaseTest, public ::testing::WithParamInterface<Deletion> {};
 
@@ -325,7 +328,8 @@ INSTANTIATE_TEST_SUITE_P(
         Deletion{"BeforeMidnight", "DELETE * FROM  Notes WHERE Stamp < #2026-03-02# ;", {"O'Neil", "o'neil", "after"}},
         Deletion{"BeforeNextDay", "DELETE * FROM  Notes WHERE Stamp < #2026-03-03# ;", {}},
         Deletion{"QuotedName", "DELETE * FROM Notes WHERE Title ='O''Neil';", {"before", "o'neil", "after"}},
-        Deletion{"InjectionIsJustAName", "DELETE * FROM Notes WHERE Title ='x'' OR ''1''=''1';",
+        Deletion{"InjectionIsJustAName",
+                 "DELETE * FROM Notes WHERE Title ='x'' OR ''1''=''1';",
                  {"before", "O'Neil", "o'neil", "after"}},
         Deletion{"Everything", "DELETE * FROM Notes", {}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -370,7 +374,9 @@ struct Fault {
     int number;
 };
 
-void PrintTo(const Fault& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Fault& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DatabaseFault : public DatabaseTest, public ::testing::WithParamInterface<Fault> {};
 

@@ -1,5 +1,5 @@
-#include "platform/store/jet_sql.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/store/jet_sql.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,9 @@ struct Accepted {
     const char* order; // first ORDER BY key, or nullptr
 };
 
-void PrintTo(const Accepted& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Accepted& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class JetSqlAccepted : public ::testing::TestWithParam<Accepted> {};
 
@@ -46,8 +48,14 @@ const QDateTime midnight(QDate(2026, 3, 2), QTime(0, 0));
 INSTANTIATE_TEST_SUITE_P(
     Texts, JetSqlAccepted,
     ::testing::Values(
-        Accepted{"ViewerSource", "SELECT * FROM Recived ORDER BY Compteur", JetStatement::Kind::Select, "Recived",
-                 nullptr, nullptr, {}, "Compteur"},
+        Accepted{"ViewerSource",
+                 "SELECT * FROM Recived ORDER BY Compteur",
+                 JetStatement::Kind::Select,
+                 "Recived",
+                 nullptr,
+                 nullptr,
+                 {},
+                 "Compteur"},
         Accepted{"TableName", "Sended", JetStatement::Kind::Table, "Sended", nullptr, nullptr, {}, nullptr},
         Accepted{"PurgeRecived", "DELETE * FROM  Recived WHERE ReceiptDate < #2026-03-02# ;",
                  JetStatement::Kind::Delete, "Recived", "ReceiptDate", "<", midnight, nullptr},
@@ -57,11 +65,11 @@ INSTANTIATE_TEST_SUITE_P(
                  "Users", "Name", "=", QString("O'Neil's"), nullptr},
         Accepted{"InjectionStaysALiteral", "DELETE * FROM Users WHERE Name ='x'' OR ''1''=''1';",
                  JetStatement::Kind::Delete, "Users", "Name", "=", QString("x' OR '1'='1"), nullptr},
-        Accepted{"LowerCaseAndBrackets", "delete from [Users] where [Name] <> \"a\"\"b\"",
-                 JetStatement::Kind::Delete, "Users", "Name", "<>", QString("a\"b"), nullptr},
+        Accepted{"LowerCaseAndBrackets", "delete from [Users] where [Name] <> \"a\"\"b\"", JetStatement::Kind::Delete,
+                 "Users", "Name", "<>", QString("a\"b"), nullptr},
         Accepted{"DateWithTime", "DELETE FROM Recived WHERE ReceiptDate >= #2026-03-02 13:04:05#",
-                 JetStatement::Kind::Delete, "Recived", "ReceiptDate", ">=",
-                 QDateTime(QDate(2026, 3, 2), QTime(13, 4, 5)), nullptr},
+                 JetStatement::Kind::Delete, "Recived", "ReceiptDate",
+                 ">=", QDateTime(QDate(2026, 3, 2), QTime(13, 4, 5)), nullptr},
         Accepted{"Number", "DELETE FROM Recived WHERE Compteur <= -12;", JetStatement::Kind::Delete, "Recived",
                  "Compteur", "<=", QVariant::fromValue<qlonglong>(-12), nullptr},
         Accepted{"WhereAndOrder", "SELECT * FROM Sended WHERE [TO] = 'A;' ORDER BY SendedDate DESC, OnDate",
@@ -74,7 +82,9 @@ struct Refused {
     int number;
 };
 
-void PrintTo(const Refused& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Refused& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class JetSqlRefused : public ::testing::TestWithParam<Refused> {};
 
