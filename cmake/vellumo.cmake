@@ -11,11 +11,12 @@ if(VELLUMO_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
-# vellumo_add_library(<name> [SHARED] [SOURCES ...] [DEPS ...])
+# vellumo_add_library(<name> [SHARED] [SOURCES ...] [DEPS ...] [PRIVATE_DEPS ...])
 # Makes vellumo::<name> from the listed sources, or from every .cpp of the calling folder when none
-# are listed. Headers are included from the repository root ("http_server/basic_buffer.h").
+# are listed. Headers are included from the repository root ("http_server/basic_buffer.h"). DEPS are
+# what the target's headers need too (public); PRIVATE_DEPS what only its sources use.
 function(vellumo_add_library name)
-    cmake_parse_arguments(ARG "SHARED" "" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "SHARED" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
     if(NOT ARG_SOURCES)
         file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     endif()
@@ -29,7 +30,7 @@ function(vellumo_add_library name)
     endif()
     add_library(vellumo::${name} ALIAS ${name})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     vellumo_warnings(${name})
 endfunction()

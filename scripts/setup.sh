@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
     qt6-base-dev libqt6sql6-sqlite libgl-dev
     libsqlite3-dev sqlite3
     libcurl4-openssl-dev libsmbclient-dev

@@ -9,6 +9,10 @@ root=$(pwd)
 
 bash scripts/setup.sh
 
+# The habits a command checks come first: they take seconds.
+echo "== format and include boundaries"
+bash scripts/format.sh --check
+
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 fuzz_seconds=${VELLUMO_FUZZ_SECONDS:-60}
