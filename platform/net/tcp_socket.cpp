@@ -33,6 +33,12 @@ std::unordered_set<int>& pendingAccepts() {
     return pending;
 }
 
+// Descriptors a listener's owner kept (Defer) past the event, until a socket Accepts or Rejects them.
+std::unordered_set<int>& deferredAccepts() {
+    static std::unordered_set<int> deferred;
+    return deferred;
+}
+
 QString dotted(const in_addr& address) {
     char text[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &address, text, sizeof text);
@@ -153,10 +159,22 @@ void TcpSocket::updateAcceptNotifier() {
         readNotifier_->setEnabled(!acceptPaused_ && !acceptRetry_.isActive());
 }
 
+bool TcpSocket::Defer(std::int32_t requestID) {
+    if (state_ != sck::Listening || pendingAccepts().erase(requestID) == 0)
+        return false;
+    deferredAccepts().insert(requestID);
+    return true;
+}
+
+void TcpSocket::Reject(std::int32_t requestID) {
+    if (deferredAccepts().erase(requestID))
+        ::close(requestID);
+}
+
 void TcpSocket::Accept(std::int32_t requestID) {
     if (state_ != sck::Closed)
         raise(sockerr::InvalidOperation);
-    if (pendingAccepts().erase(requestID) == 0)
+    if (pendingAccepts().erase(requestID) == 0 && deferredAccepts().erase(requestID) == 0)
         raise(sockerr::InvalidArgument);
     fd_ = requestID;
     state_ = sck::Connected;
@@ -221,6 +239,28 @@ void TcpSocket::SendData(const QByteArray& bytes, bool moreFollows) {
     sends_.push_back(PendingSend{bytes, 0, moreFollows});
     if (!writeNotifier_->isEnabled())
         flush();
+}
+
+void TcpSocket::SetReading(bool reading) {
+    readingOff_ = !reading;
+    if (state_ != sck::Connected || !readNotifier_)
+        return;
+    if (readingOff_)
+        readNotifier_->setEnabled(false);
+    else if (!raising_)
+        readNotifier_->setEnabled(true);
+    else
+        readPaused_ = true; // switched back on when the DataArrival under way returns
+}
+
+void TcpSocket::ShutdownWrite() {
+    if (state_ != sck::Connected && state_ != sck::Closing)
+        return;
+    if (!sends_.empty()) {
+        shutdownPending_ = true;
+        return;
+    }
+    ::shutdown(fd_, SHUT_WR);
 }
 
 void TcpSocket::Close() {
@@ -303,6 +343,8 @@ void TcpSocket::release() {
     sends_.clear();
     raising_ = false;
     readPaused_ = false;
+    readingOff_ = false;
+    shutdownPending_ = false;
     ++generation_;
 }
 
@@ -311,10 +353,11 @@ void TcpSocket::onReadable() {
         acceptPending();
         return;
     }
-    if (state_ != sck::Connected || raising_) {
-        // Entered again from inside our own DataArrival: wait until that returns.
+    if (state_ != sck::Connected || raising_ || readingOff_) {
+        // Entered again from inside our own DataArrival: wait until that returns. Told not to read:
+        // the bytes wait in the kernel.
         readNotifier_->setEnabled(false);
-        readPaused_ = raising_;
+        readPaused_ = raising_ && !readingOff_;
         return;
     }
     char chunk[65536];
@@ -348,6 +391,8 @@ void TcpSocket::onReadable() {
         if (!self || generation != generation_)
             return;
         raising_ = false;
+        if (readingOff_ && readNotifier_)
+            readNotifier_->setEnabled(false); // told not to read while the event ran
     }
     if (peerClosed) {
         state_ = sck::Closing;
@@ -364,7 +409,7 @@ void TcpSocket::onReadable() {
     }
     if (readPaused_) {
         readPaused_ = false;
-        if (readNotifier_ && state_ == sck::Connected)
+        if (readNotifier_ && state_ == sck::Connected && !readingOff_)
             readNotifier_->setEnabled(true);
     }
 }
@@ -458,6 +503,10 @@ void TcpSocket::flush() {
         postSendComplete();
     }
     writeNotifier_->setEnabled(false);
+    if (shutdownPending_) {
+        shutdownPending_ = false;
+        ::shutdown(fd_, SHUT_WR);
+    }
 }
 
 void TcpSocket::postSendComplete() {
