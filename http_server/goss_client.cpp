@@ -632,7 +632,10 @@ void GossClient::sendErrorPage(const QString& statusText, bool headOnly) {
     appendHead(QStringLiteral("Content-Length:") + QString::number(statusText.size() + 35) + kCrLf);
     appendHead(QStringLiteral("Accept-Ranges:none\r\n"));
     appendHead(server_.ServerHeader() + kCrLf);
-    appendHead(server_.XPBHeader() + kCrLf + kCrLf);
+    appendHead(server_.XPBHeader() + kCrLf);
+    if (closeAfter_)
+        appendHead(QStringLiteral("Connection:close\r\n"));
+    appendHead(kCrLf);
     if (!headOnly)
         appendHead(QStringLiteral("<html><body><h1>") + statusText + QStringLiteral("</h1></body></html>"));
     sendBytes(cp1252::encode(takeHead()));
@@ -650,6 +653,9 @@ void GossClient::sendDynamicResponse(std::int32_t status, const QString& statusT
     appendHead(QStringLiteral("Accept-Ranges:none\r\n"));
     appendHead(server_.ServerHeader() + kCrLf);
     appendHead(server_.XPBHeader() + kCrLf);
+    // The client is told when the connection ends after this reply (and hears its own "close" back).
+    if (closeAfter_ && !extraHeaders.contains(QLatin1String("Connection:"), Qt::CaseInsensitive))
+        appendHead(QStringLiteral("Connection:close\r\n"));
     if (!extraHeaders.isEmpty())
         appendHead(extraHeaders.endsWith(kCrLf) ? extraHeaders : extraHeaders + kCrLf);
     appendHead(kCrLf);

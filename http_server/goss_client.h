@@ -35,6 +35,7 @@
 //   Accept-Ranges:none
 //   Server:Vellumo/2.0
 //   X-Powered-By:Brantwick/2.0, Linux
+//   Connection:close                          when the connection ends after this reply
 //   <extra lines of the host>
 //   (empty line)
 //   <html><body><h1>status text</h1></body></html>   error pages; a HEAD gets the head alone

@@ -30,12 +30,13 @@ QString dateOf(const QByteArray& response) {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
+// Every error page ends its connection, and says so.
 QByteArray errorPage(const QString& version, const QString& status, const QString& date, bool withPage = true) {
     QString text = version + u' ' + status + QStringLiteral("\r\nDate:") + date +
                    QStringLiteral("\r\nContent-Type:text/html\r\nContent-Length:") +
                    QString::number(status.size() + 35) +
                    QStringLiteral("\r\nAccept-Ranges:none\r\nServer:Vellumo/2.0\r\n"
-                                  "X-Powered-By:Brantwick/2.0, Linux\r\n\r\n");
+                                  "X-Powered-By:Brantwick/2.0, Linux\r\nConnection:close\r\n\r\n");
     if (withPage)
         text += QStringLiteral("<html><body><h1>") + status + QStringLiteral("</h1></body></html>");
     return cp1252::encode(text);
@@ -262,6 +263,8 @@ TEST_P(Refusal, EndsTheConnectionAfterItsReply) {
     const auto response = c->nextResponse(5000, GetParam().request.startsWith("HEAD"));
     ASSERT_TRUE(response);
     EXPECT_TRUE(response->startsWith(GetParam().statusLine)) << response->constData();
+    // A reply after which the connection ends says so (a keep-alive client then opens a new one).
+    EXPECT_EQ(response->contains("\r\nConnection:close\r\n"), GetParam().ends) << response->constData();
     if (GetParam().ends) {
         EXPECT_TRUE(c->waitForClose());
         EXPECT_TRUE(c->received.isEmpty()) << c->received.constData();
@@ -304,16 +307,21 @@ TEST_F(HttpServer, RequestsWithoutHeaderLinesAreComplete) {
 TEST_F(HttpServer, ConnectionCloseEndsAfterTheReplyKeepAliveDoesNot) {
     auto keep = client();
     keep->send(post("/a", "1", "Connection: keep-alive\r\n"));
-    ASSERT_TRUE(keep->nextResponse());
+    auto reply = keep->nextResponse();
+    ASSERT_TRUE(reply);
+    EXPECT_FALSE(reply->contains("Connection:"));
     keep->send(post("/b", "2"));
     ASSERT_TRUE(keep->nextResponse());
     EXPECT_FALSE(keep->peerClosed);
 
+    // A request that asks to close hears it back.
     for (const QByteArray& request :
          {post("/c", "3", "connection: ClOsE\r\n"), QByteArray("GET / HTTP/1.1\r\nConnection: close\r\n\r\n")}) {
         auto c = client();
         c->send(request);
-        ASSERT_TRUE(c->nextResponse());
+        reply = c->nextResponse();
+        ASSERT_TRUE(reply);
+        EXPECT_TRUE(reply->contains("\r\nConnection:close\r\n")) << reply->constData();
         EXPECT_TRUE(c->waitForClose());
         EXPECT_TRUE(c->received.isEmpty());
     }
