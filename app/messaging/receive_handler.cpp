@@ -43,10 +43,10 @@ ReceiveHandler::ReceiveHandler(const AppSettings& settings, ReceivedMessageSink&
 
 void ReceiveHandler::HeadComplete(const QString& /*Method*/, const QString& /*URI*/, const HeaderCollection& ReqHeaders,
                                   const QString& RemoteIP, HeadReply& Reply, std::int16_t /*ClientIndex*/) {
-    if (IsAuthorised(ReqHeaders)) {
-        throttle_.Accepted(RemoteIP);
+    // The right key leaves the address's back-off as it is: a guesser behind the same gateway or on
+    // the same host gains nothing from the stations beside it.
+    if (IsAuthorised(ReqHeaders))
         return;
-    }
     const ReceiveHandler::Reply refusal = notAuthorised();
     Reply.Status = refusal.status;
     Reply.StatusText = refusal.statusText;

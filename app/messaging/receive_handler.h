@@ -53,8 +53,9 @@
 // Authorisation is settled on the request's head (HeadComplete), before the body is read: an
 // unauthorised request gets the 401 reply there and its body is never buffered. Refusals are
 // counted per peer address (RefusalThrottle): after a few in a burst, each further one is answered
-// after a growing delay (half a second, doubling up to 8 s), and the first of each burst writes one
-// line to the event log naming the address. DynamicRequest checks again, for hosts that call it
+// after a growing delay (half a second, doubling up to 8 s; the server holds it out of its pool),
+// and the first of each burst writes one line to the event log naming the address. An authorised
+// request does not end its address's burst. DynamicRequest checks again, for hosts that call it
 // without the head.
 
 #include "app/messaging/peer_message.h"

@@ -538,6 +538,26 @@ TEST_F(ReceiveHandlerOverHttp, AFloodOfRefusedAndMalformedRequestsLeavesItAnswer
     EXPECT_EQ(sink.stored.size(), 1u);
 }
 
+TEST_F(ReceiveHandlerOverHttp, TheRightKeyFromTheSameAddressLeavesItsBackOffAsItIs) {
+    // A guesser beside a station with the key (the same host, the same gateway): the station's
+    // request does not give the guesser its free refusals back.
+    handler.throttle().setSchedule(1, 60 * 60 * 1000, 60 * 60 * 1000);
+    const QByteArray wrong = "Vellumo: " + EncryptWithFixedKey(QStringLiteral("devinette")).toLatin1() + "\r\n";
+    const QByteArray right = "Vellumo: " + EncryptWithFixedKey(kAccessKey).toLatin1() + "\r\n";
+    EXPECT_TRUE(roundTrip("/MESSAGE", wrong, bodyFor(Body::Message)).startsWith("HTTP/1.1 401 "));
+    EXPECT_TRUE(closedByServer());
+    EXPECT_TRUE(roundTrip("/MESSAGE", right, bodyFor(Body::Message)).startsWith("HTTP/1.1 200 "));
+
+    QTcpSocket guess;
+    guess.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(server.LocalPort()));
+    ASSERT_TRUE(guess.waitForConnected(5000));
+    guess.write("POST /MESSAGE HTTP/1.1\r\n" + wrong + "Content-Length: 2\r\n\r\nab");
+    test::runEventLoopFor(300);
+    EXPECT_EQ(guess.bytesAvailable(), 0); // held for its delay
+    EXPECT_EQ(guess.state(), QAbstractSocket::ConnectedState);
+    guess.abort();
+}
+
 TEST_F(ReceiveHandlerOverHttp, RepeatedWrongKeysAreAnsweredEverMoreSlowlyWithOneLogLinePerBurst) {
     // One refusal answered at once, then a wait far longer than the test: the second is held.
     handler.throttle().setSchedule(1, 60 * 60 * 1000, 60 * 60 * 1000);
