@@ -45,7 +45,8 @@
 //   error in MESSAGE      |                                        | "Erreur : " description
 //
 // The target that does not URL-decode (a bad "%" escape) is answered like any bad request, and the
-// server goes on serving.
+// server goes on serving. The description in a 500 reply names no file or folder of the station (a
+// database error's path is taken out).
 //
 // A message is read in time and memory linear in its size; the body is let go once it is read, before
 // the message is stored; the sink shows it only after the reply has left.

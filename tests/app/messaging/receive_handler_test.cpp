@@ -381,6 +381,38 @@ TEST_F(ReceiveHandlerTest, AFailingStoreAnswersTheInternalErrorAndShowsNothing) 
     EXPECT_EQ(sink.stored.size(), 1u);
 }
 
+// The description of a 500 reply as the peer reads it: no file or folder of the station.
+struct PathCase {
+    const char* name;
+    const char* description; // the store's error
+    const char* told;        // what the peer reads of it
+};
+
+class InternalErrorText : public ReceiveHandlerTest, public ::testing::WithParamInterface<PathCase> {};
+
+TEST_P(InternalErrorText, NamesNoPathOfTheStation) {
+    sink.failStoreWith = QString::fromUtf8(GetParam().description);
+    const Response r = post(QStringLiteral("/MESSAGE"), headersFor(Auth::KeyHeader), bodyFor(Body::Message));
+    EXPECT_EQ(r.status, 500);
+    EXPECT_EQ(r.reason, QStringLiteral("Erreur interne au serveur : ") + QString::fromUtf8(GetParam().told));
+    EXPECT_EQ(r.body, (QStringLiteral("Erreur : ") + QString::fromUtf8(GetParam().told)).toUtf8());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReceiveHandlerTest, InternalErrorText,
+    ::testing::Values(
+        PathCase{"store_error",
+                 "database is locked (InsertRow, database '/home/pat/.local/share/Vellumo/Vellumo.dbo').",
+                 "database is locked (InsertRow, database)."},
+        PathCase{"open_error", "Cannot open database '/srv/poste/Vellumo.dbo': unable to open database file.",
+                 "Cannot open database: unable to open database file."},
+        PathCase{"double_quoted", "disk I/O error (Update, file \"/tmp/v/Vellumo.dbo-journal\").",
+                 "disk I/O error (Update, file)."},
+        PathCase{"bare_path", "cannot write /var/lib/vellumo/Vellumo.dbo-journal", "cannot write"},
+        PathCase{"drive_path", "cannot open C:\\Vellumo\\Vellumo.dbo now", "cannot open now"},
+        PathCase{"no_path", "La base est verrouillée, 10/12/2026", "La base est verrouillée, 10/12/2026"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ReceiveHandlerTest, FieldsOfAnyLengthReachTheStoreWhole) {
     PeerMessage big = kMessage;
     big.Text = QString(300000, u'é');
