@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <tuple>
 
 namespace vellumo {
@@ -396,6 +397,7 @@ void Gossamer::serve(std::int32_t requestID, const QString& address) {
     try {
         client.Accept(requestID, address);
     } catch (const RuntimeError&) {
+        wskRequest_->Reject(requestID); // one kept waiting is closed; one reported now, by the listener
         return;
     }
     GossEvent event;
@@ -404,7 +406,7 @@ void Gossamer::serve(std::int32_t requestID, const QString& address) {
     event.Method = QStringLiteral("CONNECT");
     event.IP = address;
     event.Port = wskRequest_->LocalPort();
-    shares_[address].lastServed = Now();
+    noteServed(address);
     RaiseLogEvent(event, client.Index());
 }
 
@@ -455,22 +457,36 @@ int Gossamer::slotsOf(const QString& address) const {
 }
 
 void Gossamer::shareChanged(const QString& address, int serving, int waiting) {
-    AddressShare& share = shares_[address];
-    share.serving += serving;
-    share.waiting += waiting;
-    if (shares_.size() > 4 * (MaxConnections() + MaxWaitingConnections))
-        forgetQuietAddresses();
+    const auto share = shares_.find(address);
+    if (share == shares_.end()) {
+        if (serving > 0 || waiting > 0)
+            shares_.insert(address, AddressShare{qMax(0, serving), qMax(0, waiting)});
+        return;
+    }
+    share->serving += serving;
+    share->waiting += waiting;
+    if (share->serving <= 0 && share->waiting <= 0)
+        shares_.erase(share);
 }
 
-void Gossamer::forgetQuietAddresses() {
-    // Addresses that hold nothing and were served more than a minute ago (or never) start afresh.
-    const std::int64_t now = Now();
-    for (auto it = shares_.begin(); it != shares_.end();) {
-        if (it->serving <= 0 && it->waiting <= 0 && (it->lastServed == INT64_MIN || now - it->lastServed > 60000))
-            it = shares_.erase(it);
-        else
-            ++it;
+std::int64_t Gossamer::lastServedOf(const QString& address) const {
+    const auto at = servedAt_.constFind(address);
+    return at == servedAt_.cend() ? INT64_MIN : at.value()->second;
+}
+
+void Gossamer::noteServed(const QString& address) {
+    const auto at = servedAt_.find(address);
+    if (at != servedAt_.end()) {
+        servedOrder_.splice(servedOrder_.end(), servedOrder_, at.value());
+        at.value()->second = Now();
+        return;
     }
+    if (static_cast<int>(servedOrder_.size()) >= MaxServedAddresses) {
+        servedAt_.remove(servedOrder_.front().first);
+        servedOrder_.pop_front();
+    }
+    servedOrder_.emplace_back(address, Now());
+    servedAt_.insert(address, std::prev(servedOrder_.end()));
 }
 
 GossClient* Gossamer::victimFor(const QString& address, std::int64_t now) const {
@@ -529,8 +545,7 @@ void Gossamer::admitWaiting() {
             auto next = waiting_.end();
             std::pair<int, std::int64_t> nextKey;
             for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
-                const AddressShare& share = shares_[it->address];
-                const std::pair<int, std::int64_t> key{share.serving, share.lastServed};
+                const std::pair<int, std::int64_t> key{slotsOf(it->address), lastServedOf(it->address)};
                 if (next == waiting_.end() || key < nextKey) {
                     next = it;
                     nextKey = key;

@@ -61,6 +61,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -234,17 +235,22 @@ private:
     StreamSocketFactory socketFactory_;
     GossamerHost* host_ = nullptr;
     std::int16_t maxConnections_ = 32;
-    // What each peer address holds of the pool and of the waiting room, and when it was last served
-    // (addresses that hold nothing are forgotten once they have been quiet a while).
+    // What each peer address holds of the pool and of the waiting room (an address that holds
+    // nothing is not there).
     struct AddressShare {
         int serving = 0;
         int waiting = 0;
-        std::int64_t lastServed = INT64_MIN;
     };
     QHash<QString, AddressShare> shares_;
     int slotsOf(const QString& address) const;
     void shareChanged(const QString& address, int serving, int waiting);
-    void forgetQuietAddresses();
+    // When the addresses served last were served, the longest ago first; at most
+    // MaxServedAddresses, the oldest forgotten first (an address not there counts as never served).
+    static constexpr int MaxServedAddresses = 4096;
+    std::list<std::pair<QString, std::int64_t>> servedOrder_;
+    QHash<QString, std::list<std::pair<QString, std::int64_t>>::iterator> servedAt_;
+    std::int64_t lastServedOf(const QString& address) const;
+    void noteServed(const QString& address);
     int serving_ = 0;
     int lingering_ = 0;
     int delaying_ = 0;
