@@ -135,8 +135,8 @@ double freshSend(int port, const QByteArray& source, const QByteArray& request, 
             connected = true;
         }
         if (connected && (p.revents & POLLOUT) && sent < request.size()) {
-            const ssize_t n = ::send(fd, request.constData() + sent, static_cast<size_t>(request.size() - sent),
-                                     MSG_NOSIGNAL);
+            const ssize_t n =
+                ::send(fd, request.constData() + sent, static_cast<size_t>(request.size() - sent), MSG_NOSIGNAL);
             if (n > 0)
                 sent += n;
             else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
@@ -278,7 +278,7 @@ Batch sendersFromOneAddress(int port, const QByteArray& source, int connections,
 // One connection of the load and what it does.
 struct Holder {
     QByteArray address;
-    QByteArray request;     // sent once connected (may be empty)
+    QByteArray request;      // sent once connected (may be empty)
     qsizetype fastBytes = 0; // of request, sent as fast as the server takes them; the rest trickles
     double trickleEvery = 0; // seconds between the bytes that follow, 0: none
     bool repeat = false;     // sends request again after each reply (keep-alive), or on a new connection
@@ -379,8 +379,8 @@ int runHolders(std::vector<Holder>& holders, const QString& shape, double starte
             if (h.connected && h.sent < h.request.size() && t >= h.nextAt) {
                 const qsizetype until =
                     h.sent < h.fastBytes ? h.fastBytes : std::min<qsizetype>(h.request.size(), h.sent + 1);
-                const ssize_t n = ::send(h.fd, h.request.constData() + h.sent, static_cast<size_t>(until - h.sent),
-                                         MSG_NOSIGNAL);
+                const ssize_t n =
+                    ::send(h.fd, h.request.constData() + h.sent, static_cast<size_t>(until - h.sent), MSG_NOSIGNAL);
                 if (n > 0) {
                     h.sent += n;
                     if (h.sent >= h.fastBytes && h.trickleEvery > 0)
@@ -403,7 +403,8 @@ int runHolders(std::vector<Holder>& holders, const QString& shape, double starte
     }
     const double end = now(), seconds = end - startedAt;
     const double window = std::min(20.0, seconds / 2);
-    const auto recent = std::count_if(c.refusedAt.begin(), c.refusedAt.end(), [&](double at) { return at >= end - window; });
+    const auto recent =
+        std::count_if(c.refusedAt.begin(), c.refusedAt.end(), [&](double at) { return at >= end - window; });
     std::printf("RESULT %s: %ld connections, %ld closed by the server or failed, %ld replies (%ld 401, %ld 403, %ld "
                 "stored); refusals answered %.1f/s over the run, %.1f/s over its last %.0f s\n",
                 qPrintable(shape), c.connects, c.closes, c.replies, c.refusals401, c.refusals403, c.stored,
@@ -445,8 +446,8 @@ int runManyAddresses(int port, int total, double startedAt) {
             if (t.fd < 0)
                 continue;
             if (t.sent < request.size()) {
-                const ssize_t n =
-                    ::send(t.fd, request.constData() + t.sent, static_cast<size_t>(request.size() - t.sent), MSG_NOSIGNAL);
+                const ssize_t n = ::send(t.fd, request.constData() + t.sent,
+                                         static_cast<size_t>(request.size() - t.sent), MSG_NOSIGNAL);
                 if (n > 0)
                     t.sent += n;
             }
@@ -498,9 +499,9 @@ ShapeSetup setupOf(const QString& shape) {
 
 const QStringList& programShapes() {
     static const QStringList shapes{
-        QStringLiteral("one-address"),          QStringLiteral("refused-trickle"), QStringLiteral("idle-holders"),
-        QStringLiteral("guessers"),             QStringLiteral("delayed-same-address"),
-        QStringLiteral("many-refusal-addresses"), QStringLiteral("slow-bodies"),
+        QStringLiteral("one-address"), QStringLiteral("refused-trickle"),      QStringLiteral("idle-holders"),
+        QStringLiteral("guessers"),    QStringLiteral("delayed-same-address"), QStringLiteral("many-refusal-addresses"),
+        QStringLiteral("slow-bodies"),
     };
     return shapes;
 }
@@ -509,10 +510,10 @@ int runLoad(const QString& shape, int port) {
     const double startedAt = now();
     qputenv("BENCH_PORT", QByteArray::number(port));
     if (shape == QLatin1String("many-refusal-addresses"))
-        return runManyAddresses(port, qEnvironmentVariableIsSet("BENCH_ADDRESSES")
-                                          ? qEnvironmentVariableIntValue("BENCH_ADDRESSES")
-                                          : 100000,
-                                startedAt);
+        return runManyAddresses(
+            port,
+            qEnvironmentVariableIsSet("BENCH_ADDRESSES") ? qEnvironmentVariableIntValue("BENCH_ADDRESSES") : 100000,
+            startedAt);
     std::vector<Holder> holders;
     const QByteArray wrongPost = vellumo::test::postRequest("/MESSAGE", wrongKeyHeader(), messageBody("guess"));
     const QByteArray announced = "Content-Length: 33554432\r\n\r\n";
@@ -599,8 +600,7 @@ void runProgramShape(const QString& shape, const QString& programFolder) {
     const ShapeSetup setup = setupOf(shape);
     QProcess load;
     load.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    load.start(QCoreApplication::applicationFilePath(),
-               {QStringLiteral("--load"), shape, QString::number(port)});
+    load.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--load"), shape, QString::number(port)});
     if (!load.waitForStarted(10000)) {
         std::printf("%-24s the load did not start\n", qPrintable(shape));
         return;
@@ -616,8 +616,9 @@ void runProgramShape(const QString& shape, const QString& programFolder) {
             const qsizetype end = loadOut.indexOf('\n', at);
             const int count = loadOut.mid(at + 9, end - at - 9).toInt();
             const double cpu = cpuSecondsOf(pid), t = now();
-            progress << QStringLiteral("%1k: %2 ms").arg(count / 1000).arg(
-                1000 * (cpu - lastCpu) / std::max(1, count - lastCount), 0, 'f', 3);
+            progress << QStringLiteral("%1k: %2 ms")
+                            .arg(count / 1000)
+                            .arg(1000 * (cpu - lastCpu) / std::max(1, count - lastCount), 0, 'f', 3);
             std::printf("%-24s   %d addresses refused, %.3f ms of server CPU per refusal over the last %d (%.1f s)\n",
                         qPrintable(shape), count, 1000 * (cpu - lastCpu) / std::max(1, count - lastCount),
                         count - lastCount, t - lastAt);
@@ -646,8 +647,7 @@ void runProgramShape(const QString& shape, const QString& programFolder) {
     std::printf("%-24s %s; server CPU %.1f s in %.1f s (%.0f %% of a core); RSS %lld MiB, peak %lld MiB; load %s, %s\n",
                 qPrintable(shape), qPrintable(fresh.text()), cpu, wall, 100 * cpu / wall, rss, peak,
                 qPrintable(loadAtStart), qPrintable(machineLoad()));
-    std::printf("%-24s   load side: %s\n", "",
-                at >= 0 ? loadOut.mid(at + 7).trimmed().constData() : "no result");
+    std::printf("%-24s   load side: %s\n", "", at >= 0 ? loadOut.mid(at + 7).trimmed().constData() : "no result");
     std::fflush(stdout);
 }
 
