@@ -6,6 +6,7 @@
 #include "tests/desktop/desktop_fixture.h"
 
 #include <QRegularExpression>
+#include <QTimer>
 
 namespace vellumo::desktop {
 namespace {
@@ -50,6 +51,40 @@ TEST_F(ShortDesktop, QuitFromTheTrayAndRestartThroughTheLauncher) {
     doubleClickTray(a);
     expectFocusedWindow(a, title::Main);
     shot(QStringLiteral("2-restarted"));
+}
+
+// The waiting balloon of start-up points at the icon in the tray, also when the tray host takes the
+// icon in only a while after the program has shown it: it is never drawn at the screen's corner, where
+// the icon stands until it is taken in.
+TEST_F(ShortDesktop, TheWaitingBalloonShowsAtTheTrayIcon) {
+    Station& a = addStation(0);
+    // Every balloon of the program seen while it starts, and until the first is up.
+    std::vector<QRect> balloons;
+    const auto look = [&] {
+        if (const qint64 pid = a.pid()) {
+            for (const XWindow& w : x.windowsOf(pid, {}, true)) {
+                if (w.types.contains(QStringLiteral("TOOLTIP")))
+                    balloons.push_back(w.outer());
+            }
+        }
+    };
+    QTimer watch;
+    watch.setInterval(100);
+    QObject::connect(&watch, &QTimer::timeout, look);
+    watch.start();
+    x.holdTrayHost(2500);
+    start(a);
+    ASSERT_FALSE(HasFailure());
+    const auto icon = a.trayIcon();
+    ASSERT_TRUE(icon);
+    ASSERT_TRUE(waitFor([&] { return !balloons.empty(); }, 15000)) << "no balloon of the program on the screen";
+    watch.stop();
+    shot(QStringLiteral("1-balloon"));
+    for (const QRect& balloon : balloons) {
+        EXPECT_TRUE(balloon.adjusted(-40, -40, 40, 40).intersects(icon->client))
+            << "a balloon at " << balloon.x() << "," << balloon.y() << ", far from the icon at " << icon->client.x()
+            << "," << icon->client.y();
+    }
 }
 
 // ---- scenarios of one station ---------------------------------------------------------------------
