@@ -314,7 +314,20 @@ private:
     void clearSurface(std::int32_t backColor);
     void applyFont(const std::function<void(QFont&)>& change, bool shadowToo);
 
-    // Painting steps (frame3d_paint.cpp).
+    // Painting steps (frame3d_paint.cpp): the full repaint's, in their order, then the routines after
+    // the border.
+    struct BorderGeometry;
+    void resizeStep(const std::function<void()>& statement);
+    BorderGeometry placeBorder();
+    void setUpSurface();
+    void setInsideOfBorder(const BorderGeometry& g);
+    void DrawBorder(const BorderGeometry& g);
+    void drawFrame(const BorderGeometry& g, std::int32_t first, std::int32_t second, std::int32_t e);
+    void drawFlatPanel(const BorderGeometry& g, std::int32_t pen, float inset, std::int32_t e);
+    void drawFace(const BorderGeometry& g, std::int32_t e);
+    void drawPanel(const BorderGeometry& g, bool raised);
+    void drawRoundedPanel(const BorderGeometry& g, std::int32_t topLeft, std::int32_t bottomRight);
+    void clipWindow(const BorderGeometry& g);
     void DrawBevelInner();
     void DrawCaptionAlignment();
     void DrawCaptionStyle();
