@@ -298,11 +298,26 @@ private:
     void GetPictureSize();
     void CalcPictureRect();
 
-    // Painting (tesk_button_paint.cpp, tesk_button_looks.cpp, tesk_button_picture.cpp).
-    void paintUp(int h);
-    void paintPressed();
-    void paintDisabled();
-    void paintMacFace(std::uint8_t captionStyle);
+    // Painting (tesk_button_paint.cpp, tesk_button_looks.cpp, tesk_button_picture.cpp). Redraw paints
+    // the look of ButtonType in one of three states, as the look's row (Look) says.
+    enum class LookState : std::uint8_t { Up, Pressed, Disabled };
+    enum class Tone : std::uint8_t;
+    struct Look;
+    static const Look* findLook(std::int32_t type);
+    void paintLook(LookState state);
+    void paintBevelLook(const Look& look, LookState state, std::uint8_t caption);
+    void paintWindows32(const Look& look, LookState state, std::uint8_t caption);
+    void paintWindowsXP(const Look& look, LookState state, std::uint8_t caption);
+    void paintMac(const Look& look, LookState state, std::uint8_t caption);
+    void paintJavaMetal(const Look& look, LookState state, std::uint8_t caption);
+    void paintOfficeXP(const Look& look, LookState state, std::uint8_t caption);
+    void paintTransparent(const Look& look, LookState state, std::uint8_t caption);
+    void paintOvalFlat(const Look& look, LookState state, std::uint8_t caption);
+    void paintKDE2(const Look& look, LookState state, std::uint8_t caption);
+    std::int32_t tone(Tone t) const;
+    // The looks' Shift and ShiftP: ShiftColor without and with the proportional blue channel.
+    std::int32_t Shift(std::int32_t colour, std::int32_t amount) const { return ShiftColor(colour, amount, false); }
+    std::int32_t ShiftP(std::int32_t colour, std::int32_t amount) const { return ShiftColor(colour, amount, true); }
     void DrawRect(int x, int y, int w, int h, std::int32_t colour, bool frameOnly);
     void DrawLine(int x1, int y1, int x2, int y2, std::int32_t colour);
     void DrawPixel(int x, int y, std::int32_t colour);
