@@ -41,6 +41,7 @@
 #include "platform/hosting/access_keys.h"
 #include "platform/hosting/control_input.h"
 #include "platform/hosting/hosted_control.h"
+#include "platform/hosting/user_control.h"
 
 #include <QFont>
 #include <QImage>
@@ -117,7 +118,7 @@ struct ButtonRect {
     bool operator==(const ButtonRect&) const = default;
 };
 
-class PELTORIX_EXPORT TeskButtonConcept : public QWidget, public HostedControl {
+class PELTORIX_EXPORT TeskButtonConcept : public QWidget, public UserControl<TeskButtonConcept> {
 public:
     // site may be null: then nothing is notified and the ambient properties are the defaults.
     explicit TeskButtonConcept(QWidget* parent = nullptr, ControlSite* site = nullptr);
@@ -126,16 +127,10 @@ public:
     // Number of buttons alive in the process (for DllCanUnloadNow).
     static int liveInstances();
 
-    // HostedControl
-    QWidget* widget() override { return this; }
-    ControlEvents& events() override { return events_; }
-    void InitProperties() override { UserControl_InitProperties(); }
-    void ReadProperties(const PropertyBag& bag) override { UserControl_ReadProperties(bag); }
-    void WriteProperties(PropertyBag& bag) override { UserControl_WriteProperties(bag); }
+    // HostedControl (the host's callbacks reach the handlers below through UserControl)
     void putProperty(std::int32_t dispid, const PropertyValue& value) override;
     PropertyValue getProperty(std::int32_t dispid) override;
     PropertyValue invokeMethod(std::int32_t dispid, const std::vector<PropertyValue>& arguments) override;
-    void AmbientChanged(const QString& name) override { UserControl_AmbientChanged(name); }
 
     // Host callbacks.
     void UserControl_InitProperties();
@@ -279,7 +274,6 @@ private:
         std::optional<std::int16_t> sizeAsSet; // a FontSize of 0 or less, which the font cannot hold
     };
 
-    void PropertyChanged(const QString& name);
     bool designMode() const;
     bool displayAsDefault() const;
     bool IsMouseOver() const;
@@ -337,8 +331,6 @@ private:
     void paintAt(int dx, int dy, const QImage& picture, std::int32_t tint = -1, bool silhouette = false,
                  bool greyscale = false, bool blend = false);
 
-    ControlSite* site_;
-    ControlEvents events_;
     ControlInput surfaceInput_;
     ControlEvents surfaceHandlers_;
     AccessKeys accessKeys_;
