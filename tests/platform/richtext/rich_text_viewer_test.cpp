@@ -30,6 +30,32 @@ TEST_F(RichTextViewerTest, ShowsTheRtfOfAStoredFieldOneByteACharacter) {
     EXPECT_EQ(viewer.document()->blockCount(), 2);
 }
 
+TEST_F(RichTextViewerTest, ShowingMessageAfterMessageKeepsOneDocument) {
+    // Every way of showing a message swaps in a fresh document: the one it replaces goes, so what
+    // the view holds does not grow with the number of messages shown.
+    const auto showSome = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            switch (i % 3) {
+            case 0:
+                viewer.loadRtf("{\\rtf1 message " + QByteArray::number(i) + "\\par {\\b bold}}");
+                break;
+            case 1:
+                viewer.loadPlainText(QStringLiteral("message %1").arg(i));
+                break;
+            default:
+                viewer.loadRtf("not rtf " + QByteArray::number(i));
+                break;
+            }
+        }
+    };
+    showSome(10);
+    const qsizetype objects = viewer.findChildren<QObject*>().size();
+    showSome(1000);
+    EXPECT_EQ(viewer.findChildren<QObject*>().size(), objects);
+    EXPECT_EQ(viewer.findChildren<QTextDocument*>().size(), 1);
+    EXPECT_EQ(viewer.plainText(), "message 999\nbold");
+}
+
 TEST_F(RichTextViewerTest, DataThatIsNotRtfShowsAsText) {
     viewer.loadRtf("plain caf\xe9 {\\b not rtf}");
     EXPECT_EQ(viewer.plainText(), u"plain café {\\b not rtf}"_qs);
