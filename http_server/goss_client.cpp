@@ -658,11 +658,13 @@ void GossClient::sendDynamicResponse(std::int32_t status, const QString& statusT
 
 bool GossClient::sendBytes(const QByteArray& bytes, bool moreFollows) {
     try {
-        socket_->SendData(bytes, moreFollows);
+        // Taken whole, the send is complete now: the pump goes on at once (the body after its head,
+        // the next request) without a turn of the loop.
+        if (!socket_->SendData(bytes, moreFollows))
+            ++sendsInFlight_;
     } catch (const RuntimeError&) {
         return false; // the connection has gone; its close or error event ends it
     }
-    ++sendsInFlight_;
     return true;
 }
 

@@ -39,9 +39,10 @@
 //   (empty line)
 //   <html><body><h1>status text</h1></body></html>   error pages; a HEAD gets the head alone
 //
-// The host's body goes out with the send after the head's completion. One request is answered at a
-// time: bytes of a following (pipelined) request wait in the buffer until the reply before it is
-// out, and are then parsed without waiting for more.
+// The host's body goes out with the send after the head's completion: at once when the socket took
+// the head whole (head and body then leave in one system call), else on the head's SendComplete. One request is
+// answered at a time: bytes of a following (pipelined) request wait in the buffer until the reply before it is out, and
+// are then parsed without waiting for more.
 //
 // The buffer is read through its Position: what lies before it is consumed. Nothing is cut from the
 // front per request; the consumed part is dropped when it is all there is, or when it is at least

@@ -3,7 +3,6 @@
 #include "platform/net/socket_errors.h"
 #include "platform/runtime/runtime_error.h"
 
-#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -15,11 +14,11 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <unordered_set>
 #include <utility>
-#include <vector>
 
 namespace vellumo {
 
@@ -70,16 +69,6 @@ bool concernsOneConnection(int e) {
     default:
         return false;
     }
-}
-
-struct PendingCompletion {
-    QPointer<TcpSocket> socket;
-    quint64 generation;
-};
-
-std::vector<PendingCompletion>& completionQueue() {
-    static std::vector<PendingCompletion> queue;
-    return queue;
 }
 
 } // namespace
@@ -215,12 +204,26 @@ QByteArray TcpSocket::GetData() {
     return std::exchange(received_, QByteArray());
 }
 
-void TcpSocket::SendData(const QByteArray& bytes, bool moreFollows) {
+bool TcpSocket::SendData(const QByteArray& bytes, bool moreFollows) {
     if (state_ != sck::Connected)
         raise(sockerr::WrongState);
-    sends_.push_back(PendingSend{bytes, 0, moreFollows});
-    if (!writeNotifier_->isEnabled())
-        flush();
+    if (bytes.isEmpty() && sends_.empty())
+        return true;
+    sends_.push_back(PendingSend{bytes, 0, false});
+    if (writeNotifier_->isEnabled()) {
+        // Earlier bytes wait for room: these go after them, and are told when they have gone.
+        sends_.back().owesCompletion = true;
+        return false;
+    }
+    if (moreFollows)
+        return true; // held: the next SendData takes them along
+    bool ok = true;
+    flush(ok);
+    if (!ok || sends_.empty())
+        return true;
+    // Some had to wait. Held bytes were taken already; the completion is owed for these alone.
+    sends_.back().owesCompletion = true;
+    return false;
 }
 
 void TcpSocket::Close() {
@@ -388,10 +391,21 @@ void TcpSocket::onWritable() {
             events_.Connect();
         return;
     }
-    if (state_ == sck::Connected)
-        flush();
-    else if (writeNotifier_)
-        writeNotifier_->setEnabled(false);
+    if (state_ != sck::Connected) {
+        if (writeNotifier_)
+            writeNotifier_->setEnabled(false);
+        return;
+    }
+    bool ok = true;
+    const int due = flush(ok);
+    // Raised after the queue is settled: an owner may send again from inside the event.
+    QPointer<TcpSocket> self(this);
+    const quint64 generation = generation_;
+    for (int i = 0; i < due && events_.SendComplete; ++i) {
+        events_.SendComplete();
+        if (!self || generation != generation_)
+            return;
+    }
 }
 
 void TcpSocket::acceptPending() {
@@ -434,48 +448,52 @@ void TcpSocket::acceptPending() {
     updateAcceptNotifier();
 }
 
-void TcpSocket::flush() {
+int TcpSocket::flush(bool& ok) {
+    ok = true;
+    int due = 0;
     while (!sends_.empty()) {
-        PendingSend& p = sends_.front();
-        while (p.offset < p.bytes.size()) {
-            const ssize_t n =
-                ::send(fd_, p.bytes.constData() + p.offset, static_cast<size_t>(p.bytes.size() - p.offset),
-                       MSG_NOSIGNAL | (p.moreFollows ? MSG_MORE : 0));
-            if (n >= 0) {
-                p.offset += n;
+        iovec pieces[16];
+        int count = 0;
+        for (auto it = sends_.begin(); it != sends_.end() && count < 16; ++it) {
+            if (it->offset == it->bytes.size())
                 continue;
-            }
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                writeNotifier_->setEnabled(true);
-                return;
-            }
-            failLater(errno);
-            return;
+            pieces[count].iov_base = const_cast<char*>(it->bytes.constData() + it->offset);
+            pieces[count].iov_len = static_cast<size_t>(it->bytes.size() - it->offset);
+            ++count;
         }
-        sends_.pop_front();
-        postSendComplete();
+        ssize_t n = 0;
+        if (count > 0) {
+            msghdr message{};
+            message.msg_iov = pieces;
+            message.msg_iovlen = static_cast<decltype(message.msg_iovlen)>(count);
+            n = ::sendmsg(fd_, &message, MSG_NOSIGNAL);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                    writeNotifier_->setEnabled(true);
+                    return due;
+                }
+                failLater(errno);
+                ok = false;
+                return 0;
+            }
+        }
+        // What went, from the front; finished sends leave the queue.
+        qsizetype left = n;
+        while (!sends_.empty()) {
+            PendingSend& p = sends_.front();
+            const qsizetype take = qMin(left, p.bytes.size() - p.offset);
+            p.offset += take;
+            left -= take;
+            if (p.offset < p.bytes.size())
+                break;
+            due += p.owesCompletion ? 1 : 0;
+            sends_.pop_front();
+        }
     }
     writeNotifier_->setEnabled(false);
-}
-
-void TcpSocket::postSendComplete() {
-    std::vector<PendingCompletion>& queue = completionQueue();
-    queue.push_back(PendingCompletion{QPointer<TcpSocket>(this), generation_});
-    if (queue.size() == 1)
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &TcpSocket::deliverSendCompletions,
-                                  Qt::QueuedConnection);
-}
-
-void TcpSocket::deliverSendCompletions() {
-    std::vector<PendingCompletion> batch;
-    batch.swap(completionQueue());
-    for (const PendingCompletion& p : batch) {
-        TcpSocket* s = p.socket.data();
-        if (s && s->generation_ == p.generation && s->events_.SendComplete)
-            s->events_.SendComplete();
-    }
+    return due;
 }
 
 void TcpSocket::failLater(int errnoValue) {
