@@ -627,17 +627,20 @@ TEST_F(HttpServer, AResetByThePeerClosesAndLogsTheError) {
     }
 }
 
-TEST_F(HttpServer, HostLettingTheLoopRunSeesEachRequestOnceAndRepliesGoToTheirClients) {
+TEST_F(HttpServer, HostLettingTheLoopRunIsNotEnteredAgainAndRequestsWaitTheirTurn) {
     TcpTestClient first(port);
     std::unique_ptr<TcpTestClient> second;
     host.onRequest = [&](const RecordedRequest& r, Reply& reply) {
         if (r.URI == QStringLiteral("/slow")) {
-            // While this request is out, the same client pipelines another and a second client asks.
+            // While this request is out, the same client pipelines another and a second client asks:
+            // neither enters the host meanwhile; the second waits in line.
             first.send(post("/after", "C"));
             second = client();
             second->send(post("/other", "B"));
+            EXPECT_TRUE(waitUntil([&] { return server.WaitingForHost() == 1; }));
             runEventLoopFor(30);
-            EXPECT_EQ(host.requests.size(), 2u); // /slow and /other, not /after
+            EXPECT_EQ(host.requests.size(), 1u);
+            EXPECT_TRUE(server.InHost());
         }
         reply.Status = 200;
         reply.StatusText = QStringLiteral("OK");
