@@ -385,17 +385,16 @@ bool GossClient::callHost() {
         return false;
     }
     const auto release = qScopeGuard([this] { server_.ReleaseHostTurn(*this); });
-    switch (std::exchange(hostCall_, HostCall::None)) {
-    case HostCall::Head:
+    if (std::exchange(hostCall_, HostCall::None) == HostCall::Head) {
         askHostOnHead();
-        break;
-    case HostCall::Request:
-        processRequest();
-        requestDone();
-        break;
-    case HostCall::None:
-        break;
+        // A body that is here already is read now, and its request served in the same turn.
+        if (inUse_ && !closeRequested_ && ((reqState_ == ReadingBody && !discardBody_) || reqState_ == Complete))
+            parseNext();
+        if (std::exchange(hostCall_, HostCall::None) != HostCall::Request)
+            return true;
     }
+    processRequest();
+    requestDone();
     return true;
 }
 

@@ -49,6 +49,26 @@ TEST_F(Loopback, ClosePathLeavesNoResponseForTheNextClient) {
     EXPECT_TRUE(next->sent.startsWith("HTTP/1.1 403"));
 }
 
+TEST_F(Loopback, RepliesTheSocketTakesWholeNeedNoTurnOfTheLoop) {
+    // Three pipelined requests in one arrival, a socket that takes every send at once: all three are
+    // answered, head and body each, before the arrival's event returns.
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    s->takeAtOnce = true;
+    s->feed("POST /a HTTP/1.1\r\nContent-Length: 1\r\n\r\n1"
+            "POST /b HTTP/1.1\r\nContent-Length: 0\r\n\r\n"
+            "POST /c HTTP/1.1\r\nContent-Length: 1\r\n\r\n3");
+    ASSERT_EQ(host.requests.size(), 3u);
+    // Head and body of each.
+    ASSERT_EQ(s->sends.size(), 6u);
+    EXPECT_TRUE(s->sends[0].startsWith("HTTP/1.1 200 OK"));
+    EXPECT_EQ(s->sends[1], "re:1");
+    EXPECT_TRUE(s->sends[2].contains("Content-Length:3\r\n"));
+    EXPECT_EQ(s->sends[3], "re:");
+    EXPECT_EQ(s->sends[5], "re:3");
+    EXPECT_TRUE(driver.server().Client(0).InUse());
+}
+
 TEST_F(Loopback, BytesArrivingDuringDispatchWaitAndEachRequestIsDispatchedOnce) {
     FakeStreamSocket* s = driver.connect();
     ASSERT_TRUE(s);
