@@ -45,8 +45,8 @@ void ReceiveHandler::HeadComplete(const QString& /*Method*/, const QString& /*UR
                                   const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) {
     authorisedHeads_.remove(ClientIndex);
     if (IsAuthorised(ReqHeaders)) {
-        // The request's DynamicRequest follows with these same headers: the key is not checked again.
-        authorisedHeads_.insert(ClientIndex, &ReqHeaders);
+        // The request's DynamicRequest follows with the same credential: the key is not checked again.
+        authorisedHeads_.insert(ClientIndex, {credentialOf(ReqHeaders), settings_.Key});
         throttle_.Accepted(RemoteIP);
         return;
     }
@@ -70,10 +70,11 @@ void ReceiveHandler::HeadComplete(const QString& /*Method*/, const QString& /*UR
 void ReceiveHandler::DynamicRequest(QString& /*Method*/, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                                     std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
                                     QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) {
-    // A request whose head was authorised (HeadComplete on the same connection, with these headers) is
-    // not checked twice; one handed over without its head is checked here.
+    // A request whose head was authorised (HeadComplete on the same connection, with the same
+    // credential and the same stored key) is not checked twice; any other is checked here.
     const auto head = authorisedHeads_.constFind(ClientIndex);
-    const bool authorised = head != authorisedHeads_.cend() && head.value() == &ReqHeaders;
+    const bool authorised = head != authorisedHeads_.cend() && head->storedKey == settings_.Key &&
+                            head->credential == credentialOf(ReqHeaders);
     authorisedHeads_.remove(ClientIndex);
     // The server hands over POST requests only, so the method needs no test. The body is taken: it is
     // let go as soon as it is read, before the message is stored.
@@ -109,6 +110,13 @@ bool ReceiveHandler::IsAuthorised(const HeaderCollection& ReqHeaders) const {
     } catch (const std::exception&) {
         return false;
     }
+}
+
+ReceiveHandler::Credential ReceiveHandler::credentialOf(const HeaderCollection& ReqHeaders) {
+    // What IsAuthorised reads: the Basic form alone when there is one, else the key header.
+    if (ReqHeaders.Exists(QStringLiteral("Authorization")))
+        return {true, ReqHeaders.Value(QStringLiteral("Authorization"))};
+    return {false, ReqHeaders.Value(KeyHeader::Name())};
 }
 
 const QString& ReceiveHandler::storedKeyText() const {

@@ -117,9 +117,20 @@ private:
     const AppSettings& settings_;
     ReceivedMessageSink& sink_;
     RefusalThrottle throttle_;
-    // The connections (by ClientIndex) whose request head HeadComplete authorised, with the headers
-    // it saw, until their DynamicRequest.
-    QHash<std::int16_t, const HeaderCollection*> authorisedHeads_;
+    // The credential a request carries: the Basic header's value, or the key header's.
+    struct Credential {
+        bool basic = false;
+        QString value;
+        bool operator==(const Credential&) const = default;
+    };
+    static Credential credentialOf(const HeaderCollection& ReqHeaders);
+    // The connections (by ClientIndex) whose request head HeadComplete authorised, with the credential
+    // and the stored key it checked, until their DynamicRequest.
+    struct AuthorisedHead {
+        Credential credential;
+        QString storedKey;
+    };
+    QHash<std::int16_t, AuthorisedHead> authorisedHeads_;
     mutable QString storedKey_;
     mutable std::optional<QString> storedKeyText_;
 };
