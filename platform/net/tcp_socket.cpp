@@ -17,7 +17,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-#include <unordered_set>
+#include <unordered_map>
 #include <utility>
 
 namespace vellumo {
@@ -26,9 +26,16 @@ namespace {
 
 const QString kSource = QStringLiteral("TcpSocket");
 
-// Descriptors a listener has accepted and reported, until a socket takes them with Accept.
-std::unordered_set<int>& pendingAccepts() {
-    static std::unordered_set<int> pending;
+// Descriptors a listener has accepted and reported, until a socket takes them with Accept, with what
+// accept() told of them: the peer's address and port, and the listener's port (theirs too).
+struct PendingAccept {
+    QString remoteIP;
+    std::int32_t remotePort = 0;
+    std::int32_t localPort = 0;
+};
+
+std::unordered_map<int, PendingAccept>& pendingAccepts() {
+    static std::unordered_map<int, PendingAccept> pending;
     return pending;
 }
 
@@ -69,6 +76,12 @@ bool concernsOneConnection(int e) {
     default:
         return false;
     }
+}
+
+// The socket that took the connection a listener is reporting, set by Accept.
+QPointer<TcpSocket>& lastAccepted() {
+    static QPointer<TcpSocket> socket;
+    return socket;
 }
 
 } // namespace
@@ -128,7 +141,9 @@ void TcpSocket::Listen() {
         raise(sockerr::fromErrno(e));
     }
     state_ = sck::Listening;
-    startNotifiers(false);
+    // Accepted connections inherit it, so none needs a call of its own.
+    setNoDelay(fd_);
+    startNotifiers(true, false);
     updateAcceptNotifier();
 }
 
@@ -145,19 +160,20 @@ void TcpSocket::updateAcceptNotifier() {
 void TcpSocket::Accept(std::int32_t requestID) {
     if (state_ != sck::Closed)
         raise(sockerr::InvalidOperation);
-    if (pendingAccepts().erase(requestID) == 0)
+    const auto pending = pendingAccepts().find(requestID);
+    if (pending == pendingAccepts().end())
         raise(sockerr::InvalidArgument);
     fd_ = requestID;
     state_ = sck::Connected;
-    sockaddr_in peer{};
-    socklen_t len = sizeof peer;
-    if (::getpeername(fd_, reinterpret_cast<sockaddr*>(&peer), &len) == 0) {
-        remoteIP_ = dotted(peer.sin_addr);
-        remotePort_ = ntohs(peer.sin_port);
-    }
-    localPort_ = boundPort();
-    setNoDelay(fd_);
-    startNotifiers(false);
+    remoteIP_ = pending->second.remoteIP;
+    remotePort_ = pending->second.remotePort;
+    localPort_ = pending->second.localPort;
+    pendingAccepts().erase(pending);
+    // Not watched yet: the listener reads it as soon as the connection request returns (a peer's
+    // request is usually there already), and a connection that is answered and closed then never
+    // costs the loop a change of what it watches.
+    startNotifiers(false, false);
+    lastAccepted() = this;
 }
 
 void TcpSocket::Connect(const QString& host, std::int32_t port) {
@@ -189,12 +205,12 @@ void TcpSocket::Connect(const QString& host, std::int32_t port) {
     if (r == 0) {
         // Loopback connects can finish at once; the event still comes from the loop.
         state_ = sck::Connecting;
-        startNotifiers(true);
+        startNotifiers(false, true);
         return;
     }
     if (errno == EINPROGRESS) {
         state_ = sck::Connecting;
-        startNotifiers(true);
+        startNotifiers(false, true);
         return;
     }
     failLater(errno);
@@ -273,25 +289,26 @@ QString TcpSocket::LocalHostName() const {
     return QString::fromLocal8Bit(name);
 }
 
-void TcpSocket::startNotifiers(bool forConnecting) {
-    readNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
-    writeNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Write, this);
-    readNotifier_->setEnabled(!forConnecting);
-    writeNotifier_->setEnabled(forConnecting);
-    QObject::connect(readNotifier_, &QSocketNotifier::activated, this, [this] { onReadable(); });
-    QObject::connect(writeNotifier_, &QSocketNotifier::activated, this, [this] { onWritable(); });
+void TcpSocket::startNotifiers(bool reading, bool writing) {
+    // The two notifiers live as long as the socket and watch each connection in turn: making and
+    // deleting them for every connection would cost the loop a wake-up each.
+    if (!readNotifier_) {
+        readNotifier_ = new QSocketNotifier(QSocketNotifier::Read, this);
+        writeNotifier_ = new QSocketNotifier(QSocketNotifier::Write, this);
+        QObject::connect(readNotifier_, &QSocketNotifier::activated, this, [this] { onReadable(); });
+        QObject::connect(writeNotifier_, &QSocketNotifier::activated, this, [this] { onWritable(); });
+    }
+    readNotifier_->setSocket(fd_);
+    writeNotifier_->setSocket(fd_);
+    readNotifier_->setEnabled(reading);
+    writeNotifier_->setEnabled(writing);
 }
 
 void TcpSocket::stopNotifiers() {
-    // A notifier may be the one whose activation is running now: disable it and let the loop
-    // delete it.
-    for (QSocketNotifier** n : {&readNotifier_, &writeNotifier_}) {
-        if (*n) {
-            (*n)->setEnabled(false);
-            (*n)->disconnect(this);
-            (*n)->deleteLater();
-            *n = nullptr;
-        }
+    // Safe from inside a notifier's own activation: a disabled notifier gets no further one.
+    for (QSocketNotifier* n : {readNotifier_, writeNotifier_}) {
+        if (n)
+            n->setEnabled(false);
     }
 }
 
@@ -365,11 +382,11 @@ void TcpSocket::onReadable() {
         raiseError(sockerr::fromErrno(failure));
         return;
     }
-    if (readPaused_) {
-        readPaused_ = false;
-        if (readNotifier_ && state_ == sck::Connected)
-            readNotifier_->setEnabled(true);
-    }
+    // Watched from here on: a notification that came while DataArrival ran was held back, and the
+    // first read of an accepted connection is tried before its notifier is on at all.
+    readPaused_ = false;
+    if (state_ == sck::Connected && readNotifier_ && !readNotifier_->isEnabled())
+        readNotifier_->setEnabled(true);
 }
 
 void TcpSocket::onWritable() {
@@ -409,10 +426,14 @@ void TcpSocket::onWritable() {
 }
 
 void TcpSocket::acceptPending() {
+    if (raising_) {
+        // Entered again from inside a ConnectionRequest that lets the loop run: wait until it returns.
+        readNotifier_->setEnabled(false);
+        readPaused_ = true;
+        return;
+    }
     QPointer<TcpSocket> self(this);
     const quint64 generation = generation_;
-    // Off while the owner's events run; back on at the end unless the owner said not to accept.
-    readNotifier_->setEnabled(false);
     for (int i = 0; i < 64 && !acceptPaused_ && !acceptRetry_.isActive(); ++i) {
         sockaddr_in peer{};
         socklen_t len = sizeof peer;
@@ -437,14 +458,24 @@ void TcpSocket::acceptPending() {
         acceptBackoffMs_ = 0;
         remoteIP_ = dotted(peer.sin_addr);
         remotePort_ = ntohs(peer.sin_port);
-        pendingAccepts().insert(fd);
+        pendingAccepts()[fd] = PendingAccept{remoteIP_, remotePort_, localPort_};
+        lastAccepted() = nullptr;
+        raising_ = true;
         if (events_.ConnectionRequest)
             events_.ConnectionRequest(fd);
+        if (!self || generation != generation_)
+            return;
+        raising_ = false;
+        const QPointer<TcpSocket> taken = std::exchange(lastAccepted(), nullptr);
         if (pendingAccepts().erase(fd))
             ::close(fd); // nobody took it: refused
+        else if (taken && taken->fd_ == fd && taken->state_ == sck::Connected)
+            taken->onReadable(); // its first read, from here in the loop rather than from a notification
+        // (Its owner may let the loop run in there: this listener then accepts meanwhile, as usual.)
         if (!self || generation != generation_)
             return;
     }
+    readPaused_ = false;
     updateAcceptNotifier();
 }
 

@@ -6,8 +6,10 @@
 // - Listeners use SO_REUSEADDR, so a restarted program binds its port again at once.
 // - A listener accepts every pending connection itself and raises ConnectionRequest with the new
 //   descriptor as the request identifier; a connection no socket Accepts inside that event is
-//   closed at once. SetAccepting(false) switches its notifier off: connections then wait in the
-//   kernel's backlog and nothing runs until SetAccepting(true).
+//   closed at once. Once the event has returned, the listener reads the accepted connection at once
+//   (its DataArrival comes from there when the peer's request has come already); its read notifier
+//   is switched on only when nothing was there. TCP_NODELAY is set on the listener and inherited. SetAccepting(false)
+//   switches its notifier off: connections then wait in the kernel's backlog and nothing runs until SetAccepting(true).
 // - accept() failures that concern one connection only (the peer gave up, a network error of that
 //   connection) are skipped. Running out of descriptors or memory is raised as 10024 or 10055 and the
 //   listener stays open: it stops accepting for a moment (10 ms, doubling up to 1 s while it lasts)
@@ -71,7 +73,7 @@ private:
     };
 
     std::int32_t boundPort() const;
-    void startNotifiers(bool forWriting);
+    void startNotifiers(bool reading, bool writing);
     void stopNotifiers();
     void release();
     void onReadable();
