@@ -58,7 +58,8 @@ public:
     // The status line of the reply, or nothing when the connection failed.
     QByteArray exchange(const QByteArray& request) {
         for (qsizetype at = 0; at < request.size();) {
-            const ssize_t n = ::send(fd_, request.constData() + at, static_cast<size_t>(request.size() - at), MSG_NOSIGNAL);
+            const ssize_t n =
+                ::send(fd_, request.constData() + at, static_cast<size_t>(request.size() - at), MSG_NOSIGNAL);
             if (n <= 0)
                 return {};
             at += n;
