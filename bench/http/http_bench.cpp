@@ -408,6 +408,9 @@ int main(int argc, char** argv) {
             std::printf("could not start %s\n", qPrintable(ours[i]->label));
             return 1;
         }
+        // For whoever wants to watch it (perf, strace) while it runs.
+        std::fprintf(stderr, "bench_http: %s runs as process %lld\n", qPrintable(ours[i]->label),
+                     static_cast<long long>(ours[i]->pid()));
     }
     const std::size_t handlerCount = static_cast<std::size_t>(handlers.size());
 

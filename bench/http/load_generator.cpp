@@ -335,8 +335,8 @@ private:
 } // namespace
 
 LoadResult runLoad(const LoadPlan& plan) {
-    const int threads =
-        std::max(1, std::min(plan.connections, plan.cpus.empty() ? plan.threads : static_cast<int>(plan.cpus.size())));
+    const int threads = std::max(
+        1, std::min(plan.connections, plan.cpus.empty() ? plan.threads : 2 * static_cast<int>(plan.cpus.size())));
     const Clock::time_point begin = Clock::now();
     // With a count to reach, the time is only a bound that ends a run that cannot reach it.
     const double seconds = plan.requests > 0 ? std::max(plan.seconds, 600.0) : plan.seconds;
@@ -354,9 +354,12 @@ LoadResult runLoad(const LoadPlan& plan) {
     for (int t = 0; t < threads; ++t) {
         running.emplace_back([&, t] {
             if (!plan.cpus.empty()) {
+                // The clients' cores as a set: a thread held up on one (the machine is shared) moves
+                // to another, rather than starving its connections.
                 cpu_set_t set;
                 CPU_ZERO(&set);
-                CPU_SET(plan.cpus[static_cast<std::size_t>(t) % plan.cpus.size()], &set);
+                for (int cpu : plan.cpus)
+                    CPU_SET(cpu, &set);
                 ::pthread_setaffinity_np(pthread_self(), sizeof set, &set);
             }
             workers[static_cast<std::size_t>(t)]->run();

@@ -1,6 +1,6 @@
 #pragma once
-// The benchmarks' client side: N connections to one loopback server, spread over a few threads (each
-// pinned to a core of its own when cores are given), each sending a request, waiting for its whole
+// The benchmarks' client side: N connections to one loopback server, spread over a few threads (two
+// per core given, kept on those cores), each sending a request, waiting for its whole
 // response and sending the next; with Close, each request on a connection of its own (the client
 // closes once the response is in). Every connection can speak from a loopback address of its own
 // (127.0.0.2, 127.0.0.3, ...), as the stations of an office do, so that a server's per-address rules
@@ -27,7 +27,7 @@ struct LoadPlan {
     double seconds = 3;        // how long to run, when Requests is 0
     std::int64_t requests = 0; // stop once this many responses came (0: run for seconds)
     double stallSeconds = 10;  // a request without progress this long fails
-    std::vector<int> cpus;     // the client threads' cores (one thread per core, at most connections)
+    std::vector<int> cpus;     // the client threads' cores (two threads per core, at most one per connection)
     int threads = 1;           // when no cores are given
     // The requests to send, in turn on each connection (connection i starts at i % size).
     std::vector<std::string> payloads;

@@ -123,6 +123,9 @@ std::unique_ptr<test::ProgramProcess> startProgram(const QString& folder, int co
         std::printf("could not start the program of %s\n", qPrintable(folder));
         return nullptr;
     }
+    // For whoever wants to watch it (perf, strace) while it runs.
+    std::fprintf(stderr, "receive_bench: the program of %s runs as process %lld\n", qPrintable(folder),
+                 static_cast<long long>(program->pid()));
     return program;
 }
 
