@@ -6,22 +6,21 @@
 //   bench_http [--rounds N] [--seconds S] [--only keepalive|close] [--handler BIN]... [--program DIR]...
 //              [--cores SERVER,NGINX,CLIENT,CLIENT...]
 //
-//   keepalive  1, 4 and 32 keep-alive connections posting 1 KiB to the benchmark's own handler (BIN
-//              --serve: an embedded server whose host answers 200 and keeps the connection); BIN is
-//              this benchmark unless given, and may be given more than once (an older build's, say)
+//   keepalive  1, 4 and 32 keep-alive connections posting 1 KiB to the benchmark's own handler (BIN,
+//              bench_http_handler of this build unless given: an embedded server whose host answers
+//              200 and keeps the connection); given more than once (another tree's, built by
+//              bench/http/handler_against.sh), each takes its turn
 //   close      1 and 4 connections, each request `GET /` with `Connection: close` on a connection of
 //              its own, against the real program started from DIR (VELLUMO_PROGRAM_DIR in the
-//              environment, else the build's program folder); it refuses GET with its 403 page and
-//              closes, nginx answers 200 and closes
+//              environment, else the build's program folder; given more than once, each takes its
+//              turn); it refuses GET with its 403 page and closes, nginx answers 200 and closes
 //
-// nginx comes from the nginx-light package (scripts/setup.sh); it runs on 127.0.0.1 with a
-// configuration of its own in bench/nginx/ of the build folder. Without it the figures are printed
-// without ratios. Every client speaks from a loopback address of its own (127.0.0.2, .3, ...), so the
-// server's connections-per-address share does not refuse any. Each measurement has a deadline and
-// each server process is stopped by its id.
-//
-//   bench_http --serve CORE   the benchmark's own handler: prints "port=N" and serves until stdin closes
-#include "http_server/gossamer.h"
+// Per figure: requests/s, p50 and p99 of the time to the whole response, and the server's CPU time
+// and context switches per request (from /proc). nginx comes from the nginx-light package
+// (scripts/setup.sh); it runs on 127.0.0.1 with a configuration of its own in bench/nginx/ of the
+// build folder. Without it the figures are printed without ratios. Every client speaks from a loopback
+// address of its own (127.0.0.2, .3, ...), so the server's connections-per-address share refuses none.
+// Each measurement has a deadline and each server process is stopped by its id.
 #include "load_generator.h"
 #include "tests/support/program_process.h"
 
@@ -29,7 +28,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QThread>
@@ -51,18 +49,6 @@ using namespace vellumo::bench;
 
 namespace {
 
-class OkHost : public GossamerHost {
-public:
-    void DynamicRequest(QString&, QString&, QByteArray&, HeaderCollection&, std::int16_t& RespStatus,
-                        QString& RespStatusText, QString& RespMIME, QString&, QByteArray& RespBody,
-                        std::int16_t&) override {
-        RespStatus = 200;
-        RespStatusText = QStringLiteral("MESSAGE:OK:BENCH");
-        RespMIME = QStringLiteral("text/plain");
-        RespBody = "OK";
-    }
-};
-
 void pinTo(int core) {
     if (core < 0)
         return;
@@ -70,30 +56,6 @@ void pinTo(int core) {
     CPU_ZERO(&set);
     CPU_SET(core, &set);
     ::sched_setaffinity(0, sizeof set, &set);
-}
-
-// The child's side of --serve.
-int serve(int argc, char** argv, int core) {
-    pinTo(core);
-    QCoreApplication app(argc, argv);
-    OkHost host;
-    Gossamer server;
-    server.setHost(&host);
-    server.setMaxConnections(1000);
-    server.setMaxConnectionsPerAddress(1000);
-    server.StartListening(0, QStringLiteral("127.0.0.1"));
-    if (!server.ConnectedToPort)
-        return 1;
-    std::printf("port=%d\n", server.LocalPort());
-    std::fflush(stdout);
-    // Ends when the parent closes our stdin (or goes away).
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
-        char c;
-        if (::read(STDIN_FILENO, &c, 1) <= 0)
-            app.quit();
-    });
-    return app.exec();
 }
 
 QString loadAverage() {
@@ -223,12 +185,12 @@ private:
     QProcess process_;
 };
 
-// The benchmark's own handler in a child process (this benchmark's --serve, or another build's).
+// The benchmark's own handler in a child process (bench_http_handler of this build, or another's).
 class Handler : public Server {
 public:
     explicit Handler(QString binary) : binary_(std::move(binary)) { label = binary_; }
     bool start(int core) override {
-        process_.start(binary_, {QStringLiteral("--serve"), QString::number(core)});
+        process_.start(binary_, {QString::number(core)});
         if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(10000))
             return false;
         const QByteArray line = process_.readLine().trimmed();
@@ -318,9 +280,6 @@ std::vector<int> allowedCores() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::string(argv[1]) == "--serve")
-        return serve(argc, argv, argc > 2 ? std::atoi(argv[2]) : -1);
-
     QCoreApplication app(argc, argv);
     int rounds = 3;
     double seconds = 3;
@@ -357,7 +316,7 @@ int main(int argc, char** argv) {
         }
     }
     if (handlers.isEmpty())
-        handlers << QCoreApplication::applicationFilePath();
+        handlers << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("bench_http_handler"));
     if (programs.isEmpty())
         programs << (qEnvironmentVariableIsSet("VELLUMO_PROGRAM_DIR") ? qEnvironmentVariable("VELLUMO_PROGRAM_DIR")
                                                                       : QStringLiteral(VELLUMO_PROGRAM_DIR));
