@@ -211,8 +211,7 @@ void soakRun(const QString& folder, const Cores& cores, std::int64_t messages) {
     LoadResult r;
     std::thread load([&] { r = runLoad(p); });
     // Watched from here: the memory once the first 1,000 are in.
-    std::atomic<bool> done{false};
-    while (!done) {
+    for (;;) {
         if (rssAt1000 < 0 && progress.load() >= 1000)
             rssAt1000 = test::procStatusKiB(pid, "VmRSS:");
         if (progress.load() >= messages)
