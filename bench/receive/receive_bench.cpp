@@ -209,16 +209,17 @@ void soakRun(const QString& folder, const Cores& cores, std::int64_t messages) {
     const qint64 rssAtStart = program->residentKiB();
     qint64 rssAt1000 = -1;
     LoadResult r;
-    std::thread load([&] { r = runLoad(p); });
-    // Watched from here: the memory once the first 1,000 are in.
-    for (;;) {
+    std::atomic<bool> loaded{false};
+    std::thread load([&] {
+        r = runLoad(p);
+        loaded = true;
+    });
+    // Watched from here until the load ends (its deadline bounds it): the memory once the first 1,000
+    // are in.
+    while (!loaded) {
         if (rssAt1000 < 0 && progress.load() >= 1000)
             rssAt1000 = test::procStatusKiB(pid, "VmRSS:");
-        if (progress.load() >= messages)
-            break;
         QThread::msleep(5);
-        if (!program->running())
-            break;
     }
     load.join();
     // What the program still has to show after the last reply.
