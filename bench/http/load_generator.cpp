@@ -85,6 +85,8 @@ public:
         epoll_event events[256];
         for (;;) {
             const Clock::time_point now = Clock::now();
+            if (plan_.cancel && plan_.cancel->load(std::memory_order_relaxed))
+                break;
             const bool stopping = stop_.load(std::memory_order_relaxed) || now >= deadline_;
             if (stopping && (now >= deadline_ + std::chrono::milliseconds(int(kGraceSeconds * 1000)) || !anyBusy()))
                 break;

@@ -35,6 +35,8 @@ struct LoadPlan {
     std::string expectStatus = "HTTP/1.";
     // Responses completed so far, for whoever watches the run (memory at the 1,000th, say).
     std::atomic<std::int64_t>* progress = nullptr;
+    // Set by whoever watches to end the run early (the server has gone).
+    std::atomic<bool>* cancel = nullptr;
 };
 
 struct LoadResult {

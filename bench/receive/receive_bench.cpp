@@ -205,6 +205,8 @@ void soakRun(const QString& folder, const Cores& cores, std::int64_t messages) {
     p.seconds = 900;
     p.payloads = requests(false);
     p.progress = &progress;
+    std::atomic<bool> gone{false};
+    p.cancel = &gone;
     const qint64 pid = program->pid();
     const qint64 rssAtStart = program->residentKiB();
     qint64 rssAt1000 = -1;
@@ -219,6 +221,8 @@ void soakRun(const QString& folder, const Cores& cores, std::int64_t messages) {
     while (!loaded) {
         if (rssAt1000 < 0 && progress.load() >= 1000)
             rssAt1000 = test::procStatusKiB(pid, "VmRSS:");
+        if (!program->running())
+            gone = true;
         QThread::msleep(5);
     }
     load.join();
