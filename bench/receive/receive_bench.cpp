@@ -221,7 +221,8 @@ void soakRun(const QString& folder, const Cores& cores, std::int64_t messages) {
     while (!loaded) {
         if (rssAt1000 < 0 && progress.load() >= 1000)
             rssAt1000 = test::procStatusKiB(pid, "VmRSS:");
-        if (!program->running())
+        // (No event loop runs here to tell the process object: a program gone has no memory line.)
+        if (test::procStatusKiB(pid, "VmRSS:") < 0)
             gone = true;
         QThread::msleep(5);
     }
