@@ -320,6 +320,13 @@ int main(int argc, char** argv) {
     if (programs.isEmpty())
         programs << (qEnvironmentVariableIsSet("VELLUMO_PROGRAM_DIR") ? qEnvironmentVariable("VELLUMO_PROGRAM_DIR")
                                                                       : QStringLiteral(VELLUMO_PROGRAM_DIR));
+    // Only the servers of the cases asked for are started.
+    const bool keepAliveCases = only.isEmpty() || only == QLatin1String("keepalive");
+    const bool closeCases = only.isEmpty() || only == QLatin1String("close");
+    if (!keepAliveCases)
+        handlers.clear();
+    if (!closeCases)
+        programs.clear();
     if (cores.empty()) {
         const std::vector<int> allowed = allowedCores();
         if (allowed.size() >= 4) {
@@ -343,11 +350,11 @@ int main(int argc, char** argv) {
     std::printf("\n");
 
     std::vector<Case> cases;
-    if (only.isEmpty() || only == QLatin1String("keepalive")) {
+    if (keepAliveCases) {
         for (int n : {1, 4, 32})
             cases.push_back({QStringLiteral("keep-alive x%1 handler").arg(n), false, n, false});
     }
-    if (only.isEmpty() || only == QLatin1String("close")) {
+    if (closeCases) {
         for (int n : {1, 4})
             cases.push_back({QStringLiteral("close x%1 program").arg(n), true, n, true});
     }
