@@ -34,6 +34,7 @@ bool ProgramProcess::start() {
     process_.start(folder_.file(QStringLiteral("vellumo")), {});
     if (!process_.waitForStarted(10000))
         return false;
+    // A second or so on a workstation; a loaded machine under the sanitizers takes much longer.
     return waitUntil(
                [this] {
                    if (process_.state() == QProcess::NotRunning)
@@ -42,7 +43,7 @@ bool ProgramProcess::start() {
                    s.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port_));
                    return s.waitForConnected(200);
                },
-               20000) &&
+               60000) &&
            running();
 }
 
