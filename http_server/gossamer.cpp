@@ -44,6 +44,9 @@ Gossamer::Gossamer(StreamSocketFactory socketFactory)
     QObject::connect(&relistenTimer_, &QTimer::timeout, &relistenTimer_, [this] { relisten(); });
     admitTimer_.setSingleShot(true);
     QObject::connect(&admitTimer_, &QTimer::timeout, &admitTimer_, [this] { admitWaiting(); });
+    serveWaitingTimer_.setSingleShot(true);
+    serveWaitingTimer_.setInterval(0);
+    QObject::connect(&serveWaitingTimer_, &QTimer::timeout, &serveWaitingTimer_, [this] { serveWaiting(); });
 }
 
 Gossamer::~Gossamer() {
@@ -390,6 +393,41 @@ GossClient& Gossamer::freeClient() {
     GossClient& client = addClient();
     client.Init(static_cast<std::int16_t>(i));
     return client;
+}
+
+bool Gossamer::TakeHostTurn(GossClient& client) {
+    if (inHost_ == nullptr && (hostQueue_.empty() || hostQueue_.front() == &client)) {
+        if (!hostQueue_.empty())
+            hostQueue_.pop_front();
+        inHost_ = &client;
+        return true;
+    }
+    if (inHost_ != &client && std::find(hostQueue_.begin(), hostQueue_.end(), &client) == hostQueue_.end())
+        hostQueue_.push_back(&client);
+    return false;
+}
+
+void Gossamer::ReleaseHostTurn(GossClient& client) {
+    if (inHost_ == &client)
+        inHost_ = nullptr;
+    // Not at once: the handler that called sends its reply first, when this returns.
+    if (!hostQueue_.empty() && !serveWaitingTimer_.isActive())
+        serveWaitingTimer_.start();
+}
+
+void Gossamer::ForgetHostTurn(GossClient& client) {
+    hostQueue_.erase(std::remove(hostQueue_.begin(), hostQueue_.end(), &client), hostQueue_.end());
+}
+
+void Gossamer::serveWaiting() {
+    while (inHost_ == nullptr && !hostQueue_.empty()) {
+        GossClient* next = hostQueue_.front();
+        next->ResumeHostCall();
+        // One that did not take its turn (its pump already runs further up, and will ask again) does
+        // not hold up the others.
+        if (!hostQueue_.empty() && hostQueue_.front() == next && inHost_ != next)
+            hostQueue_.pop_front();
+    }
 }
 
 void Gossamer::serve(std::int32_t requestID, const QString& address) {

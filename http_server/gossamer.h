@@ -1,5 +1,5 @@
 #pragma once
-// Gossamer: the embedded HTTP server. The main window owns one for the whole run: it sets Port,
+// Gossamer: the embedded HTTP server. The station owns one for the whole run: it sets Port,
 // calls StartListening() and answers every POST in its GossamerHost::DynamicRequest. Gossamer owns
 // the listening socket wskRequest and a pool of connection handlers (GossClient); handler i is made
 // the first time it is needed and lives as long as the server.
@@ -32,7 +32,10 @@
 //
 // Invariants: every handler's Index is its position in the pool; the pool only grows (to at most
 // MaxConnections + MaxLingering + MaxDelayedRefusals handlers); the server raises nothing to the
-// host but DynamicRequest and LogEvent, both synchronously.
+// host but DynamicRequest and LogEvent, both synchronously. At most one request is in the host at a
+// time: requests ready meanwhile wait and are served first come, first served (TakeHostTurn), so
+// replies leave in the order the requests came, and a handler of the host is never entered inside
+// another.
 //
 // Errors raised to the caller (source "Gossamer"):
 //   &H8004A700 "Already listening"                  StartListening while listening
@@ -209,6 +212,18 @@ public:
     // Milliseconds on a steady clock, the time base of the handlers' progress.
     static std::int64_t Now();
 
+    // For the handlers only: the one turn to call into the host (HeadComplete, DynamicRequest). True
+    // when client may call now; false when another call runs (a host that lets the loop run inside a
+    // long job) or others wait before it: client then waits in line, and once the host is free the
+    // server resumes the waiting handlers in the order they asked (GossClient::ResumeHostCall).
+    bool TakeHostTurn(GossClient& client);
+    void ReleaseHostTurn(GossClient& client);
+    // The handler no longer waits (its connection has ended).
+    void ForgetHostTurn(GossClient& client);
+    // Handlers waiting for their turn, and whether a call into the host runs now.
+    int WaitingForHost() const { return static_cast<int>(hostQueue_.size()); }
+    bool InHost() const { return inHost_ != nullptr; }
+
 private:
     void wskRequest_ConnectionRequest(std::int32_t requestID);
     void wskRequest_Error(std::int32_t Number, const QString& Description);
@@ -231,6 +246,8 @@ private:
     void logStarted(const QString& adapterIP);
     void scheduleRelisten();
     void relisten();
+    // Gives the waiting handlers their turns, one after the other, while the host is free.
+    void serveWaiting();
 
     StreamSocketFactory socketFactory_;
     GossamerHost* host_ = nullptr;
@@ -281,6 +298,11 @@ private:
     QString adapterIP_;
     bool accepting_ = false;
     QTimer relistenTimer_;
+    // The handler calling into the host now, those waiting for it, and the zero timer that serves
+    // them once the call has returned (from the loop, after the handler that called has sent its reply).
+    GossClient* inHost_ = nullptr;
+    std::deque<GossClient*> hostQueue_;
+    QTimer serveWaitingTimer_;
     std::unique_ptr<StreamSocket> wskRequest_;
     std::vector<std::unique_ptr<GossClient>> clients_;
 };

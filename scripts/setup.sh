@@ -13,6 +13,8 @@ packages=(
     dpkg-dev desktop-file-utils
     # The desktop scenarios: an X server, a window manager, a tray host, input and screenshots.
     xvfb openbox trayer xdotool x11-utils imagemagick
+    # The HTTP benchmark's comparison server.
+    nginx-light
 )
 
 missing=()
