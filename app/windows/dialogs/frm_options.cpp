@@ -91,6 +91,9 @@ void frmOptions::buildWindow(ControlLoader& loader) {
     cmdOK->setClick([this] { cmdOK_Click(); });
     cmdCancel->setClick([this] { cmdCancel_Click(); });
     cmdApply->setClick([this] { cmdApply_Click(); });
+    // Enter takes the options as OK does, Escape leaves them as Annuler does.
+    cmdOK->setDefault(true);
+    cmdCancel->setCancel(true);
     layout->addLayout(buttons);
     resize(420, 380);
 }
