@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,6 +27,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextCursor>
+
+#include <algorithm>
 
 namespace vellumo {
 
@@ -168,6 +171,9 @@ void frmSendMessage::buildWindow() {
     TXTextControl1->document()->setDefaultFont(arial);
     TXTextControl1->setGeometry(4, 94, kWidth - 8, kHeight - 98);
     connect(TXTextControl1, &RichTextEditor::gotFocus, this, [this] { EditorHidePanel(); });
+    // Tab goes on to the next control, as in a dialog; Ctrl+Tab types a tab (eventFilter).
+    TXTextControl1->setTabChangesFocus(true);
+    TXTextControl1->installEventFilter(this);
     connect(TXTextControl1, &RichTextEditor::clicked, this, [this] { EditorHidePanel2(); });
 
     // The list of a recipient source lies over the editor while it is open.
@@ -184,6 +190,30 @@ void frmSendMessage::buildWindow() {
     btnOk->hide();
 
     buildPanel();
+
+    // The tab order: the recipients line and its buttons, the formatting bar's lists and the colours, the
+    // editor, then the toolbar from "Envoyer..." on (its buttons, made first, are moved after the
+    // editor), so that the window opens with the focus on the recipients line and a Tab out of the
+    // text reaches the send button.
+    QWidget* previous = TXTextControl1;
+    for (int i = 1; i <= TeskToolbar1->buttonCount(); ++i) {
+        if (TeskToolbar1->isSeparator(i))
+            continue;
+        if (QWidget* button = TeskToolbar1->widgetForAction(TeskToolbar1->buttonAction(i))) {
+            setTabOrder(previous, button);
+            previous = button;
+        }
+    }
+}
+
+// The window is designed 500 by 408 pixels; on a smaller screen it is made lower (FitOnScreen): the
+// editor then ends at the window's bottom, and the emoticon panel slides up from it.
+void frmSendMessage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!TXTextControl1)
+        return;
+    TXTextControl1->setGeometry(4, 94, width() - 8, std::max(40, height() - 98));
+    setPanelTop(panelTop_);
 }
 
 void frmSendMessage::buildToolbar() {
@@ -359,6 +389,8 @@ void frmSendMessage::ChoixCouleur_Click(int Index) {
             TXTextControl1->setSelectionBackColor(colour);
         else
             TXTextControl1->setSelectionTextColor(colour);
+        // Back to the text, as the formatting bar does: what is typed next takes the colour.
+        TXTextControl1->setFocus(Qt::OtherFocusReason);
         return;
     }
 }
@@ -425,7 +457,8 @@ void frmSendMessage::InsertEmoticon(int Index) {
 
 void frmSendMessage::setPanelTop(int twips) {
     panelTop_ = twips;
-    Frame1->move(0, px(twips));
+    // Its places are the design's, from the window's bottom edge.
+    Frame1->move(0, px(twips) - (kHeight - height()));
 }
 
 // Moves the panel's top edge one twip at a time, letting the event loop run after each step. A newer
@@ -469,6 +502,14 @@ void frmSendMessage::EditorHidePanel2() {
 
 bool frmSendMessage::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (TXTextControl1 && watched == TXTextControl1 && type == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            TXTextControl1->textCursor().insertText(QStringLiteral("\t"));
+            return true;
+        }
+        return false;
+    }
     if (Frame1 && watched == Frame1 && type == QEvent::MouseButtonRelease) {
         Frame1_HidePanel();
         return false;
