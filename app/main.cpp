@@ -8,6 +8,7 @@
 #include "platform/settings/file_registry.h"
 #include "platform/shell/process_shell_start.h"
 #include "platform/widgets/qt_ui_hooks.h"
+#include "platform/widgets/screen_fit.h"
 
 #include <QApplication>
 
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
     app.setApplicationName(QStringLiteral("Vellumo"));
     // The program lives in the tray: hiding the last window does not end it.
     app.setQuitOnLastWindowClosed(false);
+    // Every window opens wholly on the screen, however small the screen or large the scale.
+    vellumo::ScreenFit screenFit;
+    app.installEventFilter(&screenFit);
 
     vellumo::QtUiHooks desktopHooks;
     if (QApplication::platformName() != QStringLiteral("offscreen"))
