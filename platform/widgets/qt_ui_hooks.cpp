@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -33,7 +34,10 @@ int QtUiHooks::messageBox(const QString& prompt, int style, const QString& title
     // centres it there), and is on top as that window is: a box mapped under an always-on-top window
     // would take the keys unseen.
     QWidget* owner = BoxOwner();
-    QMessageBox box(owner);
+    // On the heap: a window that goes while its box is open (the program ending meanwhile) takes the
+    // box with it.
+    QPointer<QMessageBox> held = new QMessageBox(owner);
+    QMessageBox& box = *held;
     box.setWindowTitle(title);
     box.setText(prompt);
     switch (style & mb::IconMask) {
@@ -88,11 +92,15 @@ int QtUiHooks::messageBox(const QString& prompt, int style, const QString& title
     if ((style & mb::SystemModal) || (owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)))
         box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.exec();
+    if (!held)
+        return safeAnswer(style);
+    int answer = safeAnswer(style);
     for (std::size_t i = 0; i < made.size(); ++i) {
         if (box.clickedButton() == made[i])
-            return buttons[i].second;
+            answer = buttons[i].second;
     }
-    return safeAnswer(style);
+    delete held.data();
+    return answer;
 }
 
 } // namespace vellumo

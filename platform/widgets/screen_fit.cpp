@@ -73,8 +73,10 @@ void FitOnScreen(QWidget* window, const QRect& area) {
     // A window given a place keeps it when it fits; one partly off the area is moved onto it.
     if (window->testAttribute(Qt::WA_Moved)) {
         const QRect outer = QRect(window->geometry().topLeft(), size).marginsAdded(frame);
-        const int x = std::clamp(outer.x(), available.left(), std::max(available.left(), available.right() + 1 - outer.width()));
-        const int y = std::clamp(outer.y(), available.top(), std::max(available.top(), available.bottom() + 1 - outer.height()));
+        const int x =
+            std::clamp(outer.x(), available.left(), std::max(available.left(), available.right() + 1 - outer.width()));
+        const int y =
+            std::clamp(outer.y(), available.top(), std::max(available.top(), available.bottom() + 1 - outer.height()));
         if (x != outer.x() || y != outer.y())
             window->setGeometry(QRect(QPoint(x + frame.left(), y + frame.top()), size));
     }
@@ -84,8 +86,12 @@ bool ScreenFit::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         const Qt::WindowType type = widget->windowType();
+        // Only the windows the window manager frames and places: not menus, tooltips and balloons, nor
+        // the frameless windows placed by their own code (the tray icon's, which the tray host takes in).
+        const Qt::WindowFlags unmanaged =
+            Qt::FramelessWindowHint | Qt::BypassWindowManagerHint | Qt::X11BypassWindowManagerHint;
         if (widget->isWindow() && type != Qt::Popup && type != Qt::ToolTip && type != Qt::SplashScreen &&
-            !widget->testAttribute(Qt::WA_DontShowOnScreen))
+            !(widget->windowFlags() & unmanaged) && !widget->testAttribute(Qt::WA_DontShowOnScreen))
             FitOnScreen(widget);
     }
     return QObject::eventFilter(watched, event);

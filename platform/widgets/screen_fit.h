@@ -4,8 +4,10 @@
 // made as small as that area, its minimum size lowered when need be, and a window placed partly off
 // that area is moved onto it; a window too narrow for its title is widened, as far as the area
 // allows, so that the title bar shows the title whole. A window never placed is left for the window
-// manager to place. ScreenFit applies FitOnScreen to every top-level window of the application each
-// time it is shown; it is installed once, on the application object, by main(). Stateless.
+// manager to place. ScreenFit applies FitOnScreen to every top-level window of the application that
+// the window manager frames (not menus, tooltips, balloons or frameless windows such as the tray
+// icon's) each time it is shown; it is installed once, on the application object, by main().
+// Stateless.
 
 #include <QMargins>
 #include <QObject>

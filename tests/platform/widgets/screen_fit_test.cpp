@@ -14,8 +14,8 @@ namespace {
 struct FitCase {
     const char* name;
     QSize size;
-    bool fixed;       // setFixedSize, as the compose window has
-    QPoint placedAt;  // (-1, -1): never placed
+    bool fixed;      // setFixedSize, as the compose window has
+    QPoint placedAt; // (-1, -1): never placed
     const char* title;
     bool keepsSize; // fits already: left as it is
 };
@@ -44,8 +44,8 @@ TEST_P(ScreenFitCases, TheWindowWithItsFrameLiesWhollyInTheArea) {
     EXPECT_LE(outer.width(), kArea.width());
     EXPECT_LE(outer.height(), kArea.height());
     if (c.placedAt != QPoint(-1, -1)) {
-        EXPECT_TRUE(kArea.contains(outer)) << outer.x() << "," << outer.y() << " " << outer.width() << "x"
-                                           << outer.height();
+        EXPECT_TRUE(kArea.contains(outer))
+            << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
     } else {
         EXPECT_FALSE(window.testAttribute(Qt::WA_Moved)) << "a window never placed is the window manager's to place";
     }
@@ -62,8 +62,12 @@ const FitCase kFitCases[] = {
     {"PlacedPartlyOff", {300, 150}, false, {400, 300}, "Vellumo", true},
     {"FitsAlready", {300, 150}, false, {10, 40}, "Vellumo", true},
     {"NarrowForItsTitle", {200, 150}, false, {-1, -1}, "Searching for connected Vellumo users", false},
-    {"TitleWiderThanTheArea", {200, 150}, false, {-1, -1},
-     "Searching for connected Vellumo users on every network the station can reach today", false},
+    {"TitleWiderThanTheArea",
+     {200, 150},
+     false,
+     {-1, -1},
+     "Searching for connected Vellumo users on every network the station can reach today",
+     false},
 };
 INSTANTIATE_TEST_SUITE_P(ScreenFit, ScreenFitCases, ::testing::ValuesIn(kFitCases),
                          [](const auto& info) { return std::string(info.param.name); });
