@@ -39,7 +39,8 @@ TEST_P(TopMostOnTheDesktop, ComesAboveTheWindowInUseWithoutTakingItsFocus) {
     XWindow other;
     std::unique_ptr<QProcess> typing = startTypingProbe(typed, &other);
     ASSERT_FALSE(HasFailure());
-    std::unique_ptr<QProcess> probe = x.startProgram(QStringLiteral(VELLUMO_DESKTOP_PROBE), {QStringLiteral("topmost")});
+    std::unique_ptr<QProcess> probe =
+        x.startProgram(QStringLiteral(VELLUMO_DESKTOP_PROBE), {QStringLiteral("topmost")});
     ASSERT_TRUE(probe);
 
     if (GetParam().shownBefore) {
