@@ -1,8 +1,10 @@
-// vellumo: the main program. Everything it does lives in the app library; this only makes the
-// application object, the module-level state and the main window, and runs the message loop.
+// vellumo: the main program. Everything it does lives in the app libraries; this only makes the
+// application object, the module-level state, the station and its window, and runs the message loop.
 #include "app/core/mod_vellumo.h"
+#include "app/station/station.h"
 #include "app/windows/main/frm_main.h"
 #include "platform/hosting/control_loader.h"
+#include "platform/runtime/termination_signals.h"
 #include "platform/settings/file_registry.h"
 #include "platform/shell/process_shell_start.h"
 #include "platform/widgets/qt_ui_hooks.h"
@@ -11,11 +13,15 @@
 
 #include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     // The launcher hands the program its own output and ends; when that output was a pipe whose reader
     // has gone, a line written to it must fail quietly, not end the program.
     std::signal(SIGPIPE, SIG_IGN);
+    // A request to end (SIGTERM, SIGINT, SIGHUP) goes through the program's own quit path once the
+    // window is there; one that comes before waits for it.
+    vellumo::TerminationSignals endRequests;
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (noDisplay && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -45,14 +51,29 @@ int main(int argc, char** argv) {
     desktopHooks.setButtonText([&state](int answer) { return state.Localisation.ButtonText(answer); });
     vellumo::ControlLoader loader(programFolder);
 
-    vellumo::frmMain window(state, loader);
-    if (!window.Form_Load()) {
-        if (window.StartFailure().isEmpty())
+    vellumo::Station station(state);
+    // Started from a terminal, the program says where it listens; started by the launcher or the
+    // desktop's log-on, its output is no terminal and it says nothing.
+    if (::isatty(STDERR_FILENO))
+        station.setListeningNotice([](const QString& line) { std::fprintf(stderr, "%s\n", qUtf8Printable(line)); });
+    if (!station.Start()) {
+        if (station.StartFailure().isEmpty())
             return 0; // another copy runs in this folder
         std::fprintf(stderr, "vellumo: cannot take the lock of the program folder: %s\n",
-                     window.StartFailure().toLocal8Bit().constData());
+                     station.StartFailure().toLocal8Bit().constData());
         return 1;
     }
+    vellumo::frmMain window(station, loader);
+    window.Form_Load();
+
+    // The end of the desktop session and the termination signals quit as a Yes to the quit question
+    // does: the other windows closed, the tray icon removed, the lock released; the store closes as
+    // the station goes, after the loop.
+    QObject::connect(&endRequests, &vellumo::TerminationSignals::Received, &window,
+                     [&window] { window.EndWithoutAsking(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.EndWithoutAsking(); });
+    endRequests.watch();
+
     const int code = app.exec();
     vellumo::setUiHooks(nullptr);
     return code;

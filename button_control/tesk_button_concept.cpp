@@ -34,7 +34,7 @@ constexpr const char* kHandRows[] = {
 } // namespace
 
 TeskButtonConcept::TeskButtonConcept(QWidget* parent, ControlSite* site)
-    : QWidget(parent), site_(site),
+    : QWidget(parent), UserControl(site),
       accessKeys_(*this, [this](std::int16_t& KeyAscii) { UserControl_AccessKeyPress(KeyAscii); }) {
     ++g_liveInstances;
     setMouseTracking(true);
@@ -96,11 +96,6 @@ QImage TeskButtonConcept::handCursor() {
 }
 
 // ---- host -------------------------------------------------------------------------------------------
-
-void TeskButtonConcept::PropertyChanged(const QString& name) {
-    if (site_)
-        site_->PropertyChanged(name);
-}
 
 bool TeskButtonConcept::designMode() const {
     return site_ && !site_->ambientUserMode();

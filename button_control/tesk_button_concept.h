@@ -41,6 +41,7 @@
 #include "platform/hosting/access_keys.h"
 #include "platform/hosting/control_input.h"
 #include "platform/hosting/hosted_control.h"
+#include "platform/hosting/user_control.h"
 
 #include <QFont>
 #include <QImage>
@@ -117,7 +118,7 @@ struct ButtonRect {
     bool operator==(const ButtonRect&) const = default;
 };
 
-class PELTORIX_EXPORT TeskButtonConcept : public QWidget, public HostedControl {
+class PELTORIX_EXPORT TeskButtonConcept : public QWidget, public UserControl<TeskButtonConcept> {
 public:
     // site may be null: then nothing is notified and the ambient properties are the defaults.
     explicit TeskButtonConcept(QWidget* parent = nullptr, ControlSite* site = nullptr);
@@ -126,16 +127,10 @@ public:
     // Number of buttons alive in the process (for DllCanUnloadNow).
     static int liveInstances();
 
-    // HostedControl
-    QWidget* widget() override { return this; }
-    ControlEvents& events() override { return events_; }
-    void InitProperties() override { UserControl_InitProperties(); }
-    void ReadProperties(const PropertyBag& bag) override { UserControl_ReadProperties(bag); }
-    void WriteProperties(PropertyBag& bag) override { UserControl_WriteProperties(bag); }
+    // HostedControl (the host's callbacks reach the handlers below through UserControl)
     void putProperty(std::int32_t dispid, const PropertyValue& value) override;
     PropertyValue getProperty(std::int32_t dispid) override;
     PropertyValue invokeMethod(std::int32_t dispid, const std::vector<PropertyValue>& arguments) override;
-    void AmbientChanged(const QString& name) override { UserControl_AmbientChanged(name); }
 
     // Host callbacks.
     void UserControl_InitProperties();
@@ -279,7 +274,6 @@ private:
         std::optional<std::int16_t> sizeAsSet; // a FontSize of 0 or less, which the font cannot hold
     };
 
-    void PropertyChanged(const QString& name);
     bool designMode() const;
     bool displayAsDefault() const;
     bool IsMouseOver() const;
@@ -298,11 +292,26 @@ private:
     void GetPictureSize();
     void CalcPictureRect();
 
-    // Painting (tesk_button_paint.cpp, tesk_button_looks.cpp, tesk_button_picture.cpp).
-    void paintUp(int h);
-    void paintPressed();
-    void paintDisabled();
-    void paintMacFace(std::uint8_t captionStyle);
+    // Painting (tesk_button_paint.cpp, tesk_button_looks.cpp, tesk_button_picture.cpp). Redraw paints
+    // the look of ButtonType in one of three states, as the look's row (Look) says.
+    enum class LookState : std::uint8_t { Up, Pressed, Disabled };
+    enum class Tone : std::uint8_t;
+    struct Look;
+    static const Look* findLook(std::int32_t type);
+    void paintLook(LookState state);
+    void paintBevelLook(const Look& look, LookState state, std::uint8_t caption);
+    void paintWindows32(const Look& look, LookState state, std::uint8_t caption);
+    void paintWindowsXP(const Look& look, LookState state, std::uint8_t caption);
+    void paintMac(const Look& look, LookState state, std::uint8_t caption);
+    void paintJavaMetal(const Look& look, LookState state, std::uint8_t caption);
+    void paintOfficeXP(const Look& look, LookState state, std::uint8_t caption);
+    void paintTransparent(const Look& look, LookState state, std::uint8_t caption);
+    void paintOvalFlat(const Look& look, LookState state, std::uint8_t caption);
+    void paintKDE2(const Look& look, LookState state, std::uint8_t caption);
+    std::int32_t tone(Tone t) const;
+    // The looks' Shift and ShiftP: ShiftColor without and with the proportional blue channel.
+    std::int32_t Shift(std::int32_t colour, std::int32_t amount) const { return ShiftColor(colour, amount, false); }
+    std::int32_t ShiftP(std::int32_t colour, std::int32_t amount) const { return ShiftColor(colour, amount, true); }
     void DrawRect(int x, int y, int w, int h, std::int32_t colour, bool frameOnly);
     void DrawLine(int x1, int y1, int x2, int y2, std::int32_t colour);
     void DrawPixel(int x, int y, std::int32_t colour);
@@ -322,8 +331,6 @@ private:
     void paintAt(int dx, int dy, const QImage& picture, std::int32_t tint = -1, bool silhouette = false,
                  bool greyscale = false, bool blend = false);
 
-    ControlSite* site_;
-    ControlEvents events_;
     ControlInput surfaceInput_;
     ControlEvents surfaceHandlers_;
     AccessKeys accessKeys_;

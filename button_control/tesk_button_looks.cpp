@@ -1,37 +1,120 @@
-// The thirteen looks of TeskButtonConcept, each in its up, pressed and disabled branch. Coordinates
-// are pixels of the client area; rectangles are (x, y, w, h); lines leave out their end point.
-// Shift is ShiftColor without, ShiftP with the proportional blue channel.
+// The thirteen looks of TeskButtonConcept. Redraw fills the face, then paints the look of ButtonType in
+// its state (up, pressed or disabled) as the look's row in kLooks says: its painter, the caption style
+// of each state, and whether the dotted focus rectangle comes last. Six looks are a caption over bevel
+// rings, drawn by one painter from their row; the others have a painter of their own.
+//
+// Coordinates are pixels of the client area; rectangles are (x, y, w, h); lines leave out their end
+// point. Shift is ShiftColor without, ShiftP with the proportional blue channel.
 #include "button_control/tesk_button_concept.h"
 
 #include "platform/runtime/numeric.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace vellumo {
 
 namespace {
+
 constexpr std::int32_t kXpFrame = 0x733C00;
 constexpr std::int32_t kXpCorner = 0x7B4D10;
 constexpr std::int32_t kJavaFocus = 0xCC9999;
+// A state whose caption the look's painter draws its own way.
+constexpr std::uint8_t kOwnCaption = 0xFF;
+
 } // namespace
 
-// The raised Mac face, shared by the up and the disabled look (their captions differ).
-void TeskButtonConcept::paintMacFace(std::uint8_t captionStyle) {
-    const ButtonColors& c = colors_;
-    const int W = W_;
-    const int H = H_;
-    DrawRect(1, 1, W - 2, H - 2, c.light, false);
-    DrawCaption(captionStyle);
-    DrawRect(0, 0, W, H, c.darkShadow, true);
-    DrawCorners(c.darkShadow);
-    DrawLine(1, 2, 2, 0, c.face);
-    DrawLine(3, 2, W - 3, 2, c.highlight);
-    DrawLine(2, 2, 2, H - 3, c.highlight);
-    DrawPixel(3, 3, c.highlight);
-    DrawLine(W - 3, 1, W - 3, H - 3, c.face);
-    DrawLine(1, H - 3, W - 3, H - 3, c.face);
-    DrawPixel(W - 4, H - 4, c.face);
-    DrawLine(W - 2, 2, W - 2, H - 2, c.shadow);
-    DrawLine(2, H - 2, W - 2, H - 2, c.shadow);
-    DrawPixel(W - 3, H - 3, c.shadow);
+// The working colours a bevel ring is drawn in; Netscape's light is the light colour moved by 8.
+enum class TeskButtonConcept::Tone : std::uint8_t { None, Highlight, Light, Shadow, DarkShadow, NetscapeLight };
+
+// A look's row. The caption of the up state is style 0, or 1 while the cursor hovers.
+struct TeskButtonConcept::Look {
+    // The rings of a bevel look in the up state, as DrawBevel draws them; pressed, each ring's
+    // top-left and bottom-right colours are exchanged.
+    struct Ring {
+        Tone topLeft = Tone::None;
+        Tone bottomRight = Tone::None;
+    };
+    // When the up state shows the rings; rings shown only while hovering are never shown disabled.
+    enum Shown : std::uint8_t { Always, WhileHovering };
+    // A dark shadow frame round the whole button, over the rings, in every state.
+    enum Frame : std::uint8_t { NoFrame, DarkFrame };
+    struct Rings {
+        Ring outer;
+        Ring inner; // none: a single ring
+        int offset = 0;
+        Shown shown = Always;
+        Frame frame = NoFrame;
+    };
+
+    std::int32_t type;
+    void (TeskButtonConcept::*paint)(const Look& look, LookState state, std::uint8_t caption);
+    std::uint8_t pressedCaption;
+    std::uint8_t disabledCaption;
+    bool focus; // the focus rectangle after the look, up and pressed
+    Rings rings;
+};
+
+const TeskButtonConcept::Look* TeskButtonConcept::findLook(std::int32_t type) {
+    using T = TeskButtonConcept;
+    using enum Tone;
+    using enum Look::Shown;
+    using enum Look::Frame;
+    // clang-format off
+    static constexpr Look kLooks[] = {
+        // type         painter            caption styles  focus  rings: outer, inner, offset, shown, frame
+        //                                 pressed, disabled
+        {Windows16,     &T::paintBevelLook,   2, 3,   true,  {{Highlight, Shadow}, {Highlight, Shadow}, -1,
+                                                              Always, DarkFrame}},
+        {Windows32,     &T::paintWindows32,   2, 3,   false, {{Highlight, DarkShadow}, {Light, Shadow}}},
+        {WindowsXP,     &T::paintWindowsXP,   2, 5,   false, {}},
+        {Mac,           &T::paintMac,         2, 3,   false, {}},
+        {JavaMetal,     &T::paintJavaMetal,   kOwnCaption, 4, false, {}},
+        {Netscape6,     &T::paintBevelLook,   2, 4,   true,  {{NetscapeLight, Shadow}, {NetscapeLight, Shadow}}},
+        {SimpleFlat,    &T::paintBevelLook,   2, 3,   true,  {{Highlight, Shadow}}},
+        {FlatHighlight, &T::paintBevelLook,   2, 3,   true,  {{Highlight, Shadow}, {}, 0, WhileHovering}},
+        {OfficeXP,      &T::paintOfficeXP,    2, 4,   true,  {}},
+        {Transparent,   &T::paintTransparent, 2, 3,   true,  {}},
+        {Hover3D,       &T::paintBevelLook,   2, 3,   true,  {{Highlight, DarkShadow}, {Light, Shadow}, 0,
+                                                              WhileHovering}},
+        {OvalFlat,      &T::paintOvalFlat,    2, 3,   false, {}},
+        {KDE2,          &T::paintKDE2,        7, 6,   true,  {}},
+    };
+    // clang-format on
+    const auto* found =
+        std::find_if(std::begin(kLooks), std::end(kLooks), [&](const Look& l) { return l.type == type; });
+    return found != std::end(kLooks) ? found : nullptr;
+}
+
+void TeskButtonConcept::paintLook(LookState state) {
+    const Look* look = findLook(m_ButtonType);
+    if (!look)
+        return; // outside the enumeration (10 among them): the face alone
+    const std::uint8_t caption = state == LookState::Up        ? (hovering_ ? 1 : 0)
+                                 : state == LookState::Pressed ? look->pressedCaption
+                                                               : look->disabledCaption;
+    (this->*look->paint)(*look, state, caption);
+    if (look->focus && state != LookState::Disabled)
+        DrawFocus();
+}
+
+std::int32_t TeskButtonConcept::tone(Tone t) const {
+    switch (t) {
+    case Tone::Highlight:
+        return colors_.highlight;
+    case Tone::Light:
+        return colors_.light;
+    case Tone::Shadow:
+        return colors_.shadow;
+    case Tone::DarkShadow:
+        return colors_.darkShadow;
+    case Tone::NetscapeLight:
+        return Shift(colors_.light, 8);
+    case Tone::None:
+        break;
+    }
+    return 0;
 }
 
 void TeskButtonConcept::DrawCorners(std::int32_t colour) {
@@ -39,38 +122,64 @@ void TeskButtonConcept::DrawCorners(std::int32_t colour) {
         DrawPixel(x, y, colour);
 }
 
-void TeskButtonConcept::paintUp(int h) {
+// ---- the bevel looks: Windows 16-bit, Windows 32-bit, Netscape 6, Simple Flat, Flat Highlight, 3D Hover
+
+void TeskButtonConcept::paintBevelLook(const Look& look, LookState state, std::uint8_t caption) {
+    const Look::Rings& r = look.rings;
+    DrawCaption(caption);
+    const bool pressed = state == LookState::Pressed;
+    if (pressed || r.shown == Look::Always || (state == LookState::Up && hovering_)) {
+        Look::Ring outer = r.outer, inner = r.inner;
+        if (pressed) {
+            std::swap(outer.topLeft, outer.bottomRight);
+            std::swap(inner.topLeft, inner.bottomRight);
+        }
+        DrawBevel(tone(outer.topLeft), tone(outer.bottomRight), tone(inner.topLeft), tone(inner.bottomRight), r.offset,
+                  r.inner.topLeft == Tone::None);
+    }
+    if (r.frame == Look::DarkFrame)
+        DrawRect(0, 0, W_, H_, colors_.darkShadow, true);
+}
+
+// The default button with a focus rectangle shows its rings one pixel inwards in a dark frame, and
+// pressed two frames; both with the focus rectangle. Otherwise it is a bevel look without one.
+void TeskButtonConcept::paintWindows32(const Look& look, LookState state, std::uint8_t caption) {
+    if (state == LookState::Disabled || !m_ShowFocusRect || !displayAsDefault())
+        return paintBevelLook(look, state, caption);
+    const ButtonColors& c = colors_;
+    DrawCaption(caption);
+    if (state == LookState::Up) {
+        DrawBevel(c.highlight, c.darkShadow, c.light, c.shadow, -1, false);
+        DrawFocus();
+        DrawRect(0, 0, W_, H_, c.darkShadow, true);
+    } else {
+        DrawRect(0, 0, W_, H_, c.darkShadow, true);
+        DrawRect(1, 1, W_ - 2, H_ - 2, c.shadow, true);
+        DrawFocus();
+    }
+}
+
+// ---- the looks with a painter of their own ----------------------------------------------------------
+
+void TeskButtonConcept::paintWindowsXP(const Look&, LookState state, std::uint8_t caption) {
     const ButtonColors& c = colors_;
     const int W = W_;
     const int H = H_;
-    const auto style = static_cast<std::uint8_t>(h);
-    auto shift = [this](std::int32_t colour, std::int32_t amount) { return ShiftColor(colour, amount, false); };
-    auto shiftP = [this](std::int32_t colour, std::int32_t amount) { return ShiftColor(colour, amount, true); };
-    switch (m_ButtonType) {
-    case Windows16:
-        DrawCaption(style);
-        DrawBevel(c.highlight, c.shadow, c.highlight, c.shadow, -1, false);
-        DrawRect(0, 0, W, H, c.darkShadow, true);
-        DrawFocus();
-        break;
-    case Windows32:
-        DrawCaption(style);
-        if (m_ShowFocusRect && displayAsDefault()) {
-            DrawBevel(c.highlight, c.darkShadow, c.light, c.shadow, -1, false);
-            DrawFocus();
-            DrawRect(0, 0, W, H, c.darkShadow, true);
-        } else {
-            DrawBevel(c.highlight, c.darkShadow, c.light, c.shadow, 0, false);
-        }
-        break;
-    case WindowsXP: {
-        DrawGradient(c.baseFace, 25, true);
-        DrawCaption(style);
+    const std::int32_t bf = c.baseFace;
+    if (state == LookState::Disabled) {
+        DrawRect(0, 0, W, H, ShiftP(bf, -24), false);
+        DrawCaption(caption);
+        DrawRect(0, 0, W, H, ShiftP(bf, -84), true);
+        DrawCorners(ShiftP(bf, -72));
+        return;
+    }
+    if (state == LookState::Up) {
+        DrawGradient(bf, 25, true);
+        DrawCaption(caption);
         DrawRect(0, 0, W, H, kXpFrame, true);
         DrawCorners(kXpCorner);
-        const std::int32_t bf = c.baseFace;
         if (hovering_ || ((hasFocus_ || displayAsDefault()) && m_ShowFocusRect)) {
-            const bool hot = hovering_;
+            const bool hot = hovering_; // the hover colours win over the focus colours
             DrawRect(1, 2, W - 2, H - 4, hot ? 0x31B2FF : 0xE7AE8C, true);
             DrawLine(2, H - 2, W - 2, H - 2, hot ? 0x0096E7 : 0xEF826B);
             DrawLine(2, 1, W - 2, 1, hot ? 0xCEF3FF : 0xFFE7CE);
@@ -78,74 +187,163 @@ void TeskButtonConcept::paintUp(int h) {
             DrawLine(2, 3, 2, H - 3, hot ? 0x6BCBFF : 0xF0D1B5);
             DrawLine(W - 3, 3, W - 3, H - 3, hot ? 0x6BCBFF : 0xF0D1B5);
         } else {
-            DrawLine(2, H - 2, W - 2, H - 2, shiftP(bf, -48));
-            DrawLine(1, H - 3, W - 2, H - 3, shiftP(bf, -32));
-            DrawLine(W - 2, 2, W - 2, H - 2, shiftP(bf, -36));
-            DrawLine(W - 3, 3, W - 3, H - 3, shiftP(bf, -24));
-            DrawLine(2, 1, W - 2, 1, shiftP(bf, 16));
-            DrawLine(1, 2, W - 2, 2, shiftP(bf, 10));
-            DrawLine(1, 2, 1, H - 2, shiftP(bf, -5));
-            DrawLine(2, 3, 2, H - 3, shiftP(bf, -10));
+            DrawLine(2, H - 2, W - 2, H - 2, ShiftP(bf, -48));
+            DrawLine(1, H - 3, W - 2, H - 3, ShiftP(bf, -32));
+            DrawLine(W - 2, 2, W - 2, H - 2, ShiftP(bf, -36));
+            DrawLine(W - 3, 3, W - 3, H - 3, ShiftP(bf, -24));
+            DrawLine(2, 1, W - 2, 1, ShiftP(bf, 16));
+            DrawLine(1, 2, W - 2, 2, ShiftP(bf, 10));
+            DrawLine(1, 2, 1, H - 2, ShiftP(bf, -5));
+            DrawLine(2, 3, 2, H - 3, ShiftP(bf, -10));
         }
-        break;
+        return;
     }
-    case Mac:
-        paintMacFace(style);
-        break;
-    case JavaMetal:
-        DrawRect(1, 1, W - 1, H - 1, shift(c.face, 12), false);
-        DrawCaption(style);
+    // Pressed: the gradient runs upwards from a darker base face, so the top is the darkest.
+    const std::int32_t d = ShiftP(bf, -32);
+    const float s = 25.0f / static_cast<float>(H);
+    for (int y = 1; y <= H; ++y) {
+        const auto amount =
+            static_cast<std::int32_t>(num::roundHalfEven(static_cast<double>(s * static_cast<float>(y))));
+        DrawLine(0, H - y, W, H - y, ShiftP(d, -amount));
+    }
+    DrawCaption(caption);
+    DrawRect(0, 0, W, H, kXpFrame, true);
+    DrawCorners(kXpCorner);
+    DrawLine(2, H - 2, W - 2, H - 2, ShiftP(d, 16));
+    DrawLine(1, H - 3, W - 2, H - 3, ShiftP(d, 10));
+    DrawLine(W - 2, 2, W - 2, H - 2, ShiftP(d, 5));
+    DrawLine(W - 3, 3, W - 3, H - 3, bf);
+    DrawLine(2, 1, W - 2, 1, ShiftP(d, -32));
+    DrawLine(1, 2, W - 2, 2, ShiftP(d, -24));
+    DrawLine(1, 2, 1, H - 2, ShiftP(d, -32));
+    DrawLine(2, 2, 2, H - 2, ShiftP(d, -22));
+}
+
+// The raised Mac face is the up and the disabled look (their captions differ).
+void TeskButtonConcept::paintMac(const Look&, LookState state, std::uint8_t caption) {
+    const ButtonColors& c = colors_;
+    const int W = W_;
+    const int H = H_;
+    if (state != LookState::Pressed) {
+        DrawRect(1, 1, W - 2, H - 2, c.light, false);
+        DrawCaption(caption);
+        DrawRect(0, 0, W, H, c.darkShadow, true);
+        DrawCorners(c.darkShadow);
+        DrawLine(1, 2, 2, 0, c.face);
+        DrawLine(3, 2, W - 3, 2, c.highlight);
+        DrawLine(2, 2, 2, H - 3, c.highlight);
+        DrawPixel(3, 3, c.highlight);
+        DrawLine(W - 3, 1, W - 3, H - 3, c.face);
+        DrawLine(1, H - 3, W - 3, H - 3, c.face);
+        DrawPixel(W - 4, H - 4, c.face);
+        DrawLine(W - 2, 2, W - 2, H - 2, c.shadow);
+        DrawLine(2, H - 2, W - 2, H - 2, c.shadow);
+        DrawPixel(W - 3, H - 3, c.shadow);
+        return;
+    }
+    const std::int32_t dark = Shift(c.shadow, -16);
+    DrawRect(1, 1, W - 2, H - 2, dark, false);
+    colors_.baseFace = dark; // the caption's effect copies sit on the pressed face
+    DrawCaption(caption);
+    colors_.baseFace = Shift(c.face, 48);
+    DrawRect(0, 0, W, H, c.darkShadow, true);
+    DrawRect(1, 1, W - 2, H - 2, Shift(c.shadow, -64), true);
+    DrawRect(2, 2, W - 4, H - 4, Shift(c.shadow, -32), true);
+    DrawPixel(2, 2, Shift(c.shadow, -64));
+    DrawPixel(3, 3, Shift(c.shadow, -32));
+    DrawCorners(c.darkShadow);
+    DrawLine(W - 3, 1, W - 3, H - 3, c.shadow);
+    DrawLine(1, H - 3, W - 2, H - 3, c.shadow);
+    DrawPixel(W - 4, H - 4, c.shadow);
+    DrawLine(W - 2, 3, W - 2, H - 2, dark);
+    DrawLine(3, H - 2, W - 2, H - 2, dark);
+    DrawLine(W - 2, H - 3, W - 4, H - 1, Shift(c.shadow, -32));
+    DrawPixel(2, H - 2, Shift(c.shadow, -32));
+    DrawPixel(W - 2, 2, Shift(c.shadow, -32));
+}
+
+// Java draws its own focus mark, a frame round the caption, up and pressed.
+void TeskButtonConcept::paintJavaMetal(const Look&, LookState state, std::uint8_t caption) {
+    const ButtonColors& c = colors_;
+    const int W = W_;
+    const int H = H_;
+    switch (state) {
+    case LookState::Up:
+        DrawRect(1, 1, W - 1, H - 1, Shift(c.face, 12), false);
+        DrawCaption(caption);
         DrawRect(1, 1, W - 1, H - 1, c.highlight, true);
-        DrawRect(0, 0, W - 1, H - 1, shift(c.shadow, -26), true);
-        DrawPixel(1, H - 2, shift(c.shadow, 26));
-        DrawPixel(W - 2, 1, shift(c.shadow, 26));
-        if (hasFocus_ && m_ShowFocusRect)
-            DrawRect(captionRect_.left - 2, captionRect_.top - 1, captionWidth_ + 4, captionHeight_ + 2, kJavaFocus,
-                     true);
+        DrawRect(0, 0, W - 1, H - 1, Shift(c.shadow, -26), true);
+        DrawPixel(1, H - 2, Shift(c.shadow, 26));
+        DrawPixel(W - 2, 1, Shift(c.shadow, 26));
         break;
-    case Netscape6: {
-        const std::int32_t light = shift(c.light, 8);
-        DrawCaption(style);
-        DrawBevel(light, c.shadow, light, c.shadow, 0, false);
-        DrawFocus();
+    case LookState::Pressed:
+        DrawRect(1, 1, W - 2, H - 2, Shift(c.shadow, 16), false);
+        DrawRect(0, 0, W - 1, H - 1, Shift(c.shadow, -26), true);
+        DrawLine(W - 1, 1, W - 1, H, c.highlight);
+        DrawLine(1, H - 1, W - 1, H - 1, c.highlight);
+        surface_.textColor = c.hoverText; // the caption once, with no effect and no offset
+        drawText(captionRect_);
         break;
+    case LookState::Disabled:
+        DrawCaption(caption);
+        DrawRect(0, 0, W, H, c.shadow, true);
+        return;
     }
-    case SimpleFlat:
-        DrawCaption(style);
-        DrawBevel(c.highlight, c.shadow, 0, 0, 0, true);
-        DrawFocus();
-        break;
-    case FlatHighlight:
-        DrawCaption(style);
-        if (hovering_)
-            DrawBevel(c.highlight, c.shadow, 0, 0, 0, true);
-        DrawFocus();
-        break;
-    case OfficeXP:
+    if (hasFocus_ && m_ShowFocusRect)
+        DrawRect(captionRect_.left - 2, captionRect_.top - 1, captionWidth_ + 4, captionHeight_ + 2, kJavaFocus, true);
+}
+
+void TeskButtonConcept::paintOfficeXP(const Look&, LookState state, std::uint8_t caption) {
+    const ButtonColors& c = colors_;
+    const int W = W_;
+    const int H = H_;
+    switch (state) {
+    case LookState::Up:
         if (hovering_)
             DrawRect(1, 1, W, H, c.paleHot, false);
-        DrawCaption(style);
+        DrawCaption(caption);
         if (hovering_)
             DrawRect(0, 0, W, H, c.hot, true);
-        DrawFocus();
         break;
-    case Transparent:
-        if (!background_.isNull())
-            canvas_.bitBlt(0, 0, W, H, background_, 0, 0);
-        DrawCaption(style);
-        DrawFocus();
-        break;
-    case Hover3D:
-        DrawCaption(style);
+    case LookState::Pressed:
         if (hovering_)
-            DrawBevel(c.highlight, c.darkShadow, c.light, c.shadow, 0, false);
-        DrawFocus();
+            DrawRect(0, 0, W, H, m_ColorScheme == Custom ? Shift(c.paleHot, -32) : TintColor(c.hot, 128), false);
+        DrawCaption(caption);
+        DrawRect(0, 0, W, H, c.hot, true);
         break;
-    case OvalFlat:
-        DrawEllipse(0, 0, W, H, hovering_ ? c.shadow : c.face, c.face);
-        DrawCaption(style);
+    case LookState::Disabled:
+        DrawCaption(caption);
         break;
-    case KDE2: {
+    }
+}
+
+void TeskButtonConcept::paintTransparent(const Look&, LookState, std::uint8_t caption) {
+    if (!background_.isNull())
+        canvas_.bitBlt(0, 0, W_, H_, background_, 0, 0);
+    DrawCaption(caption);
+}
+
+void TeskButtonConcept::paintOvalFlat(const Look&, LookState state, std::uint8_t caption) {
+    const ButtonColors& c = colors_;
+    if (state == LookState::Up)
+        DrawEllipse(0, 0, W_, H_, hovering_ ? c.shadow : c.face, c.face);
+    else if (state == LookState::Pressed)
+        DrawEllipse(0, 0, W_, H_, c.darkShadow, Shift(c.face, -32));
+    DrawCaption(caption);
+}
+
+void TeskButtonConcept::paintKDE2(const Look&, LookState state, std::uint8_t caption) {
+    const ButtonColors& c = colors_;
+    const int W = W_;
+    const int H = H_;
+    const auto edges = [&] {
+        DrawRect(0, 0, W, H, Shift(c.shadow, -50), true);
+        DrawRect(1, 1, W - 2, H - 2, Shift(c.face, -9), true);
+        DrawRect(2, 2, W - 4, 2, c.highlight, false);
+        DrawRect(2, 4, 2, H - 6, c.highlight, false);
+    };
+    switch (state) {
+    case LookState::Up:
         if (hovering_)
             DrawRect(0, 0, W, H, c.light, false);
         else
@@ -157,7 +355,7 @@ void TeskButtonConcept::paintUp(int h) {
             paint_ = false;
             try {
                 setFontBold(true);
-                DrawCaption(style);
+                DrawCaption(caption);
             } catch (...) {
                 setFontBold(bold);
                 paint_ = true;
@@ -166,206 +364,21 @@ void TeskButtonConcept::paintUp(int h) {
             setFontBold(bold);
             paint_ = true;
         } else {
-            DrawCaption(style);
+            DrawCaption(caption);
         }
-        DrawRect(0, 0, W, H, shift(c.shadow, -50), true);
-        DrawRect(1, 1, W - 2, H - 2, shift(c.face, -9), true);
-        DrawRect(2, 2, W - 4, 2, c.highlight, false);
-        DrawRect(2, 4, 2, H - 6, c.highlight, false);
-        DrawFocus();
+        edges();
         break;
-    }
-    default: // outside the enumeration (10 among them): the face alone
-        break;
-    }
-}
-
-void TeskButtonConcept::paintPressed() {
-    const ButtonColors& c = colors_;
-    const int W = W_;
-    const int H = H_;
-    auto shift = [this](std::int32_t colour, std::int32_t amount) { return ShiftColor(colour, amount, false); };
-    auto shiftP = [this](std::int32_t colour, std::int32_t amount) { return ShiftColor(colour, amount, true); };
-    switch (m_ButtonType) {
-    case Windows16:
-        DrawCaption(2);
-        DrawBevel(c.shadow, c.highlight, c.shadow, c.highlight, -1, false);
-        DrawRect(0, 0, W, H, c.darkShadow, true);
-        DrawFocus();
-        break;
-    case Windows32:
-        DrawCaption(2);
-        if (m_ShowFocusRect && displayAsDefault()) {
-            DrawRect(0, 0, W, H, c.darkShadow, true);
-            DrawRect(1, 1, W - 2, H - 2, c.shadow, true);
-            DrawFocus();
-        } else {
-            DrawBevel(c.darkShadow, c.highlight, c.shadow, c.light, 0, false);
-        }
-        break;
-    case WindowsXP: {
-        const std::int32_t d = shiftP(c.baseFace, -32);
-        const float s = 25.0f / static_cast<float>(H);
-        for (int y = 1; y <= H; ++y) {
-            const auto amount =
-                static_cast<std::int32_t>(num::roundHalfEven(static_cast<double>(s * static_cast<float>(y))));
-            DrawLine(0, H - y, W, H - y, shiftP(d, -amount));
-        }
-        DrawCaption(2);
-        DrawRect(0, 0, W, H, kXpFrame, true);
-        DrawCorners(kXpCorner);
-        DrawLine(2, H - 2, W - 2, H - 2, shiftP(d, 16));
-        DrawLine(1, H - 3, W - 2, H - 3, shiftP(d, 10));
-        DrawLine(W - 2, 2, W - 2, H - 2, shiftP(d, 5));
-        DrawLine(W - 3, 3, W - 3, H - 3, c.baseFace);
-        DrawLine(2, 1, W - 2, 1, shiftP(d, -32));
-        DrawLine(1, 2, W - 2, 2, shiftP(d, -24));
-        DrawLine(1, 2, 1, H - 2, shiftP(d, -32));
-        DrawLine(2, 2, 2, H - 2, shiftP(d, -22));
-        break;
-    }
-    case Mac: {
-        const std::int32_t dark = shift(c.shadow, -16);
-        DrawRect(1, 1, W - 2, H - 2, dark, false);
-        colors_.baseFace = dark; // the caption's effect copies sit on the pressed face
-        DrawCaption(2);
-        colors_.baseFace = shift(c.face, 48);
-        DrawRect(0, 0, W, H, c.darkShadow, true);
-        DrawRect(1, 1, W - 2, H - 2, shift(c.shadow, -64), true);
-        DrawRect(2, 2, W - 4, H - 4, shift(c.shadow, -32), true);
-        DrawPixel(2, 2, shift(c.shadow, -64));
-        DrawPixel(3, 3, shift(c.shadow, -32));
-        DrawCorners(c.darkShadow);
-        DrawLine(W - 3, 1, W - 3, H - 3, c.shadow);
-        DrawLine(1, H - 3, W - 2, H - 3, c.shadow);
-        DrawPixel(W - 4, H - 4, c.shadow);
-        DrawLine(W - 2, 3, W - 2, H - 2, dark);
-        DrawLine(3, H - 2, W - 2, H - 2, dark);
-        DrawLine(W - 2, H - 3, W - 4, H - 1, shift(c.shadow, -32));
-        DrawPixel(2, H - 2, shift(c.shadow, -32));
-        DrawPixel(W - 2, 2, shift(c.shadow, -32));
-        break;
-    }
-    case JavaMetal:
-        DrawRect(1, 1, W - 2, H - 2, shift(c.shadow, 16), false);
-        DrawRect(0, 0, W - 1, H - 1, shift(c.shadow, -26), true);
-        DrawLine(W - 1, 1, W - 1, H, c.highlight);
-        DrawLine(1, H - 1, W - 1, H - 1, c.highlight);
-        surface_.textColor = c.hoverText; // once, with no effect and no offset
-        drawText(captionRect_);
-        if (hasFocus_ && m_ShowFocusRect)
-            DrawRect(captionRect_.left - 2, captionRect_.top - 1, captionWidth_ + 4, captionHeight_ + 2, kJavaFocus,
-                     true);
-        break;
-    case Netscape6: {
-        const std::int32_t light = shift(c.light, 8);
-        DrawCaption(2);
-        DrawBevel(c.shadow, light, c.shadow, light, 0, false);
-        DrawFocus();
-        break;
-    }
-    case SimpleFlat:
-    case FlatHighlight:
-        DrawCaption(2);
-        DrawBevel(c.shadow, c.highlight, 0, 0, 0, true);
-        DrawFocus();
-        break;
-    case OfficeXP:
-        if (hovering_)
-            DrawRect(0, 0, W, H, m_ColorScheme == Custom ? shift(c.paleHot, -32) : TintColor(c.hot, 128), false);
-        DrawCaption(2);
-        DrawRect(0, 0, W, H, c.hot, true);
-        DrawFocus();
-        break;
-    case Transparent:
-        if (!background_.isNull())
-            canvas_.bitBlt(0, 0, W, H, background_, 0, 0);
-        DrawCaption(2);
-        DrawFocus();
-        break;
-    case Hover3D:
-        DrawCaption(2);
-        DrawBevel(c.darkShadow, c.highlight, c.shadow, c.light, 0, false);
-        DrawFocus();
-        break;
-    case OvalFlat:
-        DrawEllipse(0, 0, W, H, c.darkShadow, shift(c.face, -32));
-        DrawCaption(2);
-        break;
-    case KDE2:
-        DrawRect(1, 1, W, H, shift(c.face, -9), false);
-        DrawRect(0, 0, W, H, shift(c.shadow, -48), true);
+    case LookState::Pressed:
+        DrawRect(1, 1, W, H, Shift(c.face, -9), false);
+        DrawRect(0, 0, W, H, Shift(c.shadow, -48), true);
         DrawLine(2, H - 2, W - 2, H - 2, c.highlight);
         DrawLine(W - 2, 2, W - 2, H - 1, c.highlight);
-        DrawCaption(7);
-        DrawFocus();
+        DrawCaption(caption);
         break;
-    default:
-        break;
-    }
-}
-
-void TeskButtonConcept::paintDisabled() {
-    const ButtonColors& c = colors_;
-    const int W = W_;
-    const int H = H_;
-    auto shift = [this](std::int32_t colour, std::int32_t amount) { return ShiftColor(colour, amount, false); };
-    auto shiftP = [this](std::int32_t colour, std::int32_t amount) { return ShiftColor(colour, amount, true); };
-    switch (m_ButtonType) {
-    case Windows16:
-        DrawCaption(3);
-        DrawBevel(c.highlight, c.shadow, c.highlight, c.shadow, -1, false);
-        DrawRect(0, 0, W, H, c.darkShadow, true);
-        break;
-    case Windows32:
-        DrawCaption(3);
-        DrawBevel(c.highlight, c.darkShadow, c.light, c.shadow, 0, false);
-        break;
-    case WindowsXP:
-        DrawRect(0, 0, W, H, shiftP(c.baseFace, -24), false);
-        DrawCaption(5);
-        DrawRect(0, 0, W, H, shiftP(c.baseFace, -84), true);
-        DrawCorners(shiftP(c.baseFace, -72));
-        break;
-    case Mac:
-        paintMacFace(3);
-        break;
-    case JavaMetal:
-        DrawCaption(4);
-        DrawRect(0, 0, W, H, c.shadow, true);
-        break;
-    case Netscape6: {
-        const std::int32_t light = shift(c.light, 8);
-        DrawCaption(4);
-        DrawBevel(light, c.shadow, light, c.shadow, 0, false);
-        break;
-    }
-    case SimpleFlat:
-        DrawCaption(3);
-        DrawBevel(c.highlight, c.shadow, 0, 0, 0, true);
-        break;
-    case FlatHighlight:
-    case Hover3D:
-    case OvalFlat:
-        DrawCaption(3);
-        break;
-    case OfficeXP:
-        DrawCaption(4);
-        break;
-    case Transparent:
-        if (!background_.isNull())
-            canvas_.bitBlt(0, 0, W, H, background_, 0, 0);
-        DrawCaption(3);
-        break;
-    case KDE2:
+    case LookState::Disabled:
         DrawGradient(c.highlight, 58, false);
-        DrawRect(0, 0, W, H, shift(c.shadow, -50), true);
-        DrawRect(1, 1, W - 2, H - 2, shift(c.face, -9), true);
-        DrawRect(2, 2, W - 4, 2, c.highlight, false);
-        DrawRect(2, 4, 2, H - 6, c.highlight, false);
-        DrawCaption(6);
-        break;
-    default:
+        edges();
+        DrawCaption(caption);
         break;
     }
 }

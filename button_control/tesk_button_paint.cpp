@@ -66,16 +66,15 @@ void TeskButtonConcept::Redraw(std::uint8_t State, bool Force) {
     }
 
     DrawRect(0, 0, W_, H_, colors_.face, false);
-    const int h = hovering_ ? 1 : 0;
     int pictureState = -1;
     if (!m_Enabled) {
-        paintDisabled();
+        paintLook(LookState::Disabled);
         pictureState = 2;
     } else if (State == 0) {
-        paintUp(h);
+        paintLook(LookState::Up);
         pictureState = 0;
     } else if (State == 2) {
-        paintPressed();
+        paintLook(LookState::Pressed);
         pictureState = 1;
     }
     if (pictureState >= 0)

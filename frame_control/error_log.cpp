@@ -1,5 +1,6 @@
 #include "frame_control/error_log.h"
 
+#include "platform/hosting/control_library.h"
 #include "platform/runtime/ui_hooks.h"
 #include "platform/runtime/user_folders.h"
 #include "platform/runtime/windows1252.h"
@@ -7,8 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <dlfcn.h>
 
 extern char** environ;
 
@@ -22,10 +21,7 @@ QString quoted(const QString& text) {
 } // namespace
 
 QString ErrorLog::libraryFile() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&ErrorLog::libraryFile), &info) == 0 || !info.dli_fname)
-        return QString();
-    return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
+    return libraryFileOf(reinterpret_cast<const void*>(&ErrorLog::libraryFile));
 }
 
 QString ErrorLog::libraryFolder() {

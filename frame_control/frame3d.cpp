@@ -31,7 +31,7 @@ std::int16_t narrow16(std::int32_t value) {
 } // namespace
 
 Frame3D::Frame3D(QWidget* parent, ControlSite* site)
-    : QWidget(parent), site_(site), lblCaptionBlank_(new CaptionLabel(this, true)),
+    : QWidget(parent), UserControl(site), lblCaptionBlank_(new CaptionLabel(this, true)),
       lblCaptionShadow_(new CaptionLabel(this, false)), lblCaption_(new CaptionLabel(this, false)),
       accessKeys_(*this, [this](std::int16_t& KeyAscii) { UserControl_AccessKeyPress(KeyAscii); }) {
     ++g_liveInstances;
@@ -62,12 +62,7 @@ int Frame3D::liveInstances() {
     return g_liveInstances.load();
 }
 
-// ---- notifications, logging -------------------------------------------------------------------------
-
-void Frame3D::PropertyChanged(const QString& name) {
-    if (site_)
-        site_->PropertyChanged(name);
-}
+// ---- container, logging -----------------------------------------------------------------------------
 
 std::int32_t Frame3D::containerBackColor() const {
     if (!site_)

@@ -49,6 +49,8 @@
 #include "platform/hosting/access_keys.h"
 #include "platform/hosting/control_input.h"
 #include "platform/hosting/hosted_control.h"
+#include "platform/hosting/published_enum.h"
+#include "platform/hosting/user_control.h"
 
 #include <QFont>
 #include <QImage>
@@ -90,7 +92,7 @@ constexpr std::int32_t Click = 1, DblClick = 2, MouseDown = 3, MouseMove = 4, Mo
 } // namespace eventid
 } // namespace lumbra
 
-// The enumerations, with the names the type library publishes (EnumMember tables below).
+// The enumerations; their members' published names are in frame3dEnums below.
 enum enuBorderTypes : std::int32_t {
     NoneBorder = 0,
     FrameInserted = 1,
@@ -130,22 +132,13 @@ enum enuCaptionAlignment : std::int32_t {
 enum enuFillGradient : std::int32_t { NoneGradient = 0, FillHorizontal = 1, FillVertical = 2 };
 enum enuFloodType : std::int32_t { LeftToRight = 0, BottomToTop = 1 };
 
-struct EnumMember {
-    std::int32_t value;
-    const char* name;
-};
-struct EnumTable {
-    const char* name;
-    const EnumMember* members;
-    int count;
-};
 // The seven enumerations in the type library's order: enuBorderTypes, enuBevelInner, enuCaption3D,
 // enuCaptionLocation, enuCaptionAlignment, enuFillGradient, enuFloodType.
 LUMBRA_EXPORT const EnumTable* frame3dEnums(int* count);
 // The published name of value in the enumeration called enumName, or an empty text.
 LUMBRA_EXPORT QString frame3dEnumName(const char* enumName, std::int32_t value);
 
-class LUMBRA_EXPORT Frame3D : public QWidget, public HostedControl {
+class LUMBRA_EXPORT Frame3D : public QWidget, public UserControl<Frame3D> {
 public:
     // site may be null: then nothing is notified and container lookups fail as on a bare container.
     explicit Frame3D(QWidget* parent = nullptr, ControlSite* site = nullptr);
@@ -154,17 +147,11 @@ public:
     // Number of Frame3D controls alive in the process (for DllCanUnloadNow).
     static int liveInstances();
 
-    // HostedControl
-    QWidget* widget() override { return this; }
-    ControlEvents& events() override { return events_; }
-    void InitProperties() override { UserControl_InitProperties(); }
-    void ReadProperties(const PropertyBag& bag) override { UserControl_ReadProperties(bag); }
-    void WriteProperties(PropertyBag& bag) override { UserControl_WriteProperties(bag); }
+    // HostedControl (the host's callbacks reach the handlers below through UserControl)
     void putProperty(std::int32_t dispid, const PropertyValue& value) override;
     PropertyValue getProperty(std::int32_t dispid) override;
     // The one method, DrawGradiant, without arguments.
     PropertyValue invokeMethod(std::int32_t dispid, const std::vector<PropertyValue>& arguments) override;
-    void AmbientChanged(const QString& name) override { UserControl_AmbientChanged(name); }
 
     // Host callbacks.
     void UserControl_InitProperties();
@@ -301,7 +288,6 @@ private:
         QImage Picture;
     };
 
-    void PropertyChanged(const QString& name);
     std::int32_t containerBackColor() const;
     void setBothCaptions(const QString& text);
     // Runs step; a failure is logged under procedure (with a box when show) and does not go further.
@@ -314,7 +300,20 @@ private:
     void clearSurface(std::int32_t backColor);
     void applyFont(const std::function<void(QFont&)>& change, bool shadowToo);
 
-    // Painting steps (frame3d_paint.cpp).
+    // Painting steps (frame3d_paint.cpp): the full repaint's, in their order, then the routines after
+    // the border.
+    struct BorderGeometry;
+    void resizeStep(const std::function<void()>& statement);
+    BorderGeometry placeBorder();
+    void setUpSurface();
+    void setInsideOfBorder(const BorderGeometry& g);
+    void DrawBorder(const BorderGeometry& g);
+    void drawFrame(const BorderGeometry& g, std::int32_t first, std::int32_t second, std::int32_t e);
+    void drawFlatPanel(const BorderGeometry& g, std::int32_t pen, float inset, std::int32_t e);
+    void drawFace(const BorderGeometry& g, std::int32_t e);
+    void drawPanel(const BorderGeometry& g, bool raised);
+    void drawRoundedPanel(const BorderGeometry& g, std::int32_t topLeft, std::int32_t bottomRight);
+    void clipWindow(const BorderGeometry& g);
     void DrawBevelInner();
     void DrawCaptionAlignment();
     void DrawCaptionStyle();
@@ -329,8 +328,6 @@ private:
     double twipsPerPixelX() const;
     double twipsPerPixelY() const;
 
-    ControlSite* site_;
-    ControlEvents events_;
     ErrorLog errorLog_;
     SurfaceSettings surface_;
     CaptionLabel* lblCaptionBlank_;

@@ -90,174 +90,196 @@ void Frame3D::paintEvent(QPaintEvent*) {
 }
 
 // ---- the full repaint -------------------------------------------------------------------------------
+//
+// UserControl_Resize runs the repaint's steps in their order. Every statement of a step that can fail
+// runs in a trap of its own (resizeStep): a failure is one record under "UserControl_Resize", without
+// a message box, and the next statement still runs.
+
+// What the steps of one repaint share: the surface's size, where the border's top and bottom lines
+// run, and the corners' diameter (0 when twice the radius does not fit).
+struct Frame3D::BorderGeometry {
+    float W = 0;
+    float H = 0;
+    float top = 0;
+    float bottom = 0;
+    std::int32_t diameter = 0;
+};
 
 void Frame3D::UserControl_Resize() {
     if (onRepaint && repaintDepth_ == 0)
         onRepaint("UserControl_Resize");
     const Depth depth(repaintDepth_);
-    const auto step = [this](const std::function<void()>& f) { trap("UserControl_Resize", false, f); };
+    const BorderGeometry border = placeBorder();
+    setUpSurface();
+    if (m_FillGradient != 0)
+        resizeStep([&] { DrawGradiant(); });
+    setInsideOfBorder(border);
+    DrawBorder(border);
+    DrawBevelInner();
+    DrawCaptionAlignment();
+}
 
-    const float W = static_cast<float>(width()), H = static_cast<float>(height());
-    float B = H, t = 0;
-    std::int32_t d = 0;
-    const std::int32_t r = m_CornerRadius;
-    const float rf = static_cast<float>(r);
-    const std::int32_t Sh = m_Border3DShadow, Hi = m_Border3DHighlight, Bk = m_BackColor;
+void Frame3D::resizeStep(const std::function<void()>& statement) {
+    trap("UserControl_Resize", false, statement);
+}
 
-    step([&] { lblCaptionBlank_->hide(); });
-    // A top or bottom caption on the frame line moves the line to the middle of the caption's height.
-    step([&] {
+// A top or bottom caption on the frame line moves that line to the middle of the caption's height,
+// and shows the blank patch behind the caption.
+Frame3D::BorderGeometry Frame3D::placeBorder() {
+    BorderGeometry g{static_cast<float>(width()), static_cast<float>(height())};
+    g.bottom = g.H;
+    resizeStep([&] { lblCaptionBlank_->hide(); });
+    resizeStep([&] {
         if (m_BevelInner == 0 && m_CaptionLocation == 1 && !lblCaption_->Caption().isEmpty()) {
             const float lh = static_cast<float>(lblCaption_->height());
             if (m_CaptionAlignment >= 0 && m_CaptionAlignment <= 2) {
-                t = lh / 2.25f;
+                g.top = lh / 2.25f;
                 lblCaptionBlank_->show();
             } else if (m_CaptionAlignment >= 6 && m_CaptionAlignment <= 8) {
-                B = H - lh / 2.25f;
+                g.bottom = g.H - lh / 2.25f;
                 lblCaptionBlank_->show();
             }
         }
     });
-    m_FrameTop = t;
-    step([&] { d = num::mul32(2, m_CornerRadius); });
+    m_FrameTop = g.top;
+    resizeStep([&] { g.diameter = num::mul32(2, m_CornerRadius); });
+    return g;
+}
 
-    step([&] {
+// The whole surface in BackColor (with the Picture over it), and the surface's settings.
+void Frame3D::setUpSurface() {
+    const std::int32_t Bk = m_BackColor;
+    resizeStep([&] {
         surfaceBackColor_ = Bk;
-        clearSurface(Bk); // BackColor, and the Picture over it
+        clearSurface(Bk);
     });
-    step([&] { lblCaptionBlank_->setBackColor(Bk); });
-    step([&] { QWidget::setEnabled(m_Enabled); });
+    resizeStep([&] { lblCaptionBlank_->setBackColor(Bk); });
+    resizeStep([&] { QWidget::setEnabled(m_Enabled); });
+}
 
-    if (m_FillGradient != 0)
-        step([&] { DrawGradiant(); });
-
-    step([&] {
+// The Inside values within the border: two lines for the frames, one for everything else.
+void Frame3D::setInsideOfBorder(const BorderGeometry& g) {
+    resizeStep([&] {
         const double tx = twipsPerPixelX(), ty = twipsPerPixelY();
         const bool doubleLine = m_BorderType == FrameInserted || m_BorderType == FrameRaised ||
                                 m_BorderType == rFrameInserted || m_BorderType == rFrameRaised;
         const double lines = doubleLine ? 2 : 1;
-        m_InsideHeight = num::toInt32((H - 2 * lines) * ty);
-        m_InsideWidth = num::toInt32((W - 2 * lines) * tx);
+        m_InsideHeight = num::toInt32((g.H - 2 * lines) * ty);
+        m_InsideWidth = num::toInt32((g.W - 2 * lines) * tx);
         m_InsideLeft = num::toInt32(lines * tx);
         m_InsideTop = num::toInt32(lines * ty);
     });
+}
 
-    const auto pen = [&](std::int32_t c) { foreColor_ = c; };
-    const auto square = [&] { step([&] { Region(0, 0, W + 1, H + 1, 0); }); };
-    const auto roundRegion = [&](std::int32_t e) { step([&] { Region(0, 0, W + 1, H + 1, e); }); };
-    const auto frame = [&](std::int32_t first, std::int32_t second, std::int32_t e) {
-        step([&] {
-            pen(first);
-            Box(0, t, W - 1, B - 1, e);
-        });
-        step([&] {
-            pen(second);
-            Box(1, t + 1, W, B, e);
-        });
-    };
-    const auto roundPanel = [&](std::int32_t topLeft, std::int32_t bottomRight) {
-        step([&] { lblCaptionBlank_->hide(); });
-        step([&] {
-            pen(Bk);
-            Box(0, 0, W, H, d);
-        });
-        step([&] { Line(rf, 0, W - rf - 1, 0, topLeft); });
-        step([&] { Line(0, rf, 0, H - rf - 1, topLeft); });
-        step([&] { Line(W - 1, rf, W - 1, H - rf - 1, bottomRight); });
-        step([&] { Line(rf, H - 1, W - rf - 1, H - 1, bottomRight); });
-        step([&] { Arc(rf, rf, rf, topLeft, kA90, kA180); });
-        step([&] { Arc(rf, H - rf - 1, rf, topLeft, kA180, kA270); });
-        step([&] { Arc(W - rf - 1, rf, rf, bottomRight, kA360, kA90); });
-        step([&] { Arc(W - rf - 1, H - rf - 1, rf, bottomRight, kA270, kFullTurn); });
-    };
-
+// The border of BorderType, then the window's region. Types 7 to 13 are the rounded forms of 1 to 6
+// and 0: the same drawing with corners of diameter d.
+void Frame3D::DrawBorder(const BorderGeometry& g) {
+    const std::int32_t Sh = m_Border3DShadow, Hi = m_Border3DHighlight;
+    const std::int32_t e = rounded(m_BorderType) ? g.diameter : 0;
     switch (m_BorderType) {
     case FrameInserted:
-        frame(Sh, Hi, 0);
-        square();
+    case rFrameInserted:
+        drawFrame(g, Sh, Hi, e);
         break;
     case FrameRaised:
-        frame(Hi, Sh, 0);
-        square();
+    case rFrameRaised:
+        drawFrame(g, Hi, Sh, e);
         break;
     case PanelFlatShadow:
-        step([&] {
-            pen(Sh);
-            Box(0, t, W - 1, B - 1, 0);
-        });
-        square();
-        break;
-    case PanelFlatHighlight:
-        step([&] {
-            pen(Hi);
-            Box(0, t, W, B, 0);
-        });
-        square();
-        break;
-    case PanelRaised:
-    case PanelInserted: {
-        const bool raised = m_BorderType == PanelRaised;
-        step([&] { lblCaptionBlank_->hide(); });
-        step([&] {
-            pen(Bk);
-            Box(0, 0, W, H, 0);
-        });
-        step([&] { Line(W - 1, H - 1, W - 1, 0, raised ? Sh : Hi); });
-        step([&] { Line(W - 1, H - 1, 0, H - 1, raised ? Sh : Hi); });
-        // The inserted panel's top and left lines stop one pixel short of the far corner.
-        step([&] { Line(raised ? W - 1 : W - 2, 0, 0, 0, raised ? Hi : Sh); });
-        step([&] { Line(0, raised ? H - 1 : H - 2, 0, 0, raised ? Hi : Sh); });
-        square();
-        break;
-    }
-    case rFrameInserted:
-        frame(Sh, Hi, d);
-        roundRegion(d);
-        break;
-    case rFrameRaised:
-        frame(Hi, Sh, d);
-        roundRegion(d);
+        drawFlatPanel(g, Sh, 1, e); // the square one stops one pixel short of the right and bottom edges
         break;
     case rPanelFlatShadow:
-        step([&] {
-            pen(Sh);
-            Box(0, t, W, B, d);
-        });
-        roundRegion(d);
+        drawFlatPanel(g, Sh, 0, e);
         break;
+    case PanelFlatHighlight:
     case rPanelFlatHighlight:
-        step([&] {
-            pen(Hi);
-            Box(0, t, W, B, d);
-        });
-        roundRegion(d);
+        drawFlatPanel(g, Hi, 0, e);
+        break;
+    case PanelRaised:
+        drawPanel(g, true);
+        break;
+    case PanelInserted:
+        drawPanel(g, false);
         break;
     case rPanelRaised:
-        roundPanel(Hi, Sh);
-        roundRegion(d);
+        drawRoundedPanel(g, Hi, Sh);
         break;
     case rPanelInserted:
-        roundPanel(Sh, Hi);
-        roundRegion(r);
-        break; // the radius, not the diameter
-    case rNoneBorder:
-        step([&] {
-            pen(Bk);
-            Box(0, 0, W, H, 0);
-        });
-        step([&] { Region(1, 1, W, H, d); });
+        drawRoundedPanel(g, Sh, Hi);
         break;
-    default: // None Border and any value outside the enumeration
-        step([&] {
-            pen(Bk);
-            Box(0, 0, W, H, 0);
-        });
-        square();
+    default: // None Border, rNone Border and any value outside the enumeration: the face alone
+        drawFace(g, 0);
         break;
     }
+    clipWindow(g);
+}
 
-    DrawBevelInner();
-    DrawCaptionAlignment();
+// Two nested outlines one pixel apart, the second over the first: an etched line that follows the
+// caption's top and bottom lines.
+void Frame3D::drawFrame(const BorderGeometry& g, std::int32_t first, std::int32_t second, std::int32_t e) {
+    resizeStep([&] {
+        foreColor_ = first;
+        Box(0, g.top, g.W - 1, g.bottom - 1, e);
+    });
+    resizeStep([&] {
+        foreColor_ = second;
+        Box(1, g.top + 1, g.W, g.bottom, e);
+    });
+}
+
+// One outline in one colour, following the caption's top and bottom lines; inset pulls its right and
+// bottom edges in.
+void Frame3D::drawFlatPanel(const BorderGeometry& g, std::int32_t pen, float inset, std::int32_t e) {
+    resizeStep([&] {
+        foreColor_ = pen;
+        Box(0, g.top, g.W - inset, g.bottom - inset, e);
+    });
+}
+
+// The face: the whole surface outlined in BackColor and filled with the surface's fill.
+void Frame3D::drawFace(const BorderGeometry& g, std::int32_t e) {
+    resizeStep([&] {
+        foreColor_ = m_BackColor;
+        Box(0, 0, g.W, g.H, e);
+    });
+}
+
+// A raised or inserted panel over the full surface, without the blank patch. The inserted panel's top
+// and left lines stop one pixel short of the far corner.
+void Frame3D::drawPanel(const BorderGeometry& g, bool raised) {
+    const std::int32_t Sh = m_Border3DShadow, Hi = m_Border3DHighlight;
+    const float W = g.W, H = g.H;
+    resizeStep([&] { lblCaptionBlank_->hide(); });
+    drawFace(g, 0);
+    resizeStep([&] { Line(W - 1, H - 1, W - 1, 0, raised ? Sh : Hi); });
+    resizeStep([&] { Line(W - 1, H - 1, 0, H - 1, raised ? Sh : Hi); });
+    resizeStep([&] { Line(raised ? W - 1 : W - 2, 0, 0, 0, raised ? Hi : Sh); });
+    resizeStep([&] { Line(0, raised ? H - 1 : H - 2, 0, 0, raised ? Hi : Sh); });
+}
+
+// The rounded panel: straight edges between the corners and quarter arcs of radius r centred r pixels
+// in from each corner.
+void Frame3D::drawRoundedPanel(const BorderGeometry& g, std::int32_t topLeft, std::int32_t bottomRight) {
+    const float W = g.W, H = g.H, r = static_cast<float>(m_CornerRadius);
+    resizeStep([&] { lblCaptionBlank_->hide(); });
+    drawFace(g, g.diameter);
+    resizeStep([&] { Line(r, 0, W - r - 1, 0, topLeft); });
+    resizeStep([&] { Line(0, r, 0, H - r - 1, topLeft); });
+    resizeStep([&] { Line(W - 1, r, W - 1, H - r - 1, bottomRight); });
+    resizeStep([&] { Line(r, H - 1, W - r - 1, H - 1, bottomRight); });
+    resizeStep([&] { Arc(r, r, r, topLeft, kA90, kA180); });
+    resizeStep([&] { Arc(r, H - r - 1, r, topLeft, kA180, kA270); });
+    resizeStep([&] { Arc(W - r - 1, r, r, bottomRight, kA360, kA90); });
+    resizeStep([&] { Arc(W - r - 1, H - r - 1, r, bottomRight, kA270, kFullTurn); });
+}
+
+// The window's region: the whole surface, square for the square types and with corner ellipses of
+// diameter d for the rounded ones. The inserted rounded panel clips with the radius itself, and
+// rNone Border one pixel inside the surface.
+void Frame3D::clipWindow(const BorderGeometry& g) {
+    const std::int32_t e = !rounded(m_BorderType) ? 0 : m_BorderType == rPanelInserted ? m_CornerRadius : g.diameter;
+    const float inset = m_BorderType == rNoneBorder ? 1 : 0;
+    resizeStep([&] { Region(inset, inset, g.W + 1 - inset, g.H + 1 - inset, e); });
 }
 
 // ---- inner bevel ------------------------------------------------------------------------------------

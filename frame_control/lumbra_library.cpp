@@ -1,13 +1,11 @@
-// The library's entry points: self-registration in the class registry of the folder that holds the
-// library file, and the class object that creates Frame3D controls. Also the published names of the
-// enumerations.
+// The library's entry points, which register Frame3D in the class registry of the folder that holds
+// the library file and hand out the class object that creates frames (ControlLibrary); and the
+// published names of the enumerations.
 #include "frame_control/frame3d.h"
 
-#include "platform/hosting/class_registry.h"
+#include "platform/hosting/control_library.h"
 
-#include <QFileInfo>
-
-#include <cstring>
+#include <iterator>
 
 namespace vellumo {
 
@@ -31,58 +29,28 @@ constexpr EnumMember kCaptionAlignment[] = {
 constexpr EnumMember kFillGradient[] = {{0, "None Gradient"}, {1, "Fill Horizontal"}, {2, "Fill Vertical"}};
 constexpr EnumMember kFloodType[] = {{0, "Left To Right"}, {1, "Bottom To Top"}};
 
-template <std::size_t N> constexpr int countOf(const EnumMember (&)[N]) {
-    return static_cast<int>(N);
-}
-
 const EnumTable kEnums[] = {
-    {"enuBorderTypes", kBorderTypes, countOf(kBorderTypes)},
-    {"enuBevelInner", kBevelInner, countOf(kBevelInner)},
-    {"enuCaption3D", kCaption3D, countOf(kCaption3D)},
-    {"enuCaptionLocation", kCaptionLocation, countOf(kCaptionLocation)},
-    {"enuCaptionAlignment", kCaptionAlignment, countOf(kCaptionAlignment)},
-    {"enuFillGradient", kFillGradient, countOf(kFillGradient)},
-    {"enuFloodType", kFloodType, countOf(kFloodType)},
+    enumTable("enuBorderTypes", kBorderTypes),
+    enumTable("enuBevelInner", kBevelInner),
+    enumTable("enuCaption3D", kCaption3D),
+    enumTable("enuCaptionLocation", kCaptionLocation),
+    enumTable("enuCaptionAlignment", kCaptionAlignment),
+    enumTable("enuFillGradient", kFillGradient),
+    enumTable("enuFloodType", kFloodType),
 };
 
-class Frame3DClassObject : public ControlClassFactory {
-public:
-    HostedControl* CreateInstance(QWidget* parent, ControlSite* site) override { return new Frame3D(parent, site); }
-};
-
-Frame3DClassObject& classObject() {
-    static Frame3DClassObject object;
-    return object;
-}
-
-ClassRegistry libraryRegistry() {
-    return ClassRegistry(ErrorLog::libraryFolder());
-}
-
-// The library's own file name, as the loader will look for it in the folder.
-QString libraryFileName() {
-    const QString file = ErrorLog::libraryFile();
-    return file.isEmpty() ? QString::fromLatin1(lumbra::LibraryFile) : QFileInfo(file).fileName();
-}
+constexpr ControlLibrary<Frame3D> kLibrary(lumbra::ProgId, lumbra::Clsid, lumbra::LibraryFile);
 
 } // namespace
 
 const EnumTable* frame3dEnums(int* count) {
     if (count)
-        *count = static_cast<int>(sizeof kEnums / sizeof kEnums[0]);
+        *count = static_cast<int>(std::size(kEnums));
     return kEnums;
 }
 
 QString frame3dEnumName(const char* enumName, std::int32_t value) {
-    for (const EnumTable& table : kEnums) {
-        if (std::strcmp(table.name, enumName) != 0)
-            continue;
-        for (int i = 0; i < table.count; ++i) {
-            if (table.members[i].value == value)
-                return QString::fromLatin1(table.members[i].name);
-        }
-    }
-    return QString();
+    return publishedEnumName(kEnums, static_cast<int>(std::size(kEnums)), enumName, value);
 }
 
 } // namespace vellumo
@@ -92,27 +60,19 @@ using namespace vellumo;
 extern "C" {
 
 LUMBRA_EXPORT std::int32_t DllRegisterServer() {
-    const bool ok = libraryRegistry().add(
-        {QString::fromLatin1(lumbra::ProgId), QString::fromLatin1(lumbra::Clsid), libraryFileName()});
-    return ok ? hresult::S_OK : hresult::SelfRegClass;
+    return kLibrary.registerServer();
 }
 
 LUMBRA_EXPORT std::int32_t DllUnregisterServer() {
-    return libraryRegistry().remove(QString::fromLatin1(lumbra::ProgId)) ? hresult::S_OK : hresult::SelfRegClass;
+    return kLibrary.unregisterServer();
 }
 
 LUMBRA_EXPORT std::int32_t DllGetClassObject(const char* clsid, ControlClassFactory** factory) {
-    if (!factory)
-        return hresult::ClassNotAvailable;
-    *factory = nullptr;
-    if (!clsid || QString::fromLatin1(clsid).compare(QLatin1String(lumbra::Clsid), Qt::CaseInsensitive) != 0)
-        return hresult::ClassNotAvailable;
-    *factory = &classObject();
-    return hresult::S_OK;
+    return kLibrary.getClassObject(clsid, factory);
 }
 
 LUMBRA_EXPORT std::int32_t DllCanUnloadNow() {
-    return Frame3D::liveInstances() == 0 ? hresult::S_OK : hresult::S_FALSE;
+    return kLibrary.canUnloadNow();
 }
 
 } // extern "C"

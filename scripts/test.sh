@@ -15,6 +15,7 @@ bash scripts/setup.sh
 # The habits a command checks come first: they take seconds.
 echo "== format and include boundaries"
 bash scripts/format.sh --check
+bash scripts/check-includes.sh
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)

@@ -1,46 +1,31 @@
 #pragma once
-// modLocalisation: translates the windows and the messages of the program from a language file,
+// modLocalisation: the language files of the program and its translated messages. A language file is
 // "Lng/<language>.lng" below the program folder (an INI file in Windows-1252, read one value at a
 // time; the program never writes it). The string table is the module state of translation: one
 // instance, owned by the program for the whole run, loaded once at start-up and never cleared. The
 // language itself (CurrentLanguage) lives in AppSettings.
 //
-// Language file:
+// Language file (the window sections are read by ApplyLanguage, app/ui/window_translation.h):
 //
 //   section      | key                               | sets
 //   -------------|-----------------------------------|------------------------------------------
-//   [<window>]   | Form                              | the window's title
-//                | ToolTipText                       | the window's tooltip
-//                | <ctl>                             | the control's caption
-//                | <ctl>ToolTipText                  | the control's tooltip
-//                | <ctl>Tab<i>                       | caption of tab i of a tabbed control, i from 0
-//                | <ctl>ButtonCaption<i>             | caption of button i of a toolbar, i from 0
-//                | <ctl>ButtonToolTipText<i>         | tooltip of button i of a toolbar
+//   [<window>]   | Form, <ctl>, <ctl>ToolTipText ... | the window's texts (ApplyLanguage)
 //   [Strings]    | String<id>                        | message id ("|" shows as a line break);
 //                |                                   | the first "###END###" ends the table
 //
-// <window> is the window's objectName; <ctl> is a control's objectName followed by its index when it
-// belongs to an indexed group of like controls ("Option1" index 3 gives "Option13"). Windows name
-// their controls with setObjectName and mark the members of an indexed group with SetControlIndex;
-// every named QWidget and QAction below the window is a control (names starting with "qt_" are Qt's
-// own and skipped). An empty or missing value leaves the design text; values are set as they stand.
-//
-// What a caption is: the "Caption" property when the control has one (our own controls), else the
-// text of a label, button or action, the title of a group box or menu. The tooltip is the
-// "ToolTipText" property when there is one, else the widget's or action's tooltip. A tabbed control is
-// a QTabWidget, or any object with an int property "Tabs" and an invokable setTabCaption(int, QString);
-// a toolbar is any object with an int property "ButtonCount" and invokables setButtonCaption(int,
-// QString) and setButtonToolTipText(int, QString), read for buttons 0 to ButtonCount.
+// The message ids are named in app/core/text_ids.h. Windows mark the members of an indexed group of
+// like controls with SetControlIndex; the group's members then read their texts under the group's
+// name followed by the index ("Option1" index 3 reads "Option13").
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 class QObject;
-class QWidget;
 
 namespace vellumo {
 
@@ -54,8 +39,10 @@ public:
     // The file of a language: PathWithSlash(program folder) & "Lng/" & language & ".lng".
     QString LanguageFile(const QString& language) const;
 
-    // Translates window from the file of language. Never fails: what cannot be set is skipped.
-    void ApplyLanguage(QWidget* window, const QString& language) const;
+    // The languages that have a file in "Lng/", in the order the file system gives them: each file
+    // matching "*.lng" (without regard to case) with every ".lng" removed from its name (exact case:
+    // "Deutsch.LNG" stays as it is), "application" in any case left out (the reference file).
+    QStringList Languages() const;
     // Fills the string table from [Strings] of the file of language.
     void LoadStrings(const QString& language);
     // The text of message id, or defaultText when the table has none; "|" becomes CR LF in either.

@@ -1,9 +1,9 @@
 #pragma once
 // SendSlots: the table that bounds the senders running at once. 256 slots, indexes 0 to 255, each
-// with a flag (0 free, -1 busy) and a reference to the sender window that took it. The compose window
-// takes the lowest free slot before it creates a sender; the sender frees its slot when it closes.
-// A reference stays after its sender has closed (it then reads as null) and is replaced when the slot
-// is taken again.
+// with a flag (0 free, -1 busy) and a reference to the sender (frmToSend) that took it. The compose
+// window takes the lowest free slot before it creates a sender; the sender frees its slot when it
+// ends. A reference stays after its sender has gone (it then reads as null) and is replaced when the
+// slot is taken again.
 //
 // One instance lives in the program's module-level state for the whole run and is passed by
 // reference to the windows that use it. All on the user-interface thread; no lock.

@@ -3,6 +3,7 @@
 #include "app/core/app_settings.h"
 #include "app/core/mod_localisation.h"
 #include "app/core/send_slots.h"
+#include "app/core/text_ids.h"
 #include "app/messaging/mod_resolve_network_name.h"
 #include "app/messaging/peer_message.h"
 #include "app/messaging/sender_reports.h"
@@ -26,8 +27,8 @@ constexpr int kRefusedKey = 401;
 } // namespace
 
 frmToSend::frmToSend(const AppSettings& settings, const modLocalisation& localisation, SendSlots& sendSlots,
-                     SenderReports& reports, QWidget* parent)
-    : QWidget(parent), settings_(settings), localisation_(localisation), slots_(sendSlots), reports_(reports) {
+                     SenderReports& reports, QObject* parent)
+    : QObject(parent), settings_(settings), localisation_(localisation), slots_(sendSlots), reports_(reports) {
     Form_Load();
 }
 
@@ -35,11 +36,6 @@ frmToSend::~frmToSend() = default;
 
 void frmToSend::Form_Load() {
     setObjectName(QStringLiteral("frmToSend"));
-    // Out of sight: -64000 twips and 2 twips at 15 twips a pixel; and never put on screen at all, so
-    // that showing it (as the compose window does) neither flashes nor takes a place in the taskbar.
-    setAttribute(Qt::WA_DontShowOnScreen);
-    setWindowFlags(Qt::FramelessWindowHint);
-    setGeometry(-64000 / 15, -64000 / 15, 1, 1);
     Req = new AsyncRequest(this);
     connect(Req, &AsyncRequest::OnResponseFinished, this, &frmToSend::Req_OnResponseFinished);
     connect(Req, &AsyncRequest::OnError, this, &frmToSend::Req_OnError);
@@ -65,7 +61,7 @@ void frmToSend::Send() {
     address_ = ModResolveNetworkName::ResolveHostName(UserSendTo, 1);
     if (address_.isEmpty()) {
         reports_.StatusBar1_SimpleText(UserSendTo + QStringLiteral(" ") +
-                                           text(38, QStringLiteral("ne présente pas son adress IP !")),
+                                           text(txt::NoAddress, QStringLiteral("ne présente pas son adress IP !")),
                                        kFailureColour, settings_.ShowBalloon);
         finish();
         return;
@@ -104,22 +100,23 @@ void frmToSend::Req_OnResponseFinished() {
         if (statusText.contains(QStringLiteral("MESSAGE:OK:"), Qt::CaseSensitive)) {
             const QString peerName = statusText.split(u':').at(2);
             reports_.StatusBar1_SimpleText(peerName + QStringLiteral(" ") +
-                                               text(35, QStringLiteral("à reçu le message")),
+                                               text(txt::Delivered, QStringLiteral("à reçu le message")),
                                            kSuccessColour, settings_.ShowBalloon);
         } else {
             reports_.StatusBar1_SimpleText(UserSendTo + QStringLiteral(" ") +
-                                               text(36, QStringLiteral("n'a pas reçu le message")),
+                                               text(txt::NotDelivered, QStringLiteral("n'a pas reçu le message")),
                                            kFailureColour, settings_.ShowBalloon);
         }
     } else {
         // 401 is the peer's own answer to a key that differs from its own: it is there and refused.
-        const QString outcome = status == kRefusedKey
-                                    ? text(40, QStringLiteral("a refusé le message : la clé d'accès n'est pas la même "
-                                                              "sur les deux postes"))
-                                    : text(37, QStringLiteral("ne semble pas connecté"));
+        const QString outcome =
+            status == kRefusedKey
+                ? text(txt::KeyRefused, QStringLiteral("a refusé le message : la clé d'accès n'est pas la même "
+                                                       "sur les deux postes"))
+                : text(txt::NotConnected, QStringLiteral("ne semble pas connecté"));
         reports_.StatusBar1_SimpleText(UserSendTo + QStringLiteral(" ") + outcome, kFailureColour, false);
         reports_.ShowSystrayMessage(QString::number(status) + QStringLiteral("\r\n") + Req->StatusText(),
-                                    text(31, QStringLiteral("Erreur")), kIconError);
+                                    text(txt::ErrorTitle, QStringLiteral("Erreur")), kIconError);
     }
     finish();
 }
@@ -127,10 +124,11 @@ void frmToSend::Req_OnResponseFinished() {
 void frmToSend::Req_OnError(int /*number*/, const QString& description) {
     if (finished_)
         return;
-    reports_.ShowSystrayMessage(text(68, QStringLiteral("Erreur : ")) + description,
-                                text(69, QStringLiteral("Erreur réseau")), kIconWarning);
-    reports_.StatusBar1_SimpleText(UserSendTo + text(70, QStringLiteral(" ne semble pas connecté !")), kFailureColour,
-                                   false);
+    reports_.ShowSystrayMessage(text(txt::NetworkErrorPrefix, QStringLiteral("Erreur : ")) + description,
+                                text(txt::NetworkErrorTitle, QStringLiteral("Erreur réseau")), kIconWarning);
+    reports_.StatusBar1_SimpleText(UserSendTo +
+                                       text(txt::NetworkNotConnected, QStringLiteral(" ne semble pas connecté !")),
+                                   kFailureColour, false);
     finish();
 }
 
@@ -139,7 +137,6 @@ void frmToSend::finish() {
     // Index came from the slot table; one outside it names no slot to free.
     if (Index >= 0 && Index < SendSlots::Count)
         slots_.Release(Index);
-    close();
     deleteLater();
 }
 

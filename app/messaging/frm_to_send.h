@@ -1,11 +1,11 @@
 #pragma once
 // frmToSend: the sender of one message to one station. The compose window takes a free send slot,
-// creates a frmToSend in it, fills the public variables, shows it (it is never seen: it stays out of
-// sight and is never put on screen) and calls Send once. The sender posts the peer message through
-// its own AsyncRequest (Req) and reports on the main window's status line and in tray balloons
+// creates a frmToSend in it, fills the public variables and calls Send once. The sender has nothing to
+// show, so it is a plain QObject, not a window. It posts the peer message through its own
+// AsyncRequest (Req) and reports on the main window's status line and in tray balloons
 // (SenderReports). It lives until exactly one of: the unresolved-name exit of Send,
-// Req_OnResponseFinished or Req_OnError; each of them frees its slot, closes the window and deletes
-// it (deleteLater). A closed sender is never reused.
+// Req_OnResponseFinished or Req_OnError; each of them frees its slot and deletes the sender
+// (deleteLater). A finished sender is never reused.
 //
 // The request it posts (see PeerMessage and KeyHeader for the body and the header):
 //
@@ -35,8 +35,8 @@
 // 37 "ne semble pas connecté", 38 "ne présente pas son adress IP !", 40 "a refusé le message : la clé
 // d'accès n'est pas la même sur les deux postes".
 
+#include <QObject>
 #include <QString>
-#include <QWidget>
 
 #include <cstdint>
 
@@ -48,7 +48,7 @@ class SendSlots;
 class SenderReports;
 class modLocalisation;
 
-class frmToSend : public QWidget {
+class frmToSend : public QObject {
     Q_OBJECT
 
 public:
@@ -56,7 +56,7 @@ public:
 
     // All four outlive the sender.
     frmToSend(const AppSettings& settings, const modLocalisation& localisation, SendSlots& sendSlots,
-              SenderReports& reports, QWidget* parent = nullptr);
+              SenderReports& reports, QObject* parent = nullptr);
     ~frmToSend() override;
 
     QString UserSendTo;
@@ -79,8 +79,10 @@ private slots:
     void Req_OnError(int number, const QString& description);
 
 private:
+    // Makes Req and takes its two events. (The window of the design was put out of sight here; a
+    // sender has no window.)
     void Form_Load();
-    // Frees the slot, closes the window and deletes it once the event loop comes back.
+    // Frees the slot and deletes the sender once the event loop comes back.
     void finish();
     QString text(std::int16_t id, const QString& defaultText) const;
 

@@ -3,10 +3,6 @@
 #include "platform/lan/network_neighbourhood.h"
 #include "platform/runtime/ui_hooks.h"
 
-#include "platform/runtime/ui_hooks.h"
-
-#include <QApplication>
-
 namespace vellumo::MODnETwORK {
 
 QString NetErrorText(std::int32_t Code, bool Silent) {
@@ -27,7 +23,7 @@ QString NetErrorText(std::int32_t Code, bool Silent) {
     }
     if (Silent)
         return text;
-    QApplication::beep();
+    ui().beep();
     ui().messageBox(text, mb::Critical, QStringLiteral("Net Error"));
     return QString();
 }

@@ -1,5 +1,6 @@
 #include "app/station/mod_update.h"
 
+#include "app/core/text_ids.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "operations_fichiers/operations_fichiers.h"
 #include "platform/lan/ftp_client.h"
@@ -47,7 +48,7 @@ QString modUpdate::LocalVersion() {
     return QStringLiteral(VELLUMO_VERSION_TEXT);
 }
 
-modUpdate::modUpdate(modVellumo& state, FtpClient& ChilkatFtp21, QWidget* owner, QWidget* btnDownload,
+modUpdate::modUpdate(modVellumo& state, FtpClient& ChilkatFtp21, QObject* owner, QWidget* btnDownload,
                      UpdateServer server, QString localVersion)
     : state_(state), ftp_(ChilkatFtp21), owner_(owner), btnDownload_(btnDownload), server_(std::move(server)),
       localVersion_(std::move(localVersion)) {}
@@ -95,9 +96,10 @@ void modUpdate::CheckForUpdate() {
     if (!connect())
         return;
 
-    const QString connectionError = state_.GetString(6, QStringLiteral("Erreur de connection..."));
-    const QString folderMissing =
-        state_.GetString(7, QStringLiteral("Répertoire de Maintenance inaccessible. Ré-essayez ultérieurement"));
+    const QString connectionError =
+        state_.GetString(txt::UpdateConnectionTitle, QStringLiteral("Erreur de connection..."));
+    const QString folderMissing = state_.GetString(
+        txt::UpdateFolderMissing, QStringLiteral("Répertoire de Maintenance inaccessible. Ré-essayez ultérieurement"));
     if (!ftp_.changeRemoteFolder(RemoteFolder())) {
         ui().messageBox(folderMissing, mb::OkOnly | mb::Exclamation | mb::SystemModal, connectionError);
         return;
@@ -109,9 +111,10 @@ void modUpdate::CheckForUpdate() {
     }
 
     const int order = CompareVersions(localVersion_, RemoteVersion(versionText));
-    const QString title = state_.GetString(11, QStringLiteral("Mise à jour..."));
+    const QString title = state_.GetString(txt::UpdateTitle, QStringLiteral("Mise à jour..."));
     const QString latest =
-        state_.GetString(9, QStringLiteral("Vous disposez de la dernère version d'Vellumo : Version ")) +
+        state_.GetString(txt::UpdateLatest,
+                         QStringLiteral("Vous disposez de la dernère version d'Vellumo : Version ")) +
         QStringLiteral(" ") + localVersion_;
     if (order > 0) {
         ui().messageBox(latest, mb::OkOnly | mb::Information, title);
@@ -119,7 +122,8 @@ void modUpdate::CheckForUpdate() {
     }
     if (order == 0) {
         const QString again =
-            latest + kCrLf + state_.GetString(10, QStringLiteral("Voulez vous retélécharger cette version ?"));
+            latest + kCrLf +
+            state_.GetString(txt::UpdateDownloadAgain, QStringLiteral("Voulez vous retélécharger cette version ?"));
         if (ui().messageBox(again, mb::YesNo | mb::Question, title) != mb::Yes)
             return;
     }
@@ -139,10 +143,11 @@ bool modUpdate::connect() {
     ftp_.setPassive(true);
     while (!(connected_ = ftp_.connectToServer())) {
         const int answer = ui().messageBox(
-            state_.GetString(5, QStringLiteral("Impossible de se connecter aux serveurs Carrowmere. |Vérifiez votre "
-                                               "connection Internet. ")),
+            state_.GetString(txt::UpdateNoConnection,
+                             QStringLiteral("Impossible de se connecter aux serveurs Carrowmere. |Vérifiez votre "
+                                            "connection Internet. ")),
             mb::RetryCancel | mb::Exclamation | mb::SystemModal,
-            state_.GetString(6, QStringLiteral("Erreur de connection...")));
+            state_.GetString(txt::UpdateConnectionTitle, QStringLiteral("Erreur de connection...")));
         if (answer != mb::Retry)
             return false;
     }
@@ -163,10 +168,11 @@ bool modUpdate::download(const QString& target) {
         btnDownload_->setVisible(true);
     const bool done = ftp_.download(InstallerFile(), target);
     if (!done) {
-        ui().messageBox(state_.GetString(8, QStringLiteral("La mise à jour n'est pas retrouvée sur les serveurs "
-                                                           "Carrowmere. |Veuiller contacter Carrowmere")),
-                        mb::OkOnly | mb::Exclamation | mb::SystemModal,
-                        state_.GetString(6, QStringLiteral("Erreur de connection...")));
+        ui().messageBox(
+            state_.GetString(txt::UpdateNotFound, QStringLiteral("La mise à jour n'est pas retrouvée sur les serveurs "
+                                                                 "Carrowmere. |Veuiller contacter Carrowmere")),
+            mb::OkOnly | mb::Exclamation | mb::SystemModal,
+            state_.GetString(txt::UpdateConnectionTitle, QStringLiteral("Erreur de connection...")));
     }
     disconnect();
     QGuiApplication::restoreOverrideCursor();
@@ -177,10 +183,12 @@ bool modUpdate::download(const QString& target) {
 
 void modUpdate::offerInstall(const QString& target) {
     const QString prompt =
-        state_.GetString(12, QStringLiteral("La mise à jour d'Vellumo à été téléchargée dans le dossier : ")) + kCrLf +
-        DownloadFolder() + kCrLf + state_.GetString(13, QStringLiteral("Voulez-vous l'installer maintenant ? "));
+        state_.GetString(txt::UpdateDownloaded,
+                         QStringLiteral("La mise à jour d'Vellumo à été téléchargée dans le dossier : ")) +
+        kCrLf + DownloadFolder() + kCrLf +
+        state_.GetString(txt::UpdateInstallAsk, QStringLiteral("Voulez-vous l'installer maintenant ? "));
     if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal,
-                        state_.GetString(11, QStringLiteral("Mise à jour..."))) != mb::Yes)
+                        state_.GetString(txt::UpdateTitle, QStringLiteral("Mise à jour..."))) != mb::Yes)
         return;
     // A downloaded file carries no right to run; the user has just asked to run this one.
     QFile::setPermissions(target, QFile::permissions(target) | QFile::ExeOwner | QFile::ReadOwner);

@@ -3,7 +3,7 @@
 // reads the published version in "Vellumo/Maintenance/Version.txt", and when that is newer (or equal,
 // and the user asks) downloads "InstallVellumo.exe" into "Temp/" below the user's data folder (the
 // program folder of a copy that is not installed) and offers to start it. Every outcome is told in a
-// message box; only the connection is retried, on the user's Retry. Owned by the main window for the
+// message box; only the connection is retried, on the user's Retry. Owned by the station for the
 // whole run, with the FTP client it drives; one update runs at a time (a second request while one
 // runs, from the messages it lets run, is ignored).
 //
@@ -54,11 +54,14 @@ public:
     // The program's own version, major.minor.revision in decimal without leading zeros.
     static QString LocalVersion();
 
-    // owner: the window that owns the installer's start; btnDownload: the main window's button that
-    // shows while the download runs (may be null). server and localVersion are fixed in the program;
-    // tests give a local server and other versions.
-    modUpdate(modVellumo& state, FtpClient& ChilkatFtp21, QWidget* owner, QWidget* btnDownload,
+    // owner: the object that owns the installer's start; btnDownload: the main window's button that
+    // shows while the download runs (may be null, and set later). server and localVersion are fixed
+    // in the program; tests give a local server and other versions.
+    modUpdate(modVellumo& state, FtpClient& ChilkatFtp21, QObject* owner, QWidget* btnDownload,
               UpdateServer server = PublisherServer(), QString localVersion = LocalVersion());
+
+    // The button that shows while a download runs (null: none).
+    void setDownloadIndicator(QWidget* btnDownload) { btnDownload_ = btnDownload; }
 
     // The whole update, from the connection to the installer's start.
     void CheckForUpdate();
@@ -80,7 +83,7 @@ private:
 
     modVellumo& state_;
     FtpClient& ftp_;
-    QPointer<QWidget> owner_;
+    QPointer<QObject> owner_;
     QPointer<QWidget> btnDownload_;
     UpdateServer server_;
     QString localVersion_;

@@ -2,6 +2,7 @@
 
 #include "app/core/mod_localisation.h"
 #include "app/core/mod_vellumo.h"
+#include "app/core/text_ids.h"
 #include "platform/drawing/system_colors.h"
 #include "platform/richtext/rich_text_viewer.h"
 #include "platform/runtime/runtime_error.h"
@@ -19,11 +20,11 @@
 namespace vellumo {
 
 void MessageNavigation::setButtons(bool first, bool previous, bool next, bool last, bool del) {
-    toolbar_.setButtonEnabled(13, del);
-    toolbar_.setButtonEnabled(12, last);
-    toolbar_.setButtonEnabled(11, next);
-    toolbar_.setButtonEnabled(10, previous);
-    toolbar_.setButtonEnabled(9, first);
+    toolbar_.setButtonEnabled(NavigationButton::Delete, del);
+    toolbar_.setButtonEnabled(NavigationButton::Last, last);
+    toolbar_.setButtonEnabled(NavigationButton::Next, next);
+    toolbar_.setButtonEnabled(NavigationButton::Previous, previous);
+    toolbar_.setButtonEnabled(NavigationButton::First, first);
 }
 
 void MessageNavigation::moveTo(void (Recordset::*move)()) {
@@ -70,25 +71,25 @@ void MessageNavigation::ShowNewest() {
 
 bool MessageNavigation::ButtonClick(int Index, const modVellumo& state) {
     switch (Index) {
-    case 9:
+    case NavigationButton::First:
         AtEnd = false;
         AtStart = true;
         moveTo(&Recordset::moveFirst);
         return true;
-    case 10:
+    case NavigationButton::Previous:
         AtEnd = false;
         AtStart = false;
         moveTo(&Recordset::movePrevious);
         return true;
-    case 11:
+    case NavigationButton::Next:
         AtEnd = false;
         AtStart = false;
         moveTo(&Recordset::moveNext);
         return true;
-    case 12:
+    case NavigationButton::Last:
         ShowNewest();
         return true;
-    case 13: {
+    case NavigationButton::Delete: {
         // The question lets the event loop run: a message received meanwhile moves the recordset to
         // its new row. Yes deletes the row that was shown when the question was asked, never that one.
         std::optional<std::int64_t> shown;
@@ -99,8 +100,9 @@ bool MessageNavigation::ButtonClick(int Index, const modVellumo& state) {
                 // No row shown: nothing to delete.
             }
         }
-        const QString prompt = state.GetString(16, QStringLiteral("Êtes-vous sur de vouloir détruire ce message ? "));
-        const QString title = state.GetString(17, QStringLiteral("Supprimer un message..."));
+        const QString prompt =
+            state.GetString(txt::DeleteMessageAsk, QStringLiteral("Êtes-vous sur de vouloir détruire ce message ? "));
+        const QString title = state.GetString(txt::DeleteMessageTitle, QStringLiteral("Supprimer un message..."));
         if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title) != mb::Yes || !recordset_)
             return true;
         if (shown) {

@@ -1,7 +1,8 @@
 #pragma once
 // MessageNavigation: browsing a table of messages one row at a time, as the received-message window
 // and the sent-message history do. It holds the window's `AtEnd` and `AtStart` flags, corrects a move
-// past either end, sets the navigation buttons of the window's toolbar, and carries out buttons 9 to 13:
+// past either end, sets the navigation buttons of the window's toolbar, and carries out buttons 9 to 13
+// (NavigationButton::First ... Delete):
 //
 //   button | flags afterwards        | move            buttons:  | 13 | 12 | 11 | 10 | 9
 //   -------|-------------------------|---------------- ----------|----|----|----|----|---
@@ -14,7 +15,10 @@
 // lets the event loop run, and a row received meanwhile becomes the current one.
 //
 // A move before the first row or after the last is allowed; the next reposition moves back and
-// marks the end it reached. Owned by its window; the recordset and the toolbar are the window's.
+// marks the end it reached. Owned by its window and set on the window's toolbar; the recordset is the
+// window's own (the history) or the station's (the received messages), and outlives it.
+
+#include "app/ui/navigation_buttons.h"
 
 #include <QDateTime>
 

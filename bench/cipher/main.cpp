@@ -23,6 +23,7 @@ class BenchHooks : public UiHooks {
 public:
     explicit BenchHooks(bool runLoop) : runLoop_(runLoop) {}
     int messageBox(const QString&, int style, const QString&) override { return ConsoleUiHooks::safeAnswer(style); }
+    void beep() override {}
     void logEvent(EventLogType, const QString&, const QString&) override {}
     void doEvents() override {
         if (runLoop_)

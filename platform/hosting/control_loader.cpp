@@ -34,6 +34,7 @@ public:
     int messageBox(const QString& prompt, int style, const QString& title) override {
         return ui().messageBox(prompt, style, title);
     }
+    void beep() override { ui().beep(); }
     void logEvent(EventLogType type, const QString& source, const QString& text) override {
         ui().logEvent(type, source, text);
     }

@@ -16,10 +16,12 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vellumo {
@@ -47,6 +49,14 @@ struct GroupState {
     Qt::Alignment align = Qt::AlignLeft;
     int uc = 1;
     Dest dest = Dest::Text;
+};
+
+// A control word's number: given or not (0 when not), saturated at 32 bits.
+struct WordParam {
+    bool given = false;
+    int value = 0;
+    // A switch (\b, \i, \ul...) is on without a number and with any number but 0.
+    bool on() const { return !given || value != 0; }
 };
 
 constexpr qsizetype kMaxFontName = 256;
@@ -86,7 +96,7 @@ public:
 private:
     // Lexing
     const char* controlSequence(const char* p, const char* end);
-    void onWord(std::string_view name, bool hasParam, int param);
+    void onWord(std::string_view name, WordParam param);
     void onSymbol(unsigned char c);
     void onTextByte(unsigned char c);
     void openGroup();
@@ -145,6 +155,39 @@ private:
     RtfPicture picture_;
     int pictureCount_ = 0;
     qint64 picturePixels_ = 0; // of the pictures shown so far
+
+    // What each control word does in each destination that reads words (kWordRows below).
+    using WordHandler = void (*)(Parser&, const WordParam&);
+    struct WordRow {
+        Dest dest;
+        RtfControlWord word;
+        WordHandler handler;
+    };
+    class WordTable {
+    public:
+        template <std::size_t N> constexpr explicit WordTable(const WordRow (&rows)[N]) {
+            for (const WordRow& row : rows)
+                handlers_[static_cast<std::size_t>(row.dest)][static_cast<std::size_t>(row.word)] = row.handler;
+        }
+        // The handler of word in dest, or null when the word does nothing there.
+        constexpr WordHandler handler(Dest dest, RtfControlWord word) const {
+            const auto w = static_cast<std::size_t>(word);
+            return w < kWords ? handlers_[static_cast<std::size_t>(dest)][w] : nullptr;
+        }
+
+    private:
+        static constexpr std::size_t kDests = static_cast<std::size_t>(Dest::Skip) + 1;
+        static constexpr std::size_t kWords = static_cast<std::size_t>(RtfControlWord::SkipDestination) + 1;
+        std::array<std::array<WordHandler, kWords>, kDests> handlers_{};
+    };
+    static const WordRow kWordRows[];
+    static const WordTable kWordTable;
+    template <Qt::AlignmentFlag A> static void aligns(Parser& p, const WordParam&) { p.cur_.align = A; }
+    template <char32_t C> static void emits(Parser& p, const WordParam&) { p.emitChar(C); }
+    template <int Parser::*Component> static void setsComponent(Parser& p, const WordParam& a) {
+        p.*Component = std::clamp(a.value, 0, 255);
+        p.colourSet_ = true;
+    }
 };
 
 void Parser::run(QByteArrayView rtf) {
@@ -236,7 +279,7 @@ const char* Parser::controlSequence(const char* p, const char* end) {
             --ucSkip_;
         return p;
     }
-    onWord(name, hasParam, param);
+    onWord(name, WordParam{hasParam, param});
     return p;
 }
 
@@ -271,10 +314,9 @@ void Parser::onSymbol(unsigned char c) {
     }
 }
 
-void Parser::onWord(std::string_view name, bool hasParam, int param) {
+void Parser::onWord(std::string_view name, WordParam param) {
     const auto found = findRtfControlWord(name);
-    const bool ignorable = ignorableNext_;
-    ignorableNext_ = false;
+    const bool ignorable = std::exchange(ignorableNext_, false);
     if (!found) {
         if (ignorable)
             cur_.dest = Dest::Skip; // {\* ...} with a destination we do not know
@@ -283,6 +325,8 @@ void Parser::onWord(std::string_view name, bool hasParam, int param) {
         return;
     }
     const Word word = *found;
+    // After \* only the destinations we read are read; any other word skips the group, as the
+    // destinations whose content is never shown do.
     if (ignorable && word != Word::ShpPict && word != Word::Pict && word != Word::FontTable &&
         word != Word::ColourTable) {
         cur_.dest = Dest::Skip;
@@ -292,168 +336,94 @@ void Parser::onWord(std::string_view name, bool hasParam, int param) {
         cur_.dest = Dest::Skip;
         return;
     }
-    if (word == Word::UnicodeSkip) {
-        cur_.uc = std::clamp(hasParam ? param : 1, 0, 10);
+    if (word == Word::UnicodeSkip) { // how many fallback characters follow \u; \uc is not one of them
+        cur_.uc = std::clamp(param.given ? param.value : 1, 0, 10);
         return;
     }
     if (ucSkip_ > 0) {
         --ucSkip_;
         return;
     }
-    const bool on = !hasParam || param != 0;
-
-    switch (cur_.dest) {
-    case Dest::Skip:
-        return;
-    case Dest::FontTable:
-        if (word == Word::Font)
-            fontNumber_ = param;
-        else if (word == Word::Unicode)
-            emitUnicode(param);
-        return;
-    case Dest::ColourTable:
-        if (word == Word::Red || word == Word::Green || word == Word::Blue) {
-            const int v = std::clamp(param, 0, 255);
-            (word == Word::Red ? red_ : word == Word::Green ? green_ : blue_) = v;
-            colourSet_ = true;
-        }
-        return;
-    case Dest::Picture:
-        switch (word) {
-        case Word::PngBlip:
-            picture_.setKind(RtfPicture::Kind::Png);
-            break;
-        case Word::JpegBlip:
-            picture_.setKind(RtfPicture::Kind::Jpeg);
-            break;
-        case Word::OtherBlip:
-            picture_.setKind(RtfPicture::Kind::Other);
-            break;
-        case Word::PicWGoal:
-            picture_.setGoalWidth(param);
-            break;
-        case Word::PicHGoal:
-            picture_.setGoalHeight(param);
-            break;
-        case Word::PicScaleX:
-            picture_.setScaleX(param);
-            break;
-        case Word::PicScaleY:
-            picture_.setScaleY(param);
-            break;
-        default: // \picw and \pich are the picture's own size, which its data gives as well
-            break;
-        }
-        return;
-    case Dest::Text:
-        break;
-    }
-
-    CharState& chr = cur_.chr;
-    switch (word) {
-    case Word::Bold:
-        chr.bold = on;
-        break;
-    case Word::Italic:
-        chr.italic = on;
-        break;
-    case Word::Underline:
-        chr.underline = on;
-        break;
-    case Word::UnderlineNone:
-        chr.underline = false;
-        break;
-    case Word::Font:
-        chr.font = param;
-        break;
-    case Word::FontSize:
-        chr.halfPoints = hasParam ? std::clamp(param, 0, 3276) : 24;
-        break;
-    case Word::Fore:
-        chr.fore = param;
-        break;
-    case Word::Back:
-        chr.back = param;
-        break;
-    case Word::Plain:
-        chr = CharState{};
-        break;
-    case Word::Pard:
-        cur_.align = Qt::AlignLeft;
-        break;
-    case Word::Left:
-        cur_.align = Qt::AlignLeft;
-        break;
-    case Word::Centre:
-        cur_.align = Qt::AlignHCenter;
-        break;
-    case Word::Right:
-        cur_.align = Qt::AlignRight;
-        break;
-    case Word::Justify:
-        cur_.align = Qt::AlignJustify;
-        break;
-    case Word::Par:
-        endParagraph();
-        break;
-    case Word::Line:
-        if (ensureParagraph())
-            appendText(QChar::LineSeparator);
-        break;
-    case Word::Tab:
-        emitChar('\t');
-        break;
-    case Word::Unicode:
-        emitUnicode(param);
-        break;
-    case Word::EmDash:
-        emitChar(0x2014);
-        break;
-    case Word::EnDash:
-        emitChar(0x2013);
-        break;
-    case Word::Bullet:
-        emitChar(0x2022);
-        break;
-    case Word::LQuote:
-        emitChar(0x2018);
-        break;
-    case Word::RQuote:
-        emitChar(0x2019);
-        break;
-    case Word::LDblQuote:
-        emitChar(0x201C);
-        break;
-    case Word::RDblQuote:
-        emitChar(0x201D);
-        break;
-    case Word::EmSpace:
-        emitChar(0x2003);
-        break;
-    case Word::EnSpace:
-        emitChar(0x2002);
-        break;
-    case Word::DefaultFont:
-        defaultFont_ = param;
-        break;
-    case Word::Pict:
-        cur_.dest = Dest::Picture;
-        picture_ = RtfPicture(limits_.maxPictureBytes);
-        break;
-    case Word::FontTable:
-        cur_.dest = Dest::FontTable;
-        fontNumber_ = -1;
-        fontName_.clear();
-        break;
-    case Word::ColourTable:
-        cur_.dest = Dest::ColourTable;
-        red_ = green_ = blue_ = 0;
-        colourSet_ = false;
-        break;
-    default: // \shppict holds the picture we read; colour components and picture words outside their groups
-        break;
-    }
+    if (const WordHandler handler = kWordTable.handler(cur_.dest, word))
+        handler(*this, param);
 }
+
+// What each word does in each destination that reads words. A word without a row for the current
+// destination does nothing there (\shppict, whose group holds the picture we read, has none at all;
+// neither have \picw and \pich, the picture's own size, which its data gives as well).
+constexpr Parser::WordRow Parser::kWordRows[] = {
+        // Character formats of the text.
+        {Dest::Text, Word::Bold, [](Parser& p, const WordParam& a) { p.cur_.chr.bold = a.on(); }},
+        {Dest::Text, Word::Italic, [](Parser& p, const WordParam& a) { p.cur_.chr.italic = a.on(); }},
+        {Dest::Text, Word::Underline, [](Parser& p, const WordParam& a) { p.cur_.chr.underline = a.on(); }},
+        {Dest::Text, Word::UnderlineNone, [](Parser& p, const WordParam&) { p.cur_.chr.underline = false; }},
+        {Dest::Text, Word::Font, [](Parser& p, const WordParam& a) { p.cur_.chr.font = a.value; }},
+        {Dest::Text, Word::FontSize,
+         [](Parser& p, const WordParam& a) { p.cur_.chr.halfPoints = a.given ? std::clamp(a.value, 0, 3276) : 24; }},
+        {Dest::Text, Word::Fore, [](Parser& p, const WordParam& a) { p.cur_.chr.fore = a.value; }},
+        {Dest::Text, Word::Back, [](Parser& p, const WordParam& a) { p.cur_.chr.back = a.value; }},
+        {Dest::Text, Word::Plain, [](Parser& p, const WordParam&) { p.cur_.chr = CharState{}; }},
+        {Dest::Text, Word::DefaultFont, [](Parser& p, const WordParam& a) { p.defaultFont_ = a.value; }},
+        // Paragraphs of the text and their alignment.
+        {Dest::Text, Word::Pard, aligns<Qt::AlignLeft>},
+        {Dest::Text, Word::Left, aligns<Qt::AlignLeft>},
+        {Dest::Text, Word::Centre, aligns<Qt::AlignHCenter>},
+        {Dest::Text, Word::Right, aligns<Qt::AlignRight>},
+        {Dest::Text, Word::Justify, aligns<Qt::AlignJustify>},
+        {Dest::Text, Word::Par, [](Parser& p, const WordParam&) { p.endParagraph(); }},
+        {Dest::Text, Word::Line,
+         [](Parser& p, const WordParam&) {
+             if (p.ensureParagraph())
+                 p.appendText(QChar::LineSeparator);
+         }},
+        // Characters of the text.
+        {Dest::Text, Word::Tab, emits<'\t'>},
+        {Dest::Text, Word::Unicode, [](Parser& p, const WordParam& a) { p.emitUnicode(a.value); }},
+        {Dest::Text, Word::EmDash, emits<0x2014>},
+        {Dest::Text, Word::EnDash, emits<0x2013>},
+        {Dest::Text, Word::Bullet, emits<0x2022>},
+        {Dest::Text, Word::LQuote, emits<0x2018>},
+        {Dest::Text, Word::RQuote, emits<0x2019>},
+        {Dest::Text, Word::LDblQuote, emits<0x201C>},
+        {Dest::Text, Word::RDblQuote, emits<0x201D>},
+        {Dest::Text, Word::EmSpace, emits<0x2003>},
+        {Dest::Text, Word::EnSpace, emits<0x2002>},
+        // The destinations the text opens.
+        {Dest::Text, Word::Pict,
+         [](Parser& p, const WordParam&) {
+             p.cur_.dest = Dest::Picture;
+             p.picture_ = RtfPicture(p.limits_.maxPictureBytes);
+         }},
+        {Dest::Text, Word::FontTable,
+         [](Parser& p, const WordParam&) {
+             p.cur_.dest = Dest::FontTable;
+             p.fontNumber_ = -1;
+             p.fontName_.clear();
+         }},
+        {Dest::Text, Word::ColourTable,
+         [](Parser& p, const WordParam&) {
+             p.cur_.dest = Dest::ColourTable;
+             p.red_ = p.green_ = p.blue_ = 0;
+             p.colourSet_ = false;
+         }},
+        // The font table: each font's number, and characters of its name.
+        {Dest::FontTable, Word::Font, [](Parser& p, const WordParam& a) { p.fontNumber_ = a.value; }},
+        {Dest::FontTable, Word::Unicode, [](Parser& p, const WordParam& a) { p.emitUnicode(a.value); }},
+        // The colour table: the components of the entry being read.
+        {Dest::ColourTable, Word::Red, setsComponent<&Parser::red_>},
+        {Dest::ColourTable, Word::Green, setsComponent<&Parser::green_>},
+        {Dest::ColourTable, Word::Blue, setsComponent<&Parser::blue_>},
+        // The picture: its kind, its displayed size and its scale.
+        {Dest::Picture, Word::PngBlip, [](Parser& p, const WordParam&) { p.picture_.setKind(RtfPicture::Kind::Png); }},
+        {Dest::Picture, Word::JpegBlip, [](Parser& p, const WordParam&) { p.picture_.setKind(RtfPicture::Kind::Jpeg); }},
+        {Dest::Picture, Word::OtherBlip, [](Parser& p, const WordParam&) { p.picture_.setKind(RtfPicture::Kind::Other); }},
+        {Dest::Picture, Word::PicWGoal, [](Parser& p, const WordParam& a) { p.picture_.setGoalWidth(a.value); }},
+        {Dest::Picture, Word::PicHGoal, [](Parser& p, const WordParam& a) { p.picture_.setGoalHeight(a.value); }},
+        {Dest::Picture, Word::PicScaleX, [](Parser& p, const WordParam& a) { p.picture_.setScaleX(a.value); }},
+        {Dest::Picture, Word::PicScaleY, [](Parser& p, const WordParam& a) { p.picture_.setScaleY(a.value); }},
+    };
+
+constexpr Parser::WordTable Parser::kWordTable{kWordRows};
 
 void Parser::onTextByte(unsigned char c) {
     ignorableNext_ = false;

@@ -1,6 +1,6 @@
 #pragma once
-// UiHooks: the one door through which the program's code shows message boxes, writes lines to the
-// system's event log and lets pending window messages run. Code anywhere (the cipher between blocks,
+// UiHooks: the one door through which the program's code shows message boxes, beeps, writes lines to
+// the system's event log and lets pending window messages run. Code anywhere (the cipher between blocks,
 // the tray class on an internal error, a window asking for confirmation) calls vellumo::ui(); the
 // program installs the desktop implementation at start-up, and tests install a scripted one so that
 // no test ever blocks on a modal box.
@@ -32,6 +32,8 @@ public:
     virtual ~UiHooks() = default;
     // Shows a modal box and returns the answer (mb::Ok, mb::Yes, ...).
     virtual int messageBox(const QString& prompt, int style, const QString& title) = 0;
+    // The desktop's warning sound.
+    virtual void beep() = 0;
     // Appends one entry to the system's application event log.
     virtual void logEvent(EventLogType type, const QString& source, const QString& text) = 0;
     // Lets pending window messages, timers and socket notifications run, then returns.
@@ -39,10 +41,11 @@ public:
 };
 
 // Without a display: boxes go to standard error and take the answer that loses nothing (No, Cancel,
-// OK), the event log is syslog, and doEvents runs the Qt event loop once.
+// OK), a beep makes no sound, the event log is syslog, and doEvents runs the Qt event loop once.
 class ConsoleUiHooks : public UiHooks {
 public:
     int messageBox(const QString& prompt, int style, const QString& title) override;
+    void beep() override {}
     void logEvent(EventLogType type, const QString& source, const QString& text) override;
     void doEvents() override;
     // The answer a box of this style gets when nobody can click.

@@ -2,6 +2,7 @@
 
 #include "platform/runtime/windows1252.h"
 
+#include <QRect>
 #include <QSystemTrayIcon>
 
 #include <algorithm>
@@ -19,7 +20,25 @@ struct QtTrayShell::Entry {
     QString pendingTitle, pendingText;
     quint32 pendingInfoFlags = 0;
     int pendingTimeoutMs = 0;
+    // The wait for the tray host to take the icon in, before a balloon drawn at the icon shows.
+    QTimer placementTimer;
+    int placementWaitedMs = 0;
 };
+
+namespace {
+
+// A balloon that Qt draws itself points at the icon's place. The tray host takes a new icon in a
+// moment after it is shown; until then the icon stands at the screen's origin, and so would the
+// balloon. Where the desktop shows the balloon (a status-notifier tray: no place known) or there is
+// no tray at all, there is nothing to wait for.
+bool iconPlaced(const QSystemTrayIcon& icon) {
+    if (!icon.isVisible() || !QSystemTrayIcon::isSystemTrayAvailable())
+        return true;
+    const QRect place = icon.geometry();
+    return !place.isValid() || place.topLeft() != QPoint(0, 0);
+}
+
+} // namespace
 
 QtTrayShell::QtTrayShell() {
     trayWatch_.setInterval(2000);
@@ -42,6 +61,8 @@ bool QtTrayShell::notifyIcon(int message, const NotifyIconData& data) {
         auto entry = std::make_unique<Entry>();
         entry->icon = std::make_unique<QSystemTrayIcon>(this);
         entry->balloonTimer.setSingleShot(true);
+        entry->placementTimer.setSingleShot(true);
+        entry->placementTimer.setInterval(PlacementPollMs);
         Entry& e = *entry;
         connect(e.icon.get(), &QSystemTrayIcon::activated, this, [this, key](QSystemTrayIcon::ActivationReason r) {
             switch (r) {
@@ -69,6 +90,7 @@ bool QtTrayShell::notifyIcon(int message, const NotifyIconData& data) {
             found->second->balloonTimer.stop();
             notify(key, NIN_BALLOONUSERCLICK);
         });
+        connect(&e.placementTimer, &QTimer::timeout, this, [this, key] { showPendingBalloon(key); });
         connect(&e.balloonTimer, &QTimer::timeout, this, [this, key] {
             const auto found = entries_.find(key);
             if (found == entries_.end() || !found->second->balloonShown)
@@ -133,6 +155,7 @@ void QtTrayShell::apply(const Key& key, Entry& e, const NotifyIconData& data) {
     if (e.balloonPending)
         return; // already on its way, with the texts just taken
     e.balloonPending = true;
+    e.placementWaitedMs = 0;
     QMetaObject::invokeMethod(
         this, [this, key] { showPendingBalloon(key); }, Qt::QueuedConnection);
 }
@@ -142,6 +165,12 @@ void QtTrayShell::showPendingBalloon(const Key& key) {
     if (it == entries_.end() || !it->second->balloonPending)
         return;
     Entry& e = *it->second;
+    // Start-up's other steps go on meanwhile: the balloon alone waits, and not for long.
+    if (!iconPlaced(*e.icon) && e.placementWaitedMs < MaxPlacementWaitMs) {
+        e.placementWaitedMs += PlacementPollMs;
+        e.placementTimer.start();
+        return;
+    }
     e.balloonPending = false;
     showNotification(*e.icon, e.pendingTitle, e.pendingText, e.pendingInfoFlags, e.picture, e.pendingTimeoutMs);
     e.balloonShown = true;

@@ -17,7 +17,9 @@
 // notification does not take the place of the one before: each would stay on the screen. So a modify
 // with a balloon text only records what to show, and the notification goes out once the modifies of
 // that turn of the event loop are done, with the record as it stands then; a modify with an empty
-// text in between takes a balloon not yet shown back silently. Where Qt's own balloon is in use (a
+// text in between takes a balloon not yet shown back silently. A balloon that Qt draws itself points at
+// the icon, so it waits (up to MaxPlacementWaitMs) until the tray host has taken a new icon in: an
+// icon not yet embedded stands at the screen's top-left corner. Where Qt's own balloon is in use (a
 // tray without desktop notifications), a later balloon replaces the shown one. The notification area is watched
 // every two seconds; when it comes back after being away, every icon is dropped and
 // "TaskbarCreated" is broadcast so that the owners add their icons again.
@@ -45,6 +47,10 @@ public:
 
     bool notifyIcon(int message, const NotifyIconData& data) override;
     int shellVersion() const override { return 6; }
+
+    // How long a balloon waits for its icon to be taken into the tray, and how often it looks.
+    static constexpr int MaxPlacementWaitMs = 3000;
+    static constexpr int PlacementPollMs = 50;
 
     // The balloon's time-out the shell uses for a record's time-out field.
     static int balloonTimeoutMs(quint32 uTimeout);

@@ -1,6 +1,7 @@
 #include "platform/widgets/qt_ui_hooks.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -8,6 +9,10 @@
 #include <vector>
 
 namespace vellumo {
+
+void QtUiHooks::beep() {
+    QApplication::beep();
+}
 
 int QtUiHooks::messageBox(const QString& prompt, int style, const QString& title) {
     QMessageBox box;

@@ -1,9 +1,9 @@
 #pragma once
-// QtUiHooks: the desktop implementation of UiHooks. Message boxes are QMessageBox dialogs with the
-// buttons, icon and default button of the style; system-modal boxes stay on top of every window. The
-// standard buttons are captioned in the program's language: the holder gives the caption of each
-// button by the answer it gives (mb::Ok ... mb::No), asked afresh for every box, so a string table
-// loaded after installation is followed; without it, or for an empty caption, Qt's own stays.
+// QtUiHooks: the desktop implementation of UiHooks. The beep is the desktop's (QApplication::beep).
+// Message boxes are QMessageBox dialogs with the buttons, icon and default button of the style;
+// system-modal boxes stay on top of every window. The standard buttons are captioned in the program's language: the
+// holder gives the caption of each button by the answer it gives (mb::Ok ... mb::No), asked afresh for every box, so a
+// string table loaded after installation is followed; without it, or for an empty caption, Qt's own stays.
 
 #include "platform/runtime/ui_hooks.h"
 
@@ -16,6 +16,7 @@ public:
     using ButtonText = std::function<QString(int answer)>;
 
     int messageBox(const QString& prompt, int style, const QString& title) override;
+    void beep() override;
     void setButtonText(ButtonText buttonText) { buttonText_ = std::move(buttonText); }
 
 private:

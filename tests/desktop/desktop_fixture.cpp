@@ -159,7 +159,7 @@ void DesktopFixture::clickIn(const XWindow& w, QPoint at) {
 }
 
 void DesktopFixture::toolsMenu(Station& s, const XWindow& main, int item) {
-    clickToolbar(main, toolbar::Main, 20);
+    clickToolbar(main, toolbar::Main, MainToolbar::Tools);
     ASSERT_TRUE(waitForMenu(s)) << "the tools menu did not open";
     chooseMenuItem(item);
 }
@@ -426,14 +426,14 @@ XWindow DesktopFixture::framed(const XWindow& w) const {
 
 XWindow DesktopFixture::openCompose(Station& s) {
     const XWindow main = openMain(s);
-    clickToolbar(main, toolbar::Main, 1);
+    clickToolbar(main, toolbar::Main, MainToolbar::New);
     return expectFocusedWindow(s, title::Compose);
 }
 
 void DesktopFixture::writeAndSend(Station& s, const XWindow& window, const QString& body) {
     clickIn(window, compose::Editor);
     x.type(body);
-    clickToolbar(window, toolbar::Compose, 1);
+    clickToolbar(window, toolbar::Compose, ComposeToolbar::Send);
     EXPECT_TRUE(waitGone(s, title::Compose)) << "the compose window stayed open after sending";
 }
 

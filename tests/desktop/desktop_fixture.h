@@ -14,6 +14,9 @@
 // manager or tray host installed, or (for the scenarios that need two stations or a network) no
 // network namespaces (not root).
 
+#include "app/windows/compose/compose_toolbar.h"
+#include "app/windows/history/history_toolbar.h"
+#include "app/windows/main/main_toolbar.h"
 #include "tests/desktop/station.h"
 #include "tests/desktop/x_session.h"
 
@@ -52,7 +55,8 @@ inline const QString Error = QStringLiteral("^(Erreur|Error)$");
 } // namespace title
 
 // A window's toolbar as designed: its sequence of buttons, one character per number from 1 ('B' a
-// button, '-' a separator, 'h' a button or separator kept hidden), where it sits in the window's
+// button, '-' a separator, 'h' a button or separator kept hidden; the numbers are named in the
+// windows' own headers: MainToolbar, ComposeToolbar, HistoryToolbar), where it sits in the window's
 // client area, and its height when the window fixes it (0: its own).
 struct ToolbarDesign {
     QString buttons;

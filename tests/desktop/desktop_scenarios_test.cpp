@@ -6,6 +6,7 @@
 #include "tests/desktop/desktop_fixture.h"
 
 #include <QRegularExpression>
+#include <QTimer>
 
 namespace vellumo::desktop {
 namespace {
@@ -28,7 +29,7 @@ TEST_F(ShortDesktop, TrayIconOpensTheMainWindowOnScreenWithTheFocus) {
     XWindow main = expectFocusedWindow(a, title::Main);
     shot(QStringLiteral("2-main"));
 
-    clickToolbar(main, toolbar::Main, 24); // hide
+    clickToolbar(main, toolbar::Main, MainToolbar::Hide);
     ASSERT_TRUE(waitGone(a, title::Main));
     trayMenu(a, 1); // "Afficher Vellumo"
     main = expectFocusedWindow(a, title::Main);
@@ -50,6 +51,40 @@ TEST_F(ShortDesktop, QuitFromTheTrayAndRestartThroughTheLauncher) {
     doubleClickTray(a);
     expectFocusedWindow(a, title::Main);
     shot(QStringLiteral("2-restarted"));
+}
+
+// The waiting balloon of start-up points at the icon in the tray, also when the tray host takes the
+// icon in only a while after the program has shown it: it is never drawn at the screen's corner, where
+// the icon stands until it is taken in.
+TEST_F(ShortDesktop, TheWaitingBalloonShowsAtTheTrayIcon) {
+    Station& a = addStation(0);
+    // Every balloon of the program seen while it starts, and until the first is up.
+    std::vector<QRect> balloons;
+    const auto look = [&] {
+        if (const qint64 pid = a.pid()) {
+            for (const XWindow& w : x.windowsOf(pid, {}, true)) {
+                if (w.types.contains(QStringLiteral("TOOLTIP")))
+                    balloons.push_back(w.outer());
+            }
+        }
+    };
+    QTimer watch;
+    watch.setInterval(100);
+    QObject::connect(&watch, &QTimer::timeout, look);
+    watch.start();
+    x.holdTrayHost(2500);
+    start(a);
+    ASSERT_FALSE(HasFailure());
+    const auto icon = a.trayIcon();
+    ASSERT_TRUE(icon);
+    ASSERT_TRUE(waitFor([&] { return !balloons.empty(); }, 15000)) << "no balloon of the program on the screen";
+    watch.stop();
+    shot(QStringLiteral("1-balloon"));
+    for (const QRect& balloon : balloons) {
+        EXPECT_TRUE(balloon.adjusted(-40, -40, 40, 40).intersects(icon->client))
+            << "a balloon at " << balloon.x() << "," << balloon.y() << ", far from the icon at " << icon->client.x()
+            << "," << icon->client.y();
+    }
 }
 
 // ---- scenarios of one station ---------------------------------------------------------------------
@@ -78,7 +113,7 @@ TEST_F(Desktop, OptionsAndPurge) {
 
     const XWindow reference = openMain(empty);
     const QImage emptyLook = look(reference);
-    clickToolbar(reference, toolbar::Main, 24); // hide
+    clickToolbar(reference, toolbar::Main, MainToolbar::Hide);
     ASSERT_TRUE(waitGone(empty, title::Main));
 
     trayMenu(a, 2); // "Options"
@@ -145,7 +180,7 @@ TEST_F(TwoStationDesktop, MessageReplyReplyToAllHistoryAndDelete) {
     x.keys({QStringLiteral("ctrl+a")});
     clickIn(compose, compose::FirstColourButton.center()); // red
     shot(QStringLiteral("1-compose"));
-    clickToolbar(compose, toolbar::Compose, 1);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Send);
     EXPECT_TRUE(waitGone(a, title::Compose));
 
     const XWindow popup = expectWindow(b, title::Main);
@@ -161,11 +196,11 @@ TEST_F(TwoStationDesktop, MessageReplyReplyToAllHistoryAndDelete) {
     EXPECT_EQ(a.sent().front().to, b.name() + QLatin1Char(';'));
 
     // B replies, from its main window brought up from the tray.
-    clickToolbar(openMain(b), toolbar::Main, 2);
+    clickToolbar(openMain(b), toolbar::Main, MainToolbar::Reply);
     compose = expectFocusedWindow(b, title::Compose);
     x.type(QStringLiteral("Reponse de B"));
     shot(QStringLiteral("3-reply"));
-    clickToolbar(compose, toolbar::Compose, 1);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Send);
     EXPECT_TRUE(waitGone(b, title::Compose));
     ASSERT_TRUE(waitFor([&] { return a.received().size() == 1; }, 20000)) << "A stored no reply";
     EXPECT_EQ(a.received().front().from, b.name());
@@ -174,25 +209,25 @@ TEST_F(TwoStationDesktop, MessageReplyReplyToAllHistoryAndDelete) {
     // A replies to all: the line is B's name alone (A's own name leaves it). A's main window went to
     // the tray after A's send (IconizeAfterSend); the reply brought it up again.
     XWindow mainA = openMain(a);
-    clickToolbar(mainA, toolbar::Main, 3);
+    clickToolbar(mainA, toolbar::Main, MainToolbar::ReplyToAll);
     compose = expectWindow(a, title::Compose);
     EXPECT_TRUE(active(compose));
     x.type(QStringLiteral("A tous"));
-    clickToolbar(compose, toolbar::Compose, 1);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Send);
     EXPECT_TRUE(waitGone(a, title::Compose));
     ASSERT_TRUE(waitFor([&] { return b.received().size() == 2; }, 20000)) << "B stored no reply to all";
     EXPECT_EQ(a.sent().back().to, b.name() + QLatin1Char(';'));
 
     // A's sent history.
     mainA = openMain(a);
-    clickToolbar(mainA, toolbar::Main, 15);
+    clickToolbar(mainA, toolbar::Main, MainToolbar::SentMessages);
     const XWindow history = expectFocusedWindow(a, title::History);
     shot(QStringLiteral("4-history"));
-    clickToolbar(history, toolbar::History, 22);
+    clickToolbar(history, toolbar::History, HistoryToolbar::Close);
     EXPECT_TRUE(waitGone(a, title::History));
 
     // B deletes the newest message, after the question.
-    clickToolbar(openMain(b), toolbar::Main, 13);
+    clickToolbar(openMain(b), toolbar::Main, MainToolbar::Delete);
     answerBox(b, title::DeleteQuestion, {QStringLiteral("Return")}, QStringLiteral("5-delete"));
     EXPECT_TRUE(waitFor([&] { return b.received().size() == 1; }, 10000)) << "the message was not deleted";
 }
@@ -269,7 +304,7 @@ TEST_P(RecipientSources, NetworkBrowser) {
     const XWindow compose = openCompose(a);
     clickIn(compose, compose::RecipientsLine);
     x.type(QStringLiteral("personne;"));
-    clickToolbar(compose, toolbar::Compose, 3);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::NetworkBrowser);
     const auto buttons = dialogUp(a, title::NetworkBrowser);
     ASSERT_EQ(buttons.size(), 3u);
     // Nothing checked (no SMB network here): Valider empties the line.

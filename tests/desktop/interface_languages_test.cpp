@@ -83,7 +83,7 @@ TEST_P(InterfaceLanguages, Tour) {
     // The main window, its tools menu and the language menu, with the language in use ticked.
     const XWindow main = openMain(a);
     shot(QStringLiteral("02-main"));
-    clickToolbar(main, toolbar::Main, 20);
+    clickToolbar(main, toolbar::Main, MainToolbar::Tools);
     ASSERT_TRUE(waitForMenu(a));
     x.keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Right")});
     waitFor([] { return false; }, 500); // the submenu opens on its own time
@@ -128,33 +128,33 @@ TEST_P(InterfaceLanguages, Tour) {
     toolsMenu(a, main, 2);
     ASSERT_TRUE(
         answerWithButton(expectOtherWindow(a, title::Main, main.id), 1, QStringLiteral("11-favourites-question")));
-    clickToolbar(main, toolbar::Main, 13);
+    clickToolbar(main, toolbar::Main, MainToolbar::Delete);
     ASSERT_TRUE(answerWithButton(expectWindow(a, c.deleteQuestion), 1, QStringLiteral("12-delete-question")));
     EXPECT_EQ(a.received().size(), 1u);
 
     // The history.
-    clickToolbar(main, toolbar::Main, 15);
+    clickToolbar(main, toolbar::Main, MainToolbar::SentMessages);
     const XWindow history = expectWindow(a, c.history);
     EXPECT_TRUE(active(history));
     shot(QStringLiteral("13-history"));
-    clickToolbar(history, toolbar::History, 22);
+    clickToolbar(history, toolbar::History, HistoryToolbar::Close);
     ASSERT_TRUE(waitGone(a, c.history));
 
     // The compose window, its emoticons, the peer scan and the network browser.
-    clickToolbar(main, toolbar::Main, 1);
+    clickToolbar(main, toolbar::Main, MainToolbar::New);
     const XWindow compose = expectWindow(a, c.compose);
     EXPECT_TRUE(active(compose));
     shot(QStringLiteral("14-compose"));
-    clickToolbar(compose, toolbar::Compose, 9);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Emoticons);
     waitFor([] { return false; }, 1500); // the panel slides up
     shot(QStringLiteral("15-emoticons"));
-    clickToolbar(compose, toolbar::Compose, 9);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Emoticons);
     waitFor([] { return false; }, 1500); // and down
     clickIn(compose, compose::PeerScanButton);
     const XWindow scan = expectWindow(a, c.peerScan);
     ASSERT_TRUE(waitFor([&] { return bottomButtons(scan).size() == 3; }, 30000)) << "the scan did not end";
     ASSERT_TRUE(answerWithButton(scan, 2, QStringLiteral("16-peer-scan")));
-    clickToolbar(compose, toolbar::Compose, 3);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::NetworkBrowser);
     const XWindow browser = expectWindow(a, c.networkBrowser);
     ASSERT_TRUE(waitFor([&] { return bottomButtons(browser).size() == 3; }, 30000)) << "the browser did not end";
     ASSERT_TRUE(answerWithButton(browser, 2, QStringLiteral("17-network-browser")));
@@ -165,12 +165,12 @@ TEST_P(InterfaceLanguages, Tour) {
     x.type(QStringLiteral("nobody-here;") + away + u';');
     clickIn(compose, compose::Editor);
     x.type(QStringLiteral("#Separator#"));
-    clickToolbar(compose, toolbar::Compose, 1);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Send);
     ASSERT_TRUE(answerWithButton(expectWindow(a, c.error), 0, QStringLiteral("18-separator-refused")));
     clickIn(compose, compose::Editor);
     x.keys({QStringLiteral("ctrl+a")});
     x.type(QStringLiteral("Vellumo"));
-    clickToolbar(compose, toolbar::Compose, 1);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Send);
     ASSERT_TRUE(waitGone(a, c.compose));
     const XWindow shown = openMain(a);
     EXPECT_TRUE(waitFor([&] { return failureTextWidth(shown) > 0; }, 30000)) << "no report on the status line";
@@ -189,7 +189,7 @@ TEST_P(InterfaceLanguages, Tour) {
     // in use, chosen again, asks nothing.
     std::optional<XWindow> relaunch;
     for (int item = 1; item <= 2 && !relaunch; ++item) {
-        clickToolbar(shownAgain, toolbar::Main, 20);
+        clickToolbar(shownAgain, toolbar::Main, MainToolbar::Tools);
         ASSERT_TRUE(waitForMenu(a));
         x.keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Right")});
         waitFor([] { return false; }, 300); // the submenu opens on its own time

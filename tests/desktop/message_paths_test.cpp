@@ -21,7 +21,7 @@ TEST_F(MessagePaths, DeleteWhileAMessageArrives) {
     const XWindow mainA = openMain(a);
     shot(QStringLiteral("1-shown"));
 
-    clickToolbar(mainA, toolbar::Main, 13);
+    clickToolbar(mainA, toolbar::Main, MainToolbar::Delete);
     const XWindow question = expectWindow(a, title::DeleteQuestion);
     shot(QStringLiteral("2-question"));
 
@@ -41,7 +41,7 @@ TEST_F(MessagePaths, DeleteWhileAMessageArrives) {
         << "the new message was deleted instead of the shown one: " << a.received().front().text.toStdString();
 
     // The last one: nothing left to show.
-    clickToolbar(mainA, toolbar::Main, 13);
+    clickToolbar(mainA, toolbar::Main, MainToolbar::Delete);
     answerBox(a, title::DeleteQuestion, {QStringLiteral("Return")}, QStringLiteral("5-delete-last"));
     ASSERT_TRUE(waitFor([&] { return a.received().empty(); }, 10000)) << "the last message was not deleted";
     const QRect face(0, 0, mainA.client.width(), statusLine(mainA).top());
@@ -82,12 +82,12 @@ TEST_F(MessagePaths, RecipientsLineReplyToAllAndHistory) {
 
     // B answers A's message to all: the line names A once.
     const XWindow mainB = openMain(b);
-    clickToolbar(mainB, toolbar::Main, 3);
+    clickToolbar(mainB, toolbar::Main, MainToolbar::ReplyToAll);
     XWindow compose = expectWindow(b, title::Compose);
     EXPECT_TRUE(active(compose));
     x.type(QStringLiteral("Reponse a tous"));
     shot(QStringLiteral("2-reply-to-all"));
-    clickToolbar(compose, toolbar::Compose, 1);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Send);
     EXPECT_TRUE(waitGone(b, title::Compose));
     ASSERT_TRUE(waitFor([&] { return a.received().size() >= 2; }, 20000)) << "A stored no reply to all";
     ASSERT_EQ(b.sent().size(), 1u);
@@ -96,7 +96,7 @@ TEST_F(MessagePaths, RecipientsLineReplyToAllAndHistory) {
     // The main window's network browser: Valider opens the compose window with the focus in the
     // editor, where the user types the body at once (nothing checked: the line is empty).
     const XWindow mainA = openMain(a);
-    clickToolbar(mainA, toolbar::Main, 17);
+    clickToolbar(mainA, toolbar::Main, MainToolbar::NetworkBrowser);
     const XWindow browser = expectWindow(a, title::NetworkBrowser);
     ASSERT_NE(browser.id, 0u) << "the network browser did not open";
     ASSERT_TRUE(waitFor([&] { return bottomButtons(browser).size() == 3; }, 30000)) << "the browser did not end";
@@ -108,30 +108,30 @@ TEST_F(MessagePaths, RecipientsLineReplyToAllAndHistory) {
     clickIn(compose, compose::RecipientsLine);
     x.type(b.name() + QLatin1Char(';'));
     shot(QStringLiteral("3-from-the-browser"));
-    clickToolbar(compose, toolbar::Compose, 1);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Send);
     ASSERT_TRUE(waitGone(a, title::Compose)) << "nothing to send: the body was not typed in the editor";
     ASSERT_TRUE(waitFor([&] { return b.received().size() == 3; }, 20000)) << "B stored nothing from the browser";
     EXPECT_TRUE(b.received().back().text.contains(QStringLiteral("Depuis l'explorateur")));
 
     // A's history: "Nouveau Message" opens the compose window, empty; closed again.
-    clickToolbar(openMain(a), toolbar::Main, 15);
+    clickToolbar(openMain(a), toolbar::Main, MainToolbar::SentMessages);
     const XWindow history = expectWindow(a, title::History);
     EXPECT_TRUE(active(history));
-    clickToolbar(history, toolbar::History, 1);
+    clickToolbar(history, toolbar::History, HistoryToolbar::NewMessage);
     compose = expectFocusedWindow(a, title::Compose);
     ASSERT_NE(compose.id, 0u) << "\"Nouveau Message\" opened no compose window";
     shot(QStringLiteral("4-new-message"));
-    clickToolbar(compose, toolbar::Compose, 19);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Close);
     ASSERT_TRUE(waitGone(a, title::Compose)) << "Quitter did not close the compose window";
 
     // "Ré-envoyer" on the message before the newest (to B and A): the same line and body, the focus in
     // the editor; sent on as it is.
-    clickToolbar(history, toolbar::History, 10);
-    clickToolbar(history, toolbar::History, 2);
+    clickToolbar(history, toolbar::History, HistoryToolbar::Previous);
+    clickToolbar(history, toolbar::History, HistoryToolbar::SendAgain);
     compose = expectFocusedWindow(a, title::Compose);
     ASSERT_NE(compose.id, 0u) << "\"Ré-envoyer\" opened no compose window";
     shot(QStringLiteral("5-send-again"));
-    clickToolbar(compose, toolbar::Compose, 1);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Send);
     EXPECT_TRUE(waitGone(a, title::Compose)) << "the compose window stayed open after sending";
     ASSERT_TRUE(waitFor([&] { return b.received().size() == 4 && a.received().size() >= 3; }, 20000))
         << "the message sent again did not reach B and A";
@@ -161,7 +161,7 @@ TEST_F(MessagePaths, SeparatorAndAnotherKeyAreRefused) {
     x.type(b.name() + QLatin1Char(';'));
     clickIn(compose, compose::Editor);
     x.type(QStringLiteral("avant #Separator# apres"));
-    clickToolbar(compose, toolbar::Compose, 1);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Send);
     answerBox(a, title::Error, {QStringLiteral("Return")}, QStringLiteral("1-separator-refused"));
     ASSERT_TRUE(staysMapped(a, title::Compose, 500)) << "the compose window closed on the refused message";
     EXPECT_TRUE(a.sent().empty()) << "the refused message was stored in Sended";
@@ -169,7 +169,7 @@ TEST_F(MessagePaths, SeparatorAndAnotherKeyAreRefused) {
     clickIn(compose, compose::Editor);
     x.keys({QStringLiteral("ctrl+a")});
     x.type(QStringLiteral("Sans le mot reserve"));
-    clickToolbar(compose, toolbar::Compose, 1);
+    clickToolbar(compose, toolbar::Compose, ComposeToolbar::Send);
     ASSERT_TRUE(waitGone(a, title::Compose)) << "the changed message was not sent";
     ASSERT_TRUE(waitFor([&] { return b.received().size() == 1; }, 20000)) << "B stored nothing";
     // The refused message went nowhere: B has the changed one only, A's Sended that one only.

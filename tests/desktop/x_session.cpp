@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
 #include <csignal>
 #include <fcntl.h>
@@ -42,6 +43,7 @@ void XSession::stop(std::unique_ptr<QProcess>& process) {
     if (!process)
         return;
     if (process->state() != QProcess::NotRunning) {
+        ::kill(static_cast<pid_t>(process->processId()), SIGCONT); // one held still takes the end at once
         process->terminate();
         if (!process->waitForFinished(5000)) {
             process->kill();
@@ -49,6 +51,14 @@ void XSession::stop(std::unique_ptr<QProcess>& process) {
         }
     }
     process.reset();
+}
+
+void XSession::holdTrayHost(int ms) {
+    if (!trayHost_ || trayHost_->state() != QProcess::Running)
+        return;
+    const auto pid = static_cast<pid_t>(trayHost_->processId());
+    ::kill(pid, SIGSTOP);
+    QTimer::singleShot(ms, trayHost_.get(), [pid] { ::kill(pid, SIGCONT); });
 }
 
 QProcessEnvironment XSession::clientEnvironment(const QString& home) const {

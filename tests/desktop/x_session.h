@@ -90,6 +90,10 @@ public:
     // Saves the screen to <build>/screenshots/desktop/<name>.png.
     void screenshot(const QString& name) const;
 
+    // Holds the tray host still for ms milliseconds (SIGSTOP, then SIGCONT from the event loop), as a
+    // busy desktop does: an icon shown meanwhile is taken into the tray only afterwards.
+    void holdTrayHost(int ms);
+
     // ---- driving ----
     void moveMouse(QPoint at) const;
     void click(QPoint at, int button = 1) const;

@@ -486,6 +486,29 @@ TEST_F(FramePaint, OverflowingDiameterGivesSquareCornersAndALogRecord) {
     EXPECT_TRUE(hooks.boxes.empty()); // painting never shows a message box
 }
 
+// A radius that no coordinate can hold fails every line and arc that uses it: each failure is one
+// record of its own routine, and the steps after it still run.
+TEST_F(FramePaint, EveryFailingStepIsOneRecordAndTheNextStepStillRuns) {
+    makeNew();
+    frame->setBorderType(rPanelRaised);
+    frame->setBevelInner(RaisedBevel);
+    EXPECT_EQ(errorOf([&] { frame->setCornerRadius(0x7FFFFFFF); }), err::Overflow);
+    paint(40, 30);
+    const QStringList lines = logLines();
+    // the diameter, then the four straight edges and the four corner arcs of the rounded panel
+    EXPECT_EQ(lines.filter(QStringLiteral("\"6\",\"Overflow\",\"Lumbra\",\"UserControl_Resize\"")).size(), 9)
+        << lines.join('\n').toStdString();
+    // the bevel's four edges and four arcs
+    EXPECT_EQ(lines.filter(QStringLiteral("\"6\",\"Overflow\",\"Lumbra\",\"DrawBevelInner\"")).size(), 8)
+        << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.size(), 17);
+    EXPECT_EQ(at(20, 15), kBk);                               // the face box before the failing edges
+    EXPECT_TRUE(frame->mask().contains(QPoint(0, 0)));        // the region after them, square (d stayed 0)
+    EXPECT_EQ(frame->InsideLeft(), num::toInt32(4 * tppX())); // the bevel's Inside values after its edges
+    EXPECT_EQ(frame->InsideTop(), num::toInt32(4 * tppY()));
+    EXPECT_TRUE(hooks.boxes.empty());
+}
+
 TEST_F(FramePaint, ZeroSizeDrawsNothingAndLogsNothing) {
     makeNew();
     frame->setBevelInner(InsertedBevel);

@@ -12,7 +12,7 @@
 #include "platform/settings/file_registry.h"
 #include "platform/shell/process_shell_start.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QHostInfo>
 #include <QTemporaryDir>
@@ -38,9 +38,7 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 4) {
         std::fprintf(stderr, "usage: peer_send <program folder> <recipient> <text>\n");

@@ -4,6 +4,8 @@
 #include "app/core/mod_vellumo.h"
 #include "app/store/message_store.h"
 #include "app/ui/push_button.h"
+#include "app/ui/window_translation.h"
+#include "app/windows/compose/compose_toolbar.h"
 #include "platform/drawing/system_colors.h"
 #include "platform/richtext/rich_text_button_bar.h"
 #include "platform/richtext/rich_text_editor.h"
@@ -37,7 +39,7 @@ constexpr int px(int twips) {
 constexpr int kWidth = 500;
 constexpr int kHeight = 408;
 
-constexpr DesignedButton kButtons[19] = {
+constexpr DesignedButton kButtons[ComposeToolbar::ButtonCount] = {
     {"NewMail", "mail-send", "Envoyer...", false},               // 1
     {nullptr, nullptr, nullptr, false},                          // 2
     {"Param", "network-workgroup", "Explorer le réseau", false}, // 3
@@ -244,7 +246,7 @@ void frmSendMessage::fitRecipientsLabel() {
 void frmSendMessage::Form_Load() {
     // 1. The language.
     if (!state_.Settings.CurrentLanguage.isEmpty())
-        state_.Localisation.ApplyLanguage(this, state_.Settings.CurrentLanguage);
+        ApplyLanguage(state_.Localisation, this, state_.Settings.CurrentLanguage);
     fitRecipientsLabel();
     // 2. The cells start empty.
     for (AlphaImageCell* c : AlphaImgCtl1) {
@@ -315,32 +317,32 @@ void frmSendMessage::ShowReply(const QString& recipients, const QString& quotedP
 
 void frmSendMessage::TeskToolbar1_ButtonClick(int Index, const QString& /*Key*/) {
     switch (Index) {
-    case 1:
+    case ComposeToolbar::Send:
         if (!Text1->text().isEmpty() && !TXTextControl1->plainText().isEmpty())
             SendToRecipients();
         else
             beep();
         break;
-    case 3:
+    case ComposeToolbar::NetworkBrowser:
         if (ShowNetworkBrowser)
             ShowNetworkBrowser();
         break;
-    case 5:
+    case ComposeToolbar::Cut:
         TXTextControl1->clipboardCommand(1);
         break;
-    case 6:
+    case ComposeToolbar::Copy:
         TXTextControl1->clipboardCommand(2);
         break;
-    case 7:
+    case ComposeToolbar::Paste:
         TXTextControl1->clipboardCommand(3);
         break;
-    case 9:
+    case ComposeToolbar::Emoticons:
         if (Frame1->isVisible())
             HideEmoticonPanel();
         else
             ShowEmoticonPanel();
         break;
-    case 19:
+    case ComposeToolbar::Close:
         close();
         break;
     default:

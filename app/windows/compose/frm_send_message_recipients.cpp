@@ -2,6 +2,7 @@
 #include "app/windows/compose/frm_send_message.h"
 
 #include "app/core/mod_vellumo.h"
+#include "app/core/text_ids.h"
 #include "app/messaging/frm_to_send.h"
 #include "app/messaging/lan_server_source.h"
 #include "app/messaging/peer_message.h"
@@ -70,7 +71,8 @@ void frmSendMessage::setSourceButton1Visible(bool visible) {
 
 void frmSendMessage::Command1_Click(int Index) {
     SavedMode = Index == 2;
-    ListView1->setToolTip(SavedMode ? text(32, QStringLiteral("Clic droit pour supprimer un item...")) : QString());
+    ListView1->setToolTip(
+        SavedMode ? text(txt::FavouritesToolTip, QStringLiteral("Clic droit pour supprimer un item...")) : QString());
     if (Command1[1]->isHidden()) {
         setSourceButton1Visible(true);
         return;
@@ -189,9 +191,11 @@ void frmSendMessage::ListView1_ItemClick(QListWidgetItem* Item) {
         return;
     const QString name = Item->text();
     QPointer<QListWidget> list(ListView1);
-    const int answer = ui().messageBox(
-        text(33, QStringLiteral("Voulez vous supprimer cet item de la liste ? ")) + QStringLiteral("\r\n") + name,
-        mb::YesNo | mb::Question | mb::SystemModal, text(34, QStringLiteral("Supprimer un Item...")));
+    const int answer =
+        ui().messageBox(text(txt::RemoveFavouriteAsk, QStringLiteral("Voulez vous supprimer cet item de la liste ? ")) +
+                            QStringLiteral("\r\n") + name,
+                        mb::YesNo | mb::Question | mb::SystemModal,
+                        text(txt::RemoveFavouriteTitle, QStringLiteral("Supprimer un Item...")));
     if (answer != mb::Yes || !list)
         return;
     // The item may have gone while the box was up; the one of that name goes.
@@ -260,10 +264,11 @@ void frmSendMessage::SendToRecipients() {
     // A field holding the separator would reach every peer as more than five pieces, and be refused:
     // nothing is stored or sent, and the window stays open for the user to change it.
     if (PeerMessage{station, QString(), line, plain, rtf}.HoldsSeparator()) {
-        ui().messageBox(state.GetString(41, QStringLiteral("Ce message ne peut pas être envoyé : il contient le "
-                                                           "texte réservé « #Separator# ».|Retirez-le, puis "
-                                                           "envoyez à nouveau.")),
-                        mb::Exclamation, state.GetString(31, QStringLiteral("Erreur")));
+        ui().messageBox(
+            state.GetString(txt::HoldsSeparator, QStringLiteral("Ce message ne peut pas être envoyé : il contient le "
+                                                                "texte réservé « #Separator# ».|Retirez-le, puis "
+                                                                "envoyez à nouveau.")),
+            mb::Exclamation, state.GetString(txt::ErrorTitle, QStringLiteral("Erreur")));
         if (self)
             self->sending_ = false;
         return;
@@ -276,8 +281,9 @@ void frmSendMessage::SendToRecipients() {
             state.Settings.CryptAll);
     if (bodySize > MaxBodyBytes) {
         const auto megabytes = [](qint64 bytes) { return QString::number(static_cast<double>(bytes) / 1e6, 'f', 1); };
-        ui().messageBox(state.GetString(101, DefaultTooLargeText()).arg(megabytes(bodySize), megabytes(MaxBodyBytes)),
-                        mb::Exclamation, state.GetString(31, QStringLiteral("Erreur")));
+        ui().messageBox(state.GetString(txt::MessageTooLarge, DefaultTooLargeText())
+                            .arg(megabytes(bodySize), megabytes(MaxBodyBytes)),
+                        mb::Exclamation, state.GetString(txt::ErrorTitle, QStringLiteral("Erreur")));
         if (self)
             self->sending_ = false;
         return;
@@ -308,8 +314,8 @@ void frmSendMessage::SendToRecipients() {
     for (const QString& piece : stations) {
         const int slot = state.Slots.FindFreeSendSlot();
         if (slot < 0) {
-            ui().messageBox(state.GetString(30, QStringLiteral("Impossible d'envoyer le message.")), mb::Exclamation,
-                            state.GetString(31, QStringLiteral("Erreur")));
+            ui().messageBox(state.GetString(txt::NoFreeSender, QStringLiteral("Impossible d'envoyer le message.")),
+                            mb::Exclamation, state.GetString(txt::ErrorTitle, QStringLiteral("Erreur")));
             if (self)
                 self->sending_ = false;
             return;
@@ -322,7 +328,6 @@ void frmSendMessage::SendToRecipients() {
         sender->UserSendTo = piece;
         sender->UserTextMessage = plain;
         sender->UserRTFMessage = rtf;
-        sender->show();
         sender->Send();
         addCorrespondent(state, piece);
     }

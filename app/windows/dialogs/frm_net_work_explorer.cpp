@@ -1,6 +1,7 @@
 #include "app/windows/dialogs/frm_net_work_explorer.h"
 
 #include "app/ui/push_button.h"
+#include "app/ui/window_translation.h"
 #include "platform/hosting/hosted_control.h"
 #include "platform/runtime/runtime_error.h"
 #include "platform/runtime/ui_hooks.h"
@@ -117,7 +118,7 @@ QIcon frmNetWorkExplorer::picture(int image) const {
 
 void frmNetWorkExplorer::Form_Load() {
     if (!state_.Settings.CurrentLanguage.isEmpty())
-        state_.Localisation.ApplyLanguage(this, state_.Settings.CurrentLanguage);
+        ApplyLanguage(state_.Localisation, this, state_.Settings.CurrentLanguage);
     tvw->hide();
     activated_ = false;
 }

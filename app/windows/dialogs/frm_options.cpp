@@ -1,6 +1,8 @@
 #include "app/windows/dialogs/frm_options.h"
 
+#include "app/core/text_ids.h"
 #include "app/ui/push_button.h"
+#include "app/ui/window_translation.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "operations_fichiers/operations_fichiers.h"
 #include "platform/runtime/runtime_error.h"
@@ -197,7 +199,7 @@ double frmOptions::LeadingNumber(const QString& text) {
 void frmOptions::Form_Load() {
     const AppSettings& settings = state_.Settings;
     if (!settings.CurrentLanguage.isEmpty())
-        state_.Localisation.ApplyLanguage(this, settings.CurrentLanguage);
+        ApplyLanguage(state_.Localisation, this, settings.CurrentLanguage);
     Version->setText(VersionText());
     if (settings.IsAlwaysOnTop)
         SetTopMost(this);
@@ -236,8 +238,9 @@ bool frmOptions::cmdApply_Click() {
     // good settings.
     const QString portText = txtPort->text().trimmed();
     if (!AppSettings::ParsePort(portText)) {
-        ui().messageBox(state_.GetString(65, QString::fromUtf8("Le port de communication doit être un nombre entier "
-                                                               "de 1 à 65535.")),
+        ui().messageBox(state_.GetString(txt::PortNotANumber,
+                                         QString::fromUtf8("Le port de communication doit être un nombre entier "
+                                                           "de 1 à 65535.")),
                         mb::Exclamation, kTitle);
         return false;
     }
@@ -247,14 +250,16 @@ bool frmOptions::cmdApply_Click() {
     } catch (const RuntimeError& e) {
         // Nothing here is expected to fail; if it does, the user learns it and the program goes on.
         ui().logEvent(EventLogType::Error, kTitle, QStringLiteral("Options: ") + e.description());
-        ui().messageBox(state_.GetString(66, QString::fromUtf8("Les options n'ont pas pu être enregistrées : ")) +
+        ui().messageBox(state_.GetString(txt::OptionsNotSavedBecause,
+                                         QString::fromUtf8("Les options n'ont pas pu être enregistrées : ")) +
                             e.description(),
                         mb::Critical, kTitle);
         return false;
     } catch (const std::exception& e) {
         ui().logEvent(EventLogType::Error, kTitle, QStringLiteral("Options: ") + QString::fromLocal8Bit(e.what()));
-        ui().messageBox(state_.GetString(67, QString::fromUtf8("Les options n'ont pas pu être enregistrées.")),
-                        mb::Critical, kTitle);
+        ui().messageBox(
+            state_.GetString(txt::OptionsNotSaved, QString::fromUtf8("Les options n'ont pas pu être enregistrées.")),
+            mb::Critical, kTitle);
         return false;
     }
     return true;

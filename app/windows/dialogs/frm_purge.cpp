@@ -1,7 +1,9 @@
 #include "app/windows/dialogs/frm_purge.h"
 
+#include "app/core/text_ids.h"
 #include "app/store/store_statements.h"
 #include "app/ui/push_button.h"
+#include "app/ui/window_translation.h"
 #include "platform/runtime/runtime_error.h"
 #include "platform/runtime/ui_hooks.h"
 #include "platform/widgets/top_most.h"
@@ -63,13 +65,14 @@ QString frmPurge::ShortDate(const QDate& day, const QLocale& locale) {
 }
 
 void frmPurge::showChosenDay() {
-    Label2->setText(state_.GetString(21, QString::fromUtf8("Les messages antérieurs au %1 seront supprimés"))
-                        .replace(QStringLiteral("%1"), ShortDate(MonthView1->selectedDate(), MonthView1->locale())));
+    Label2->setText(
+        state_.GetString(txt::PurgeLabel, QString::fromUtf8("Les messages antérieurs au %1 seront supprimés"))
+            .replace(QStringLiteral("%1"), ShortDate(MonthView1->selectedDate(), MonthView1->locale())));
 }
 
 void frmPurge::Form_Load() {
     if (!state_.Settings.CurrentLanguage.isEmpty())
-        state_.Localisation.ApplyLanguage(this, state_.Settings.CurrentLanguage);
+        ApplyLanguage(state_.Localisation, this, state_.Settings.CurrentLanguage);
     // The calendar's month and day names in the interface's language.
     MonthView1->setLocale(state_.Localisation.Locale());
     MonthView1->setSelectedDate(QDate::currentDate().addDays(-ProposedDaysBack));
@@ -85,7 +88,9 @@ void frmPurge::MonthView1_DateClick(const QDate& /*DateClicked*/) {
 void frmPurge::Btn_Valider_Click() {
     const QDate day = MonthView1->selectedDate();
     const QString prompt =
-        state_.GetString(20, QString::fromUtf8("Êtes-vous sûr de voulour supprimer les messages |antérieurs au %1 ?"))
+        state_
+            .GetString(txt::PurgeAsk,
+                       QString::fromUtf8("Êtes-vous sûr de voulour supprimer les messages |antérieurs au %1 ?"))
             .replace(QStringLiteral("%1"), ShortDate(day, MonthView1->locale()));
     if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, kTitle) != mb::Yes)
         return;
@@ -106,9 +111,10 @@ void frmPurge::Btn_Valider_Click() {
         return;
     if (!failure.isEmpty()) {
         ui().logEvent(EventLogType::Error, kTitle, QStringLiteral("Purge: ") + failure);
-        ui().messageBox(state_.GetString(63, QString::fromUtf8("La purge de la base de messages a échoué : ")) +
-                            failure,
-                        mb::Critical, kTitle);
+        ui().messageBox(
+            state_.GetString(txt::PurgeFailed, QString::fromUtf8("La purge de la base de messages a échoué : ")) +
+                failure,
+            mb::Critical, kTitle);
         return;
     }
     close();

@@ -1,7 +1,9 @@
 #include "app/windows/dialogs/frm_vellumo_explorer.h"
 
+#include "app/core/text_ids.h"
 #include "app/messaging/mod_resolve_network_name.h"
 #include "app/ui/push_button.h"
+#include "app/ui/window_translation.h"
 #include "platform/net/tcp_socket.h"
 #include "platform/runtime/runtime_error.h"
 #include "platform/runtime/ui_hooks.h"
@@ -37,7 +39,7 @@ frmVellumoExplorer::frmVellumoExplorer(modVellumo& state, ControlLoader& loader,
     Lvw = new QTreeWidget(this);
     Lvw->setObjectName(QStringLiteral("Lvw"));
     Lvw->setColumnCount(1);
-    Lvw->setHeaderLabels({state_.GetString(71, QStringLiteral("Utilisateurs connectés"))});
+    Lvw->setHeaderLabels({state_.GetString(txt::ConnectedUsers, QStringLiteral("Utilisateurs connectés"))});
     Lvw->setRootIsDecorated(false);
     Lvw->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Lvw->setIconSize(QSize(16, 16));
@@ -93,7 +95,7 @@ frmVellumoExplorer::~frmVellumoExplorer() {
 
 void frmVellumoExplorer::Form_Load() {
     if (!state_.Settings.CurrentLanguage.isEmpty())
-        state_.Localisation.ApplyLanguage(this, state_.Settings.CurrentLanguage);
+        ApplyLanguage(state_.Localisation, this, state_.Settings.CurrentLanguage);
     Lvw->hide();
     startedOnce_ = false;
     NoneUser->setText(lblLabel1->text());

@@ -1,7 +1,10 @@
 #include "app/windows/history/frm_sended_messages.h"
 
+#include "app/core/text_ids.h"
 #include "app/store/message_store.h"
 #include "app/store/store_statements.h"
+#include "app/ui/window_translation.h"
+#include "app/windows/history/history_toolbar.h"
 #include "platform/drawing/system_colors.h"
 #include "platform/richtext/rich_text_viewer.h"
 #include "platform/runtime/runtime_error.h"
@@ -23,7 +26,7 @@ const QString kTitle = QStringLiteral("Vellumo");
 // Buttons 1 to 22: key, picture by standard icon name, design tooltip (UTF-8). No key: a separator. A button
 // without an action in this window is kept hidden, as are the separators 15 to 21 that only fill the
 // numbers up to 22.
-constexpr DesignedButton kButtons[22] = {
+constexpr DesignedButton kButtons[HistoryToolbar::ButtonCount] = {
     {"NewMail", "mail-message-new", "Nouveau Message", false},     // 1
     {"MailReponse", "mail-send", "Ré-envoyer", false},             // 2
     {"ResponseAll", "mail-reply-all", "Répondre à tous...", true}, // 3
@@ -88,8 +91,8 @@ void frmSendedMessages::buildToolbar() {
 
 void frmSendedMessages::Form_Load() {
     if (!state_.Settings.CurrentLanguage.isEmpty())
-        state_.Localisation.ApplyLanguage(this, state_.Settings.CurrentLanguage);
-    TXTextControl1->setCutNotice(state_.GetString(100, RichTextViewer::DefaultCutNotice()));
+        ApplyLanguage(state_.Localisation, this, state_.Settings.CurrentLanguage);
+    TXTextControl1->setCutNotice(state_.GetString(txt::CutNotice, RichTextViewer::DefaultCutNotice()));
 
     try {
         db_ = std::make_unique<Database>(
@@ -132,25 +135,25 @@ void frmSendedMessages::DataDB_Reposition() {
 
 void frmSendedMessages::TeskToolbar1_ButtonClick(int Index, const QString& /*Key*/) {
     switch (Index) {
-    case 1:
+    case HistoryToolbar::NewMessage:
         if (newMail_)
             newMail_();
         break;
-    case 2:
+    case HistoryToolbar::SendAgain:
         if (resend_)
             resend_(Text1[2]->text(), shownRtf_);
         break;
-    case 5:
+    case HistoryToolbar::Copy:
         TXTextControl1->clipboardCommand(2);
         break;
-    case 9:
-    case 10:
-    case 11:
-    case 12:
-    case 13:
+    case HistoryToolbar::First:
+    case HistoryToolbar::Previous:
+    case HistoryToolbar::Next:
+    case HistoryToolbar::Last:
+    case HistoryToolbar::Delete:
         navigation_->ButtonClick(Index, state_);
         break;
-    case 22:
+    case HistoryToolbar::Close:
         close();
         break;
     default: // 3, 6, 7 and the separators have no action here

@@ -1,24 +1,23 @@
 #pragma once
-// frmMain: the received-message window, and the program's start-up and shutdown. It lives for the
-// whole run, mostly hidden: the program sits in the notification area, listens for peers with its
-// HTTP server and shows a message as soon as one is stored.
+// frmMain: the received-message window. It lives for the whole run, mostly hidden: the program sits
+// in the notification area, and the window shows the Station (app/station/station.h), which main()
+// owns and which holds the instance lock, the store, the server, the tray and the updater. The window
+// is the station's StationView: it shows the rows of the station's recordset of Recived (DataDB), the
+// status line and the menus, and forwards the user's actions (quit, restart, update) to the station.
 //
-// Owns for the whole run: the instance lock, the message database and its recordset of table
-// Recived (`DataDB`), the HTTP server `Gossamer1`, the tray object `f_cSystray`, the status line
-// `StatusBar1`, the viewer controls, the toolbar `TeskToolbar1` and the two pop-up menus. The
-// module-level state (settings, string table, send slots) is the modVellumo given at construction.
+// Owns: the status line `StatusBar1`, the viewer controls, the toolbar `TeskToolbar1`, the two pop-up
+// menus and the other windows while they are open. The module-level state (settings, string table,
+// send slots) is the station's modVellumo.
 //
 // The viewer shows one row of Recived at a time; every move of the recordset runs DataDB_Reposition,
-// and MessageNavigation (its `AtEnd` and `AtStart`, the button table) decides what it shows.
+// and MessageNavigation (its `AtEnd` and `AtStart`, the button table) decides what it shows. The
+// toolbar's buttons are named in main_toolbar.h.
 
 #include "app/core/mod_vellumo.h"
 #include "app/messaging/lan_server_source.h"
-#include "app/messaging/received_message_sink.h"
 #include "app/messaging/sender_reports.h"
+#include "app/station/station.h"
 #include "app/ui/message_navigation.h"
-#include "http_server/gossamer_host.h"
-#include "platform/runtime/instance_lock.h"
-#include "platform/store/database.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -38,33 +37,27 @@ namespace vellumo {
 
 class ControlLoader;
 class PushButton;
-class CurlFtpClient;
-class Gossamer;
+class Recordset;
 class frmSendMessage;
-class modUpdate;
-class ReceiveHandler;
 class RichTextViewer;
 class StatusLine;
 class TeskToolbar;
-class cSystray;
 
 class frmOptions;
 class frmPurge;
 class frmSendedMessages;
 
-class frmMain : public QWidget, public GossamerHost, public ReceivedMessageSink, public SenderReports {
+class frmMain : public QWidget, public StationView, public SenderReports {
     Q_OBJECT
 public:
-    static constexpr int BalloonTimeoutMs = 10000;
-
-    frmMain(modVellumo& state, ControlLoader& loader, QWidget* parent = nullptr);
+    // station outlives the window; the window is its view until it goes.
+    frmMain(Station& station, ControlLoader& loader, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Start-up. False when another copy already runs in this program folder (the caller then ends
-    // at once, silently), or when the folder's lock file cannot be taken at all: that is shown in a
-    // box, StartFailure() holds the reason, and the caller ends with a failure code.
-    bool Form_Load();
-    QString StartFailure() const { return startFailure_; }
+    // The window's part of start-up, once the station has started: the language menu, the window
+    // translated, the station's recordset shown (the newest message), what failed at start-up on the
+    // status line, the viewer read-only, topmost when asked for, and hidden: into the tray.
+    void Form_Load();
     void FillLanguageMenu();
     void mnuLocalize_Click(int Index);
     void mnuQuit_Click();
@@ -72,6 +65,9 @@ public:
     void Form_QueryUnload();
     // Unloads the other windows and ends the process.
     void Form_Unload();
+    // The quit path without its question and without restart: for the end of the desktop session and
+    // the termination signals. Does nothing once the window is unloaded.
+    void EndWithoutAsking();
 
     // Public operations the senders report through.
     void ShowSystrayMessage(const QString& Message, const QString& Titre, int TTicon) override;
@@ -80,30 +76,17 @@ public:
     void DataDB_Reposition();
     void TeskToolbar1_ButtonClick(int Index);
 
-    // The status line's text when the server could not bind its port, naming the cause from the
-    // socket error (in use, refused, address not available, or the error number).
-    static QString PortFailureText(const modLocalisation& texts, std::int32_t port, std::int32_t bindError);
-
     // The recipients line of a reply: FROM, with ";" added unless it already ends with one. For a
     // reply to all: the stations of FROM and TO (RecipientsLine), each once, without the own one.
     static QString ReplyRecipients(const QString& from, const QString& to, const QString& ownName, bool toAll);
 
-    // The HTTP server's host side: every POST goes to the receive handler (the peer protocol), its
-    // head first.
-    void HeadComplete(const QString& Method, const QString& URI, const HeaderCollection& ReqHeaders,
-                      const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) override;
-    void DynamicRequest(QString& Method, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
-                        std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME, QString& RespExtraHeaders,
-                        QByteArray& RespBody, std::int16_t& ClientIndex) override;
-    // The listener failed or listens again: shown on the status line (in red while nothing can be
-    // received) and written to the event log.
-    void ListenerFailed(std::int32_t Number, const QString& Description) override;
-    void ListenerRestored() override;
-    // What the receive handler needs of the window: the new row, and the window brought forward.
-    // The row is stored at once; showing it and bringing the window forward wait until the reply
-    // has left (afterReplyLeaves), so that the peer never waits for the display.
-    void StoreReceived(const PeerMessage& message, const QDateTime& receiptDate) override;
+    // StationView: a received row. The row is stored at once; showing it and bringing the window
+    // forward wait until the reply has left (afterReplyLeaves), so that the peer never waits for the
+    // display.
+    void ReceivedRowStored() override;
     void ShowAfterReceipt() override;
+    void f_cSystray_MouseDblClick(qint16 Button) override;
+    void f_cSystray_MouseUp(qint16 Button) override;
 
     // The plain text of the current message, whole even when the viewer shows only its beginning:
     // what a reply quotes.
@@ -115,13 +98,12 @@ public:
     // For the tests and the windows of later issues.
     MessageNavigation& navigation() { return *navigation_; }
     bool RestartRequested = false;
-    Gossamer& server() { return *Gossamer1; }
-    Recordset* recordset() { return DataDB.get(); }
+    Station& station() { return station_; }
+    Recordset* recordset() { return DataDB; }
     TeskToolbar& toolbar() { return *TeskToolbar1; }
     StatusLine& statusLine() { return *StatusBar1; }
     RichTextViewer& viewer() { return *TXTextControl1; }
     QLineEdit& text1(int index) { return *Text1.at(static_cast<std::size_t>(index)); }
-    cSystray* systray() { return f_cSystray.get(); }
     QMenu& systrayMenu() { return *mnuSystray; }
     QMenu& toolsMenu() { return *mnuOutils; }
     QMenu& languageMenu() { return *mnuLanguage; }
@@ -151,12 +133,9 @@ private:
     void clearMessage();
     // Ticks the language item of the current language.
     void markCurrentLanguage();
-    void openMessageDatabase();
-    void startServer();
-    void createSystray();
+    // Binds the viewer to the station's recordset and shows the newest message.
+    void showMessages();
 
-    void f_cSystray_MouseDblClick(qint16 Button);
-    void f_cSystray_MouseUp(qint16 Button);
     void mnuShow_Click();
     void mnuOptions_Click();
     void mnuPurge_Click();
@@ -177,23 +156,18 @@ private:
     bool askQuit();
     void unloadMainWindow();
 
+    Station& station_;
     modVellumo& state_;
     ControlLoader& loader_;
-    InstanceLock lock_;
     std::function<void()> endProcess_;
     bool unloaded_ = false;
     // A receipt moves the recordset while it stores; the row is shown once the reply has left.
-    bool storingReceived_ = false;
     bool rowShowPending_ = false;
     bool receiptShowScheduled_ = false;
-    QString startFailure_;
 
-    std::unique_ptr<Database> db_;
-    std::unique_ptr<Recordset> DataDB;
+    // The data source: the station's recordset of Recived, null when the store could not be opened.
+    Recordset* DataDB = nullptr;
     std::unique_ptr<MessageNavigation> navigation_;
-    std::unique_ptr<Gossamer> Gossamer1;
-    std::unique_ptr<ReceiveHandler> receiveHandler_;
-    std::unique_ptr<cSystray> f_cSystray;
 
     std::array<QLineEdit*, 3> Text1{};
     RichTextViewer* TXTextControl1 = nullptr;
@@ -216,8 +190,6 @@ private:
     QPointer<QWidget> frmSendMessage_;
 
     NeighbourhoodLanServers lanServers_;
-    std::unique_ptr<CurlFtpClient> ChilkatFtp21;
-    std::unique_ptr<modUpdate> update_;
 };
 
 } // namespace vellumo

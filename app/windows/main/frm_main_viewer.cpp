@@ -1,6 +1,7 @@
 // frmMain: the viewer, its toolbar, the tray handlers, the menus and the status line.
 #include "app/windows/main/frm_main.h"
 
+#include "app/core/text_ids.h"
 #include "app/station/mod_update.h"
 #include "app/ui/recipients_line.h"
 #include "app/ui/status_line.h"
@@ -10,6 +11,7 @@
 #include "app/windows/dialogs/frm_purge.h"
 #include "app/windows/dialogs/frm_vellumo_explorer.h"
 #include "app/windows/history/frm_sended_messages.h"
+#include "app/windows/main/main_toolbar.h"
 #include "operations_fichiers/operations_fichiers.h"
 #include "platform/drawing/system_colors.h"
 #include "platform/richtext/rich_text_editor.h"
@@ -39,10 +41,13 @@ Q_LOGGING_CATEGORY(lcViewer, "vellumo.viewer", QtWarningMsg)
 
 namespace {
 const QString kTitle = QStringLiteral("Vellumo");
+// The tray's balloon icons.
+constexpr int kIconInformation = 1;
+constexpr int kIconWarning = 2;
 
 // The toolbar's buttons 1 to 24: key, picture by standard icon name, design tooltip. A button without a role is a
 // separator (no key) or a spare button kept hidden.
-constexpr DesignedButton kButtons[24] = {
+constexpr DesignedButton kButtons[MainToolbar::ButtonCount] = {
     {"New", "mail-message-new", "Nouveau message", false},       // 1
     {"Reply", "mail-reply-sender", "Répondre", false},           // 2
     {"ReplyAll", "mail-reply-all", "Répondre à tous", false},    // 3
@@ -139,7 +144,7 @@ void frmMain::DataDB_Reposition() {
             clearMessage();
         return;
     }
-    if (storingReceived_) {
+    if (station_.StoringReceived()) {
         rowShowPending_ = true;
         return;
     }
@@ -200,44 +205,44 @@ QString frmMain::ReplyRecipients(const QString& from, const QString& to, const Q
 
 void frmMain::TeskToolbar1_ButtonClick(int Index) {
     switch (Index) {
-    case 1:
+    case MainToolbar::New:
         StatusBar1_SimpleText(QString(), 0, false);
         composeWindow().ShowCompose();
         break;
-    case 2:
-    case 3:
+    case MainToolbar::Reply:
+    case MainToolbar::ReplyToAll:
         StatusBar1_SimpleText(QString(), 0, false);
-        composeWindow().ShowReply(
-            ReplyRecipients(Text1[0]->text(), Text1[2]->text(), state_.Settings.LocalStationName, Index == 3),
-            CurrentMessagePlainText());
+        composeWindow().ShowReply(ReplyRecipients(Text1[0]->text(), Text1[2]->text(), state_.Settings.LocalStationName,
+                                                  Index == MainToolbar::ReplyToAll),
+                                  CurrentMessagePlainText());
         break;
-    case 5:
+    case MainToolbar::Copy:
         TXTextControl1->clipboardCommand(2);
         break;
-    case 9:
-    case 10:
-    case 11:
-    case 12:
-    case 13:
+    case MainToolbar::First:
+    case MainToolbar::Previous:
+    case MainToolbar::Next:
+    case MainToolbar::Last:
+    case MainToolbar::Delete:
         navigation_->ButtonClick(Index, state_);
         break;
-    case 15:
+    case MainToolbar::SentMessages:
         showHistory();
         break;
-    case 17:
+    case MainToolbar::NetworkBrowser:
         showNetworkBrowser();
         break;
-    case 19:
+    case MainToolbar::Options:
         mnuOptions_Click();
         break;
-    case 20:
+    case MainToolbar::Tools:
         mnuOutils->popup(QCursor::pos());
         break;
-    case 22:
+    case MainToolbar::Quit:
         if (askQuit())
             unloadMainWindow();
         break;
-    case 24:
+    case MainToolbar::Hide:
         hide();
         break;
     default: // the rest have no role
@@ -262,8 +267,8 @@ void frmMain::f_cSystray_MouseDblClick(qint16 Button) {
 void frmMain::f_cSystray_MouseUp(qint16 Button) {
     if (Button != 2)
         return;
-    if (f_cSystray)
-        f_cSystray->BeforePopup();
+    if (cSystray* tray = station_.systray())
+        tray->BeforePopup();
     mnuSystray->popup(QCursor::pos());
 }
 
@@ -314,11 +319,12 @@ void frmMain::mnuAbout_Click() {
 void frmMain::mnuPurge_Click() {
     if (raiseOpen(frmPurge_))
         return;
-    if (!db_) {
-        StatusBar1_SimpleText(state_.GetString(62, QStringLiteral("Base de messages inaccessible.")), 192, false);
+    if (!station_.database()) {
+        StatusBar1_SimpleText(state_.GetString(txt::StoreUnreachable, QStringLiteral("Base de messages inaccessible.")),
+                              192, false);
         return;
     }
-    auto* purge = new frmPurge(state_, loader_, *db_, this);
+    auto* purge = new frmPurge(state_, loader_, *station_.database(), this);
     purge->setPurged([this](int received, int sent, bool complete) { afterPurge(received, sent, complete); });
     frmPurge_ = purge;
     purge->Form_Load();
@@ -338,14 +344,15 @@ void frmMain::afterPurge(int received, int sent, bool complete) {
     if (!complete)
         return; // the purge window tells what failed
     QString text = state_.GetString(
-        64, QStringLiteral("Purge terminée : %1 message(s) reçu(s) et %2 message(s) envoyé(s) supprimé(s)."));
+        txt::PurgeDone,
+        QStringLiteral("Purge terminée : %1 message(s) reçu(s) et %2 message(s) envoyé(s) supprimé(s)."));
     StatusBar1_SimpleText(text.replace(QStringLiteral("%1"), QString::number(received))
                               .replace(QStringLiteral("%2"), QString::number(sent)),
                           0, false);
 }
 
 void frmMain::mnuMAJ_Click() {
-    update_->CheckForUpdate();
+    station_.updater().CheckForUpdate();
 }
 
 frmSendMessage* frmMain::composeWindowIfOpen() const {
@@ -423,8 +430,8 @@ void frmMain::showHistory() {
 
 void frmMain::mnuHelp_Click() {
     ShowSystrayMessage(
-        state_.GetString(2, QStringLiteral("L'aide d'Vellumo n'est pas|disponible dans cette version...")),
-        state_.GetString(3, QStringLiteral("Aide")), 2);
+        state_.GetString(txt::HelpText, QStringLiteral("L'aide d'Vellumo n'est pas|disponible dans cette version...")),
+        state_.GetString(txt::HelpTitle, QStringLiteral("Aide")), kIconWarning);
 }
 
 void frmMain::HelpMnu_Click() {
@@ -432,28 +439,23 @@ void frmMain::HelpMnu_Click() {
 }
 
 void frmMain::mnuDeleteCorrespondants_Click() {
-    const QString prompt = state_.GetString(
-        4, QStringLiteral("Êtes-vous sûr de vouloir supprimer la liste des correspondants favoris ? "));
+    const QString prompt =
+        state_.GetString(txt::DeleteFavouritesAsk,
+                         QStringLiteral("Êtes-vous sûr de vouloir supprimer la liste des correspondants favoris ? "));
     if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, kTitle) != mb::Yes)
         return;
     OperationsFichiers::DeleteFileCode(state_.DataFile(QStringLiteral("Users.dbo")));
 }
 
-void frmMain::ShowSystrayMessage(const QString& Message, const QString& Title, int TTicon) {
-    const QString Titre = Title.isEmpty() ? kTitle : Title;
-    if (!f_cSystray || !f_cSystray->IsBalloonCapable())
-        return;
-    f_cSystray->setBalloonIcon(TTicon);
-    f_cSystray->setBalloonText(Message);
-    f_cSystray->setBalloonTitle(Titre);
-    f_cSystray->BalloonShow(true, BalloonTimeoutMs, false);
+void frmMain::ShowSystrayMessage(const QString& Message, const QString& Titre, int TTicon) {
+    station_.ShowSystrayMessage(Message, Titre, TTicon);
 }
 
 void frmMain::StatusBar1_SimpleText(const QString& strText, std::int16_t intColor, bool boolIsBaloon) {
     StatusBar1->setForeColor(intColor);
     StatusBar1->setCaption(strText);
     if (boolIsBaloon)
-        ShowSystrayMessage(strText, QString(), intColor != 0 ? 2 : 1);
+        ShowSystrayMessage(strText, QString(), intColor != 0 ? kIconWarning : kIconInformation);
 }
 
 } // namespace vellumo

@@ -104,8 +104,8 @@ protected:
         settings.Port = peer.port();
     }
 
-    // What the compose window does: take the lowest free slot, create the sender in it, fill it,
-    // show it and call Send.
+    // What the compose window does: take the lowest free slot, create the sender in it, fill it and
+    // call Send.
     QPointer<frmToSend> start(const QString& to, int timeoutMs = frmToSend::DefaultTimeoutMs) {
         const int index = sendSlots.FindFreeSendSlot();
         EXPECT_GE(index, 0);
@@ -118,7 +118,6 @@ protected:
         sender->UserTextMessage = QStringLiteral("Bonjour à tous, ж");
         sender->UserRTFMessage = QStringLiteral("{\\rtf1 Bonjour}");
         sender->TimeoutMs = timeoutMs;
-        sender->show();
         sender->Send();
         return sender;
     }

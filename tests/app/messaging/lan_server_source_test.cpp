@@ -1,4 +1,4 @@
-// The texts of the LAN list's errors, silent and in their box.
+// The texts of the LAN list's errors, silent, or with a beep and in their box.
 #include "app/messaging/lan_server_source.h"
 
 #include "tests/support/scripted_ui_hooks.h"
@@ -29,7 +29,9 @@ TEST_P(NetErrorTextTest, SilentReturnsTheTextElseShowsItAndReturnsNothing) {
     ScopedUiHooks scope(hooks);
     EXPECT_EQ(MODnETwORK::NetErrorText(GetParam().code, true).toStdString(), GetParam().text);
     EXPECT_TRUE(hooks.boxes.empty());
+    EXPECT_EQ(hooks.beeps, 0);
     EXPECT_TRUE(MODnETwORK::NetErrorText(GetParam().code).isEmpty());
+    EXPECT_EQ(hooks.beeps, 1);
     ASSERT_EQ(hooks.boxes.size(), 1u);
     EXPECT_EQ(hooks.boxes[0].prompt.toStdString(), GetParam().text);
     EXPECT_EQ(hooks.boxes[0].style, 16);

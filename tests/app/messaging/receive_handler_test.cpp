@@ -16,7 +16,6 @@
 
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -423,23 +422,6 @@ TEST(ReceiveHandlerKeys, TwoInstallationsThatNeverSetAKeyAgree) {
     other.Add({QStringLiteral("Vellumo"), KeyHeader::Value(EncryptWithFixedKey(QStringLiteral("secret")))},
               QStringLiteral("VELLUMO"));
     EXPECT_FALSE(handler.IsAuthorised(other));
-}
-
-TEST(ReceivedMessageSinkBringToFront, PulsesTheWindowOnTopOnlyWhenItIsNotKeptThere) {
-    test::ScriptedUiHooks hooks;
-    ScopedUiHooks scopedHooks(hooks);
-    QWidget window;
-    ReceivedMessageSink::BringToFront(window, false);
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(hooks.doEventsCalls, 1);
-    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-
-    QWidget onTop;
-    onTop.setWindowFlag(Qt::WindowStaysOnTopHint);
-    ReceivedMessageSink::BringToFront(onTop, true);
-    EXPECT_TRUE(onTop.isVisible());
-    EXPECT_EQ(hooks.doEventsCalls, 1);
-    EXPECT_TRUE(onTop.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 // Through a real server on 127.0.0.1: the reply as the wire carries it, on one kept-alive connection.

@@ -1,10 +1,12 @@
 // The main window in process, on the offscreen platform, with the recording tray, scripted message
 // boxes and a temporary copy of the program folder.
+#include "app/windows/history/history_toolbar.h"
 #include "app/windows/main/frm_main.h"
 
 #include "app/core/mod_vellumo.h"
 #include "app/messaging/frm_to_send.h"
 #include "app/messaging/peer_message.h"
+#include "app/station/station.h"
 #include "app/store/message_store.h"
 #include "app/store/store_statements.h"
 #include "app/ui/push_button.h"
@@ -14,24 +16,19 @@
 #include "app/windows/dialogs/frm_options.h"
 #include "app/windows/dialogs/frm_purge.h"
 #include "app/windows/history/frm_sended_messages.h"
+#include "app/windows/main/main_toolbar.h"
 #include "http_server/gossamer.h"
-#include "platform/hosting/control_loader.h"
 #include "platform/net/name_resolver.h"
 #include "platform/richtext/rich_text_editor.h"
 #include "platform/richtext/rich_text_viewer.h"
-#include "platform/tray/tray_shell.h"
 #include "platform/widgets/tesk_toolbar.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_name_resolver.h"
 #include "tests/support/fake_network_neighbourhood.h"
-#include "tests/support/fake_registry.h"
-#include "tests/support/fake_shell_start.h"
 #include "tests/support/peer_requests.h"
-#include "tests/support/program_folder.h"
 #include "tests/support/recording_sender_reports.h"
-#include "tests/support/recording_tray_shell.h"
-#include "tests/support/scripted_ui_hooks.h"
 #include "tests/support/tcp_test_client.h"
+#include "tests/support/window_fixture.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -57,11 +54,9 @@ struct Row {
     QDateTime receipt;
 };
 
-class FrmMainTest : public ::testing::Test {
+class FrmMainTest : public ::testing::Test, protected test::WindowFixture {
 protected:
-    FrmMainTest() : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui), trayScope(tray) {
-        folder.writeSettings(test::freeLoopbackPort());
-    }
+    FrmMainTest() { folder.writeSettings(test::freeLoopbackPort()); }
 
     // Adds rows to the message database before the window opens it.
     void addRows(const std::vector<Row>& rows) {
@@ -81,19 +76,22 @@ protected:
         db.close();
     }
 
+    // The station started and its window loaded, as main() does.
     frmMain& start() {
-        state.emplace(folder.path(), registry, shell);
-        loader = std::make_unique<ControlLoader>(folder.path());
-        window = std::make_unique<frmMain>(*state, *loader);
+        makeState();
+        station = std::make_unique<Station>(*state);
+        loaded = station->Start();
+        window = std::make_unique<frmMain>(*station, *loader);
         window->setEndProcess([this] { ++ended; });
-        loaded = window->Form_Load();
+        if (loaded)
+            window->Form_Load();
         return *window;
     }
 
     // Buttons 9 to 13 as "first previous next last delete", 1 for on.
     QString navigation() {
         QString s;
-        for (int i = 9; i <= 13; ++i)
+        for (int i = NavigationButton::First; i <= NavigationButton::Delete; ++i)
             s += window->toolbar().buttonEnabled(i) ? QLatin1Char('1') : QLatin1Char('0');
         return s;
     }
@@ -137,15 +135,7 @@ protected:
         return tray.icons.empty() ? nullptr : &tray.icons.begin()->second;
     }
 
-    test::ProgramFolder folder;
-    test::ScriptedUiHooks ui;
-    ScopedUiHooks uiScope;
-    test::RecordingTrayShell tray;
-    ScopedTrayShell trayScope;
-    test::FakeRegistry registry;
-    test::FakeShellStart shell;
-    std::optional<modVellumo> state;
-    std::unique_ptr<ControlLoader> loader;
+    std::unique_ptr<Station> station;
     std::unique_ptr<frmMain> window;
     bool loaded = false;
     int ended = 0;
@@ -159,8 +149,8 @@ TEST_F(FrmMainTest, StartUpCopiesTheTemplateListensShowsTheBalloonAndGoesToTheTr
     frmMain& w = start();
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("Vellumo.dbo"))));
-    EXPECT_TRUE(w.server().ConnectedToPort);
-    EXPECT_EQ(w.server().Port, state->Settings.Port);
+    EXPECT_TRUE(station->server().ConnectedToPort);
+    EXPECT_EQ(station->server().Port, state->Settings.Port);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint); // IsAlwaysOnTop is on by default
     EXPECT_EQ(navigation(), QStringLiteral("00000"));        // nothing to browse
@@ -188,9 +178,9 @@ TEST_F(FrmMainTest, ASecondWindowInTheSameFolderEndsAtOnce) {
     start();
     ASSERT_TRUE(loaded);
     modVellumo second(folder.path(), registry, shell);
-    ControlLoader secondLoader(folder.path());
-    frmMain other(second, secondLoader);
-    EXPECT_FALSE(other.Form_Load());
+    Station other(second);
+    EXPECT_FALSE(other.Start());
+    EXPECT_TRUE(other.StartFailure().isEmpty());
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -253,22 +243,22 @@ TEST_F(FrmMainTest, ShowsTheNewestMessageAndBrowsesWithTheButtonTable) {
     EXPECT_TRUE(w.navigation().AtEnd);
     EXPECT_EQ(navigation(), QStringLiteral("11001")); // at end: first, previous, delete
 
-    w.TeskToolbar1_ButtonClick(9);
+    w.TeskToolbar1_ButtonClick(MainToolbar::First);
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC1"));
     EXPECT_TRUE(w.navigation().AtStart);
     EXPECT_EQ(navigation(), QStringLiteral("00111")); // at start: next, last, delete
 
-    w.TeskToolbar1_ButtonClick(11);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Next);
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC2"));
     EXPECT_EQ(navigation(), QStringLiteral("11111"));
 
     // Previous from the first row lands before it; the viewer moves back and marks the start.
-    w.TeskToolbar1_ButtonClick(10);
-    w.TeskToolbar1_ButtonClick(10);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Previous);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Previous);
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC1"));
     EXPECT_TRUE(w.navigation().AtStart);
 
-    w.TeskToolbar1_ButtonClick(12);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Last);
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC3"));
     EXPECT_EQ(navigation(), QStringLiteral("11001"));
 }
@@ -279,7 +269,7 @@ TEST_F(FrmMainTest, TodaysMessagesOnTheWindowColourOlderOnesGrey) {
     ASSERT_TRUE(loaded);
     EXPECT_EQ(w.text1(0).palette().color(QPalette::Base), QColor(255, 255, 255));
     EXPECT_EQ(w.viewer().backColor(), QColor(255, 255, 255));
-    w.TeskToolbar1_ButtonClick(9);
+    w.TeskToolbar1_ButtonClick(MainToolbar::First);
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("OLD"));
     EXPECT_EQ(w.text1(2).palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
     EXPECT_EQ(w.viewer().backColor(), QColor(0xE0, 0xE0, 0xE0));
@@ -291,20 +281,20 @@ TEST_F(FrmMainTest, DeleteAsksAndOnYesShowsTheNewestRemaining) {
     ASSERT_TRUE(loaded);
 
     ui.answer(mb::No);
-    w.TeskToolbar1_ButtonClick(13);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Delete);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].style, 4132);
     EXPECT_EQ(w.recordset()->recordCount(), 2);
 
-    w.TeskToolbar1_ButtonClick(9); // stand on PC1, then delete it
+    w.TeskToolbar1_ButtonClick(MainToolbar::First); // stand on PC1, then delete it
     ui.answer(mb::Yes);
-    w.TeskToolbar1_ButtonClick(13);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Delete);
     EXPECT_EQ(w.recordset()->recordCount(), 1);
     EXPECT_EQ(w.text1(0).text(), QStringLiteral("PC2"));
     EXPECT_TRUE(w.navigation().AtEnd);
 
     ui.answer(mb::Yes);
-    w.TeskToolbar1_ButtonClick(13);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Delete);
     EXPECT_EQ(w.recordset()->recordCount(), 0);
     EXPECT_EQ(navigation(), QStringLiteral("00000"));
     // Nothing of the deleted message stays on the window.
@@ -331,7 +321,7 @@ TEST_P(FrmMainPurge, TheWindowShowsWhatTheStoreHoldsAndTellsHowManyWent) {
     addRows(rows);
     frmMain& w = start();
     ASSERT_TRUE(loaded);
-    w.TeskToolbar1_ButtonClick(9); // stands on the oldest, which the purge takes
+    w.TeskToolbar1_ButtonClick(MainToolbar::First); // stands on the oldest, which the purge takes
     w.findChild<QAction*>(QStringLiteral("mnuPurge"))->trigger();
     frmPurge* purge = w.purgeWindow();
     ASSERT_NE(purge, nullptr);
@@ -395,9 +385,9 @@ TEST_F(FrmMainTest, DeleteRemovesTheShownMessageThoughOneArrivesWhileItAsks) {
     addRows({{"PC1", "ME;", "", "premier", "", kToday}, {"PC2", "ME;", "", "second", "", kToday}});
     frmMain& w = start();
     ASSERT_TRUE(loaded);
-    ASSERT_TRUE(w.server().ConnectedToPort);
+    ASSERT_TRUE(station->server().ConnectedToPort);
     state->Settings.LocalStationName = QStringLiteral("POSTE-A");
-    w.TeskToolbar1_ButtonClick(9); // the user looks at PC1 and deletes it
+    w.TeskToolbar1_ButtonClick(MainToolbar::First); // the user looks at PC1 and deletes it
     ASSERT_EQ(w.text1(0).text(), QStringLiteral("PC1"));
     const std::vector<qint64> before = counters();
     ASSERT_EQ(before.size(), 2u);
@@ -406,7 +396,7 @@ TEST_F(FrmMainTest, DeleteRemovesTheShownMessageThoughOneArrivesWhileItAsks) {
     QString senderWasTold;
     ui.onBox = [&](const test::ShownBox&) { senderWasTold = deliverFromAnotherStation(QStringLiteral("arrivé")); };
     ui.answer(mb::Yes);
-    w.TeskToolbar1_ButtonClick(13);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Delete);
 
     EXPECT_EQ(senderWasTold, QStringLiteral("POSTE-A à reçu le message"));
     const std::vector<qint64> after = counters();
@@ -507,7 +497,7 @@ TEST_F(FrmMainTest, APortInUseIsShownInRedAndInABalloon) {
     folder.writeSettings(squatter.serverPort());
     frmMain& w = start();
     ASSERT_TRUE(loaded);
-    EXPECT_FALSE(w.server().ConnectedToPort);
+    EXPECT_FALSE(station->server().ConnectedToPort);
     EXPECT_EQ(w.statusLine().foreColor(), 192);
     EXPECT_TRUE(w.statusLine().caption().contains(QString::number(squatter.serverPort())));
     // The cause is named, in the language of the program (English by default).
@@ -532,7 +522,7 @@ TEST_P(PortFailure, NamesTheCause) {
     modLocalisation texts(QStringLiteral(VELLUMO_SOURCE_DIR "/data"));
     if (*c.language)
         texts.LoadStrings(QString::fromLatin1(c.language));
-    EXPECT_EQ(frmMain::PortFailureText(texts, 32666, c.error), QString::fromUtf8(c.expected));
+    EXPECT_EQ(Station::PortFailureText(texts, 32666, c.error), QString::fromUtf8(c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -570,7 +560,7 @@ TEST_F(FrmMainTest, APortFreedLaterIsTakenAndTheStatusLineGoesBackToWaiting) {
     ASSERT_TRUE(loaded);
     EXPECT_EQ(w.statusLine().foreColor(), 192);
     squatter.reset();
-    ASSERT_TRUE(test::waitUntil([&] { return w.server().ConnectedToPort; }, 20000));
+    ASSERT_TRUE(test::waitUntil([&] { return station->server().ConnectedToPort; }, 20000));
     EXPECT_EQ(w.statusLine().foreColor(), 0);
     EXPECT_EQ(w.statusLine().caption(), state->GetString(1, QStringLiteral("En attente de message...")));
     ASSERT_FALSE(ui.events.empty());
@@ -581,7 +571,7 @@ TEST_F(FrmMainTest, AFailedListenerIsShownInRedAndWrittenToTheEventLog) {
     frmMain& w = start();
     ASSERT_TRUE(loaded);
     ui.events.clear();
-    w.ListenerFailed(10050, QStringLiteral("Network is down"));
+    station->ListenerFailed(10050, QStringLiteral("Network is down"));
     EXPECT_EQ(w.statusLine().foreColor(), 192);
     EXPECT_TRUE(w.statusLine().caption().contains(QStringLiteral("Network is down")));
     ASSERT_EQ(ui.events.size(), 1u);
@@ -593,9 +583,9 @@ TEST_F(FrmMainTest, AFailedListenerIsShownInRedAndWrittenToTheEventLog) {
 
 TEST_F(FrmMainTest, ALockFileThatCannotBeTakenIsShownAndIsNotASecondCopy) {
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("Vellumo.lock")));
-    frmMain& w = start();
+    start();
     EXPECT_FALSE(loaded);
-    EXPECT_FALSE(w.StartFailure().isEmpty());
+    EXPECT_FALSE(station->StartFailure().isEmpty());
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_TRUE(ui.boxes[0].prompt.contains(QStringLiteral("Vellumo.lock")));
     EXPECT_EQ(ui.boxes[0].style & mb::IconMask, mb::Critical);
@@ -617,16 +607,16 @@ TEST_F(FrmMainTest, StatusLineTextWithABalloonPicksTheIconByColour) {
 TEST_F(FrmMainTest, ToolbarAndMenusOpenTheOtherWindowsOnceAndClosingClosesThem) {
     frmMain& w = start();
     ASSERT_TRUE(loaded);
-    w.TeskToolbar1_ButtonClick(19);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Options);
     ASSERT_NE(w.optionsWindow(), nullptr);
     EXPECT_TRUE(w.optionsWindow()->isVisible());
     frmOptions* options = w.optionsWindow();
     w.findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
     EXPECT_EQ(w.optionsWindow(), options); // the open one comes forward, no second one
     EXPECT_EQ(options->tabs().currentIndex(), 2);
-    w.TeskToolbar1_ButtonClick(15);
+    w.TeskToolbar1_ButtonClick(MainToolbar::SentMessages);
     ASSERT_NE(w.historyWindow(), nullptr);
-    w.TeskToolbar1_ButtonClick(17);
+    w.TeskToolbar1_ButtonClick(MainToolbar::NetworkBrowser);
     ASSERT_NE(w.networkBrowserWindow(), nullptr);
     w.findChild<QAction*>(QStringLiteral("mnuPurge"))->trigger();
     ASSERT_NE(w.purgeWindow(), nullptr);
@@ -647,8 +637,8 @@ TEST_F(FrmMainTest, WindowsTheUserOpensArePlacedByTheWindowManagerAndTakeTheFocu
     ASSERT_TRUE(loaded);
     EXPECT_FALSE(w.testAttribute(Qt::WA_WState_Created)) << "the main window was shown on the way to the tray";
     w.findChild<QAction*>(QStringLiteral("mnuShow"))->trigger(); // the tray menu's "Afficher Vellumo"
-    w.TeskToolbar1_ButtonClick(19);
-    w.TeskToolbar1_ButtonClick(15);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Options);
+    w.TeskToolbar1_ButtonClick(MainToolbar::SentMessages);
     w.findChild<QAction*>(QStringLiteral("mnuPurge"))->trigger();
     const std::pair<const char*, QWidget*> windows[] = {
         {"main", &w}, {"options", w.optionsWindow()}, {"history", w.historyWindow()}, {"purge", w.purgeWindow()}};
@@ -667,13 +657,13 @@ TEST_F(FrmMainTest, ReplyToAllOpensTheComposeWindowWithTheLineAndTheQuote) {
     frmMain& w = start();
     ASSERT_TRUE(loaded);
     state->Settings.LocalStationName = QStringLiteral("ME");
-    w.TeskToolbar1_ButtonClick(3);
+    w.TeskToolbar1_ButtonClick(MainToolbar::ReplyToAll);
     frmSendMessage* compose = w.composeWindowIfOpen();
     ASSERT_NE(compose, nullptr);
     EXPECT_TRUE(compose->isVisible());
     EXPECT_EQ(compose->text1().text(), QStringLiteral("PC-A;PC-B;PC-C;"));
     EXPECT_TRUE(compose->editor().toPlainText().contains(QStringLiteral("Le texte d'origine")));
-    w.TeskToolbar1_ButtonClick(2);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Reply);
     EXPECT_EQ(w.composeWindowIfOpen(), compose); // one compose window at a time
     EXPECT_EQ(compose->text1().text(), QStringLiteral("PC-A;"));
 }
@@ -693,12 +683,12 @@ TEST_F(FrmMainTest, TheHistoryOpensTheComposeWindowToSendAgainOrForANewMessage) 
     }
     frmMain& w = start();
     ASSERT_TRUE(loaded);
-    ASSERT_TRUE(w.toolbar().clickButton(15));
+    ASSERT_TRUE(w.toolbar().clickButton(MainToolbar::SentMessages));
     frmSendedMessages* history = w.historyWindow();
     ASSERT_NE(history, nullptr);
 
     // "Ré-envoyer": the same line, character for character, and the same body, the caret after it.
-    ASSERT_TRUE(history->toolbar().clickButton(2));
+    ASSERT_TRUE(history->toolbar().clickButton(HistoryToolbar::SendAgain));
     frmSendMessage* compose = w.composeWindowIfOpen();
     ASSERT_NE(compose, nullptr);
     EXPECT_TRUE(compose->isVisible());
@@ -711,7 +701,7 @@ TEST_F(FrmMainTest, TheHistoryOpensTheComposeWindowToSendAgainOrForANewMessage) 
     compose->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(w.composeWindowIfOpen(), nullptr);
-    ASSERT_TRUE(history->toolbar().clickButton(1));
+    ASSERT_TRUE(history->toolbar().clickButton(HistoryToolbar::NewMessage));
     compose = w.composeWindowIfOpen();
     ASSERT_NE(compose, nullptr);
     EXPECT_TRUE(compose->isVisible());
@@ -726,7 +716,7 @@ TEST_F(FrmMainTest, ValiderInTheNetworkBrowserPutsTheFocusInTheComposeEditor) {
     frmMain& w = start();
     ASSERT_TRUE(loaded);
     w.show();
-    ASSERT_TRUE(w.toolbar().clickButton(17));
+    ASSERT_TRUE(w.toolbar().clickButton(MainToolbar::NetworkBrowser));
     auto* browser = qobject_cast<frmNetWorkExplorer*>(w.networkBrowserWindow());
     ASSERT_NE(browser, nullptr);
     ASSERT_TRUE(test::waitUntil([&] { return !browser->tree().isHidden() && !browser->enumerating(); }, 10000));
@@ -748,7 +738,7 @@ TEST_F(FrmMainTest, AReceivedMessageIsStoredShownAndBroughtForward) {
     addRows({{"OLD", "ME;", "", "", "", kLastYear}});
     frmMain& w = start();
     ASSERT_TRUE(loaded);
-    w.TeskToolbar1_ButtonClick(9);
+    w.TeskToolbar1_ButtonClick(MainToolbar::First);
     PeerMessage m;
     m.FROM = QStringLiteral("PC-A");
     m.OnDate = QStringLiteral("10/12/2026 à 09:00:00");
@@ -757,7 +747,7 @@ TEST_F(FrmMainTest, AReceivedMessageIsStoredShownAndBroughtForward) {
     m.RTF = QStringLiteral("{\\rtf1 Bonjour}");
     int shown = 0;
     QObject::connect(&w, &frmMain::RowShown, [&] { ++shown; });
-    const test::HostReply reply = test::postMessageToHost(w, m, state->Settings.Key);
+    const test::HostReply reply = test::postMessageToHost(*station, m, state->Settings.Key);
     EXPECT_EQ(reply.status, 200);
     EXPECT_TRUE(reply.reason.startsWith(QStringLiteral("MESSAGE:OK:")));
     EXPECT_EQ(w.recordset()->recordCount(), 2);
@@ -775,7 +765,7 @@ TEST_F(FrmMainTest, AReceivedMessageIsStoredShownAndBroughtForward) {
 TEST_F(FrmMainTest, TheWholeReplyLeavesBeforeTheMessageIsShown) {
     frmMain& w = start();
     ASSERT_TRUE(loaded);
-    test::TcpTestClient peer(w.server().Port);
+    test::TcpTestClient peer(station->server().Port);
     ASSERT_TRUE(peer.connected());
     int shown = 0;
     bool replyWasThere = false;
@@ -806,11 +796,11 @@ TEST_F(FrmMainTest, AReplyQuotesTheWholeMessageWhenTheViewerShowsItsBeginning) {
     RtfReader::Limits small;
     small.maxParagraphCharacters = 100;
     w.viewer().setLimits(small);
-    w.TeskToolbar1_ButtonClick(9); // shown again, within the small limits
+    w.TeskToolbar1_ButtonClick(MainToolbar::First); // shown again, within the small limits
     ASSERT_TRUE(w.viewer().isCut());
     EXPECT_FALSE(w.viewer().plainText().contains(QStringLiteral("fin du message")));
     EXPECT_TRUE(w.viewer().toPlainText().endsWith(state->GetString(100, RichTextViewer::DefaultCutNotice())));
-    w.TeskToolbar1_ButtonClick(2);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Reply);
     frmSendMessage* compose = w.composeWindowIfOpen();
     ASSERT_NE(compose, nullptr);
     const QString quoted = compose->editor().toPlainText();

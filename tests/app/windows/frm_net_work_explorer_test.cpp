@@ -3,13 +3,9 @@
 // opened, failing enumerations, duplicate keys, and refresh or close in the middle of an enumeration.
 #include "app/windows/dialogs/frm_net_work_explorer.h"
 
-#include "platform/hosting/control_loader.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_network_neighbourhood.h"
-#include "tests/support/fake_registry.h"
-#include "tests/support/fake_shell_start.h"
-#include "tests/support/program_folder.h"
-#include "tests/support/scripted_ui_hooks.h"
+#include "tests/support/window_fixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,11 +21,10 @@ namespace {
 
 using Node = test::FakeNetworkNeighbourhood::Node;
 
-class BrowserTest : public ::testing::Test {
+class BrowserTest : public ::testing::Test, protected test::WindowFixture {
 protected:
-    BrowserTest()
-        : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui), netScope(net),
-          state(folder.path(), registry, shell), loader(folder.path()) {
+    BrowserTest() : netScope(net) {
+        makeState();
         windows = &net.top.provider("Microsoft Windows Network");
         Node& workgroup = windows->workgroup("WORKGROUP");
         workgroup.computer("PC01").diskShare("docs");
@@ -41,7 +36,7 @@ protected:
     }
 
     frmNetWorkExplorer& open() {
-        window = std::make_unique<frmNetWorkExplorer>(state, loader);
+        window = std::make_unique<frmNetWorkExplorer>(*state, *loader);
         window->setComposeRecipients([this](const QString& list) { composeLine = list; });
         window->setOpenCompose([this](const QString& list) { openedWith = list; });
         return *window;
@@ -72,15 +67,8 @@ protected:
     QTreeWidgetItem* node(const char* key) const { return window->node(QString::fromLatin1(key)); }
     void check(const char* key) const { node(key)->setCheckState(0, Qt::Checked); }
 
-    test::ProgramFolder folder;
-    test::ScriptedUiHooks ui;
-    ScopedUiHooks uiScope;
     test::FakeNetworkNeighbourhood net;
     ScopedNetworkNeighbourhood netScope;
-    test::FakeRegistry registry;
-    test::FakeShellStart shell;
-    modVellumo state;
-    ControlLoader loader;
     Node* windows = nullptr;
     std::unique_ptr<frmNetWorkExplorer> window;
     std::optional<QString> composeLine;
@@ -120,7 +108,7 @@ TEST_F(BrowserTest, TheFirstActivationListsTheWindowsNetworkItsWorkgroupsAndThei
 }
 
 TEST_F(BrowserTest, ValiderFromComposeReplacesItsLineWithTheCheckedComputersOnly) {
-    state.OpenedFromCompose = true;
+    state->OpenedFromCompose = true;
     frmNetWorkExplorer& w = browse();
     check("Microsoft Windows NetworkOFFICEPC03");
     check("Microsoft Windows NetworkWORKGROUPPC01");
@@ -129,7 +117,7 @@ TEST_F(BrowserTest, ValiderFromComposeReplacesItsLineWithTheCheckedComputersOnly
     w.Btn_Valider_Click();
     EXPECT_EQ(composeLine, QStringLiteral("PC01;PC03;")); // tree order, not check order
     EXPECT_FALSE(openedWith.has_value());
-    EXPECT_FALSE(state.OpenedFromCompose);
+    EXPECT_FALSE(state->OpenedFromCompose);
     EXPECT_FALSE(w.isVisible());
 }
 
@@ -143,25 +131,25 @@ TEST_F(BrowserTest, ValiderFromTheMainWindowOpensComposeWithTheLine) {
 }
 
 TEST_F(BrowserTest, ValiderWithNothingCheckedEmptiesTheLineAndAnnulerHandsNothing) {
-    state.OpenedFromCompose = true;
+    state->OpenedFromCompose = true;
     browse().Btn_Valider_Click();
     EXPECT_EQ(composeLine, QString());
 
     composeLine.reset();
-    state.OpenedFromCompose = true;
+    state->OpenedFromCompose = true;
     frmNetWorkExplorer& again = browse();
     check("Microsoft Windows NetworkWORKGROUPPC01");
     again.Btn_Annuler_Click();
     EXPECT_FALSE(composeLine.has_value());
     EXPECT_FALSE(openedWith.has_value());
-    EXPECT_FALSE(state.OpenedFromCompose);
+    EXPECT_FALSE(state->OpenedFromCompose);
 
     // Escape is a close too.
-    state.OpenedFromCompose = true;
+    state->OpenedFromCompose = true;
     frmNetWorkExplorer& third = browse();
     third.reject();
     EXPECT_FALSE(third.isVisible());
-    EXPECT_FALSE(state.OpenedFromCompose);
+    EXPECT_FALSE(state->OpenedFromCompose);
 }
 
 TEST_F(BrowserTest, AClickTogglesSelectedComputersOnly) {
@@ -226,7 +214,7 @@ TEST_F(BrowserTest, ADuplicateKeyGetsNoNodeAndTheOthersStay) {
 }
 
 TEST_F(BrowserTest, ClosingInTheMiddleStopsTheEnumeration) {
-    state.OpenedFromCompose = true;
+    state->OpenedFromCompose = true;
     frmNetWorkExplorer& w = open();
     // Close while the first workgroup is being read.
     net.onRead = [&] {
@@ -235,7 +223,7 @@ TEST_F(BrowserTest, ClosingInTheMiddleStopsTheEnumeration) {
     };
     w.show();
     ASSERT_TRUE(test::waitUntil([&] { return net.reads > 0 && !w.enumerating(); }, 5000));
-    EXPECT_FALSE(state.OpenedFromCompose);
+    EXPECT_FALSE(state->OpenedFromCompose);
     // At most the node being added when the close came: nothing of OFFICE.
     EXPECT_EQ(w.node(QStringLiteral("Microsoft Windows NetworkOFFICE")), nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -301,7 +289,7 @@ TEST(PtrToStringTest, StopsAtTheFirstNulAndReadsAnsi) {
 }
 
 TEST_F(BrowserTest, TheWindowIsTranslatedFromTheLanguageFile) {
-    state.Settings.CurrentLanguage = QStringLiteral("English");
+    state->Settings.CurrentLanguage = QStringLiteral("English");
     EXPECT_EQ(browse().windowTitle(), QStringLiteral("Network explorer"));
 }
 

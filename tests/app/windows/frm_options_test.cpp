@@ -6,11 +6,7 @@
 #include "app/ui/push_button.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "operations_fichiers/operations_fichiers.h"
-#include "platform/hosting/control_loader.h"
-#include "tests/support/fake_registry.h"
-#include "tests/support/fake_shell_start.h"
-#include "tests/support/program_folder.h"
-#include "tests/support/scripted_ui_hooks.h"
+#include "tests/support/window_fixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,9 +31,8 @@ using OperationsFichiers::IniRead;
 const QString kPortCopy = QStringLiteral("SOFTWARE\\Vellumo\\Server|Port");
 const char* const kFlagKeys[] = {"IsAlwaysOnTop", "StartWithWindows", "CryptAll", "ShowBalloon", "IconizeAfterSend"};
 
-class FrmOptionsTest : public ::testing::Test {
+class FrmOptionsTest : public ::testing::Test, protected test::WindowFixture {
 protected:
-    FrmOptionsTest() : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui) {}
     ~FrmOptionsTest() override { delete window.data(); }
 
     // The settings file as the test wants it, then the window, loaded.
@@ -46,8 +41,7 @@ protected:
         EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(settingsLines.toLatin1());
         f.close();
-        state.emplace(folder.path(), registry, shell);
-        loader = std::make_unique<ControlLoader>(folder.path());
+        makeState();
         window = new frmOptions(*state, *loader);
         window->Form_Load();
         return *window;
@@ -64,13 +58,6 @@ protected:
     // Lets the window's deferred deletion after close run.
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    test::ProgramFolder folder;
-    test::ScriptedUiHooks ui;
-    ScopedUiHooks uiScope;
-    test::FakeRegistry registry;
-    test::FakeShellStart shell;
-    std::optional<modVellumo> state;
-    std::unique_ptr<ControlLoader> loader;
     QPointer<frmOptions> window;
 };
 
@@ -289,9 +276,8 @@ TEST_F(FrmOptionsTest, TranslatedWhenALanguageIsSetAndScreenshot) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("[Server]\r\nPort=32666\r\n");
     f.close();
-    state.emplace(folder.path(), registry, shell);
+    makeState();
     state->Settings.CurrentLanguage = QStringLiteral("English");
-    loader = std::make_unique<ControlLoader>(folder.path());
     window = new frmOptions(*state, *loader);
     frmOptions& w = *window;
     w.Form_Load();

@@ -7,12 +7,8 @@
 #include "app/store/message_store.h"
 #include "app/store/store_statements.h"
 #include "app/ui/push_button.h"
-#include "platform/hosting/control_loader.h"
-#include "tests/support/fake_registry.h"
-#include "tests/support/fake_shell_start.h"
-#include "tests/support/program_folder.h"
 #include "tests/support/scoped_database_fault.h"
-#include "tests/support/scripted_ui_hooks.h"
+#include "tests/support/window_fixture.h"
 
 #include <QCalendarWidget>
 #include <QCoreApplication>
@@ -31,11 +27,10 @@ namespace {
 
 const QDate kDay(2026, 3, 2);
 
-class FrmPurgeTest : public ::testing::Test {
+class FrmPurgeTest : public ::testing::Test, protected test::WindowFixture {
 protected:
-    FrmPurgeTest() : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui) {
-        state.emplace(folder.path(), registry, shell);
-        loader = std::make_unique<ControlLoader>(folder.path());
+    FrmPurgeTest() {
+        makeState();
         db.emplace(MessageStore::openMessages(folder.path()));
     }
     ~FrmPurgeTest() override { delete window.data(); }
@@ -81,13 +76,6 @@ protected:
     }
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    test::ProgramFolder folder;
-    test::ScriptedUiHooks ui;
-    ScopedUiHooks uiScope;
-    test::FakeRegistry registry;
-    test::FakeShellStart shell;
-    std::optional<modVellumo> state;
-    std::unique_ptr<ControlLoader> loader;
     std::optional<Database> db;
     QPointer<frmPurge> window;
 };
@@ -214,7 +202,7 @@ TEST_F(FrmPurgeTest, TranslatedWhenALanguageIsSetAndScreenshot) {
     const QString dir = QStringLiteral(VELLUMO_PROGRAM_DIR) + QStringLiteral("/../screenshots");
     QDir().mkpath(dir);
     delete window.data();
-    state.emplace(folder.path(), registry, shell); // no language, no string table
+    makeState(); // no language, no string table
     frmPurge& french = open();
     QCoreApplication::processEvents();
     EXPECT_TRUE(french.grab().save(dir + QStringLiteral("/purge.png")));

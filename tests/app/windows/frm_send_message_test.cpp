@@ -2,6 +2,7 @@
 // scripted loopback peers on 127.0.0.2 to 127.0.0.4 (the fake resolver maps the names there), the send
 // refused without a free slot, the favourites, the reply quote, the emoticon panel and its folders,
 // and a screenshot.
+#include "app/windows/compose/compose_toolbar.h"
 #include "app/windows/compose/frm_send_message.h"
 
 #include "app/core/mod_localisation.h"
@@ -12,7 +13,6 @@
 #include "app/ui/push_button.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "http_server/goss_client.h"
-#include "platform/hosting/control_loader.h"
 #include "platform/hosting/hosted_control.h"
 #include "platform/net/name_resolver.h"
 #include "platform/richtext/rich_text_editor.h"
@@ -23,13 +23,10 @@
 #include "platform/widgets/tesk_toolbar.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_name_resolver.h"
-#include "tests/support/fake_registry.h"
-#include "tests/support/fake_shell_start.h"
-#include "tests/support/program_folder.h"
 #include "tests/support/recording_sender_reports.h"
-#include "tests/support/scripted_ui_hooks.h"
 #include "tests/support/test_http_peer.h"
 #include "tests/support/test_http_peer_group.h"
+#include "tests/support/window_fixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -67,9 +64,9 @@ public:
     std::int32_t lastType = 0;
 };
 
-class FrmSendMessageTest : public ::testing::Test {
+class FrmSendMessageTest : public ::testing::Test, protected test::WindowFixture {
 protected:
-    FrmSendMessageTest() : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui), resolverScope(resolver) {
+    FrmSendMessageTest() : resolverScope(resolver) {
         resolver.addHost(QStringLiteral("PC2"), {kAddresses[0]});
         resolver.addHost(QStringLiteral("PC3"), {kAddresses[1]});
         resolver.addHost(QStringLiteral("PC4"), {kAddresses[2]});
@@ -80,14 +77,13 @@ protected:
         for (int i = 0; i < 3; ++i)
             peers.setReply(kAddresses[i],
                            test::TestHttpPeer::response(200, "MESSAGE:OK:PC" + QByteArray::number(i + 2)));
-        state.emplace(folder.path(), registry, shell);
+        makeState();
         state->Settings.Port = peers.port();
         state->Settings.Key = EncryptWithFixedKey(kAccessKey);
         state->Settings.LocalStationName = QStringLiteral("PC1");
         state->Settings.ShowBalloon = false;
-        // The main window has made the message database before any compose window opens.
+        // The station has made the message database before any compose window opens.
         MessageStore::openMessages(folder.path()).close();
-        loader = std::make_unique<ControlLoader>(folder.path());
         mainWindow.show();
     }
 
@@ -146,18 +142,11 @@ protected:
         c.insertText(QStringLiteral("salle €"), bold);
     }
 
-    test::ProgramFolder folder;
-    test::ScriptedUiHooks ui;
-    ScopedUiHooks uiScope;
     test::FakeNameResolver resolver;
     ScopedNameResolver resolverScope;
-    test::FakeRegistry registry;
-    test::FakeShellStart shell;
     test::TestHttpPeerGroup peers;
     test::RecordingSenderReports reports;
     ScriptedLan lan;
-    std::optional<modVellumo> state;
-    std::unique_ptr<ControlLoader> loader;
     QWidget mainWindow;
     QPointer<frmSendMessage> window;
     int beeps = 0;
@@ -170,7 +159,7 @@ TEST_F(FrmSendMessageTest, SendsOneStoredMessageToThreeStationsAtOnce) {
     writeBody(w);
     const QString plain = w.editor().plainText();
     const QString rtf = w.editor().rtfText();
-    ASSERT_TRUE(w.toolbar().clickButton(1));
+    ASSERT_TRUE(w.toolbar().clickButton(ComposeToolbar::Send));
 
     ASSERT_TRUE(closed());
     ASSERT_TRUE(test::waitUntil([&] { return reports.statusLines.size() == 3 && allSlotsFree(); }, 10000));
@@ -250,7 +239,7 @@ TEST_P(FrmSendMessageLines, StartsOneSenderPerRecipientAndStoresTheLineAsTyped) 
     frmSendMessage& w = open();
     w.text1().setText(QString::fromLatin1(GetParam().line));
     writeBody(w);
-    w.toolbar().clickButton(1);
+    w.toolbar().clickButton(ComposeToolbar::Send);
     ASSERT_TRUE(closed());
     const auto expected = static_cast<std::size_t>(GetParam().reached.size());
     ASSERT_TRUE(test::waitUntil([&] { return reports.statusLines.size() == expected && allSlotsFree(); }, 10000));
@@ -294,7 +283,7 @@ TEST_P(FrmSendMessageSeparator, IsRefusedBeforeAnythingIsStoredOrSent) {
     frmSendMessage& w = open();
     w.text1().setText(QString::fromUtf8(GetParam().line));
     QTextCursor(w.editor().document()).insertText(QString::fromUtf8(GetParam().text));
-    w.toolbar().clickButton(1);
+    w.toolbar().clickButton(ComposeToolbar::Send);
 
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("Ce message ne peut pas être envoyé : il contient le texte réservé "
@@ -313,7 +302,7 @@ TEST_P(FrmSendMessageSeparator, IsRefusedBeforeAnythingIsStoredOrSent) {
     w.text1().setText(QStringLiteral("PC2;"));
     w.editor().clear();
     QTextCursor(w.editor().document()).insertText(QStringLiteral("Bonjour"));
-    w.toolbar().clickButton(1);
+    w.toolbar().clickButton(ComposeToolbar::Send);
     ASSERT_TRUE(closed());
     ASSERT_TRUE(test::waitUntil([&] { return reports.statusLines.size() == 1 && allSlotsFree(); }, 10000));
     EXPECT_EQ(peers.requests.size(), 1u);
@@ -327,7 +316,7 @@ TEST_F(FrmSendMessageTest, TheSeparatorBoxIsTranslated) {
     frmSendMessage& w = open();
     w.text1().setText(QStringLiteral("PC2;"));
     QTextCursor(w.editor().document()).insertText(QStringLiteral("#Separator#"));
-    w.toolbar().clickButton(1);
+    w.toolbar().clickButton(ComposeToolbar::Send);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("This message cannot be sent: it contains the reserved text "
                                                  "« #Separator# ».\r\nRemove it, then send again."));
@@ -351,11 +340,11 @@ TEST_F(FrmSendMessageTest, ADoubleClickOnTheLineOpensTheFavouritesOrElseTheLan) 
 TEST_F(FrmSendMessageTest, RefusesToSendWithoutRecipientsOrText) {
     frmSendMessage& w = open();
     writeBody(w);
-    w.toolbar().clickButton(1); // no recipients
+    w.toolbar().clickButton(ComposeToolbar::Send); // no recipients
     w.text1().setText(QStringLiteral("PC2;"));
     w.editor().clear();
     ASSERT_TRUE(w.editor().insertPicture(folder.file(QStringLiteral("System/emo/01_smile.png"))));
-    w.toolbar().clickButton(1); // a picture but no text
+    w.toolbar().clickButton(ComposeToolbar::Send); // a picture but no text
     EXPECT_EQ(beeps, 2);
     EXPECT_FALSE(window.isNull());
     EXPECT_EQ(rows(QStringLiteral("Vellumo.dbo"), QStringLiteral("Sended")), 0);
@@ -369,7 +358,7 @@ TEST_F(FrmSendMessageTest, WithoutAFreeSlotSaysSoOnceAndKeepsTheWindowOpen) {
     frmSendMessage& w = open();
     w.text1().setText(QStringLiteral("PC2;PC3;PC4;"));
     writeBody(w);
-    w.toolbar().clickButton(1);
+    w.toolbar().clickButton(ComposeToolbar::Send);
 
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, "Impossible d'envoyer le message.");
@@ -399,14 +388,14 @@ TEST_P(FrmSendMessageCap, ABodyOverTheReceiversCapIsRefusedBeforeAnythingIsStore
         return w;
     };
     // Sent once without a cap to learn the size of the body on the wire.
-    compose(GossClient::MaxBodyBytes).toolbar().clickButton(1);
+    compose(GossClient::MaxBodyBytes).toolbar().clickButton(ComposeToolbar::Send);
     ASSERT_TRUE(closed());
     ASSERT_TRUE(test::waitUntil([&] { return peers.requests.size() == 1u && allSlotsFree(); }, 10000));
     const qint64 size = peers.requests[0].body().size();
     EXPECT_EQ(peers.requests[0].body().startsWith("CRYPT-----"), GetParam());
 
     frmSendMessage& over = compose(size - 1);
-    over.toolbar().clickButton(1);
+    over.toolbar().clickButton(ComposeToolbar::Send);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, frmSendMessage::DefaultTooLargeText()
                                       .replace(QLatin1Char('|'), QStringLiteral("\r\n"))
@@ -420,7 +409,7 @@ TEST_P(FrmSendMessageCap, ABodyOverTheReceiversCapIsRefusedBeforeAnythingIsStore
     EXPECT_EQ(peers.requests.size(), 1u);
     delete window.data();
 
-    compose(size).toolbar().clickButton(1);
+    compose(size).toolbar().clickButton(ComposeToolbar::Send);
     ASSERT_TRUE(closed());
     ASSERT_TRUE(test::waitUntil([&] { return peers.requests.size() == 2u && allSlotsFree(); }, 10000));
     EXPECT_EQ(peers.requests[1].body().size(), size);
@@ -556,7 +545,7 @@ TEST_F(FrmSendMessageTest, EmoticonFoldersFillTheCellsFromTheScrollBar) {
 
 TEST_F(FrmSendMessageTest, ThePanelSlidesUpAndDownAndInsertsAtTheCaret) {
     frmSendMessage& w = open();
-    w.toolbar().clickButton(9);
+    w.toolbar().clickButton(ComposeToolbar::Emoticons);
     EXPECT_TRUE(w.panel().isVisible());
     EXPECT_EQ(w.panelTop(), frmSendMessage::PanelShownTop);
     EXPECT_EQ(w.panel().y(), frmSendMessage::PanelShownTop / 15);
@@ -580,10 +569,10 @@ TEST_F(FrmSendMessageTest, ThePanelSlidesUpAndDownAndInsertsAtTheCaret) {
     EXPECT_EQ(w.panelTop(), frmSendMessage::PanelHiddenTop);
     EXPECT_TRUE(w.editor().rtf().contains("\\pngblip"));
 
-    w.toolbar().clickButton(9);
-    w.toolbar().clickButton(9);
+    w.toolbar().clickButton(ComposeToolbar::Emoticons);
+    w.toolbar().clickButton(ComposeToolbar::Emoticons);
     EXPECT_FALSE(w.panel().isVisible());
-    w.toolbar().clickButton(19);
+    w.toolbar().clickButton(ComposeToolbar::Close);
     EXPECT_TRUE(closed());
 }
 

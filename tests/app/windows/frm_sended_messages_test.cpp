@@ -5,14 +5,11 @@
 #include "app/core/mod_vellumo.h"
 #include "app/store/message_store.h"
 #include "app/store/store_statements.h"
+#include "app/windows/history/history_toolbar.h"
 #include "platform/drawing/system_colors.h"
-#include "platform/hosting/control_loader.h"
 #include "platform/richtext/rich_text_viewer.h"
 #include "platform/widgets/tesk_toolbar.h"
-#include "tests/support/fake_registry.h"
-#include "tests/support/fake_shell_start.h"
-#include "tests/support/program_folder.h"
-#include "tests/support/scripted_ui_hooks.h"
+#include "tests/support/window_fixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,12 +37,9 @@ QString rtfOf(const char* text) {
            QStringLiteral("\\par}");
 }
 
-class FrmSendedMessagesTest : public ::testing::Test {
+class FrmSendedMessagesTest : public ::testing::Test, protected test::WindowFixture {
 protected:
-    FrmSendedMessagesTest() : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui) {
-        state.emplace(folder.path(), registry, shell);
-        loader = std::make_unique<ControlLoader>(folder.path());
-    }
+    FrmSendedMessagesTest() { makeState(); }
     ~FrmSendedMessagesTest() override { delete window.data(); }
 
     void addSent(const std::vector<Sent>& rows) {
@@ -71,7 +65,7 @@ protected:
     }
 
     frmSendedMessages& open() {
-        // The main window makes the database at start-up; the history finds it there.
+        // The station makes the database at start-up; the history finds it there.
         MessageStore::openMessages(folder.path()).close();
         window = new frmSendedMessages(*state, *loader);
         window->Form_Load();
@@ -81,20 +75,13 @@ protected:
     // Buttons 9 to 13 as "first previous next last delete", 1 for on.
     QString navigation() {
         QString s;
-        for (int i = 9; i <= 13; ++i)
+        for (int i = NavigationButton::First; i <= NavigationButton::Delete; ++i)
             s += window->toolbar().buttonEnabled(i) ? QLatin1Char('1') : QLatin1Char('0');
         return s;
     }
     QColor boxColour(int i) { return window->text1(i).palette().color(QPalette::Base); }
     void click(int button) { window->TeskToolbar1_ButtonClick(button, window->toolbar().buttonKey(button)); }
 
-    test::ProgramFolder folder;
-    test::ScriptedUiHooks ui;
-    ScopedUiHooks uiScope;
-    test::FakeRegistry registry;
-    test::FakeShellStart shell;
-    std::optional<modVellumo> state;
-    std::unique_ptr<ControlLoader> loader;
     QPointer<frmSendedMessages> window;
 };
 
@@ -116,7 +103,8 @@ TEST_F(FrmSendedMessagesTest, WithoutTheDatabaseFileTheHistoryIsEmptyAndTheFailu
     EXPECT_EQ(navigation(), QStringLiteral("00000"));
     EXPECT_EQ(window->recordset(), nullptr);
     EXPECT_FALSE(ui.events.empty());
-    for (int button : {9, 10, 11, 12, 13, 2})
+    for (int button : {HistoryToolbar::First, HistoryToolbar::Previous, HistoryToolbar::Next, HistoryToolbar::Last,
+                       HistoryToolbar::Delete, HistoryToolbar::SendAgain})
         click(button);              // nothing to move, delete or send
     EXPECT_EQ(ui.boxes.size(), 1u); // the delete question; Yes or No, there is nothing to delete
 }
@@ -143,29 +131,29 @@ TEST_F(FrmSendedMessagesTest, BrowsesTheTableAndCorrectsMovesPastEitherEnd) {
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("C;"));
     EXPECT_EQ(navigation(), QStringLiteral("11001"));
 
-    click(9); // first
+    click(HistoryToolbar::First); // first
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("A;"));
     EXPECT_EQ(navigation(), QStringLiteral("00111"));
     const QColor grey = SystemColors::toQColor(MessageNavigation::OlderColour);
     EXPECT_EQ(boxColour(1), grey);
     EXPECT_EQ(w.viewer().backColor(), grey);
 
-    click(11); // next
+    click(HistoryToolbar::Next); // next
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("B;"));
     EXPECT_EQ(navigation(), QStringLiteral("11111"));
-    click(10); // previous: on the first row, previous and first stay on until a move goes past it
+    click(HistoryToolbar::Previous); // previous: on the first row, previous and first stay on until a move goes past it
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("A;"));
     EXPECT_EQ(navigation(), QStringLiteral("11111"));
-    click(10); // before the start: back on the first row with AtStart
+    click(HistoryToolbar::Previous); // before the start: back on the first row with AtStart
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("A;"));
     EXPECT_TRUE(w.navigation().AtStart);
     EXPECT_EQ(navigation(), QStringLiteral("00111"));
 
-    click(12); // last
+    click(HistoryToolbar::Last); // last
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("C;"));
     EXPECT_EQ(navigation(), QStringLiteral("11001"));
     EXPECT_EQ(boxColour(2), SystemColors::toQColor(MessageNavigation::TodayColour));
-    click(11); // next is disabled here, but a call past the end is corrected all the same
+    click(HistoryToolbar::Next); // next is disabled here, but a call past the end is corrected all the same
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("C;"));
     EXPECT_TRUE(w.navigation().AtEnd);
 }
@@ -173,9 +161,9 @@ TEST_F(FrmSendedMessagesTest, BrowsesTheTableAndCorrectsMovesPastEitherEnd) {
 TEST_F(FrmSendedMessagesTest, DeleteAsksFirstAndNoChangesNothing) {
     addSent({{"A;", "1", "", rtfOf("un"), kYesterday}, {"B;", "2", "", rtfOf("deux"), kToday}});
     frmSendedMessages& w = open();
-    click(9);
+    click(HistoryToolbar::First);
     ui.answer(7); // No
-    click(13);
+    click(HistoryToolbar::Delete);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("Êtes-vous sur de vouloir détruire ce message ? "));
     EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Supprimer un message..."));
@@ -184,14 +172,14 @@ TEST_F(FrmSendedMessagesTest, DeleteAsksFirstAndNoChangesNothing) {
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("A;"));
 
     ui.answer(6); // Yes: the shown one goes, the newest left is shown
-    click(13);
+    click(HistoryToolbar::Delete);
     EXPECT_EQ(rowsLeft(), 1);
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("B;"));
     EXPECT_TRUE(w.navigation().AtEnd);
     EXPECT_EQ(navigation(), QStringLiteral("11001"));
 
     ui.answer(6); // the last one: nothing left to browse
-    click(13);
+    click(HistoryToolbar::Delete);
     EXPECT_EQ(rowsLeft(), 0);
     EXPECT_EQ(navigation(), QStringLiteral("00000"));
 }
@@ -200,11 +188,11 @@ TEST_F(FrmSendedMessagesTest, DeleteAsksFirstAndNoChangesNothing) {
 TEST_F(FrmSendedMessagesTest, DeleteRemovesTheRowShownWhenItAsked) {
     addSent({{"A;", "1", "", rtfOf("un"), kToday}, {"B;", "2", "", rtfOf("deux"), kToday}});
     frmSendedMessages& w = open();
-    click(9);
+    click(HistoryToolbar::First);
     ASSERT_EQ(w.text1(2).text(), QStringLiteral("A;"));
     ui.onBox = [&](const test::ShownBox&) { w.recordset()->moveLast(); };
     ui.answer(6);
-    click(13);
+    click(HistoryToolbar::Delete);
     EXPECT_EQ(rowsLeft(), 1);
     EXPECT_EQ(w.text1(2).text(), QStringLiteral("B;"));
 }
@@ -220,10 +208,10 @@ TEST_F(FrmSendedMessagesTest, SendAgainHandsTheRecipientsLineAndBodyToTheCompose
         body = b;
     });
     w.setNewMail([&] { ++newMail; });
-    EXPECT_TRUE(w.toolbar().clickButton(2));
+    EXPECT_TRUE(w.toolbar().clickButton(HistoryToolbar::SendAgain));
     EXPECT_EQ(recipients, QStringLiteral("POSTE-COMPTA;POSTE-DIRECTION;"));
     EXPECT_EQ(body, rtf);
-    EXPECT_TRUE(w.toolbar().clickButton(1));
+    EXPECT_TRUE(w.toolbar().clickButton(HistoryToolbar::NewMessage));
     EXPECT_EQ(newMail, 1);
     EXPECT_FALSE(w.toolbar().buttonVisible(3)); // no action in this window
 }
@@ -231,7 +219,7 @@ TEST_F(FrmSendedMessagesTest, SendAgainHandsTheRecipientsLineAndBodyToTheCompose
 TEST_F(FrmSendedMessagesTest, QuitClosesTheWindow) {
     open();
     window->show();
-    click(22);
+    click(HistoryToolbar::Close);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(window);
 }

@@ -5,16 +5,12 @@
 #include "app/windows/dialogs/frm_vellumo_explorer.h"
 
 #include "app/ui/push_button.h"
-#include "platform/hosting/control_loader.h"
 #include "platform/net/name_resolver.h"
 #include "platform/net/tcp_socket.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_name_resolver.h"
 #include "tests/support/fake_probe_network.h"
-#include "tests/support/fake_registry.h"
-#include "tests/support/fake_shell_start.h"
-#include "tests/support/program_folder.h"
-#include "tests/support/scripted_ui_hooks.h"
+#include "tests/support/window_fixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,15 +31,13 @@
 namespace vellumo {
 namespace {
 
-class ScanTest : public ::testing::Test {
+class ScanTest : public ::testing::Test, protected test::WindowFixture {
 protected:
-    ScanTest()
-        : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui), resolverScope(resolver),
-          state(folder.path(), registry, shell), loader(folder.path()) {}
+    ScanTest() : resolverScope(resolver) { makeState(); }
 
     frmVellumoExplorer& open(StreamSocketFactory probes = StreamSocketFactory()) {
         window =
-            std::make_unique<frmVellumoExplorer>(state, loader, nullptr, probes ? std::move(probes) : net.factory());
+            std::make_unique<frmVellumoExplorer>(*state, *loader, nullptr, probes ? std::move(probes) : net.factory());
         window->setRecipientsTarget([this](const QString& list) { picked = list; });
         return *window;
     }
@@ -70,15 +64,8 @@ protected:
         return hosts;
     }
 
-    test::ProgramFolder folder;
-    test::ScriptedUiHooks ui;
-    ScopedUiHooks uiScope;
     test::FakeNameResolver resolver;
     ScopedNameResolver resolverScope;
-    test::FakeRegistry registry;
-    test::FakeShellStart shell;
-    modVellumo state;
-    ControlLoader loader;
     test::FakeProbeNetwork net;
     std::unique_ptr<frmVellumoExplorer> window;
     std::optional<QString> picked;
@@ -89,7 +76,7 @@ TEST_F(ScanTest, ProbesEveryOtherHostOfTheOwnNetworkOnThePortAndListsThoseThatAc
     // it stands.
     resolver.setLocalAddresses({QStringLiteral("127.0.0.1"), QStringLiteral("192.168.1.20")});
     resolver.addHost(QStringLiteral("POSTE-07"), {QStringLiteral("192.168.1.7")});
-    state.Settings.Port = 40000;
+    state->Settings.Port = 40000;
     net.accepting = {QStringLiteral("192.168.1.7"), QStringLiteral("192.168.1.255"), QStringLiteral("192.168.1.20")};
 
     frmVellumoExplorer& w = scan();
@@ -175,7 +162,7 @@ TEST_F(ScanTest, ValiderHandsTheCheckedNamesInListOrderAndReplacesTheLine) {
     resolver.addHost(QStringLiteral("PC02"), {QStringLiteral("192.168.1.2")});
     resolver.addHost(QStringLiteral("PC03"), {QStringLiteral("192.168.1.3")});
     net.accepting = {QStringLiteral("192.168.1.1"), QStringLiteral("192.168.1.2"), QStringLiteral("192.168.1.3")};
-    state.OpenedFromCompose = true;
+    state->OpenedFromCompose = true;
     frmVellumoExplorer& w = scan();
     ASSERT_EQ(listed(), (QStringList{QStringLiteral("PC01"), QStringLiteral("PC02"), QStringLiteral("PC03")}));
 
@@ -192,7 +179,7 @@ TEST_F(ScanTest, ValiderHandsTheCheckedNamesInListOrderAndReplacesTheLine) {
     w.Btn_Valider_Click();
     EXPECT_EQ(picked, QStringLiteral("PC01;PC03;"));
     EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(state.OpenedFromCompose);
+    EXPECT_FALSE(state->OpenedFromCompose);
 }
 
 TEST_F(ScanTest, ValiderWithNothingCheckedEmptiesTheLineAndAnnulerHandsNothing) {
@@ -210,13 +197,13 @@ TEST_F(ScanTest, ValiderWithNothingCheckedEmptiesTheLineAndAnnulerHandsNothing) 
 
 TEST_F(ScanTest, EscapeDuringTheScanClosesLikeTheCloseBox) {
     resolver.setLocalAddresses({QStringLiteral("10.1.1.5")});
-    state.OpenedFromCompose = true;
+    state->OpenedFromCompose = true;
     frmVellumoExplorer& w = open();
     w.show();
     ASSERT_TRUE(test::waitUntil([&] { return w.timer().isActive(); }, 5000));
     w.reject();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(state.OpenedFromCompose);
+    EXPECT_FALSE(state->OpenedFromCompose);
     EXPECT_EQ(net.alive, 0);
     EXPECT_FALSE(w.timer().isActive());
 }
@@ -243,7 +230,7 @@ TEST_F(ScanTest, LaterActivationsDoNotScanAgainButRefreshDoes) {
 
 TEST_F(ScanTest, ClosingDuringTheScanDestroysTheProbesAndGivesThePointerBack) {
     resolver.setLocalAddresses({QStringLiteral("10.1.1.5"), QStringLiteral("10.2.2.9")});
-    state.OpenedFromCompose = true;
+    state->OpenedFromCompose = true;
     frmVellumoExplorer& w = open();
     w.show();
     ASSERT_TRUE(test::waitUntil([&] { return w.timer().isActive(); }, 5000));
@@ -251,7 +238,7 @@ TEST_F(ScanTest, ClosingDuringTheScanDestroysTheProbesAndGivesThePointerBack) {
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
 
     w.close();
-    EXPECT_FALSE(state.OpenedFromCompose);
+    EXPECT_FALSE(state->OpenedFromCompose);
     EXPECT_EQ(net.alive, 0);
     EXPECT_FALSE(w.timer().isActive());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -285,7 +272,7 @@ TEST_F(ScanTest, AProbeDroppedWhileItsLookupBoxIsUpIsFreedAfterItsEvent) {
 }
 
 TEST_F(ScanTest, TheWindowIsTranslatedFromTheLanguageFile) {
-    state.Settings.CurrentLanguage = QStringLiteral("English");
+    state->Settings.CurrentLanguage = QStringLiteral("English");
     resolver.setLocalAddresses({QStringLiteral("127.0.0.1")});
     frmVellumoExplorer& w = scan();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Searching for connected Vellumo users"));
@@ -365,7 +352,7 @@ TEST_F(ScanTest, RealProbesInANamespaceListExactlyTheListeningHosts) {
     listen(QStringLiteral("10.77.0.9"), port);
     listen(QStringLiteral("10.77.0.5"), port);
     listen(QStringLiteral("127.0.0.3"), port);
-    state.Settings.Port = port;
+    state->Settings.Port = port;
     resolver.setLocalAddresses({QStringLiteral("127.0.0.1"), QStringLiteral("10.77.0.5")});
     resolver.addHost(QStringLiteral("PC01"), {QStringLiteral("10.77.0.1")});
 

@@ -1,4 +1,4 @@
-// An installed copy: the program folder carries the install marker, so the main window keeps the
+// An installed copy: the program folder carries the install marker, so the station keeps the
 // user's files (settings, databases, lock, downloads) in the user's XDG folders and writes nothing into
 // the program folder. In process, on the offscreen platform, with the recording tray.
 #include "app/windows/main/frm_main.h"
@@ -6,19 +6,14 @@
 #include "app/core/mod_vellumo.h"
 #include "app/messaging/peer_message.h"
 #include "app/station/mod_update.h"
+#include "app/station/station.h"
 #include "app/store/message_store.h"
 #include "http_server/gossamer.h"
-#include "platform/hosting/control_loader.h"
 #include "platform/runtime/user_folders.h"
-#include "platform/tray/tray_shell.h"
 #include "tests/support/fake_ftp_client.h"
-#include "tests/support/fake_registry.h"
-#include "tests/support/fake_shell_start.h"
 #include "tests/support/peer_requests.h"
-#include "tests/support/program_folder.h"
-#include "tests/support/recording_tray_shell.h"
 #include "tests/support/scoped_environment.h"
-#include "tests/support/scripted_ui_hooks.h"
+#include "tests/support/window_fixture.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -46,9 +41,9 @@ QStringList listing(const QString& root) {
     return entries;
 }
 
-class InstalledCopy : public ::testing::Test {
+class InstalledCopy : public ::testing::Test, protected test::WindowFixture {
 protected:
-    InstalledCopy() : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui), trayScope(tray) {
+    InstalledCopy() {
         env.set("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
         env.set("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
         QFile marker(folder.file(UserFolders::markerFileName()));
@@ -58,15 +53,8 @@ protected:
     QString configFile(const QString& name) const { return home.filePath(QStringLiteral("config/vellumo/") + name); }
     QString dataFile(const QString& name) const { return home.filePath(QStringLiteral("data/vellumo/") + name); }
 
-    test::ProgramFolder folder;
     QTemporaryDir home;
     test::ScopedEnvironment env;
-    test::ScriptedUiHooks ui;
-    ScopedUiHooks uiScope;
-    test::RecordingTrayShell tray;
-    ScopedTrayShell trayScope;
-    test::FakeRegistry registry;
-    test::FakeShellStart shell;
 };
 
 TEST_F(InstalledCopy, StartUpReadsAndWritesOnlyTheUsersFolders) {
@@ -75,7 +63,7 @@ TEST_F(InstalledCopy, StartUpReadsAndWritesOnlyTheUsersFolders) {
     const QStringList before = listing(folder.path());
     const int port = test::freeLoopbackPort();
 
-    modVellumo state(folder.path(), registry, shell);
+    modVellumo& state = makeState();
     ASSERT_TRUE(state.Folders().installed());
     ASSERT_TRUE(state.Folders().make());
     {
@@ -85,12 +73,13 @@ TEST_F(InstalledCopy, StartUpReadsAndWritesOnlyTheUsersFolders) {
     }
     EXPECT_EQ(state.Settings.SettingsFile(), configFile(QStringLiteral("Vellumo.ini")));
 
-    ControlLoader loader(folder.path());
-    frmMain w(state, loader);
+    Station station(state);
+    ASSERT_TRUE(station.Start());
+    frmMain w(station, *loader);
     w.setEndProcess([] {});
-    ASSERT_TRUE(w.Form_Load());
-    EXPECT_TRUE(w.server().ConnectedToPort);
-    EXPECT_EQ(w.server().Port, port);
+    w.Form_Load();
+    EXPECT_TRUE(station.server().ConnectedToPort);
+    EXPECT_EQ(station.server().Port, port);
     // The first run made the user's database from the program folder's template.
     EXPECT_TRUE(QFile::exists(dataFile(QStringLiteral("Vellumo.dbo"))));
     EXPECT_TRUE(QFile::exists(dataFile(QString::fromLatin1(InstanceLock::FileName))));
@@ -101,7 +90,7 @@ TEST_F(InstalledCopy, StartUpReadsAndWritesOnlyTheUsersFolders) {
     m.TO = QStringLiteral("ME;");
     m.Text = QStringLiteral("Bonjour");
     m.RTF = QStringLiteral("{\\rtf1 Bonjour}");
-    EXPECT_EQ(test::postMessageToHost(w, m, state.Settings.Key).status, 200);
+    EXPECT_EQ(test::postMessageToHost(station, m, state.Settings.Key).status, 200);
     {
         Database db = Database::open(dataFile(QStringLiteral("Vellumo.dbo")));
         auto rs = db.openRecordset(QStringLiteral("SELECT * FROM Recived ORDER BY Compteur"));
@@ -113,7 +102,7 @@ TEST_F(InstalledCopy, StartUpReadsAndWritesOnlyTheUsersFolders) {
 }
 
 TEST_F(InstalledCopy, TheOtherFilesOfTheUserGoToTheUsersDataFolder) {
-    modVellumo state(folder.path(), registry, shell);
+    modVellumo& state = makeState();
     ASSERT_TRUE(state.Folders().make());
     const QStringList before = listing(folder.path());
     EXPECT_EQ(state.DataFile(QStringLiteral("Users.dbo")), dataFile(QStringLiteral("Users.dbo")));

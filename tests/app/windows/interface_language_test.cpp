@@ -7,6 +7,7 @@
 // screenshots of each window go to build/screenshots/ (language_<window>_<language>.png).
 #include "app/core/mod_vellumo.h"
 #include "app/messaging/lan_server_source.h"
+#include "app/station/station.h"
 #include "app/store/message_store.h"
 #include "app/ui/push_button.h"
 #include "app/windows/compose/frm_send_message.h"
@@ -16,20 +17,14 @@
 #include "app/windows/dialogs/frm_vellumo_explorer.h"
 #include "app/windows/history/frm_sended_messages.h"
 #include "app/windows/main/frm_main.h"
-#include "platform/hosting/control_loader.h"
 #include "platform/net/name_resolver.h"
-#include "platform/tray/tray_shell.h"
 #include "platform/widgets/tesk_toolbar.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_name_resolver.h"
 #include "tests/support/fake_network_neighbourhood.h"
 #include "tests/support/fake_probe_network.h"
-#include "tests/support/fake_registry.h"
-#include "tests/support/fake_shell_start.h"
-#include "tests/support/program_folder.h"
 #include "tests/support/recording_sender_reports.h"
-#include "tests/support/recording_tray_shell.h"
-#include "tests/support/scripted_ui_hooks.h"
+#include "tests/support/window_fixture.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -151,27 +146,25 @@ struct WindowCase {
     std::vector<std::pair<int, const char*>> pictures;
 };
 
-class InterfaceLanguage : public ::testing::TestWithParam<WindowCase> {
+class InterfaceLanguage : public ::testing::TestWithParam<WindowCase>, protected test::WindowFixture {
 protected:
-    InterfaceLanguage()
-        : folder(QStringLiteral(VELLUMO_PROGRAM_DIR)), uiScope(ui), trayScope(tray), resolverScope(resolver),
-          netScope(neighbourhood) {}
+    InterfaceLanguage() : resolverScope(resolver), netScope(neighbourhood) {}
 
     // Opens the window with the language ("" for none) as the program would, shown.
     QWidget& open(const QString& language) {
         windows.clear();
         mainWindow.reset();
-        loader.reset();
-        state.reset();
+        station.reset();
         folder.writeSettings(test::freeLoopbackPort(), QStringLiteral("[Vellumo]\r\nLanguage=") + language);
-        state.emplace(folder.path(), registry, shell);
-        loader = std::make_unique<ControlLoader>(folder.path());
+        makeState();
         const QString which = QString::fromLatin1(GetParam().window);
         if (which == QLatin1String("frmMain")) {
             addMessage();
-            mainWindow = std::make_unique<frmMain>(*state, *loader);
+            station = std::make_unique<Station>(*state);
+            EXPECT_TRUE(station->Start());
+            mainWindow = std::make_unique<frmMain>(*station, *loader);
             mainWindow->setEndProcess([] {});
-            EXPECT_TRUE(mainWindow->Form_Load());
+            mainWindow->Form_Load();
             EXPECT_EQ(state->Settings.CurrentLanguage, language);
             mainWindow->show();
             return *mainWindow;
@@ -240,23 +233,15 @@ protected:
                                     .arg(QString::fromLatin1(GetParam().window), QString::fromLatin1(language))));
     }
 
-    test::ProgramFolder folder;
-    test::ScriptedUiHooks ui;
-    ScopedUiHooks uiScope;
-    test::RecordingTrayShell tray;
-    ScopedTrayShell trayScope;
     test::FakeNameResolver resolver;
     ScopedNameResolver resolverScope;
     test::FakeNetworkNeighbourhood neighbourhood;
     ScopedNetworkNeighbourhood netScope;
     test::FakeProbeNetwork probes;
-    test::FakeRegistry registry;
-    test::FakeShellStart shell;
     test::RecordingSenderReports reports;
     NoLanServers lan;
-    std::optional<modVellumo> state;
-    std::unique_ptr<ControlLoader> loader;
     std::optional<Database> database;
+    std::unique_ptr<Station> station;
     std::unique_ptr<frmMain> mainWindow;
     std::vector<std::unique_ptr<QWidget>> windows;
 };

@@ -234,6 +234,41 @@ std::vector<Case> cases() {
                  u"ab\uFFFDc\uFFFDd\uFFFDe"_qs, [](const QTextDocument& d) { EXPECT_EQ(d.blockCount(), 1); }});
     t.push_back({"UnpairedSurrogates", "{\\rtf1\\uc0\\u-10179 a\\u-8704 b}", u"\uFFFDa\uFFFDb"_qs, nullptr});
     t.push_back({"IgnorableMarkBeforeKnownWordStillSkips", "{\\rtf1{\\*\\b hidden}shown}", "shown", nullptr});
+    t.push_back({"IgnorableMarkBeforeTheTablesAndPicturesWeRead",
+                 "{\\rtf1{\\*\\fonttbl{\\f0 Arial;}}{\\*\\colortbl;\\red0\\green0\\blue255;}\\f0\\cf1 x" +
+                     QByteArray("{\\*") + pictureGroup("pngblip", png, "").mid(1) + "}",
+                 u"x\uFFFC"_qs, [](const QTextDocument& d) {
+                     EXPECT_EQ(formatOf(d, "x").fontFamilies().toStringList(), QStringList{"Arial"});
+                     EXPECT_EQ(formatOf(d, "x").foreground().color(), QColor(0, 0, 255));
+                     EXPECT_EQ(images(d).size(), 1u);
+                 }});
+    // A word acts in its own destination only: in the tables the text words do nothing (\u among
+    // them in the colour table, where its ";" would end an entry), and the table and picture words
+    // do nothing in the text.
+    t.push_back({"WordsActOnlyInTheirOwnDestination",
+                 "{\\rtf1{\\fonttbl{\\f0\\b\\par\\tab\\emdash\\pict\\colortbl Ar\\u105?al;}}"
+                 "{\\colortbl;\\red255\\par\\tab\\f0\\b\\u59?\\green255;}\\red9\\picwgoal99\\pngblip\\f0\\cf1 x}",
+                 "x", [](const QTextDocument& d) {
+                     EXPECT_EQ(d.blockCount(), 1);
+                     EXPECT_EQ(formatOf(d, "x").fontFamilies().toStringList(), QStringList{"Arial"});
+                     EXPECT_EQ(formatOf(d, "x").foreground().color(), QColor(255, 255, 0));
+                     EXPECT_NE(formatOf(d, "x").fontWeight(), QFont::Bold);
+                 }});
+    // The characters after \u that stand in for it may be control words, known or not; \uc is not
+    // one of them.
+    t.push_back({"FallbackCharactersCountControlWordsButNotUc",
+                 "{\\rtf1 a\\u233\\par b\\u233\\foo c\\u233\\b d\\uc2\\u233\\uc1 xy z}", u"aébécédé z"_qs,
+                 [](const QTextDocument& d) {
+                     EXPECT_EQ(d.blockCount(), 1);
+                     EXPECT_NE(formatOf(d, "d").fontWeight(), QFont::Bold);
+                 }});
+    t.push_back({"WordsForCharactersAndCells",
+                 "{\\rtf1 a\\endash b\\lquote c\\rquote d\\ldblquote e\\rdblquote f\\emspace g\\enspace h\\cell i}",
+                 u"a–b‘c’d“e”f\u2003g\u2002h\ti"_qs, nullptr});
+    t.push_back({"PageSectionAndRowEndParagraphs", "{\\rtf1 a\\page b\\sect c\\row d}", "a\nb\nc\nd",
+                 [](const QTextDocument& d) { EXPECT_EQ(d.blockCount(), 4); }});
+    t.push_back({"FontSizeWithoutANumberIsTwelvePoints", "{\\rtf1\\fs40 a\\fs b}", "ab",
+                 [](const QTextDocument& d) { EXPECT_EQ(formatOf(d, "b").fontPointSize(), 12.0); }});
     return t;
 }
 

@@ -3,6 +3,8 @@
 #include "platform/runtime/instance_lock.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,6 +25,29 @@ TEST(InstanceLock, TheFirstTakesItAnotherFindsItHeldAndItIsFreeAfterRelease) {
     EXPECT_FALSE(second.acquire());
     first.release();
     EXPECT_TRUE(second.acquire());
+}
+
+TEST(InstanceLock, TheFileGoesWithTheReleaseAndComesBackWithTheNextLock) {
+    QTemporaryDir folder;
+    InstanceLock lock(folder.path());
+    ASSERT_TRUE(lock.acquire());
+    EXPECT_TRUE(QFileInfo::exists(lock.path()));
+    lock.release();
+    EXPECT_FALSE(QFileInfo::exists(lock.path()));
+    lock.release(); // twice: nothing more
+    InstanceLock next(folder.path());
+    ASSERT_TRUE(next.acquire());
+    EXPECT_TRUE(QFileInfo::exists(next.path()));
+}
+
+// A file left by a copy that was killed is no lock: the next copy takes it.
+TEST(InstanceLock, AFileLeftBehindIsTaken) {
+    QTemporaryDir folder;
+    QFile left(QDir(folder.path()).filePath(QString::fromLatin1(InstanceLock::FileName)));
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    left.close();
+    InstanceLock lock(folder.path());
+    EXPECT_EQ(lock.tryAcquire(), InstanceLock::Result::Acquired);
 }
 
 TEST(InstanceLock, ALockFileThatCannotBeOpenedIsAFailureWithItsReason) {

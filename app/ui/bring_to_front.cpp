@@ -1,4 +1,4 @@
-#include "app/messaging/received_message_sink.h"
+#include "app/ui/bring_to_front.h"
 
 #include "platform/runtime/ui_hooks.h"
 #include "platform/widgets/top_most.h"
@@ -7,7 +7,7 @@
 
 namespace vellumo {
 
-void ReceivedMessageSink::BringToFront(QWidget& window, bool IsAlwaysOnTop) {
+void BringToFront(QWidget& window, bool IsAlwaysOnTop) {
     window.show();
     if (IsAlwaysOnTop)
         return;
