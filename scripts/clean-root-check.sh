@@ -20,7 +20,9 @@
 # in a mount namespace of its own and go with it.
 #
 # Environment: VELLUMO_CLEAN_ROOT_DIR (default /var/tmp/vellumo-clean-root) holds the roots and is
-# removed at the end unless VELLUMO_KEEP_ROOTS=1; VELLUMO_MIRROR (default http://deb.debian.org/debian).
+# removed at the end unless VELLUMO_KEEP_ROOTS=1; VELLUMO_MIRROR (default http://deb.debian.org/debian) and
+# VELLUMO_SECURITY_MIRROR (default http://deb.debian.org/debian-security) are the roots' apt sources.
+# When the mirror cannot be reached the check says so and stops (exit 2), before anything is made.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
@@ -29,7 +31,7 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "clean-root-check: needs root (debootstrap, chroot, namespaces)"
     exit 1
 fi
-for tool in debootstrap unshare chroot git tar; do
+for tool in debootstrap wget unshare chroot git tar; do
     command -v "$tool" >/dev/null || {
         echo "clean-root-check: $tool is missing (scripts/setup.sh installs it)"
         exit 1
@@ -38,6 +40,7 @@ done
 
 work=${VELLUMO_CLEAN_ROOT_DIR:-/var/tmp/vellumo-clean-root}
 mirror=${VELLUMO_MIRROR:-http://deb.debian.org/debian}
+security=${VELLUMO_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
 port=32666
 figures=()
 started_pids=()
@@ -139,6 +142,13 @@ stop() { # <pid>: ends a namespace this script started, and its processes
     done
 }
 
+# The mirror first (only the mirror: debootstrap fetches from it with wget): without it there is
+# nothing to check, and the check says so instead of failing half-way.
+if ! wget -q --spider --tries=2 --timeout=20 "$mirror/dists/bookworm/InRelease"; then
+    echo "clean-root-check: skipped: the Debian mirror $mirror cannot be reached from here"
+    echo "(set VELLUMO_MIRROR to a mirror this machine reaches)"
+    exit 2
+fi
 port_must_be_free
 rm -rf "$work"
 mkdir -p "$work"
@@ -154,7 +164,7 @@ fi
 cat >"$work/base/etc/apt/sources.list" <<EOF
 deb $mirror bookworm main
 deb $mirror bookworm-updates main
-deb http://security.debian.org/debian-security bookworm-security main
+deb $security bookworm-security main
 EOF
 printf '#!/bin/sh\nexit 101\n' >"$work/base/usr/sbin/policy-rc.d"
 chmod 755 "$work/base/usr/sbin/policy-rc.d"
