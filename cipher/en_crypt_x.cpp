@@ -57,16 +57,21 @@ private:
     double next_ = 0.0;
 };
 
-// When the byte operations let the message loop run: after the first block, so that even a short
-// operation lets the handlers waiting on the main thread run in its middle, and then whenever a slice
-// of work has taken kSlice. Letting the loop run after every block, as a literal reading would have
-// it, costs more than the cipher itself; the clock is read only every kCheckEvery blocks.
+// When the byte operations let the message loop run: only once a slice of work has taken kSlice, and
+// then after every further slice, so that a long operation keeps the window live while a short one
+// (an access key, a message body of a few kilobytes) runs to its end without letting any other
+// handler in. Letting the loop run after every block, as a literal reading would have it, costs more
+// than the cipher itself; the clock is read only every kCheckEvery blocks, never before the first
+// kCheckEvery, so an operation of fewer blocks never yields, however slow the machine.
 class YieldSlice {
 public:
+    explicit YieldSlice(bool yields) : yields_(yields) {
+        if (yields_)
+            clock_.start();
+    }
+
     void afterBlock() {
-        if (blocks_++ % kCheckEvery != 0)
-            return;
-        if (clock_.isValid() && clock_.nsecsElapsed() < kSliceNs)
+        if (!yields_ || ++blocks_ % kCheckEvery != 0 || clock_.nsecsElapsed() < kSliceNs)
             return;
         ui().doEvents();
         clock_.start();
@@ -75,6 +80,7 @@ public:
 private:
     static constexpr qint64 kSliceNs = 1'000'000; // 1 ms
     static constexpr qint64 kCheckEvery = 128;    // 1 KiB, about 10 us of work
+    bool yields_;
     qint64 blocks_ = 0;
     QElapsedTimer clock_;
 };
@@ -159,7 +165,7 @@ void EnCryptX::EncryptByte(QByteArray& byteArray, const QString& Key) {
     writeLittleEndian(bytes + 4, random->bounded(2147483648u));
 
     ProgressStep progress(total);
-    YieldSlice yield;
+    YieldSlice yield(LetsLoopRun);
     std::uint32_t prevL = 0, prevR = 0;
     for (qsizetype offset = 0; offset + 8 <= total; offset += 8) {
         unsigned char* block = reinterpret_cast<unsigned char*>(byteArray.data()) + offset;
@@ -181,7 +187,7 @@ void EnCryptX::DecryptByte(QByteArray& byteArray, const QString& Key) {
         setKeyIfGiven(Key);
         const qsizetype total = byteArray.size();
         ProgressStep progress(total);
-        YieldSlice yield;
+        YieldSlice yield(LetsLoopRun);
         std::uint32_t prevL = 0, prevR = 0;
         qsizetype offset = 0;
         for (; offset + 8 <= total; offset += 8) {

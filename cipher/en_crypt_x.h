@@ -3,9 +3,10 @@
 // out to the four boxes in turn) with its byte, text and file formats. Every peer must compute the
 // same bytes, so the layout below is fixed. Callers create one instance per operation and drop it;
 // an instance must not be used again while one of its operations runs, because the byte operations
-// let the message loop run (ui().doEvents()) in their middle: after the first block, and then after
-// every slice of about a millisecond of work (not after every block, which would cost many times the
-// cipher itself).
+// let the message loop run (ui().doEvents()) in their middle: once a slice of about a millisecond of
+// work has passed, and after every further slice (not after every block, which would cost many times
+// the cipher itself). An operation of fewer than 128 blocks (1 KiB) never lets it run, nor does any
+// operation of an instance whose LetsLoopRun is off.
 //
 // Enciphered byte layout for n data bytes, total = n + 12 rounded up to a multiple of 8:
 //
@@ -54,6 +55,9 @@ public:
     // The Progress event of the byte operations: at most about 101 reports per operation, 0..99 while
     // it runs and 100 at the end of a successful one.
     std::function<void(std::int32_t& Percent)> Progress;
+    // Off: the byte operations never let the message loop run, however long they take (what an
+    // access key check needs, since a request's handler must not be entered by another's).
+    bool LetsLoopRun = true;
 
     // The tables as they stand (for checking the constants and the schedule).
     const CipherTables& tables() const { return tables_; }

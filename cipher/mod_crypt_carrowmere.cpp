@@ -30,6 +30,18 @@ QString DecryptWithFixedKey(const QString& text) {
     return cipher.DecryptString(text, kFixedKey, true);
 }
 
+QString EncryptKeyWithFixedKey(const QString& text) {
+    EnCryptX cipher = freshKeyedInstance();
+    cipher.LetsLoopRun = false;
+    return cipher.EncryptString(text, kFixedKey, true);
+}
+
+QString DecryptKeyWithFixedKey(const QString& text) {
+    EnCryptX cipher = freshKeyedInstance();
+    cipher.LetsLoopRun = false;
+    return cipher.DecryptString(text, kFixedKey, true);
+}
+
 QByteArray DecryptBytesWithFixedKey(QLatin1StringView hex) {
     if (hex.isEmpty())
         return QByteArray();

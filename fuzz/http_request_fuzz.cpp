@@ -28,11 +28,15 @@ public:
     void Accept(std::int32_t) override { state_ = sck::Connected; }
     void Connect(const QString&, std::int32_t) override { state_ = sck::Connecting; }
     QByteArray GetData() override { return std::exchange(incoming_, QByteArray()); }
-    void SendData(const QByteArray& bytes, bool) override {
+    bool SendData(const QByteArray& bytes, bool) override {
         if (state_ != sck::Connected)
             throw RuntimeError(sockerr::WrongState, QStringLiteral("MemorySocket"), QString());
         sentBytes += bytes.size();
+        // Every other send waits for its completion, so both roads of the handler are taken.
+        if ((++sends_ & 1) == 0)
+            return true;
         ++pending_;
+        return false;
     }
     void Close() override {
         state_ = sck::Closed;
@@ -81,6 +85,7 @@ private:
     int state_ = sck::Closed;
     std::int32_t localPort_ = 0;
     int pending_ = 0;
+    int sends_ = 0;
 };
 
 class EchoHost : public GossamerHost {

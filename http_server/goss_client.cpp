@@ -7,8 +7,10 @@
 #include "platform/runtime/windows1252.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
 
 #include <exception>
+#include <utility>
 
 namespace vellumo {
 
@@ -278,6 +280,11 @@ void GossClient::pump() {
                 closeRequested_ = true;
                 continue;
             }
+            if (hostCall_ != HostCall::None) {
+                if (!callHost())
+                    break; // its turn comes later
+                continue;
+            }
             if (!parseNext())
                 break;
         }
@@ -363,11 +370,36 @@ bool GossClient::parseNext() {
     }
     if (reqState_ == Complete) {
         waitFor(Waiting::Nothing);
-        processRequest();
-        requestDone();
+        hostCall_ = HostCall::Request;
         return true;
     }
     return false;
+}
+
+bool GossClient::callHost() {
+    // One call into the host at a time, server-wide: a host that lets the loop run inside a long job
+    // must not be entered by another connection's request meanwhile. That one waits its turn, in the
+    // order the requests came, and the server resumes this pump when it is here.
+    if (!server_.TakeHostTurn(*this)) {
+        waitFor(Waiting::Nothing);
+        return false;
+    }
+    const auto release = qScopeGuard([this] { server_.ReleaseHostTurn(*this); });
+    if (std::exchange(hostCall_, HostCall::None) == HostCall::Head) {
+        askHostOnHead();
+        // A body that is here already is read now, and its request served in the same turn.
+        if (inUse_ && !closeRequested_ && ((reqState_ == ReadingBody && !discardBody_) || reqState_ == Complete))
+            parseNext();
+        if (std::exchange(hostCall_, HostCall::None) != HostCall::Request)
+            return true;
+    }
+    processRequest();
+    requestDone();
+    return true;
+}
+
+void GossClient::ResumeHostCall() {
+    pump();
 }
 
 void GossClient::headComplete(const QString& block) {
@@ -416,7 +448,10 @@ void GossClient::headComplete(const QString& block) {
         closeRequested_ = true;
         return;
     }
+    hostCall_ = HostCall::Head;
+}
 
+void GossClient::askHostOnHead() {
     // The host may decide on the head alone; its refusal never has the body read.
     HeadReply reply;
     if (!guarded(
@@ -658,11 +693,13 @@ void GossClient::sendDynamicResponse(std::int32_t status, const QString& statusT
 
 bool GossClient::sendBytes(const QByteArray& bytes, bool moreFollows) {
     try {
-        socket_->SendData(bytes, moreFollows);
+        // Taken whole, the send is complete now: the pump goes on at once (the body after its head,
+        // the next request) without a turn of the loop.
+        if (!socket_->SendData(bytes, moreFollows))
+            ++sendsInFlight_;
     } catch (const RuntimeError&) {
         return false; // the connection has gone; its close or error event ends it
     }
-    ++sendsInFlight_;
     return true;
 }
 
@@ -709,6 +746,8 @@ void GossClient::resetRequestData() {
     replyDelay_.stop();
     heldReply_.reset();
     sendsInFlight_ = 0;
+    hostCall_ = HostCall::None;
+    server_.ForgetHostTurn(*this);
 }
 
 // ---- records and the head builder ----

@@ -39,9 +39,10 @@
 //   (empty line)
 //   <html><body><h1>status text</h1></body></html>   error pages; a HEAD gets the head alone
 //
-// The host's body goes out with the send after the head's completion. One request is answered at a
-// time: bytes of a following (pipelined) request wait in the buffer until the reply before it is
-// out, and are then parsed without waiting for more.
+// The host's body goes out with the send after the head's completion: at once when the socket took
+// the head whole (head and body then leave in one system call), else on the head's SendComplete. One request is
+// answered at a time: bytes of a following (pipelined) request wait in the buffer until the reply before it is out, and
+// are then parsed without waiting for more.
 //
 // The buffer is read through its Position: what lies before it is consumed. Nothing is cut from the
 // front per request; the consumed part is dropped when it is all there is, or when it is at least
@@ -55,6 +56,11 @@
 //   the rest of the request's head    HeadTimeout           at the first byte of the request (once)
 //   the next bytes of the body        BodyTimeout           at the end of the head, and at each arrival
 // No timer runs while a request is processed.
+//
+// Calls into the host (HeadComplete, DynamicRequest) are made one at a time across the server's
+// connections (Gossamer::TakeHostTurn): a request that is ready while the host runs a long job that
+// lets the loop run (a big enciphered body) waits, reading nothing further, and is served after it,
+// in the order the requests became ready.
 //
 // Invariants: InUse from Accept to the close path; while the request is being processed (and the
 // host's handler runs) the connection is neither closed nor reused, whatever the host lets run;
@@ -106,6 +112,8 @@ public:
     std::int64_t BufferBytesMoved() const { return buffer_.BytesMoved(); }
     // The status text of the error page for a status ("403 Accès Interdit (Vellumo Server)").
     static QString ErrorStatusText(std::int16_t status);
+    // For the server: this connection's turn to call into the host has come.
+    void ResumeHostCall();
 
 private:
     // ReqState values.
@@ -128,8 +136,13 @@ private:
     // Runs a step of this connection's work or a call into the host; false when it threw: the
     // failure is logged and the connection ends.
     template <typename Call> bool guarded(Call call);
-    // The head is complete: decides what becomes of the request (see the table above).
+    // The head is complete: decides what becomes of the request (see the table above); a POST goes
+    // on to the host's HeadComplete (askHostOnHead).
     void headComplete(const QString& block);
+    void askHostOnHead();
+    // Makes the call into the host that hostCall_ names, when the server gives this connection the
+    // turn; false when it must wait for it (the server resumes the pump then).
+    bool callHost();
     bool parseHeaderBlock(const QString& block);
     // Reads the request's body (or throws it away), or completes the request when it has none.
     void startBody(bool discard);
@@ -203,6 +216,9 @@ private:
     bool discardBody_ = false;
     std::int32_t bodyLeft_ = 0;
     int sendsInFlight_ = 0;
+    // The call into the host that the request is ready for.
+    enum class HostCall { None, Head, Request };
+    HostCall hostCall_ = HostCall::None;
     bool busy_ = false;
     bool closeRequested_ = false;
 };

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLocale>
 
+#include <algorithm>
 #include <exception>
 
 namespace vellumo {
@@ -38,6 +39,9 @@ Gossamer::Gossamer(StreamSocketFactory socketFactory)
     addClient().Init(0);
     relistenTimer_.setSingleShot(true);
     QObject::connect(&relistenTimer_, &QTimer::timeout, &relistenTimer_, [this] { relisten(); });
+    serveWaitingTimer_.setSingleShot(true);
+    serveWaitingTimer_.setInterval(0);
+    QObject::connect(&serveWaitingTimer_, &QTimer::timeout, &serveWaitingTimer_, [this] { serveWaiting(); });
 }
 
 Gossamer::~Gossamer() {
@@ -381,6 +385,41 @@ void Gossamer::ClientReleased(GossClient& client) {
         clientAddress_[index].reset();
     }
     updateAccepting();
+}
+
+bool Gossamer::TakeHostTurn(GossClient& client) {
+    if (inHost_ == nullptr && (hostQueue_.empty() || hostQueue_.front() == &client)) {
+        if (!hostQueue_.empty())
+            hostQueue_.pop_front();
+        inHost_ = &client;
+        return true;
+    }
+    if (inHost_ != &client && std::find(hostQueue_.begin(), hostQueue_.end(), &client) == hostQueue_.end())
+        hostQueue_.push_back(&client);
+    return false;
+}
+
+void Gossamer::ReleaseHostTurn(GossClient& client) {
+    if (inHost_ == &client)
+        inHost_ = nullptr;
+    // Not at once: the handler that called sends its reply first, when this returns.
+    if (!hostQueue_.empty() && !serveWaitingTimer_.isActive())
+        serveWaitingTimer_.start();
+}
+
+void Gossamer::ForgetHostTurn(GossClient& client) {
+    hostQueue_.erase(std::remove(hostQueue_.begin(), hostQueue_.end(), &client), hostQueue_.end());
+}
+
+void Gossamer::serveWaiting() {
+    while (inHost_ == nullptr && !hostQueue_.empty()) {
+        GossClient* next = hostQueue_.front();
+        next->ResumeHostCall();
+        // One that did not take its turn (its pump already runs further up, and will ask again) does
+        // not hold up the others.
+        if (!hostQueue_.empty() && hostQueue_.front() == next && inHost_ != next)
+            hostQueue_.pop_front();
+    }
 }
 
 void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {

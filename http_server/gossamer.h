@@ -6,7 +6,10 @@
 // MaxConnections handlers; a connection that finds them all busy is accepted and closed at once.
 //
 // Invariants: every handler's Index is its position in the pool; the pool only grows; the server
-// raises nothing to the host but DynamicRequest and LogEvent, both synchronously.
+// raises nothing to the host but DynamicRequest and LogEvent, both synchronously. At most one
+// request is in the host at a time: requests ready meanwhile wait and are served first come, first
+// served (TakeHostTurn), so replies leave in the order the requests came, and a handler of the host
+// is never entered inside another.
 //
 // Errors raised to the caller (source "Gossamer"):
 //   &H8004A700 "Already listening"                  StartListening while listening
@@ -35,6 +38,7 @@
 #include <QVariant>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -140,6 +144,18 @@ public:
     // For the handlers only: the handler has ended its connection and is free again.
     void ClientReleased(GossClient& client);
 
+    // For the handlers only: the one turn to call into the host (HeadComplete, DynamicRequest). True
+    // when client may call now; false when another call runs (a host that lets the loop run inside a
+    // long job) or others wait before it: client then waits in line, and once the host is free the
+    // server resumes the waiting handlers in the order they asked (GossClient::ResumeHostCall).
+    bool TakeHostTurn(GossClient& client);
+    void ReleaseHostTurn(GossClient& client);
+    // The handler no longer waits (its connection has ended).
+    void ForgetHostTurn(GossClient& client);
+    // Handlers waiting for their turn, and whether a call into the host runs now.
+    int WaitingForHost() const { return static_cast<int>(hostQueue_.size()); }
+    bool InHost() const { return inHost_ != nullptr; }
+
 private:
     void wskRequest_ConnectionRequest(std::int32_t requestID);
     void wskRequest_Error(std::int32_t Number, const QString& Description);
@@ -154,6 +170,8 @@ private:
     void logStarted(const QString& adapterIP);
     void scheduleRelisten();
     void relisten();
+    // Gives the waiting handlers their turns, one after the other, while the host is free.
+    void serveWaiting();
 
     StreamSocketFactory socketFactory_;
     GossamerHost* host_ = nullptr;
@@ -174,6 +192,11 @@ private:
     QString adapterIP_;
     bool accepting_ = false;
     QTimer relistenTimer_;
+    // The handler calling into the host now, those waiting for it, and the zero timer that serves
+    // them once the call has returned (from the loop, after the handler that called has sent its reply).
+    GossClient* inHost_ = nullptr;
+    std::deque<GossClient*> hostQueue_;
+    QTimer serveWaitingTimer_;
     std::unique_ptr<StreamSocket> wskRequest_;
     std::vector<std::unique_ptr<GossClient>> clients_;
 };

@@ -146,11 +146,15 @@ std::optional<PeerMessage> PeerMessage::FromText(const QString& decoded) {
 }
 
 QString KeyHeader::Value(const QString& storedKey) {
-    return EncryptWithFixedKey(DecryptWithFixedKey(storedKey));
+    return EncryptKeyWithFixedKey(DecryptKeyWithFixedKey(storedKey));
+}
+
+QString KeyHeader::Deciphered(const QString& key) {
+    return DecryptKeyWithFixedKey(key);
 }
 
 bool KeyHeader::Matches(const QString& sentKey, const QString& storedKey) {
-    return DecryptWithFixedKey(sentKey) == DecryptWithFixedKey(storedKey);
+    return Deciphered(sentKey) == Deciphered(storedKey);
 }
 
 } // namespace vellumo

@@ -80,6 +80,9 @@ struct KeyHeader {
     static QString Name() { return QStringLiteral("Vellumo"); }
     // A fresh header value for the stored (enciphered) key.
     static QString Value(const QString& storedKey);
+    // The text an enciphered key stands for. Like everything here, it never lets the event loop
+    // run: a key is checked first thing in a request's handler.
+    static QString Deciphered(const QString& key);
     // True when an enciphered key, as a peer sent it, names the same key as the stored one.
     static bool Matches(const QString& sentKey, const QString& storedKey);
 };

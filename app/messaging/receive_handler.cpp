@@ -42,8 +42,11 @@ ReceiveHandler::ReceiveHandler(const AppSettings& settings, ReceivedMessageSink&
     : settings_(settings), sink_(sink) {}
 
 void ReceiveHandler::HeadComplete(const QString& /*Method*/, const QString& /*URI*/, const HeaderCollection& ReqHeaders,
-                                  const QString& RemoteIP, HeadReply& Reply, std::int16_t /*ClientIndex*/) {
+                                  const QString& RemoteIP, HeadReply& Reply, std::int16_t ClientIndex) {
+    authorisedHeads_.remove(ClientIndex);
     if (IsAuthorised(ReqHeaders)) {
+        // The request's DynamicRequest follows with the same credential: the key is not checked again.
+        authorisedHeads_.insert(ClientIndex, {credentialOf(ReqHeaders), settings_.Key});
         throttle_.Accepted(RemoteIP);
         return;
     }
@@ -66,10 +69,16 @@ void ReceiveHandler::HeadComplete(const QString& /*Method*/, const QString& /*UR
 
 void ReceiveHandler::DynamicRequest(QString& /*Method*/, QString& URI, QByteArray& Params, HeaderCollection& ReqHeaders,
                                     std::int16_t& RespStatus, QString& RespStatusText, QString& RespMIME,
-                                    QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& /*ClientIndex*/) {
+                                    QString& RespExtraHeaders, QByteArray& RespBody, std::int16_t& ClientIndex) {
+    // A request whose head was authorised (HeadComplete on the same connection, with the same
+    // credential and the same stored key) is not checked twice; any other is checked here.
+    const auto head = authorisedHeads_.constFind(ClientIndex);
+    const bool authorised = head != authorisedHeads_.cend() && head->storedKey == settings_.Key &&
+                            head->credential == credentialOf(ReqHeaders);
+    authorisedHeads_.remove(ClientIndex);
     // The server hands over POST requests only, so the method needs no test. The body is taken: it is
     // let go as soon as it is read, before the message is stored.
-    const Reply reply = answer(URI, std::exchange(Params, QByteArray()), ReqHeaders);
+    const Reply reply = answer(URI, std::exchange(Params, QByteArray()), ReqHeaders, authorised);
     RespStatus = reply.status;
     RespStatusText = reply.statusText;
     RespMIME = reply.mime;
@@ -92,15 +101,31 @@ bool ReceiveHandler::IsAuthorised(const HeaderCollection& ReqHeaders) const {
             if (pieces.size() < 2)
                 return false;
             // pieces[0], the user name, is not checked.
-            return KeyHeader::Matches(pieces.at(1), settings_.Key);
+            return KeyHeader::Deciphered(pieces.at(1)) == storedKeyText();
         }
         const QString value = ReqHeaders.Value(KeyHeader::Name());
         if (value.isNull())
             return false;
-        return KeyHeader::Matches(value, settings_.Key);
+        return KeyHeader::Deciphered(value) == storedKeyText();
     } catch (const std::exception&) {
         return false;
     }
+}
+
+ReceiveHandler::Credential ReceiveHandler::credentialOf(const HeaderCollection& ReqHeaders) {
+    // What IsAuthorised reads: the Basic form alone when there is one, else the key header.
+    if (ReqHeaders.Exists(QStringLiteral("Authorization")))
+        return {true, ReqHeaders.Value(QStringLiteral("Authorization"))};
+    return {false, ReqHeaders.Value(KeyHeader::Name())};
+}
+
+const QString& ReceiveHandler::storedKeyText() const {
+    // Deciphered once for every value the setting takes (the options may store another key).
+    if (!storedKeyText_ || storedKey_ != settings_.Key) {
+        storedKey_ = settings_.Key;
+        storedKeyText_ = KeyHeader::Deciphered(storedKey_);
+    }
+    return *storedKeyText_;
 }
 
 ReceiveHandler::Reply ReceiveHandler::notAuthorised() {
@@ -110,9 +135,9 @@ ReceiveHandler::Reply ReceiveHandler::notAuthorised() {
                            "Veuillez vérifier votre saisie")};
 }
 
-ReceiveHandler::Reply ReceiveHandler::answer(const QString& URI, QByteArray Params,
-                                             const HeaderCollection& ReqHeaders) const {
-    if (!IsAuthorised(ReqHeaders))
+ReceiveHandler::Reply ReceiveHandler::answer(const QString& URI, QByteArray Params, const HeaderCollection& ReqHeaders,
+                                             bool authorised) const {
+    if (!authorised && !IsAuthorised(ReqHeaders))
         return notAuthorised();
 
     QString path;

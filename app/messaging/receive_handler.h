@@ -3,9 +3,9 @@
 // and its Gossamer1_DynamicRequest forwards every request to DynamicRequest (or the handler is the
 // server's host itself). It authorises the request, parses the command from the path, hands a
 // delivered message to the station through a ReceivedMessageSink and fills the reply. It keeps
-// no state between requests and all working values local, so a request nested inside another one
-// (the cipher and the topmost pulse let the event loop run) does not disturb it. It reads the
-// settings Key and LocalStationName at each request, so a reload of the settings takes effect at once.
+// all working values of a request local and no state between requests but which heads it authorised
+// (until their request comes) and the deciphered stored key. It reads the settings Key and
+// LocalStationName at each request, so a reload of the settings takes effect at once.
 //
 // Checks, in this order; the first that fills a reply ends the request:
 //   1 authorisation: an "Authorization" header alone decides when present ("Basic " and the Base64
@@ -54,14 +54,19 @@
 // unauthorised request gets the 401 reply there and its body is never buffered. Refusals are
 // counted per peer address (RefusalThrottle): after a few in a burst, each further one is answered
 // after a growing delay (half a second, doubling up to 8 s), and the first of each burst writes one
-// line to the event log naming the address. DynamicRequest checks again, for hosts that call it
-// without the head.
+// line to the event log naming the address. The key is checked once per request: DynamicRequest
+// checks it only for a request whose head did not pass HeadComplete (a host that calls it alone). The
+// stored key is deciphered once per value of the setting. Nothing here lets the event loop run but
+// the deciphering of a long "CRYPT-----" body.
 
 #include "app/messaging/peer_message.h"
 #include "app/messaging/refusal_throttle.h"
 #include "http_server/gossamer_host.h"
 
+#include <QHash>
 #include <QStringList>
+
+#include <optional>
 
 namespace vellumo {
 
@@ -103,12 +108,31 @@ private:
     };
 
     static Reply notAuthorised();
-    Reply answer(const QString& URI, QByteArray Params, const HeaderCollection& ReqHeaders) const;
+    // authorised: the key was checked on the request's head already.
+    Reply answer(const QString& URI, QByteArray Params, const HeaderCollection& ReqHeaders, bool authorised) const;
     Reply message(QByteArray Params) const;
+    // The stored Key setting, deciphered.
+    const QString& storedKeyText() const;
 
     const AppSettings& settings_;
     ReceivedMessageSink& sink_;
     RefusalThrottle throttle_;
+    // The credential a request carries: the Basic header's value, or the key header's.
+    struct Credential {
+        bool basic = false;
+        QString value;
+        bool operator==(const Credential&) const = default;
+    };
+    static Credential credentialOf(const HeaderCollection& ReqHeaders);
+    // The connections (by ClientIndex) whose request head HeadComplete authorised, with the credential
+    // and the stored key it checked, until their DynamicRequest.
+    struct AuthorisedHead {
+        Credential credential;
+        QString storedKey;
+    };
+    QHash<std::int16_t, AuthorisedHead> authorisedHeads_;
+    mutable QString storedKey_;
+    mutable std::optional<QString> storedKeyText_;
 };
 
 } // namespace vellumo

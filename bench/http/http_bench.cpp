@@ -1,63 +1,92 @@
-// Throughput and latency of the embedded HTTP server: N keep-alive clients on 127.0.0.1 post 1 KiB
-// bodies to a host that answers 200, and the same load goes to nginx (one worker, a fixed 200) when
-// nginx is installed. Prints requests/s, p50/p99 latency, the server's memory, and the ratio.
+// bench_http: the embedded HTTP server side by side with nginx (one worker, `return 200`), in one run,
+// taking turns round after round, each server pinned to a core of its own and the load generator's
+// threads on the other cores. Prints every figure with the load average of the machine, and the ratio
+// to nginx of each case (the best round of each side, so that a burst of other work does not decide it).
 //
-//   bench_http [clients=16] [requests per client=5000] [rounds=3]
-// The two servers take turns, round after round, and the best round of each is compared, so that a
-// burst of other work on the machine does not decide the ratio.
-//   bench_http --load <port> <clients> <requests>    (the client side, run as a child process)
-#include "http_server/gossamer.h"
+//   bench_http [--rounds N] [--seconds S] [--only keepalive|close] [--handler BIN]... [--program DIR]...
+//              [--cores SERVER,NGINX,CLIENT,CLIENT...]
+//
+//   keepalive  1, 4 and 32 keep-alive connections posting 1 KiB to the benchmark's own handler (BIN,
+//              bench_http_handler of this build unless given: an embedded server whose host answers
+//              200 and keeps the connection); given more than once (another tree's, built by
+//              bench/http/handler_against.sh), each takes its turn
+//   close      1 and 4 connections, each request `GET /` with `Connection: close` on a connection of
+//              its own, against the real program started from DIR (VELLUMO_PROGRAM_DIR in the
+//              environment, else the build's program folder; given more than once, each takes its
+//              turn); it refuses GET with its 403 page and closes, nginx answers 200 and closes
+//
+// Per figure: requests/s, p50 and p99 of the time to the whole response, and the server's CPU time
+// and context switches per request (from /proc). nginx comes from the nginx-light package
+// (scripts/setup.sh); it runs on 127.0.0.1 with a configuration of its own in bench/nginx/ of the
+// build folder. Without it the figures are printed without ratios. Every client speaks from a loopback
+// address of its own (127.0.0.2, .3, ...), so the server's connections-per-address share refuses none.
+// Each measurement has a deadline and each server process is stopped by its id.
 #include "load_generator.h"
+#include "tests/support/program_process.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 
 #include <arpa/inet.h>
 #include <cstdio>
 #include <netinet/in.h>
-#include <sys/resource.h>
+#include <sched.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <optional>
 
 using namespace vellumo;
 using namespace vellumo::bench;
 
 namespace {
 
-class OkHost : public GossamerHost {
-public:
-    void DynamicRequest(QString&, QString&, QByteArray& Params, HeaderCollection&, std::int16_t& RespStatus,
-                        QString& RespStatusText, QString& RespMIME, QString&, QByteArray& RespBody,
-                        std::int16_t&) override {
-        bytes += Params.size();
-        RespStatus = 200;
-        RespStatusText = QStringLiteral("MESSAGE:OK:BENCH");
-        RespMIME = QStringLiteral("text/plain");
-        RespBody = "OK";
-    }
-    qint64 bytes = 0;
+void pinTo(int core) {
+    if (core < 0)
+        return;
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(core, &set);
+    ::sched_setaffinity(0, sizeof set, &set);
+}
+
+QString loadAverage() {
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return QStringLiteral("load %1 %2 %3")
+        .arg(QString::fromLatin1(parts.value(0)), QString::fromLatin1(parts.value(1)),
+             QString::fromLatin1(parts.value(2)));
+}
+
+// CPU time (user + system, seconds) and context switches of a process, from /proc.
+struct Usage {
+    double cpu = 0;
+    long long switches = 0;
 };
 
-// VmRSS and VmHWM of a process, in KiB.
-std::pair<long, long> memoryOf(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    long rss = 0, hwm = 0;
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                rss = line.mid(6).trimmed().split(' ').at(0).toLong();
-            if (line.startsWith("VmHWM:"))
-                hwm = line.mid(6).trimmed().split(' ').at(0).toLong();
-        }
+Usage usageOf(qint64 pid) {
+    Usage u;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        // Fields 14 and 15 of the line (utime, stime), counted from the state field (3).
+        const long ticks = ::sysconf(_SC_CLK_TCK);
+        u.cpu = double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) / double(ticks);
     }
-    return {rss, hwm};
+    u.switches =
+        test::procStatusKiB(pid, "voluntary_ctxt_switches:") + test::procStatusKiB(pid, "nonvoluntary_ctxt_switches:");
+    return u;
 }
 
 int freeLoopbackPort() {
@@ -72,41 +101,6 @@ int freeLoopbackPort() {
     return ntohs(addr.sin_port);
 }
 
-// Runs the client side in a child process while this process's event loop serves.
-bool runClients(int port, int clients, int requests, LoadResult& result) {
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--load"), QString::number(port), QString::number(clients), QString::number(requests)});
-    if (!child.waitForStarted(5000))
-        return false;
-    QElapsedTimer guard;
-    guard.start();
-    while (child.state() != QProcess::NotRunning && guard.elapsed() < 600000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    if (child.state() != QProcess::NotRunning) {
-        child.kill();
-        child.waitForFinished();
-        return false;
-    }
-    return parseResult(child.readAllStandardOutput().toStdString(), result);
-}
-
-void print(const char* name, const LoadResult& r, long rssKiB, long hwmKiB) {
-    std::printf("%-8s %8lld requests in %6.2f s: %9.0f requests/s, p50 %7.1f us, p99 %7.1f us, failures %lld, "
-                "server RSS %ld KiB (peak %ld KiB)\n",
-                name, static_cast<long long>(r.requests), r.seconds, r.requests / r.seconds, r.p50Microseconds,
-                r.p99Microseconds, static_cast<long long>(r.failures), rssKiB, hwmKiB);
-    std::fflush(stdout);
-}
-
-QString nginxBinary() {
-    for (const QString& path : {QStringLiteral("/usr/sbin/nginx"), QStringLiteral("/usr/local/sbin/nginx")}) {
-        if (QFile::exists(path))
-            return path;
-    }
-    return QStandardPaths::findExecutable(QStringLiteral("nginx"));
-}
-
 bool accepts(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
@@ -118,128 +112,310 @@ bool accepts(int port) {
     return up;
 }
 
-// nginx with one worker process answering a fixed 200 on a loopback port, in a folder of its own;
-// started by the benchmark and stopped with it.
-class Nginx {
+void pinChild(QProcess& process, int core) {
+    process.setChildProcessModifier([core] { pinTo(core); });
+}
+
+void stop(QProcess& process) {
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+// A server under measurement: a process, its port, and what it is called in the figures.
+class Server {
 public:
-    bool start() {
-        const QString binary = nginxBinary();
-        if (binary.isEmpty() || !dir_.isValid())
+    virtual ~Server() = default;
+    virtual bool start(int core) = 0;
+    virtual qint64 pid() const = 0;
+    int port = 0;
+    QString label;
+};
+
+// nginx, one worker answering 200 on 127.0.0.1, with a folder of its own in the build.
+class Nginx : public Server {
+public:
+    static QString binary() {
+        for (const QString& path : {QStringLiteral("/usr/sbin/nginx"), QStringLiteral("/usr/local/sbin/nginx")}) {
+            if (QFile::exists(path))
+                return path;
+        }
+        return QStandardPaths::findExecutable(QStringLiteral("nginx"));
+    }
+    bool start(int core) override {
+        label = QStringLiteral("nginx");
+        const QString nginx = binary();
+        if (nginx.isEmpty())
             return false;
-        port_ = freeLoopbackPort();
-        const QString root = dir_.path();
+        const QString root = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("nginx"));
+        QDir().mkpath(root);
+        port = freeLoopbackPort();
         QFile conf(root + QStringLiteral("/nginx.conf"));
-        if (!conf.open(QIODevice::WriteOnly))
+        if (!conf.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
         QTextStream(&conf) << "daemon off;\nmaster_process off;\nworker_processes 1;\n"
                            << "error_log " << root << "/error.log;\npid " << root << "/nginx.pid;\n"
-                           << "events { worker_connections 1024; }\n"
+                           << "events { worker_connections 4096; }\n"
                            << "http {\n  access_log off;\n  keepalive_requests 100000000;\n"
                            << "  client_body_temp_path " << root << "/body;\n  proxy_temp_path " << root
                            << "/proxy;\n  fastcgi_temp_path " << root << "/fastcgi;\n  uwsgi_temp_path " << root
                            << "/uwsgi;\n  scgi_temp_path " << root << "/scgi;\n"
-                           << "  server {\n    listen 127.0.0.1:" << port_ << ";\n"
+                           << "  server {\n    listen 127.0.0.1:" << port << ";\n"
                            << "    location / { default_type text/plain; return 200 \"OK\"; }\n  }\n}\n";
         conf.close();
-        process_.start(binary, {QStringLiteral("-p"), root, QStringLiteral("-c"), conf.fileName()});
+        pinChild(process_, core);
+        process_.start(nginx, {QStringLiteral("-p"), root, QStringLiteral("-c"), conf.fileName()});
         if (!process_.waitForStarted(5000))
             return false;
-        for (int i = 0; i < 200; ++i) {
-            if (accepts(port_))
+        for (int i = 0; i < 500; ++i) {
+            if (accepts(port))
                 return true;
             QThread::msleep(10);
         }
         return false;
     }
-    ~Nginx() {
-        if (process_.state() == QProcess::NotRunning)
-            return;
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) {
-            process_.kill();
-            process_.waitForFinished();
-        }
-    }
-    int port() const { return port_; }
-    qint64 pid() const { return process_.processId(); }
+    qint64 pid() const override { return process_.processId(); }
+    ~Nginx() override { stop(process_); }
 
 private:
-    QTemporaryDir dir_;
     QProcess process_;
-    int port_ = 0;
 };
 
-// CPU seconds this process has used, user and system.
-double cpuSeconds() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+// The benchmark's own handler in a child process (bench_http_handler of this build, or another's).
+class Handler : public Server {
+public:
+    explicit Handler(QString binary) : binary_(std::move(binary)) { label = binary_; }
+    bool start(int core) override {
+        process_.start(binary_, {QString::number(core)});
+        if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(10000))
+            return false;
+        const QByteArray line = process_.readLine().trimmed();
+        if (!line.startsWith("port="))
+            return false;
+        port = line.mid(5).toInt();
+        return port > 0;
+    }
+    qint64 pid() const override { return process_.processId(); }
+    ~Handler() override {
+        process_.closeWriteChannel();
+        if (!process_.waitForFinished(5000))
+            stop(process_);
+    }
+
+private:
+    QString binary_;
+    QProcess process_;
+};
+
+// The real program, from a temporary copy of a program folder.
+class Program : public Server {
+public:
+    explicit Program(const QString& folder) : process_(folder) { label = folder; }
+    bool start(int core) override {
+        pinChild(process_.process(), core);
+        port = process_.port();
+        return process_.start();
+    }
+    qint64 pid() const override { return process_.pid(); }
+
+private:
+    test::ProgramProcess process_;
+};
+
+struct Case {
+    QString name;
+    bool close;
+    int connections;
+    bool onProgram; // the real program, else the benchmark's own handler
+};
+
+struct Figure {
+    double rate = 0;
+    LoadResult result;
+};
+
+Figure measure(Server& server, const Case& c, double seconds, const std::vector<int>& clientCores) {
+    LoadPlan plan;
+    plan.port = server.port;
+    plan.connections = c.connections;
+    plan.close = c.close;
+    plan.seconds = seconds;
+    plan.cpus = clientCores;
+    plan.threads = 4;
+    plan.payloads = {c.close ? getRequest("/", true) : postRequest("/MESSAGE", std::string(1024, 'm'))};
+    // A refusal (403) is the real program's answer to GET; nginx says 200.
+    plan.expectStatus = "HTTP/1.1 ";
+    const Usage before = usageOf(server.pid());
+    Figure f;
+    f.result = runLoad(plan);
+    const Usage after = usageOf(server.pid());
+    f.rate = f.result.seconds > 0 ? double(f.result.requests) / f.result.seconds : 0;
+    const double n = std::max<double>(1, double(f.result.requests));
+    std::printf("%-24s %-40s %9.0f req/s  p50 %7.1f us  p99 %8.1f us  failures %lld  server %.1f us CPU and %.2f "
+                "switches per request  | %s\n",
+                qPrintable(c.name), qPrintable(server.label.right(40)), f.rate, f.result.p50Microseconds,
+                f.result.p99Microseconds, static_cast<long long>(f.result.failures), (after.cpu - before.cpu) * 1e6 / n,
+                double(after.switches - before.switches) / n, qPrintable(loadAverage()));
+    std::fflush(stdout);
+    return f;
 }
 
-double rate(const LoadResult& r) {
-    return r.seconds > 0 ? r.requests / r.seconds : 0;
+std::vector<int> allowedCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    std::vector<int> cores;
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
+        for (int i = 0; i < CPU_SETSIZE; ++i) {
+            if (CPU_ISSET(i, &set))
+                cores.push_back(i);
+        }
+    }
+    return cores;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && std::string(argv[1]) == "--load") {
-        const LoadResult r = runLoad(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
-        std::fputs(formatResult(r).c_str(), stdout);
-        return 0;
-    }
     QCoreApplication app(argc, argv);
-    const int clients = argc > 1 ? std::max(1, std::atoi(argv[1])) : 16;
-    const int requests = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5000;
-    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
-    std::printf("%d keep-alive clients x %d POSTs of 1 KiB on 127.0.0.1, %d rounds each, taken in turns\n", clients,
-                requests, rounds);
-
-    OkHost host;
-    Gossamer server;
-    server.setHost(&host);
-    server.setMaxConnections(std::min(1000, clients + 8));
-    server.StartListening(0, QStringLiteral("127.0.0.1"));
-    if (!server.ConnectedToPort) {
-        std::printf("the server could not listen\n");
-        return 1;
+    int rounds = 3;
+    double seconds = 3;
+    QString only;
+    QStringList handlers, programs;
+    std::vector<int> cores;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const QString value = i + 1 < args.size() ? args[i + 1] : QString();
+        if (a == QLatin1String("--rounds") && !value.isEmpty()) {
+            rounds = std::max(1, value.toInt());
+            ++i;
+        } else if (a == QLatin1String("--seconds") && !value.isEmpty()) {
+            seconds = std::max(0.2, value.toDouble());
+            ++i;
+        } else if (a == QLatin1String("--only") && !value.isEmpty()) {
+            only = value;
+            ++i;
+        } else if (a == QLatin1String("--handler") && !value.isEmpty()) {
+            handlers << value;
+            ++i;
+        } else if (a == QLatin1String("--program") && !value.isEmpty()) {
+            programs << value;
+            ++i;
+        } else if (a == QLatin1String("--cores") && !value.isEmpty()) {
+            for (const QString& c : value.split(u','))
+                cores.push_back(c.toInt());
+            ++i;
+        } else {
+            std::fprintf(stderr, "usage: bench_http [--rounds N] [--seconds S] [--only keepalive|close] "
+                                 "[--handler BIN]... [--program DIR]... [--cores SERVER,NGINX,CLIENT...]\n");
+            return 2;
+        }
     }
-    Nginx nginx;
-    const bool withNginx = nginx.start();
-    if (!withNginx)
-        std::printf("nginx not installed or not started: no comparison\n");
+    if (handlers.isEmpty())
+        handlers << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("bench_http_handler"));
+    if (programs.isEmpty())
+        programs << (qEnvironmentVariableIsSet("VELLUMO_PROGRAM_DIR") ? qEnvironmentVariable("VELLUMO_PROGRAM_DIR")
+                                                                      : QStringLiteral(VELLUMO_PROGRAM_DIR));
+    // Only the servers of the cases asked for are started.
+    const bool keepAliveCases = only.isEmpty() || only == QLatin1String("keepalive");
+    const bool closeCases = only.isEmpty() || only == QLatin1String("close");
+    if (!keepAliveCases)
+        handlers.clear();
+    if (!closeCases)
+        programs.clear();
+    if (cores.empty()) {
+        const std::vector<int> allowed = allowedCores();
+        if (allowed.size() >= 4) {
+            // The first core takes the machine's interrupts: the servers get the next two, the
+            // clients the rest (at most four).
+            cores = {allowed[1], allowed[2]};
+            for (std::size_t i = 3; i < allowed.size() && cores.size() < 6; ++i)
+                cores.push_back(allowed[i]);
+            if (cores.size() < 6)
+                cores.push_back(allowed[0]);
+        }
+    }
+    const int serverCore = cores.size() >= 3 ? cores[0] : -1;
+    const int nginxCore = cores.size() >= 3 ? cores[1] : -1;
+    const std::vector<int> clientCores =
+        cores.size() >= 3 ? std::vector<int>(cores.begin() + 2, cores.end()) : std::vector<int>();
+    std::printf("bench_http: %d rounds of %.1f s per figure; servers on cores %d (ours) and %d (nginx), clients on",
+                rounds, seconds, serverCore, nginxCore);
+    for (int c : clientCores)
+        std::printf(" %d", c);
+    std::printf("\n");
 
-    LoadResult bestOurs, bestTheirs;
-    for (int round = 0; round < rounds; ++round) {
-        LoadResult ours;
-        const double cpuBefore = cpuSeconds();
-        if (!runClients(server.LocalPort(), clients, requests, ours)) {
-            std::printf("the client side failed\n");
+    std::vector<Case> cases;
+    if (keepAliveCases) {
+        for (int n : {1, 4, 32})
+            cases.push_back({QStringLiteral("keep-alive x%1 handler").arg(n), false, n, false});
+    }
+    if (closeCases) {
+        for (int n : {1, 4})
+            cases.push_back({QStringLiteral("close x%1 program").arg(n), true, n, true});
+    }
+
+    Nginx nginx;
+    const bool withNginx = nginx.start(nginxCore);
+    if (!withNginx)
+        std::printf("nginx is not installed or did not start (nginx-light, scripts/setup.sh): no ratios\n");
+    // Our servers stay up for the whole run; they take turns with nginx.
+    std::vector<std::unique_ptr<Server>> ours;
+    for (const QString& h : handlers)
+        ours.push_back(std::make_unique<Handler>(h));
+    for (const QString& p : programs)
+        ours.push_back(std::make_unique<Program>(p));
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+        if (!ours[i]->start(serverCore)) {
+            std::printf("could not start %s\n", qPrintable(ours[i]->label));
             return 1;
         }
-        const double cpu = cpuSeconds() - cpuBefore;
-        const auto [rss, hwm] = memoryOf(QCoreApplication::applicationPid());
-        print("Vellumo", ours, rss, hwm);
-        std::printf("         server CPU %.2f s for %.2f s of wall time (%.1f us per request)\n", cpu, ours.seconds,
-                    ours.requests ? cpu * 1e6 / ours.requests : 0.0);
-        if (rate(ours) > rate(bestOurs))
-            bestOurs = ours;
-        if (withNginx) {
-            LoadResult theirs;
-            if (runClients(nginx.port(), clients, requests, theirs)) {
-                const auto [nrss, nhwm] = memoryOf(nginx.pid());
-                print("nginx", theirs, nrss, nhwm);
-                if (rate(theirs) > rate(bestTheirs))
-                    bestTheirs = theirs;
+        // For whoever wants to watch it (perf, strace) while it runs.
+        std::fprintf(stderr, "bench_http: %s runs as process %lld\n", qPrintable(ours[i]->label),
+                     static_cast<long long>(ours[i]->pid()));
+    }
+    const std::size_t handlerCount = static_cast<std::size_t>(handlers.size());
+
+    // Best rate per case and server (nginx last).
+    std::map<std::pair<std::size_t, std::size_t>, Figure> best;
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t ci = 0; ci < cases.size(); ++ci) {
+            const Case& c = cases[ci];
+            const std::size_t from = c.onProgram ? handlerCount : 0;
+            const std::size_t to = c.onProgram ? ours.size() : handlerCount;
+            for (std::size_t s = from; s <= to; ++s) {
+                const bool isNginx = s == to;
+                if (isNginx && !withNginx)
+                    continue;
+                Server& server = isNginx ? static_cast<Server&>(nginx) : *ours[s];
+                const std::size_t key = isNginx ? ours.size() : s;
+                const Figure f = measure(server, c, seconds, clientCores);
+                Figure& b = best[{ci, key}];
+                if (f.rate > b.rate)
+                    b = f;
             }
         }
     }
-    std::printf("best     Vellumo %.0f requests/s (p50 %.1f us, p99 %.1f us)", rate(bestOurs), bestOurs.p50Microseconds,
-                bestOurs.p99Microseconds);
-    if (withNginx && rate(bestTheirs) > 0)
-        std::printf(", nginx %.0f requests/s (p50 %.1f us, p99 %.1f us); ratio Vellumo / nginx (1 worker): %.2f",
-                    rate(bestTheirs), bestTheirs.p50Microseconds, bestTheirs.p99Microseconds,
-                    rate(bestOurs) / rate(bestTheirs));
-    std::printf("\n");
+
+    std::printf("\nbest of %d rounds (goal: each ratio >= 0.90)  | %s\n", rounds, qPrintable(loadAverage()));
+    for (std::size_t ci = 0; ci < cases.size(); ++ci) {
+        const Case& c = cases[ci];
+        const double theirs = best[{ci, ours.size()}].rate;
+        const std::size_t from = c.onProgram ? handlerCount : 0;
+        const std::size_t to = c.onProgram ? ours.size() : handlerCount;
+        for (std::size_t s = from; s < to; ++s) {
+            const Figure& f = best[{ci, s}];
+            std::printf("%-24s %-40s %9.0f req/s  p99 %8.1f us", qPrintable(c.name),
+                        qPrintable(ours[s]->label.right(40)), f.rate, f.result.p99Microseconds);
+            if (theirs > 0)
+                std::printf("  nginx %9.0f req/s  p99 %8.1f us  ratio %.2f", theirs,
+                            best[{ci, ours.size()}].result.p99Microseconds, f.rate / theirs);
+            std::printf("\n");
+        }
+    }
     return 0;
 }

@@ -6,7 +6,8 @@
 //
 // Invariants every implementation keeps:
 // - Every event is raised from the event loop, never from inside a call of the owner: SendData hands
-//   the bytes on and returns; SendComplete follows later, once per SendData, in order.
+//   the bytes on and returns. When it says it took them whole, no SendComplete follows for them; when
+//   some had to wait, SendComplete follows later, once for that SendData, in order.
 // - After Close no event of the closed connection is raised, even one already under way.
 // - DataArrival comes before Close when the peer sent bytes and then closed.
 // - The owner may call any member, Close included, from inside an event.
@@ -40,7 +41,8 @@ public:
         std::function<void()> Connect;
         // Bytes have arrived; bytesTotal is how many GetData would now return.
         std::function<void(std::int32_t bytesTotal)> DataArrival;
-        // The bytes of one SendData have all been handed to the system.
+        // The bytes of one SendData that could not all be taken at once have now been handed to the
+        // system.
         std::function<void()> SendComplete;
         // The peer has closed its side (state 8).
         std::function<void()> Close;
@@ -69,10 +71,13 @@ public:
     virtual void Connect(const QString& host, std::int32_t port) = 0;
     // Everything that has arrived and not yet been taken.
     virtual QByteArray GetData() = 0;
-    // Queues bytes for sending; raises RuntimeError 40006 when the socket is not connected.
-    // moreFollows says the owner will send again at once (a head before its body), so the system
+    // Sends bytes; raises RuntimeError 40006 when the socket is not connected. True when the socket
+    // took them whole: they are with the system (or, with moreFollows, held to go out with the next
+    // ones), or the connection failed and its Error follows; no SendComplete comes for them. False
+    // when some wait for room: SendComplete follows once they are all with the system.
+    // moreFollows says the owner will send again at once (a head before its body), so the socket
     // may hold these bytes back to go out with the next ones; a send without it pushes everything.
-    virtual void SendData(const QByteArray& bytes, bool moreFollows = false) = 0;
+    virtual bool SendData(const QByteArray& bytes, bool moreFollows = false) = 0;
     // Closes the connection or listener; the socket can be used again afterwards.
     virtual void Close() = 0;
 

@@ -3,7 +3,6 @@
 #include "platform/net/socket_errors.h"
 #include "platform/runtime/runtime_error.h"
 
-#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -15,11 +14,11 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
-#include <unordered_set>
+#include <unordered_map>
 #include <utility>
-#include <vector>
 
 namespace vellumo {
 
@@ -27,9 +26,16 @@ namespace {
 
 const QString kSource = QStringLiteral("TcpSocket");
 
-// Descriptors a listener has accepted and reported, until a socket takes them with Accept.
-std::unordered_set<int>& pendingAccepts() {
-    static std::unordered_set<int> pending;
+// Descriptors a listener has accepted and reported, until a socket takes them with Accept, with what
+// accept() told of them: the peer's address and port, and the listener's port (theirs too).
+struct PendingAccept {
+    QString remoteIP;
+    std::int32_t remotePort = 0;
+    std::int32_t localPort = 0;
+};
+
+std::unordered_map<int, PendingAccept>& pendingAccepts() {
+    static std::unordered_map<int, PendingAccept> pending;
     return pending;
 }
 
@@ -72,14 +78,10 @@ bool concernsOneConnection(int e) {
     }
 }
 
-struct PendingCompletion {
-    QPointer<TcpSocket> socket;
-    quint64 generation;
-};
-
-std::vector<PendingCompletion>& completionQueue() {
-    static std::vector<PendingCompletion> queue;
-    return queue;
+// The socket that took the connection a listener is reporting, set by Accept.
+QPointer<TcpSocket>& lastAccepted() {
+    static QPointer<TcpSocket> socket;
+    return socket;
 }
 
 } // namespace
@@ -139,7 +141,9 @@ void TcpSocket::Listen() {
         raise(sockerr::fromErrno(e));
     }
     state_ = sck::Listening;
-    startNotifiers(false);
+    // Accepted connections inherit it, so none needs a call of its own.
+    setNoDelay(fd_);
+    startNotifiers(true, false);
     updateAcceptNotifier();
 }
 
@@ -156,19 +160,20 @@ void TcpSocket::updateAcceptNotifier() {
 void TcpSocket::Accept(std::int32_t requestID) {
     if (state_ != sck::Closed)
         raise(sockerr::InvalidOperation);
-    if (pendingAccepts().erase(requestID) == 0)
+    const auto pending = pendingAccepts().find(requestID);
+    if (pending == pendingAccepts().end())
         raise(sockerr::InvalidArgument);
     fd_ = requestID;
     state_ = sck::Connected;
-    sockaddr_in peer{};
-    socklen_t len = sizeof peer;
-    if (::getpeername(fd_, reinterpret_cast<sockaddr*>(&peer), &len) == 0) {
-        remoteIP_ = dotted(peer.sin_addr);
-        remotePort_ = ntohs(peer.sin_port);
-    }
-    localPort_ = boundPort();
-    setNoDelay(fd_);
-    startNotifiers(false);
+    remoteIP_ = pending->second.remoteIP;
+    remotePort_ = pending->second.remotePort;
+    localPort_ = pending->second.localPort;
+    pendingAccepts().erase(pending);
+    // Not watched yet: the listener reads it as soon as the connection request returns (a peer's
+    // request is usually there already), and a connection that is answered and closed then never
+    // costs the loop a change of what it watches.
+    startNotifiers(false, false);
+    lastAccepted() = this;
 }
 
 void TcpSocket::Connect(const QString& host, std::int32_t port) {
@@ -200,12 +205,12 @@ void TcpSocket::Connect(const QString& host, std::int32_t port) {
     if (r == 0) {
         // Loopback connects can finish at once; the event still comes from the loop.
         state_ = sck::Connecting;
-        startNotifiers(true);
+        startNotifiers(false, true);
         return;
     }
     if (errno == EINPROGRESS) {
         state_ = sck::Connecting;
-        startNotifiers(true);
+        startNotifiers(false, true);
         return;
     }
     failLater(errno);
@@ -215,12 +220,26 @@ QByteArray TcpSocket::GetData() {
     return std::exchange(received_, QByteArray());
 }
 
-void TcpSocket::SendData(const QByteArray& bytes, bool moreFollows) {
+bool TcpSocket::SendData(const QByteArray& bytes, bool moreFollows) {
     if (state_ != sck::Connected)
         raise(sockerr::WrongState);
-    sends_.push_back(PendingSend{bytes, 0, moreFollows});
-    if (!writeNotifier_->isEnabled())
-        flush();
+    if (bytes.isEmpty() && sends_.empty())
+        return true;
+    sends_.push_back(PendingSend{bytes, 0, false});
+    if (writeNotifier_->isEnabled()) {
+        // Earlier bytes wait for room: these go after them, and are told when they have gone.
+        sends_.back().owesCompletion = true;
+        return false;
+    }
+    if (moreFollows)
+        return true; // held: the next SendData takes them along
+    bool ok = true;
+    flush(ok);
+    if (!ok || sends_.empty())
+        return true;
+    // Some had to wait. Held bytes were taken already; the completion is owed for these alone.
+    sends_.back().owesCompletion = true;
+    return false;
 }
 
 void TcpSocket::Close() {
@@ -270,25 +289,26 @@ QString TcpSocket::LocalHostName() const {
     return QString::fromLocal8Bit(name);
 }
 
-void TcpSocket::startNotifiers(bool forConnecting) {
-    readNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
-    writeNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Write, this);
-    readNotifier_->setEnabled(!forConnecting);
-    writeNotifier_->setEnabled(forConnecting);
-    QObject::connect(readNotifier_, &QSocketNotifier::activated, this, [this] { onReadable(); });
-    QObject::connect(writeNotifier_, &QSocketNotifier::activated, this, [this] { onWritable(); });
+void TcpSocket::startNotifiers(bool reading, bool writing) {
+    // The two notifiers live as long as the socket and watch each connection in turn: making and
+    // deleting them for every connection would cost the loop a wake-up each.
+    if (!readNotifier_) {
+        readNotifier_ = new QSocketNotifier(QSocketNotifier::Read, this);
+        writeNotifier_ = new QSocketNotifier(QSocketNotifier::Write, this);
+        QObject::connect(readNotifier_, &QSocketNotifier::activated, this, [this] { onReadable(); });
+        QObject::connect(writeNotifier_, &QSocketNotifier::activated, this, [this] { onWritable(); });
+    }
+    readNotifier_->setSocket(fd_);
+    writeNotifier_->setSocket(fd_);
+    readNotifier_->setEnabled(reading);
+    writeNotifier_->setEnabled(writing);
 }
 
 void TcpSocket::stopNotifiers() {
-    // A notifier may be the one whose activation is running now: disable it and let the loop
-    // delete it.
-    for (QSocketNotifier** n : {&readNotifier_, &writeNotifier_}) {
-        if (*n) {
-            (*n)->setEnabled(false);
-            (*n)->disconnect(this);
-            (*n)->deleteLater();
-            *n = nullptr;
-        }
+    // Safe from inside a notifier's own activation: a disabled notifier gets no further one.
+    for (QSocketNotifier* n : {readNotifier_, writeNotifier_}) {
+        if (n)
+            n->setEnabled(false);
     }
 }
 
@@ -362,11 +382,11 @@ void TcpSocket::onReadable() {
         raiseError(sockerr::fromErrno(failure));
         return;
     }
-    if (readPaused_) {
-        readPaused_ = false;
-        if (readNotifier_ && state_ == sck::Connected)
-            readNotifier_->setEnabled(true);
-    }
+    // Watched from here on: a notification that came while DataArrival ran was held back, and the
+    // first read of an accepted connection is tried before its notifier is on at all.
+    readPaused_ = false;
+    if (state_ == sck::Connected && readNotifier_ && !readNotifier_->isEnabled())
+        readNotifier_->setEnabled(true);
 }
 
 void TcpSocket::onWritable() {
@@ -388,17 +408,32 @@ void TcpSocket::onWritable() {
             events_.Connect();
         return;
     }
-    if (state_ == sck::Connected)
-        flush();
-    else if (writeNotifier_)
-        writeNotifier_->setEnabled(false);
+    if (state_ != sck::Connected) {
+        if (writeNotifier_)
+            writeNotifier_->setEnabled(false);
+        return;
+    }
+    bool ok = true;
+    const int due = flush(ok);
+    // Raised after the queue is settled: an owner may send again from inside the event.
+    QPointer<TcpSocket> self(this);
+    const quint64 generation = generation_;
+    for (int i = 0; i < due && events_.SendComplete; ++i) {
+        events_.SendComplete();
+        if (!self || generation != generation_)
+            return;
+    }
 }
 
 void TcpSocket::acceptPending() {
+    if (raising_) {
+        // Entered again from inside a ConnectionRequest that lets the loop run: wait until it returns.
+        readNotifier_->setEnabled(false);
+        readPaused_ = true;
+        return;
+    }
     QPointer<TcpSocket> self(this);
     const quint64 generation = generation_;
-    // Off while the owner's events run; back on at the end unless the owner said not to accept.
-    readNotifier_->setEnabled(false);
     for (int i = 0; i < 64 && !acceptPaused_ && !acceptRetry_.isActive(); ++i) {
         sockaddr_in peer{};
         socklen_t len = sizeof peer;
@@ -423,59 +458,73 @@ void TcpSocket::acceptPending() {
         acceptBackoffMs_ = 0;
         remoteIP_ = dotted(peer.sin_addr);
         remotePort_ = ntohs(peer.sin_port);
-        pendingAccepts().insert(fd);
+        pendingAccepts()[fd] = PendingAccept{remoteIP_, remotePort_, localPort_};
+        lastAccepted() = nullptr;
+        raising_ = true;
         if (events_.ConnectionRequest)
             events_.ConnectionRequest(fd);
+        if (!self || generation != generation_)
+            return;
+        raising_ = false;
+        const QPointer<TcpSocket> taken = std::exchange(lastAccepted(), nullptr);
         if (pendingAccepts().erase(fd))
             ::close(fd); // nobody took it: refused
+        else if (taken && taken->fd_ == fd && taken->state_ == sck::Connected)
+            taken->onReadable(); // its first read, from here in the loop rather than from a notification
+        // (Its owner may let the loop run in there: this listener then accepts meanwhile, as usual.)
         if (!self || generation != generation_)
             return;
     }
+    readPaused_ = false;
     updateAcceptNotifier();
 }
 
-void TcpSocket::flush() {
+int TcpSocket::flush(bool& ok) {
+    ok = true;
+    int due = 0;
     while (!sends_.empty()) {
-        PendingSend& p = sends_.front();
-        while (p.offset < p.bytes.size()) {
-            const ssize_t n =
-                ::send(fd_, p.bytes.constData() + p.offset, static_cast<size_t>(p.bytes.size() - p.offset),
-                       MSG_NOSIGNAL | (p.moreFollows ? MSG_MORE : 0));
-            if (n >= 0) {
-                p.offset += n;
+        iovec pieces[16];
+        int count = 0;
+        for (auto it = sends_.begin(); it != sends_.end() && count < 16; ++it) {
+            if (it->offset == it->bytes.size())
                 continue;
-            }
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                writeNotifier_->setEnabled(true);
-                return;
-            }
-            failLater(errno);
-            return;
+            pieces[count].iov_base = const_cast<char*>(it->bytes.constData() + it->offset);
+            pieces[count].iov_len = static_cast<size_t>(it->bytes.size() - it->offset);
+            ++count;
         }
-        sends_.pop_front();
-        postSendComplete();
+        ssize_t n = 0;
+        if (count > 0) {
+            msghdr message{};
+            message.msg_iov = pieces;
+            message.msg_iovlen = static_cast<decltype(message.msg_iovlen)>(count);
+            n = ::sendmsg(fd_, &message, MSG_NOSIGNAL);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                    writeNotifier_->setEnabled(true);
+                    return due;
+                }
+                failLater(errno);
+                ok = false;
+                return 0;
+            }
+        }
+        // What went, from the front; finished sends leave the queue.
+        qsizetype left = n;
+        while (!sends_.empty()) {
+            PendingSend& p = sends_.front();
+            const qsizetype take = qMin(left, p.bytes.size() - p.offset);
+            p.offset += take;
+            left -= take;
+            if (p.offset < p.bytes.size())
+                break;
+            due += p.owesCompletion ? 1 : 0;
+            sends_.pop_front();
+        }
     }
     writeNotifier_->setEnabled(false);
-}
-
-void TcpSocket::postSendComplete() {
-    std::vector<PendingCompletion>& queue = completionQueue();
-    queue.push_back(PendingCompletion{QPointer<TcpSocket>(this), generation_});
-    if (queue.size() == 1)
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &TcpSocket::deliverSendCompletions,
-                                  Qt::QueuedConnection);
-}
-
-void TcpSocket::deliverSendCompletions() {
-    std::vector<PendingCompletion> batch;
-    batch.swap(completionQueue());
-    for (const PendingCompletion& p : batch) {
-        TcpSocket* s = p.socket.data();
-        if (s && s->generation_ == p.generation && s->events_.SendComplete)
-            s->events_.SendComplete();
-    }
+    return due;
 }
 
 void TcpSocket::failLater(int errnoValue) {

@@ -6,19 +6,22 @@
 // - Listeners use SO_REUSEADDR, so a restarted program binds its port again at once.
 // - A listener accepts every pending connection itself and raises ConnectionRequest with the new
 //   descriptor as the request identifier; a connection no socket Accepts inside that event is
-//   closed at once. SetAccepting(false) switches its notifier off: connections then wait in the
-//   kernel's backlog and nothing runs until SetAccepting(true).
+//   closed at once. Once the event has returned, the listener reads the accepted connection at once
+//   (its DataArrival comes from there when the peer's request has come already); its read notifier
+//   is switched on only when nothing was there. TCP_NODELAY is set on the listener and inherited. SetAccepting(false)
+//   switches its notifier off: connections then wait in the kernel's backlog and nothing runs until SetAccepting(true).
 // - accept() failures that concern one connection only (the peer gave up, a network error of that
 //   connection) are skipped. Running out of descriptors or memory is raised as 10024 or 10055 and the
 //   listener stays open: it stops accepting for a moment (10 ms, doubling up to 1 s while it lasts)
 //   and then tries again, the waiting connections kept in the backlog.
 // - Every send uses MSG_NOSIGNAL: a peer that has gone is an error event (10053, 10054), never a
-//   signal. SendComplete is posted to the event loop once the bytes of a SendData are all in the
-//   kernel, never raised inside SendData; a failed send is reported the same way, as a posted Error.
+//   signal. A SendData whose bytes the kernel takes at once returns true and raises nothing: a reply
+//   costs one system call and no turn of the loop. Bytes sent with moreFollows wait in the socket
+//   and go out in one sendmsg with the next SendData's (a head and its body). Only bytes that had to
+//   wait for room get a SendComplete, raised from the write notification once they are all in the
+//   kernel. A failed send is reported as a posted Error, never inside SendData.
 // - An owner that lets the event loop run inside DataArrival is not entered again by the same
 //   socket: a read notification arriving meanwhile switches the notifier off until the event returns.
-// - Send completions of all sockets wait in one queue drained by one posted call, so a busy loop
-//   does not wake itself once per send.
 // - Each connection has a generation number; events already posted for a connection that has been
 //   closed since are dropped.
 
@@ -47,7 +50,7 @@ public:
     void Accept(std::int32_t requestID) override;
     void Connect(const QString& host, std::int32_t port) override;
     QByteArray GetData() override;
-    void SendData(const QByteArray& bytes, bool moreFollows = false) override;
+    bool SendData(const QByteArray& bytes, bool moreFollows = false) override;
     void Close() override;
 
     int State() const override { return state_; }
@@ -65,23 +68,24 @@ private:
     struct PendingSend {
         QByteArray bytes;
         qsizetype offset = 0;
-        bool moreFollows = false;
+        // SendData returned false for these bytes: their SendComplete is owed.
+        bool owesCompletion = false;
     };
 
     std::int32_t boundPort() const;
-    void startNotifiers(bool forWriting);
+    void startNotifiers(bool reading, bool writing);
     void stopNotifiers();
     void release();
     void onReadable();
     void onWritable();
     void acceptPending();
     void updateAcceptNotifier();
-    void flush();
+    // Hands what waits to the kernel, in as few sendmsg calls as it takes. Returns how many
+    // SendCompletes became due; false in ok when the connection failed (its Error is posted).
+    int flush(bool& ok);
     // Marks the connection failed and posts the error; used where raising at once would run the
     // owner's handler inside one of its own calls.
     void failLater(int errnoValue);
-    void postSendComplete();
-    static void deliverSendCompletions();
     void postError(std::int32_t number);
     void raiseError(std::int32_t number);
     [[noreturn]] void raise(std::int32_t number) const;

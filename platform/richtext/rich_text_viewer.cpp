@@ -4,6 +4,7 @@
 #include "platform/runtime/windows1252.h"
 
 #include <QPalette>
+#include <QPointer>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -56,7 +57,13 @@ void RichTextViewer::showDocument(QTextDocument* fresh, bool cut) {
     const bool undo = !displayMode();
     // A document the view has not seen yet is laid out a step at a time as the event loop runs; one
     // filled under the view's eyes would be laid out whole before anything else happens.
-    setDocument(fresh); // the one shown before was a child of the view: it goes
+    // The text control deletes only a document it made itself (the first one); the ones made here are
+    // children of the view and would stay, one per message shown, each walked by every paint. The view
+    // keeps one.
+    const QPointer<QTextDocument> shown = document();
+    setDocument(fresh);
+    if (shown && shown != fresh && shown->parent() == this)
+        delete shown.data();
     fresh->setUndoRedoEnabled(undo);
     moveCursor(QTextCursor::Start);
 }

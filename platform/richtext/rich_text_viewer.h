@@ -9,7 +9,8 @@
 // own resources, so showing a message never reads a file or the network.
 //
 // Showing is bounded: a message is read into a fresh document, within the reader's Limits, and then
-// handed to the view, which lays it out a step at a time while the event loop runs. A message beyond
+// handed to the view, which lays it out a step at a time while the event loop runs; the document it
+// replaces is deleted, so the view holds one document however many messages it shows. A message beyond
 // the limits shows its beginning followed by one paragraph of its own, the cut notice (a text the
 // window gives, translated), and isCut() is true; plainText() leaves the notice out, and
 // plainTextOf() gives the text of the whole message for whoever needs all of it.

@@ -164,7 +164,7 @@ TEST_P(EnciphedLayout, RandomBlockLengthDataAndZeroFill) {
     QByteArray enciphered = data;
     c.EncryptByte(enciphered, QStringLiteral("layout"));
     ASSERT_EQ(enciphered.size(), lc.total);
-    EXPECT_EQ(hooks.doEventsCalls, 1); // a short operation lets the loop run once, after its first block
+    EXPECT_EQ(hooks.doEventsCalls, 0); // a short operation never lets the loop run
 
     const QByteArray raw = rawDecipher(c.tables(), enciphered);
     const auto* r = reinterpret_cast<const unsigned char*>(raw.constData());
@@ -341,17 +341,58 @@ TEST_F(EnCryptXTest, HexEncodeIsUpperCaseWithLeadingZeros) {
     EXPECT_EQ(c.HexEncodeText(big), QStringLiteral("C3").repeated(5000));
 }
 
-TEST_F(EnCryptXTest, AnotherOperationCanRunInsideTheYield) {
-    // A second request's handler runs in the middle of a long encipherment; each has its own instance.
+TEST_F(EnCryptXTest, AnotherOperationCanRunInsideTheYieldOfALongOne) {
+    // Another handler runs in the middle of a long encipherment (its slices made slow on purpose);
+    // each has its own instance.
     QString nested;
     QTimer::singleShot(0, [&] { nested = DecryptWithFixedKey(EncryptWithFixedKey(QStringLiteral("nested"))); });
     EnCryptX c;
-    const QString text(4000, QLatin1Char('q'));
+    c.Progress = [](std::int32_t&) { QThread::msleep(2); };
+    const QString text(64000, QLatin1Char('q'));
     const QString hex = c.EncryptString(text, QStringLiteral("outer"), true);
     EXPECT_EQ(nested, QStringLiteral("nested"));
+    EXPECT_GT(hooks.doEventsCalls, 0);
     EnCryptX d;
     EXPECT_EQ(d.DecryptString(hex, QStringLiteral("outer"), true), text);
 }
+
+struct NoYieldCase {
+    const char* name;
+    bool encipher;
+    bool letsLoopRun;
+    int bytes;
+};
+
+class CipherNoYield : public EnCryptXTest, public ::testing::WithParamInterface<NoYieldCase> {};
+
+// However slow each slice (every progress report takes 2 ms here), an operation of fewer than 128
+// blocks, or one of an instance told not to, never lets the loop run: nothing else runs inside it.
+TEST_P(CipherNoYield, TheLoopNeverRuns) {
+    const auto& nc = GetParam();
+    QByteArray data(nc.bytes, 'n');
+    EnCryptX enc;
+    enc.LetsLoopRun = false;
+    enc.EncryptByte(data, QStringLiteral("keys"));
+    hooks.doEventsCalls = 0;
+    bool ranInside = false;
+    QTimer::singleShot(0, [&] { ranInside = true; });
+    EnCryptX c;
+    c.LetsLoopRun = nc.letsLoopRun;
+    c.Progress = [](std::int32_t&) { QThread::msleep(2); };
+    if (nc.encipher)
+        c.EncryptByte(data, QStringLiteral("keys"));
+    else
+        c.DecryptByte(data, QStringLiteral("keys"));
+    EXPECT_EQ(hooks.doEventsCalls, 0);
+    EXPECT_FALSE(ranInside);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CipherNoYield,
+                         ::testing::Values(NoYieldCase{"short_encipher", true, true, 900},
+                                           NoYieldCase{"short_decipher", false, true, 900},
+                                           NoYieldCase{"long_encipher_told_not_to", true, false, 256 * 1024},
+                                           NoYieldCase{"long_decipher_told_not_to", false, false, 256 * 1024}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class EnCryptXFiles : public EnCryptXTest {
 protected:

@@ -49,6 +49,26 @@ TEST_F(Loopback, ClosePathLeavesNoResponseForTheNextClient) {
     EXPECT_TRUE(next->sent.startsWith("HTTP/1.1 403"));
 }
 
+TEST_F(Loopback, RepliesTheSocketTakesWholeNeedNoTurnOfTheLoop) {
+    // Three pipelined requests in one arrival, a socket that takes every send at once: all three are
+    // answered, head and body each, before the arrival's event returns.
+    FakeStreamSocket* s = driver.connect();
+    ASSERT_TRUE(s);
+    s->takeAtOnce = true;
+    s->feed("POST /a HTTP/1.1\r\nContent-Length: 1\r\n\r\n1"
+            "POST /b HTTP/1.1\r\nContent-Length: 0\r\n\r\n"
+            "POST /c HTTP/1.1\r\nContent-Length: 1\r\n\r\n3");
+    ASSERT_EQ(host.requests.size(), 3u);
+    // Head and body of each.
+    ASSERT_EQ(s->sends.size(), 6u);
+    EXPECT_TRUE(s->sends[0].startsWith("HTTP/1.1 200 OK"));
+    EXPECT_EQ(s->sends[1], "re:1");
+    EXPECT_TRUE(s->sends[2].contains("Content-Length:3\r\n"));
+    EXPECT_EQ(s->sends[3], "re:");
+    EXPECT_EQ(s->sends[5], "re:3");
+    EXPECT_TRUE(driver.server().Client(0).InUse());
+}
+
 TEST_F(Loopback, BytesArrivingDuringDispatchWaitAndEachRequestIsDispatchedOnce) {
     FakeStreamSocket* s = driver.connect();
     ASSERT_TRUE(s);
@@ -66,6 +86,51 @@ TEST_F(Loopback, BytesArrivingDuringDispatchWaitAndEachRequestIsDispatchedOnce) 
     ASSERT_EQ(host.requests.size(), 2u);
     EXPECT_LT(s->sent.indexOf("/first"), s->sent.indexOf("HTTP/1.1 200 OK", s->sent.indexOf("/first")));
 }
+
+struct WaitingCase {
+    const char* name;
+    void (*end)(LoopbackDriver&, FakeStreamSocket&); // what becomes of the first one waiting
+};
+
+class WhileWaiting : public Loopback, public ::testing::WithParamInterface<WaitingCase> {};
+
+// Requests that come while another is in the host wait their turn; one whose connection ends meanwhile
+// leaves the line, and the rest are still served in their order once the host is free.
+TEST_P(WhileWaiting, AConnectionThatEndsLeavesTheLineAndTheOthersAreServed) {
+    FakeStreamSocket* first = driver.connect();
+    FakeStreamSocket* gone = driver.connect();
+    FakeStreamSocket* last = driver.connect();
+    ASSERT_TRUE(first && gone && last);
+    host.onRequest = [&](const RecordedRequest& r, Reply& reply) {
+        if (r.URI == QStringLiteral("/long")) {
+            gone->feed("POST /gone HTTP/1.1\r\nContent-Length: 1\r\n\r\ng");
+            last->feed("POST /last HTTP/1.1\r\nContent-Length: 1\r\n\r\nl");
+            EXPECT_EQ(driver.server().WaitingForHost(), 2);
+            GetParam().end(driver, *gone);
+            EXPECT_EQ(driver.server().WaitingForHost(), 1);
+        }
+        reply.Status = 200;
+        reply.StatusText = QStringLiteral("OK");
+        reply.Body = r.URI.toLatin1();
+    };
+    first->feed("POST /long HTTP/1.1\r\nContent-Length: 1\r\n\r\nL");
+    ASSERT_TRUE(waitUntil([&] { return host.requests.size() == 2u; }));
+    runEventLoopFor(5);
+    ASSERT_EQ(host.requests.size(), 2u);
+    EXPECT_EQ(host.requests[1].URI, QStringLiteral("/last"));
+    EXPECT_TRUE(last->sent.endsWith("/last"));
+    EXPECT_FALSE(gone->sent.contains("/gone"));
+    EXPECT_EQ(driver.server().WaitingForHost(), 0);
+    EXPECT_FALSE(driver.server().InHost());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HttpServer, WhileWaiting,
+    ::testing::Values(WaitingCase{"peer_close", [](LoopbackDriver&, FakeStreamSocket& s) { s.peerClose(); }},
+                      WaitingCase{"reset", [](LoopbackDriver&, FakeStreamSocket& s) { s.fail(10054); }},
+                      WaitingCase{"shutdown",
+                                  [](LoopbackDriver& d, FakeStreamSocket&) { d.server().Client(1).Shutdown(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct CloseDuringDispatch {
     const char* name;

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 using namespace vellumo;
 using namespace vellumo::test;
@@ -627,17 +629,65 @@ TEST_F(HttpServer, AResetByThePeerClosesAndLogsTheError) {
     }
 }
 
-TEST_F(HttpServer, HostLettingTheLoopRunSeesEachRequestOnceAndRepliesGoToTheirClients) {
+TEST_F(HttpServer, RequestsDuringALongJobAreServedInTheirOrderAndNoneInsideAnother) {
+    // Eight stations, each from an address of its own, each post one request while a ninth station's
+    // request runs a long job that lets the loop run (as the cipher does in a big body). Each posts
+    // once the one before it waits, so the order they came in is known.
+    constexpr int kStations = 8;
+    std::vector<std::unique_ptr<TcpTestClient>> stations;
+    int depth = 0, deepest = 0, served = 0;
+    host.onHead = [&](const RecordedRequest&, HeadReply&) { deepest = std::max(deepest, depth + 1); };
+    host.onRequest = [&](const RecordedRequest& r, Reply& reply) {
+        deepest = std::max(deepest, ++depth);
+        if (r.URI == QStringLiteral("/long")) {
+            for (int i = 0; i < kStations; ++i) {
+                const QByteArray address = "127.0.0." + QByteArray::number(3 + i);
+                stations.push_back(std::make_unique<TcpTestClient>(port, address.constData()));
+                stations.back()->send(post("/station" + QByteArray::number(i), "s"));
+                EXPECT_TRUE(waitUntil([&] { return server.WaitingForHost() == i + 1; }, 10000)) << i;
+            }
+            runEventLoopFor(20);
+            EXPECT_EQ(host.requests.size(), 1u);
+        }
+        reply.Status = 200;
+        reply.StatusText = QStringLiteral("OK");
+        reply.Body = QByteArray::number(++served) + r.URI.toLatin1();
+        --depth;
+    };
+    TcpTestClient first(port, "127.0.0.2");
+    first.send(post("/long", "L"));
+    const auto longReply = first.nextResponse(20000);
+    ASSERT_TRUE(longReply);
+    EXPECT_TRUE(longReply->endsWith("1/long"));
+    ASSERT_EQ(stations.size(), static_cast<std::size_t>(kStations));
+    for (int i = 0; i < kStations; ++i) {
+        const auto reply = stations[static_cast<std::size_t>(i)]->nextResponse(10000);
+        ASSERT_TRUE(reply) << i;
+        EXPECT_TRUE(reply->endsWith(QByteArray::number(i + 2) + "/station" + QByteArray::number(i)))
+            << reply->constData();
+    }
+    EXPECT_EQ(deepest, 1); // no handler of the host entered inside another
+    ASSERT_EQ(host.heads.size(), static_cast<std::size_t>(kStations + 1));
+    for (int i = 0; i < kStations; ++i)
+        EXPECT_EQ(host.headAddresses[static_cast<std::size_t>(i + 1)], QStringLiteral("127.0.0.%1").arg(3 + i));
+    EXPECT_EQ(server.WaitingForHost(), 0);
+    EXPECT_FALSE(server.InHost());
+}
+
+TEST_F(HttpServer, HostLettingTheLoopRunIsNotEnteredAgainAndRequestsWaitTheirTurn) {
     TcpTestClient first(port);
     std::unique_ptr<TcpTestClient> second;
     host.onRequest = [&](const RecordedRequest& r, Reply& reply) {
         if (r.URI == QStringLiteral("/slow")) {
-            // While this request is out, the same client pipelines another and a second client asks.
+            // While this request is out, the same client pipelines another and a second client asks:
+            // neither enters the host meanwhile; the second waits in line.
             first.send(post("/after", "C"));
             second = client();
             second->send(post("/other", "B"));
+            EXPECT_TRUE(waitUntil([&] { return server.WaitingForHost() == 1; }));
             runEventLoopFor(30);
-            EXPECT_EQ(host.requests.size(), 2u); // /slow and /other, not /after
+            EXPECT_EQ(host.requests.size(), 1u);
+            EXPECT_TRUE(server.InHost());
         }
         reply.Status = 200;
         reply.StatusText = QStringLiteral("OK");

@@ -40,7 +40,7 @@ public:
         }
     }
     QByteArray GetData() override { return {}; }
-    void SendData(const QByteArray&, bool) override {}
+    bool SendData(const QByteArray&, bool) override { return true; }
     void Close() override {
         ++net_.closes;
         ++generation_;

@@ -33,12 +33,14 @@ QByteArray FakeStreamSocket::GetData() {
     return std::exchange(incoming_, QByteArray());
 }
 
-void FakeStreamSocket::SendData(const QByteArray& bytes, bool) {
+bool FakeStreamSocket::SendData(const QByteArray& bytes, bool) {
     if (failSends || state != sck::Connected)
         throw RuntimeError(sockerr::WrongState, QStringLiteral("FakeStreamSocket"),
                            sockerr::description(sockerr::WrongState));
     sent += bytes;
     sends.push_back(bytes);
+    if (takeAtOnce)
+        return true;
     ++pendingCompletions;
     if (autoComplete) {
         QMetaObject::invokeMethod(
@@ -52,6 +54,7 @@ void FakeStreamSocket::SendData(const QByteArray& bytes, bool) {
             },
             Qt::QueuedConnection);
     }
+    return false;
 }
 
 void FakeStreamSocket::Close() {

@@ -1,8 +1,10 @@
 #pragma once
 // FakeStreamSocket: an in-memory StreamSocket for tests. The test feeds bytes, closes or fails the
 // connection from the peer's side, and reads what the owner sent; sends can be made to fail on
-// demand. Send completions are posted to the event loop (as the real socket does) unless
-// autoComplete is off, in which case completeSends() delivers them.
+// demand. By default a send waits, as the real socket's does when the system has no room: its
+// completion is posted to the event loop, unless autoComplete is off, in which case completeSends()
+// delivers it. With takeAtOnce, sends are taken whole at once, as the real socket takes a reply that
+// fits: SendData returns true and no completion follows.
 
 #include "platform/net/stream_socket.h"
 
@@ -22,7 +24,7 @@ public:
     void Accept(std::int32_t requestID) override;
     void Connect(const QString& host, std::int32_t port) override;
     QByteArray GetData() override;
-    void SendData(const QByteArray& bytes, bool moreFollows = false) override;
+    bool SendData(const QByteArray& bytes, bool moreFollows = false) override;
     void Close() override;
 
     int State() const override { return state; }
@@ -46,6 +48,7 @@ public:
     QString remoteIP = QStringLiteral("127.0.0.1");
     std::int32_t acceptedID = -1;
     bool autoComplete = true;
+    bool takeAtOnce = false;
     bool failSends = false;
     QByteArray sent;
     std::vector<QByteArray> sends;

@@ -258,10 +258,10 @@ void frmMain::ShowAfterReceipt() {
     });
 }
 
-// The server writes the head of a reply when the request's handler has returned, and its body on the
-// send completion that it posts then. A job posted from inside the handler would run before that
-// completion; posted once more from there, it comes after it (the loop runs what was posted during a
-// pass of posted events in the next pass), when the whole reply is with the system.
+// The server writes a reply once the request's handler has returned: head and body at once when the
+// socket takes them (the usual case), else as the peer reads them. A job posted from inside the handler
+// (here twice: the loop runs what was posted during a pass of posted events in the next pass) therefore
+// runs after that write.
 void frmMain::afterReplyLeaves(std::function<void()> job) {
     QMetaObject::invokeMethod(
         this,

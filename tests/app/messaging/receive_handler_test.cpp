@@ -349,6 +349,44 @@ TEST_P(ReplyTable, TheHeadIsRefusedExactlyWhenTheRequestIs) {
 INSTANTIATE_TEST_SUITE_P(Requests, ReplyTable, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
+struct AfterHeadCase {
+    const char* name;
+    Auth head;       // the credential of the head HeadComplete saw
+    Auth request;    // the one DynamicRequest then gets on the same connection
+    bool keyChanged; // the stored key was replaced between the two
+    int headOnIndex; // the connection the head came on (the request comes on 0)
+    int status;
+};
+
+class AfterHead : public ReceiveHandlerTest, public ::testing::WithParamInterface<AfterHeadCase> {};
+
+// The key is checked on the head; the request that follows it on the same connection with the same
+// credential is not checked again. Anything else (another credential, another connection, a key that
+// changed meanwhile) is checked as if there had been no head.
+TEST_P(AfterHead, TheRequestIsCheckedAgainOnlyWhenItIsNotTheOneWhoseHeadPassed) {
+    const AfterHeadCase& c = GetParam();
+    HeadReply reply;
+    HeaderCollection headHeaders = headersFor(c.head);
+    handler.HeadComplete(QStringLiteral("POST"), QStringLiteral("/MESSAGE"), headHeaders, QStringLiteral("192.0.2.1"),
+                         reply, static_cast<std::int16_t>(c.headOnIndex));
+    if (c.keyChanged)
+        settings.Key = EncryptWithFixedKey(QStringLiteral("une autre clé"));
+    HeaderCollection requestHeaders = c.request == c.head ? headHeaders : headersFor(c.request);
+    const Response r = post(QStringLiteral("/MESSAGE"), std::move(requestHeaders), bodyFor(Body::Message));
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(sink.stored.size(), c.status == 200 ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, AfterHead,
+    ::testing::Values(AfterHeadCase{"same_credential", Auth::KeyHeader, Auth::KeyHeader, false, 0, 200},
+                      AfterHeadCase{"same_basic_credential", Auth::Basic, Auth::Basic, false, 0, 200},
+                      AfterHeadCase{"other_credential", Auth::KeyHeader, Auth::KeyHeaderWrongKey, false, 0, 401},
+                      AfterHeadCase{"key_changed_meanwhile", Auth::KeyHeader, Auth::KeyHeader, true, 0, 401},
+                      AfterHeadCase{"head_on_another_connection", Auth::KeyHeader, Auth::Neither, false, 1, 401},
+                      AfterHeadCase{"refused_head", Auth::KeyHeaderWrongKey, Auth::KeyHeaderWrongKey, false, 0, 401}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ReceiveHandlerTest, EveryStubAnswersWithItsNameAndStoresNothing) {
     for (const QString& stub : ReceiveHandler::StubCommands()) {
         for (const QString& uri : {QStringLiteral("/") + stub, QStringLiteral("/") + stub.toLower() + u'?'}) {

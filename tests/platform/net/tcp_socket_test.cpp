@@ -1,5 +1,5 @@
 // The POSIX socket layer on real 127.0.0.1 sockets: listen and accept by request identifier,
-// connect probes, data both ways, posted send completions, orderly close against reset, and the
+// connect probes, data both ways, sends taken at once or completed later, orderly close against reset, and the
 // error numbers mapped from errno.
 #include "platform/net/tcp_socket.h"
 
@@ -65,7 +65,7 @@ protected:
     QString serverErrorText;
 };
 
-TEST_F(Listening, AcceptsExchangesDataAndPostsCompletions) {
+TEST_F(Listening, AcceptsExchangesDataAndCompletesWhatCouldNotGoAtOnce) {
     TcpTestClient client(port);
     ASSERT_TRUE(waitUntil([&] { return accepted != nullptr; }));
     EXPECT_EQ(accepted->State(), sck::Connected);
@@ -76,13 +76,22 @@ TEST_F(Listening, AcceptsExchangesDataAndPostsCompletions) {
     client.send("ping");
     ASSERT_TRUE(waitUntil([&] { return serverReceived == "ping"; }));
 
-    accepted->SendData("pong");
-    EXPECT_EQ(serverCompletions, 0); // never inside the call
-    const QByteArray big(4 << 20, 'x');
-    accepted->SendData(big);
-    ASSERT_TRUE(client.waitFor([&](const QByteArray& r) { return r.size() == 4 + big.size(); }, 10000));
+    // Taken whole at once: no completion follows.
+    EXPECT_TRUE(accepted->SendData("po", true)); // held, to go with the next bytes
+    EXPECT_TRUE(accepted->SendData("ng"));
+    runEventLoopFor(20);
+    EXPECT_EQ(serverCompletions, 0);
+    // More than the kernel takes at once: the completion comes from the loop, once, never inside the call.
+    const QByteArray big(32 << 20, 'x');
+    EXPECT_FALSE(accepted->SendData(big));
+    EXPECT_FALSE(accepted->SendData("!")); // behind bytes that wait: told too
+    EXPECT_EQ(serverCompletions, 0);
+    ASSERT_TRUE(client.waitFor([&](const QByteArray& r) { return r.size() == 5 + big.size(); }, 20000));
     ASSERT_TRUE(waitUntil([&] { return serverCompletions == 2; }));
-    EXPECT_TRUE(client.received.startsWith("pong"));
+    runEventLoopFor(20);
+    EXPECT_EQ(serverCompletions, 2);
+    EXPECT_TRUE(client.received.startsWith("pongx"));
+    EXPECT_TRUE(client.received.endsWith("x!"));
 }
 
 TEST_F(Listening, OrderlyCloseAndResetAreTold) {

@@ -1,5 +1,7 @@
 #include "platform/richtext/rich_text_viewer.h"
 
+#include "platform/richtext/rich_text_editor.h"
+
 #include "platform/runtime/runtime_error.h"
 
 #include <QApplication>
@@ -12,6 +14,8 @@
 #include <QTextFragment>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace vellumo;
 
@@ -29,6 +33,50 @@ TEST_F(RichTextViewerTest, ShowsTheRtfOfAStoredFieldOneByteACharacter) {
     EXPECT_EQ(viewer.plainText(), u"café €\ndeux\ntrois"_qs);
     EXPECT_EQ(viewer.document()->blockCount(), 2);
 }
+
+// The main and history windows show their messages in a viewer, the compose window loads the message
+// it answers or forwards into its editor: each way of showing a message swaps in a fresh document, and
+// the one it replaces goes, so what the control holds does not grow with the number of messages shown.
+struct SwapCase {
+    const char* name;
+    bool editor;
+};
+
+class MessageAfterMessage : public ::testing::TestWithParam<SwapCase> {};
+
+TEST_P(MessageAfterMessage, KeepsOneDocument) {
+    std::unique_ptr<RichTextViewer> control =
+        GetParam().editor ? std::make_unique<RichTextEditor>() : std::make_unique<RichTextViewer>();
+    RichTextViewer& viewer = *control;
+    const auto showSome = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            switch (i % 4) {
+            case 0:
+                viewer.loadRtf("{\\rtf1 message " + QByteArray::number(i) + "\\par {\\b bold}}");
+                break;
+            case 1:
+                viewer.loadPlainText(QStringLiteral("message %1").arg(i));
+                break;
+            case 2:
+                viewer.loadRtfText(QStringLiteral("{\\rtf1 message %1\\par {\\b bold}}").arg(i));
+                break;
+            default:
+                viewer.loadRtf("not rtf " + QByteArray::number(i));
+                break;
+            }
+        }
+    };
+    showSome(10);
+    const qsizetype objects = viewer.findChildren<QObject*>().size();
+    showSome(1000);
+    EXPECT_EQ(viewer.findChildren<QObject*>().size(), objects);
+    EXPECT_EQ(viewer.findChildren<QTextDocument*>().size(), 1);
+    EXPECT_EQ(viewer.plainText(), "not rtf 999");
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, MessageAfterMessage,
+                         ::testing::Values(SwapCase{"viewer", false}, SwapCase{"compose_editor", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RichTextViewerTest, DataThatIsNotRtfShowsAsText) {
     viewer.loadRtf("plain caf\xe9 {\\b not rtf}");

@@ -7,8 +7,11 @@
 
 #include "platform/runtime/windows1252.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QList>
+#include <QPixmap>
 #include <QStringList>
 #include <QSystemTrayIcon>
 
@@ -136,6 +139,40 @@ TEST_F(QtTrayShellTest, ModifiesOfOneTurnMakeOneNotification) {
     ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_DELETE, record));
     EXPECT_TRUE(deliver().isEmpty());
     EXPECT_EQ(shell.shown.size(), 1);
+}
+
+// The senders report in a balloon all day long: a thousand balloons, shown through the desktop's own
+// door, leave the shell and the application holding what they held.
+TEST(QtTrayShell, AThousandBalloonsAddNothing) {
+    MessageWindow window;
+    QtTrayShell shell;
+    NotifyIconData record;
+    record.cbSize = TrayShell::SizeV3;
+    record.hWnd = window.handle();
+    record.uID = 9;
+    record.uCallbackMessage = 512;
+    record.uFlags = TrayShell::NIF_MESSAGE | TrayShell::NIF_ICON;
+    QPixmap picture(16, 16);
+    picture.fill(Qt::blue);
+    record.hIcon = QIcon(picture);
+    ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_ADD, record));
+    record.uFlags = TrayShell::NIF_INFO;
+    record.szInfoTitle = cp1252::encode(u"Vellumo");
+    const auto balloon = [&](int i) {
+        record.dwInfoFlags = i % 2 == 0 ? TrayShell::NIIF_INFO : TrayShell::NIIF_WARNING;
+        record.szInfo = cp1252::encode(QStringLiteral("PC%1 à reçu le message").arg(i));
+        ASSERT_TRUE(shell.notifyIcon(TrayShell::NIM_MODIFY, record));
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::sendPostedEvents();
+    };
+    for (int i = 0; i < 10; ++i)
+        balloon(i);
+    const qsizetype objects = shell.findChildren<QObject*>().size();
+    const qsizetype windows = QApplication::allWidgets().size();
+    for (int i = 0; i < 1000; ++i)
+        balloon(i);
+    EXPECT_EQ(shell.findChildren<QObject*>().size(), objects);
+    EXPECT_EQ(QApplication::allWidgets().size(), windows);
 }
 
 TEST(QtTrayShell, BalloonTimeOutIsHeldToTheShellsLimits) {
