@@ -13,6 +13,10 @@ packages=(
     dpkg-dev desktop-file-utils
     # The desktop scenarios: an X server, a window manager, a tray host, input and screenshots.
     xvfb openbox trayer xdotool x11-utils imagemagick
+    # A private session bus for the desktop portal test.
+    dbus-daemon
+    # The clipboard of the paste scenarios.
+    xclip
 )
 
 missing=()

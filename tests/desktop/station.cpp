@@ -88,8 +88,16 @@ bool StationNetwork::create(QString* why) {
 
 // ---- Station --------------------------------------------------------------------------------------
 
+namespace {
+// The program folder the stations are copied from: the build's, or another build's when
+// VELLUMO_DESKTOP_PROGRAM_DIR names one (to run a scenario against the program before a change).
+QString programFolder() {
+    return qEnvironmentVariable("VELLUMO_DESKTOP_PROGRAM_DIR", QStringLiteral(VELLUMO_PROGRAM_DIR));
+}
+} // namespace
+
 Station::Station(const XSession& x, const StationNetwork::Member* member, const QString& extraSettings)
-    : x_(x), folder_(QStringLiteral(VELLUMO_PROGRAM_DIR)) {
+    : x_(x), folder_(programFolder()) {
     if (member) {
         member_ = *member;
         name_ = member->name;
