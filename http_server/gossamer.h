@@ -1,5 +1,5 @@
 #pragma once
-// Gossamer: the embedded HTTP server. The main window owns one for the whole run: it sets Port,
+// Gossamer: the embedded HTTP server. The station owns one for the whole run: it sets Port,
 // calls StartListening() and answers every POST in its GossamerHost::DynamicRequest. Gossamer owns
 // the listening socket wskRequest and a pool of connection handlers (GossClient); handler i is made
 // the first time it is needed and lives as long as the server. The pool holds at most

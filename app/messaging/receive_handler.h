@@ -1,8 +1,8 @@
 #pragma once
-// ReceiveHandler: the server side of the peer protocol. The main window owns one for the whole run
+// ReceiveHandler: the server side of the peer protocol. The station owns one for the whole run
 // and its Gossamer1_DynamicRequest forwards every request to DynamicRequest (or the handler is the
 // server's host itself). It authorises the request, parses the command from the path, hands a
-// delivered message to the main window through a ReceivedMessageSink and fills the reply. It keeps
+// delivered message to the station through a ReceivedMessageSink and fills the reply. It keeps
 // no state between requests and all working values local, so a request nested inside another one
 // (the cipher and the topmost pulse let the event loop run) does not disturb it. It reads the
 // settings Key and LocalStationName at each request, so a reload of the settings takes effect at once.

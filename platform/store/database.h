@@ -3,7 +3,7 @@
 // their data: recordsets opened by a table name or a SELECT text, and statements (DELETE) run from
 // the Jet SQL texts the windows build, read by JetSql and run with every value bound.
 //
-// Owned by whoever opened it (the main window owns the received messages' one for the whole run);
+// Owned by whoever opened it (the station owns the received messages' one for the whole run);
 // a Database is a handle on a shared connection, so recordsets opened on it stay valid when it goes.
 // Every failure raises RuntimeError (numbers in sqlite_connection.h).
 //

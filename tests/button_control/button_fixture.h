@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPoint>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,25 @@ protected:
 
 private:
     ScopedUiHooks scoped_;
+};
+
+// A shown 60 by 24 button without a caption, under a cursor of the test's own (away from the button
+// until hover() puts it over the middle), for the tests that read its pixels in each state.
+class PaintedButtonTest : public ButtonTest {
+protected:
+    void SetUp() override {
+        makeShown(60, 24);
+        cursor = QPoint(-1000, -1000);
+        button->cursorPosition = [this] { return cursor; };
+        button->setCaption(QString());
+    }
+    void hover() {
+        cursor = button->mapToGlobal(QPoint(30, 12));
+        move(button.get(), {30, 12});
+        ASSERT_TRUE(button->hovering());
+    }
+
+    QPoint cursor;
 };
 
 } // namespace vellumo::test

@@ -58,24 +58,9 @@ void PrintTo(const LookCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class LookTest : public ButtonTest {
-protected:
-    void SetUp() override {
-        makeShown(60, 24);
-        cursor = QPoint(-1000, -1000);
-        button->cursorPosition = [this] { return cursor; };
-        button->setCaption(QString());
-    }
-    void hover() {
-        cursor = button->mapToGlobal(QPoint(30, 12));
-        move(button.get(), {30, 12});
-        ASSERT_TRUE(button->hovering());
-    }
+class LookTest : public PaintedButtonTest {};
 
-    QPoint cursor;
-};
-
-class ButtonLooks : public LookTest, public testing::WithParamInterface<LookCase> {};
+class ButtonLooks : public PaintedButtonTest, public testing::WithParamInterface<LookCase> {};
 
 TEST_P(ButtonLooks, DrawWhereTheLookSays) {
     const LookCase& c = GetParam();

@@ -18,19 +18,11 @@ constexpr std::int32_t kLight = 0xC8D0D4;
 constexpr std::int32_t kShadow = 0x808080;
 constexpr std::int32_t kDarkShadow = 0x404040;
 
-class ButtonPaint : public ButtonTest {
+class ButtonPaint : public PaintedButtonTest {
 protected:
     void SetUp() override {
-        makeShown(60, 24);
-        cursor = QPoint(-1000, -1000);
-        button->cursorPosition = [this] { return cursor; };
-        button->setCaption(QString());
+        PaintedButtonTest::SetUp();
         paints.clear();
-    }
-    void hover() {
-        cursor = button->mapToGlobal(QPoint(30, 12));
-        move(button.get(), {30, 12});
-        ASSERT_TRUE(button->hovering());
     }
     int count(std::int32_t colour) const {
         int n = 0;
@@ -48,8 +40,6 @@ protected:
             image.setPixel(x++, 0, p);
         return image;
     }
-
-    QPoint cursor;
 };
 
 TEST_F(ButtonPaint, Windows32UpHasItsDoubleBevel) {

@@ -1,4 +1,5 @@
 #include "app/core/mod_localisation.h"
+#include "tests/support/language_folder.h"
 
 #include "platform/runtime/windows1252.h"
 
@@ -13,17 +14,7 @@ using namespace vellumo;
 
 namespace {
 
-class Localisation : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(QDir(dir.path()).mkpath("Lng")); }
-    void language(const QString& text, const char* name = "Test") {
-        QFile f(dir.filePath(QStringLiteral("Lng/%1.lng").arg(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(cp1252::encode(text));
-    }
-    QTemporaryDir dir;
-    modLocalisation loc{dir.path()};
-};
+using test::Localisation;
 
 TEST_F(Localisation, LanguageFileIsInLngBelowTheProgramFolder) {
     EXPECT_EQ(loc.LanguageFile("English"), dir.path() + "/Lng/English.lng");

@@ -4,6 +4,7 @@
 
 #include "app/core/mod_localisation.h"
 #include "platform/runtime/windows1252.h"
+#include "tests/support/language_folder.h"
 
 #include <QAction>
 #include <QDir>
@@ -45,17 +46,7 @@ public:
     QString caption = "design";
 };
 
-class Localisation : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(QDir(dir.path()).mkpath("Lng")); }
-    void language(const QString& text, const char* name = "Test") {
-        QFile f(dir.filePath(QStringLiteral("Lng/%1.lng").arg(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(cp1252::encode(text));
-    }
-    QTemporaryDir dir;
-    modLocalisation loc{dir.path()};
-};
+using test::Localisation;
 
 TEST_F(Localisation, BarBecomesALineBreakInMessagesOnly) {
     language(QStringLiteral("[Strings]\r\nString1=Quit|now\r\nString2=###END###\r\n"
