@@ -20,6 +20,10 @@ packages=(
     xvfb openbox trayer xdotool x11-utils imagemagick
     # The HTTP benchmark's comparison server.
     nginx-light
+    # A private session bus for the desktop portal test.
+    dbus-daemon
+    # The clipboard of the paste scenarios.
+    xclip
 )
 
 missing=()

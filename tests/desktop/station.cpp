@@ -89,6 +89,8 @@ bool StationNetwork::create(QString* why) {
 // ---- Station --------------------------------------------------------------------------------------
 
 namespace {
+// The program folder the stations are copied from: the build's, or another build's when
+// VELLUMO_DESKTOP_PROGRAM_DIR names one (to run a scenario against the program before a change).
 QString programFolder() {
     const QString other = qEnvironmentVariable("VELLUMO_DESKTOP_PROGRAM_DIR");
     return other.isEmpty() ? QStringLiteral(VELLUMO_PROGRAM_DIR) : other;

@@ -174,6 +174,7 @@ void frmSendMessage::buildWindow() {
     // Tab goes on to the next control, as in a dialog; Ctrl+Tab types a tab (eventFilter).
     TXTextControl1->setTabChangesFocus(true);
     TXTextControl1->installEventFilter(this);
+    TXTextControl1->setPasteCheck([this](qint64 added) { return PasteFits(added); });
     connect(TXTextControl1, &RichTextEditor::clicked, this, [this] { EditorHidePanel2(); });
 
     // The list of a recipient source lies over the editor while it is open.
@@ -288,9 +289,7 @@ void frmSendMessage::Form_Load() {
     setPanelTop(PanelHiddenTop);
     // 4. The large emoticons.
     pointFile1(state_.ProgramFile(QStringLiteral("System/emo.32")));
-    VScroll1->blockSignals(true);
-    VScroll1->setMaximum(static_cast<int>(file1Files_.size()) - 1);
-    VScroll1->blockSignals(false);
+    fitScrollBar();
     VScroll1_Change();
     // 5. The favourites' file, from its template when missing (a failure leaves the favourites empty).
     try {
@@ -329,7 +328,8 @@ void frmSendMessage::WriteReplyQuote(const QString& quotedPlainText) {
     QTextCharFormat quote = before;
     quote.setForeground(SystemColors::toQColor(0xC00000));
     quote.setFontItalic(true);
-    cursor.insertText(QStringLiteral("\n") + QString(57, u'_') + quotedPlainText, quote);
+    // The separator is a line of its own: the quoted text starts below it, never on it.
+    cursor.insertText(QStringLiteral("\n") + QString(57, u'_') + QStringLiteral("\n") + quotedPlainText, quote);
     cursor.setPosition(caret);
     cursor.setCharFormat(before);
     TXTextControl1->setTextCursor(cursor);
@@ -410,11 +410,22 @@ void frmSendMessage::Emoticones_Click(int Index) {
         pointFile1(state_.ProgramFile(QStringLiteral("System/emo.32")));
     else
         return;
+    fitScrollBar();
     VScroll1->blockSignals(true);
-    VScroll1->setMaximum(static_cast<int>(file1Files_.size()) - 1);
     VScroll1->setValue(0);
     VScroll1->blockSignals(false);
     VScroll1_Change();
+}
+
+// The scroll bar runs from 0 to the last file. An empty folder has nothing to scroll: the bar stays at
+// 0 and is off (a maximum of -1 would pull the minimum down with it, and the next folder's cells would
+// start one file early).
+void frmSendMessage::fitScrollBar() {
+    const int last = static_cast<int>(file1Files_.size()) - 1;
+    VScroll1->blockSignals(true);
+    VScroll1->setRange(0, qMax(0, last));
+    VScroll1->setEnabled(last >= 0);
+    VScroll1->blockSignals(false);
 }
 
 void frmSendMessage::VScroll1_Change() {
