@@ -54,24 +54,12 @@ namespace {
 // of the registry lives among the user's own files, which are the user's alone. 0 or the errno that
 // stopped it.
 int makeRootFolder(const QString& root) {
-    const QByteArray full = QFile::encodeName(QDir::cleanPath(root));
-    for (qsizetype end = 1; end <= full.size(); ++end) {
-        if (end < full.size() && full[end] != '/')
-            continue;
-        const QByteArray part = full.left(end);
-        if (::mkdir(part.constData(), 0700) == 0 || errno == EEXIST)
-            continue;
-        const int error = errno;
-        struct stat st {};
-        if (::stat(part.constData(), &st) == 0 && S_ISDIR(st.st_mode))
-            continue; // a folder above the root that we may not write in, but that is there
+    if (const int error = MakePrivateFolders(root); error != 0)
         return error;
-    }
+    const QByteArray full = QFile::encodeName(QDir::cleanPath(root));
     struct stat st {};
     if (::stat(full.constData(), &st) != 0)
         return errno;
-    if (!S_ISDIR(st.st_mode))
-        return ENOTDIR;
     // A root made by an earlier version, open to the other users, is closed to them now.
     if ((st.st_mode & 077) != 0 && st.st_uid == ::geteuid())
         ::chmod(full.constData(), 0700);
