@@ -26,7 +26,11 @@ PushButton::PushButton(ControlLoader& loader, const QString& name, const QString
     }
     designSize();
     focusTarget()->installEventFilter(this);
-    connect(qApp, &QApplication::focusChanged, this, [this] { updateDefaultLook(); });
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this] { updateDefaultLook(); });
+}
+
+PushButton::~PushButton() {
+    disconnect(focusWatch_);
 }
 
 QWidget* PushButton::focusTarget() const {

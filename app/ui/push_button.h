@@ -43,6 +43,8 @@ public:
     static constexpr QSize DesignedSize{75, 25};
 
     PushButton(ControlLoader& loader, const QString& name, const QString& caption, QWidget* parent);
+    // Stops following the focus first: the hosted button, deleted after this, moves the focus away.
+    ~PushButton() override;
 
     void setClick(std::function<void()> onClick);
     // The caption, on the library's button (by dispatch number) or on the stand-in.
@@ -78,6 +80,7 @@ private:
     bool default_ = false;
     bool cancel_ = false;
     bool shownAsDefault_ = false;
+    QMetaObject::Connection focusWatch_;
 };
 
 } // namespace vellumo
