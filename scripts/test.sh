@@ -63,7 +63,7 @@ if compgen -G "fuzz/*_fuzz.cpp" >/dev/null; then
     echo "== fuzz drivers (${fuzz_seconds} s in all)"
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVELLUMO_FUZZ=ON -DVELLUMO_WERROR=ON -DVELLUMO_TESTS=OFF -DVELLUMO_BENCH=OFF >/dev/null
-    cmake --build build-fuzz -j "$jobs"
+    cmake --build build-fuzz -j "$jobs" --target fuzz_drivers
     drivers=(build-fuzz/fuzz/*_fuzz)
     per=$((fuzz_seconds / ${#drivers[@]}))
     [ "$per" -ge 5 ] || per=5
