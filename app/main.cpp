@@ -1,13 +1,16 @@
 // vellumo: the main program. Everything it does lives in the app libraries; this only makes the
 // application object, the module-level state, the station and its window, and runs the message loop.
 #include "app/core/mod_vellumo.h"
+#include "app/core/text_ids.h"
 #include "app/station/station.h"
 #include "app/windows/main/frm_main.h"
 #include "platform/hosting/control_loader.h"
 #include "platform/runtime/termination_signals.h"
+#include "platform/runtime/ui_hooks.h"
 #include "platform/settings/file_registry.h"
 #include "platform/shell/process_shell_start.h"
 #include "platform/widgets/qt_ui_hooks.h"
+#include "platform/widgets/screen_fit.h"
 
 #include <QApplication>
 
@@ -32,6 +35,9 @@ int main(int argc, char** argv) {
     app.setApplicationName(QStringLiteral("Vellumo"));
     // The program lives in the tray: hiding the last window does not end it.
     app.setQuitOnLastWindowClosed(false);
+    // Every window opens wholly on the screen, however small the screen or large the scale.
+    vellumo::ScreenFit screenFit;
+    app.installEventFilter(&screenFit);
 
     vellumo::QtUiHooks desktopHooks;
     if (QApplication::platformName() != QStringLiteral("offscreen"))
@@ -50,6 +56,14 @@ int main(int argc, char** argv) {
     // The boxes' standard buttons speak the program's language, once its string table is loaded.
     desktopHooks.setButtonText([&state](int answer) { return state.Localisation.ButtonText(answer); });
     vellumo::ControlLoader loader(programFolder);
+    // A document that no program opens, on a desktop that offers no chooser: the user is told.
+    vellumo::setNoProgramNotice([&state](const QString& file) {
+        vellumo::ui().messageBox(state
+                                     .GetString(vellumo::txt::NoProgramForDocument,
+                                                QStringLiteral("Aucun programme ne sait ouvrir ce document :|%1"))
+                                     .replace(QStringLiteral("%1"), file),
+                                 vellumo::mb::Information, QStringLiteral("Vellumo"));
+    });
 
     vellumo::Station station(state);
     // Started from a terminal, the program says where it listens; started by the launcher or the

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package that the build, the tests and the benchmarks need.
-# Idempotent: when everything is there it only asks dpkg and returns.
+# Installs every Debian package that the build, the tests, the benchmarks and the package need.
+# Idempotent: when everything is there it only asks dpkg and returns. Needs root, or sudo for a user
+# (and then asks for the user's password); everything else comes from the system's apt sources.
 set -euo pipefail
 
 packages=(
@@ -9,12 +10,20 @@ packages=(
     libsqlite3-dev sqlite3
     libcurl4-openssl-dev libsmbclient-dev
     googletest libgtest-dev libgmock-dev
-    iproute2 openssl xdg-utils python3-pyftpdlib
-    dpkg-dev desktop-file-utils
+    git iproute2 openssl xdg-utils python3-pyftpdlib
+    # The package (scripts/package.sh, tests/install): CPack's dependency scan runs `file`; lintian and
+    # appstreamcli check the package and its metadata.
+    dpkg-dev file desktop-file-utils lintian appstream
+    # The check on clean Debian roots (scripts/clean-root-check.sh).
+    debootstrap
     # The desktop scenarios: an X server, a window manager, a tray host, input and screenshots.
     xvfb openbox trayer xdotool x11-utils imagemagick
     # The HTTP benchmark's comparison server.
     nginx-light
+    # A private session bus for the desktop portal test.
+    dbus-daemon
+    # The clipboard of the paste scenarios.
+    xclip
 )
 
 missing=()
@@ -30,7 +39,13 @@ fi
 
 echo "setup: installing ${missing[*]}"
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "setup: installing packages needs root: run this as root, or install sudo and let your user use it"
+        exit 1
+    fi
+    SUDO="sudo"
+fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the normal build, the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the fuzz drivers for a bounded time. Installs what is missing first.
+# Builds everything and runs every test: the normal build (Release), the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz drivers for a bounded time, and, with
+# VELLUMO_PACKAGE_CHECK=1, the Debian package as scripts/package.sh makes it (checked by lintian).
+# Installs what is missing first. Every build here treats warnings as errors (VELLUMO_WERROR), so that
+# the tree stays free of them; a user's build only shows them.
 # The tests include the desktop scenarios (tests/desktop, label "desktop"): the real program on an X
 # server of each scenario's own; the sanitized build runs their short ones (ShortDesktop.*).
 set -euo pipefail
@@ -34,8 +37,9 @@ run_ctest() { # <build dir> <label>
     [ "$failed" -eq 0 ]
 }
 
-echo "== build (RelWithDebInfo)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMO_TESTS=ON -DVELLUMO_BENCH=ON >/dev/null
+echo "== build (Release)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUMO_WERROR=ON -DVELLUMO_TESTS=ON -DVELLUMO_BENCH=ON \
+    >/dev/null
 cmake --build build -j "$jobs"
 echo "== tests"
 run_ctest build tests
@@ -49,7 +53,8 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0:use_tls=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 echo "== build (AddressSanitizer, UndefinedBehaviorSanitizer)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLUMO_SANITIZE=ON -DVELLUMO_BENCH=OFF >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLUMO_SANITIZE=ON -DVELLUMO_WERROR=ON \
+    -DVELLUMO_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 echo "== tests under sanitizers"
 run_ctest build-asan "sanitized tests"
@@ -57,8 +62,8 @@ run_ctest build-asan "sanitized tests"
 if compgen -G "fuzz/*_fuzz.cpp" >/dev/null; then
     echo "== fuzz drivers (${fuzz_seconds} s in all)"
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DVELLUMO_FUZZ=ON -DVELLUMO_TESTS=OFF -DVELLUMO_BENCH=OFF >/dev/null
-    cmake --build build-fuzz -j "$jobs"
+        -DVELLUMO_FUZZ=ON -DVELLUMO_WERROR=ON -DVELLUMO_TESTS=OFF -DVELLUMO_BENCH=OFF >/dev/null
+    cmake --build build-fuzz -j "$jobs" --target fuzz_drivers
     drivers=(build-fuzz/fuzz/*_fuzz)
     per=$((fuzz_seconds / ${#drivers[@]}))
     [ "$per" -ge 5 ] || per=5
@@ -82,6 +87,20 @@ if compgen -G "fuzz/*_fuzz.cpp" >/dev/null; then
     done
     summary+=("fuzz: $fuzz_ok passed, $fuzz_bad failed")
     [ "$fuzz_bad" -eq 0 ] || { printf '%s\n' "${summary[@]}"; exit 1; }
+fi
+
+# The package as a user or a packager makes it: the distribution's flags, stripped, lintian-clean.
+# A second build of the program, so only on request (VELLUMO_PACKAGE_CHECK=1): the tests above already
+# make the package from the Release build and run lintian on it, and the whole run stays short.
+if [ "${VELLUMO_PACKAGE_CHECK:-0}" = 1 ]; then
+    echo "== package (dpkg-buildflags, lintian)"
+    if VELLUMO_WERROR=ON bash scripts/package.sh; then
+        summary+=("package: made, lintian without errors or warnings")
+    else
+        summary+=("package: FAILED")
+        printf '%s\n' "${summary[@]}"
+        exit 1
+    fi
 fi
 
 printf '%s\n' "${summary[@]}"

@@ -28,6 +28,14 @@ void SendSlots::Release(int index) {
     flags_[static_cast<std::size_t>(index)] = Free;
 }
 
+bool SendSlots::AnyBusy() const {
+    for (const std::int16_t flag : flags_) {
+        if (flag != Free)
+            return true;
+    }
+    return false;
+}
+
 std::int16_t SendSlots::Flag(int index) const {
     check(index);
     return flags_[static_cast<std::size_t>(index)];

@@ -31,6 +31,8 @@ public:
     // Sets the slot's flag back to 0; the sender reference stays. Raises error 9 out of range.
     void Release(int index);
 
+    // True while any slot is busy (a sender is out).
+    bool AnyBusy() const;
     // The slot's flag, 0 or -1. Raises error 9 out of range.
     std::int16_t Flag(int index) const;
     // The sender last placed in the slot, or null once it is gone. Raises error 9 out of range.

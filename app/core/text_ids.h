@@ -1,8 +1,8 @@
 #pragma once
 // The ids of the program's messages in the [Strings] section of a language file ("String<id>"), one
 // name each, as GetString takes them. The numbers are those of the language files and never change;
-// the French text beside each call is its default. Ids 18, 19, 22 to 29, 39, 42 to 49, 74 to 89 and
-// 92 to 99 are not used.
+// the French text beside each call is its default. Ids 18, 19, 22 to 29, 39, 42 to 49, 74 to 89,
+// 92 to 99 and 128 to 139 are not used (110 to 119 are kept for the windows' keyboard and focus texts).
 
 #include <cstdint>
 
@@ -64,10 +64,24 @@ inline constexpr Id NetworkErrorTitle = 69;    // "Erreur réseau"
 inline constexpr Id NetworkNotConnected = 70;  // " ne semble pas connecté !"
 inline constexpr Id MessageTooLarge = 101;     // "Ce message est trop volumineux ..."
 
+// The outcome of a send to several stations, and the causes of a failed connection, after the
+// station's name.
+inline constexpr Id StationsReceived = 120;  // "%1 sur %2 postes ont reçu le message"
+inline constexpr Id ConnectionRefused = 121; // "n'accepte pas la connexion : Vellumo n'y est peut-être pas démarré"
+inline constexpr Id NoAnswerInTime = 122;    // "ne répond pas dans le délai"
+inline constexpr Id ConnectionCut = 123;     // "a coupé la connexion avant de répondre"
+inline constexpr Id Unreachable = 124;       // "ne peut pas être joint"
+// A paste that would pass the message size cap.
+inline constexpr Id PasteTooLarge = 125; // "Ce qui est collé rendrait le message trop volumineux ..."
+
 // The options.
 inline constexpr Id PortNotANumber = 65;         // "Le port de communication doit être un nombre entier ..."
 inline constexpr Id OptionsNotSavedBecause = 66; // "Les options n'ont pas pu être enregistrées : "
 inline constexpr Id OptionsNotSaved = 67;        // "Les options n'ont pas pu être enregistrées."
+inline constexpr Id PortAtNextStart = 126;       // "Le port %1 sera pris au prochain démarrage ..."
+
+// Opening a document.
+inline constexpr Id NoProgramForDocument = 127; // "Aucun programme ne sait ouvrir ce document : ..."
 
 // The peer scan.
 inline constexpr Id ConnectedUsers = 71; // "Utilisateurs connectés"

@@ -6,6 +6,7 @@
 #include "app/core/text_ids.h"
 #include "app/messaging/mod_resolve_network_name.h"
 #include "app/messaging/peer_message.h"
+#include "app/messaging/send_outcomes.h"
 #include "app/messaging/sender_reports.h"
 #include "platform/net/async_request.h"
 #include "platform/runtime/runtime_error.h"
@@ -18,8 +19,6 @@ namespace vellumo {
 
 namespace {
 
-constexpr std::int16_t kSuccessColour = 0;
-constexpr std::int16_t kFailureColour = 192;
 constexpr int kIconWarning = 2;
 constexpr int kIconError = 3;
 constexpr int kRefusedKey = 401;
@@ -60,9 +59,9 @@ void frmToSend::Send() {
 
     address_ = ModResolveNetworkName::ResolveHostName(UserSendTo, 1);
     if (address_.isEmpty()) {
-        reports_.StatusBar1_SimpleText(UserSendTo + QStringLiteral(" ") +
-                                           text(txt::NoAddress, QStringLiteral("ne présente pas son adress IP !")),
-                                       kFailureColour, settings_.ShowBalloon);
+        report(UserSendTo + QStringLiteral(" ") +
+                   text(txt::NoAddress, QStringLiteral("ne présente pas son adress IP !")),
+               false, settings_.ShowBalloon);
         finish();
         return;
     }
@@ -99,37 +98,61 @@ void frmToSend::Req_OnResponseFinished() {
         const QString statusText = Req->StatusText();
         if (statusText.contains(QStringLiteral("MESSAGE:OK:"), Qt::CaseSensitive)) {
             const QString peerName = statusText.split(u':').at(2);
-            reports_.StatusBar1_SimpleText(peerName + QStringLiteral(" ") +
-                                               text(txt::Delivered, QStringLiteral("à reçu le message")),
-                                           kSuccessColour, settings_.ShowBalloon);
+            report(peerName + QStringLiteral(" ") + text(txt::Delivered, QStringLiteral("à reçu le message")), true,
+                   settings_.ShowBalloon);
         } else {
-            reports_.StatusBar1_SimpleText(UserSendTo + QStringLiteral(" ") +
-                                               text(txt::NotDelivered, QStringLiteral("n'a pas reçu le message")),
-                                           kFailureColour, settings_.ShowBalloon);
+            report(UserSendTo + QStringLiteral(" ") +
+                       text(txt::NotDelivered, QStringLiteral("n'a pas reçu le message")),
+                   false, settings_.ShowBalloon);
         }
+    } else if (status == kRefusedKey) {
+        // 401 is the peer's own answer to a key that differs from its own: it is there and refused. Its
+        // reason ("Utilisateur non autorisé !") says less than this line, which the balloon repeats.
+        const QString line =
+            UserSendTo + QStringLiteral(" ") +
+            text(txt::KeyRefused,
+                 QStringLiteral("a refusé le message : la clé d'accès n'est pas la même sur les deux postes"));
+        report(line, false, false, line, text(txt::ErrorTitle, QStringLiteral("Erreur")), kIconError);
     } else {
-        // 401 is the peer's own answer to a key that differs from its own: it is there and refused.
-        const QString outcome =
-            status == kRefusedKey
-                ? text(txt::KeyRefused, QStringLiteral("a refusé le message : la clé d'accès n'est pas la même "
-                                                       "sur les deux postes"))
-                : text(txt::NotConnected, QStringLiteral("ne semble pas connecté"));
-        reports_.StatusBar1_SimpleText(UserSendTo + QStringLiteral(" ") + outcome, kFailureColour, false);
-        reports_.ShowSystrayMessage(QString::number(status) + QStringLiteral("\r\n") + Req->StatusText(),
-                                    text(txt::ErrorTitle, QStringLiteral("Erreur")), kIconError);
+        report(UserSendTo + QStringLiteral(" ") + text(txt::NotConnected, QStringLiteral("ne semble pas connecté")),
+               false, false, QString::number(status) + QStringLiteral("\r\n") + Req->StatusText(),
+               text(txt::ErrorTitle, QStringLiteral("Erreur")), kIconError);
     }
     finish();
 }
 
-void frmToSend::Req_OnError(int /*number*/, const QString& description) {
+QString frmToSend::networkCause(int number) const {
+    switch (number) {
+    case AsyncRequest::CannotConnect:
+        return text(txt::ConnectionRefused,
+                    QStringLiteral("n'accepte pas la connexion : Vellumo n'y est peut-être pas démarré"));
+    case AsyncRequest::TimedOut:
+        return text(txt::NoAnswerInTime, QStringLiteral("ne répond pas dans le délai"));
+    case AsyncRequest::ConnectionAborted:
+    case AsyncRequest::InvalidServerResponse:
+        return text(txt::ConnectionCut, QStringLiteral("a coupé la connexion avant de répondre"));
+    default:
+        return text(txt::Unreachable, QStringLiteral("ne peut pas être joint"));
+    }
+}
+
+void frmToSend::Req_OnError(int number, const QString& /*description*/) {
     if (finished_)
         return;
-    reports_.ShowSystrayMessage(text(txt::NetworkErrorPrefix, QStringLiteral("Erreur : ")) + description,
-                                text(txt::NetworkErrorTitle, QStringLiteral("Erreur réseau")), kIconWarning);
-    reports_.StatusBar1_SimpleText(UserSendTo +
-                                       text(txt::NetworkNotConnected, QStringLiteral(" ne semble pas connecté !")),
-                                   kFailureColour, false);
+    // The socket's description is Qt's, in English and without the station: the cause is told here in
+    // the interface language, after the station's name.
+    report(UserSendTo + text(txt::NetworkNotConnected, QStringLiteral(" ne semble pas connecté !")), false, false,
+           text(txt::NetworkErrorPrefix, QStringLiteral("Erreur : ")) + UserSendTo + QStringLiteral(" ") +
+               networkCause(number),
+           text(txt::NetworkErrorTitle, QStringLiteral("Erreur réseau")), kIconWarning);
     finish();
+}
+
+void frmToSend::report(const QString& line, bool delivered, bool lineBalloon, const QString& balloonText,
+                       const QString& balloonTitle, int balloonIcon) {
+    if (!Outcomes)
+        Outcomes = std::make_shared<SendOutcomes>(reports_, localisation_, 1);
+    Outcomes->Add({line, delivered, lineBalloon, balloonText, balloonTitle, balloonIcon});
 }
 
 void frmToSend::finish() {

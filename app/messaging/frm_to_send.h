@@ -24,26 +24,37 @@
 //   name does not resolve                 | UserSendTo " " text 38 (192, ShowBalloon)     |
 //   200, reason holds "MESSAGE:OK:"       | 3rd ":" piece of reason " " text 35 (0, SB)   |
 //   200, reason without it                | UserSendTo " " text 36 (192, ShowBalloon)     |
-//   401 (the peer refused the key)        | UserSendTo " " text 40 (192, no)              | status CRLF reason,
+//   401 (the peer refused the key)        | UserSendTo " " text 40 (192, no)              | the same line,
 //                                         |                                               | title text 31, icon 3
 //   any other status                      | UserSendTo " " text 37 (192, no)              | status CRLF reason,
 //                                         |                                               | title text 31, icon 3
-//   transport error                       | UserSendTo " ne semble pas connecté !"        | "Erreur : " description,
-//                                         | (192, no)                                     | "Erreur réseau", icon 2
+//   transport error                       | UserSendTo " ne semble pas connecté !"        | "Erreur : " UserSendTo
+//                                         | (192, no)                                     | " " the cause (121 to
+//                                         |                                               | 124), "Erreur réseau",
+//                                         |                                               | icon 2
+//
+// The peer's own reason for a 401 ("Utilisateur non autorisé !") and the socket's own description of a
+// transport error are not shown: the first says less than text 40, the second is in English and names
+// no station. With Outcomes set (a message to several stations) the lines and balloons go through it.
 //
 // Texts by GetString number: 31 "Erreur", 35 "à reçu le message", 36 "n'a pas reçu le message",
 // 37 "ne semble pas connecté", 38 "ne présente pas son adress IP !", 40 "a refusé le message : la clé
-// d'accès n'est pas la même sur les deux postes".
+// d'accès n'est pas la même sur les deux postes", 68 "Erreur : ", 69 "Erreur réseau", 70 " ne semble pas
+// connecté !", 121 "n'accepte pas la connexion : Vellumo n'y est peut-être pas démarré" (refused), 122 "ne
+// répond pas dans le délai" (time-out), 123 "a coupé la connexion avant de répondre" (cut or unreadable
+// reply), 124 "ne peut pas être joint" (anything else).
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
 namespace vellumo {
 
 class AppSettings;
 class AsyncRequest;
+class SendOutcomes;
 class SendSlots;
 class SenderReports;
 class modLocalisation;
@@ -65,6 +76,9 @@ public:
     QString UserTextMessage;
     QString UserRTFMessage;
     std::int16_t Index = 0;
+    // The outcomes of the message's senders, when it goes to several stations (SendOutcomes); without
+    // it the sender reports on its own.
+    std::shared_ptr<SendOutcomes> Outcomes;
 
     // The four time-outs of the request (10000 ms; tests make them short).
     int TimeoutMs = DefaultTimeoutMs;
@@ -84,6 +98,11 @@ private:
     void Form_Load();
     // Frees the slot and deletes the sender once the event loop comes back.
     void finish();
+    // Hands the outcome to Outcomes (one of its own when none was given).
+    void report(const QString& line, bool delivered, bool lineBalloon, const QString& balloonText = {},
+                const QString& balloonTitle = {}, int balloonIcon = 0);
+    // What a transport error number means, after the station's name, in the interface language.
+    QString networkCause(int number) const;
     QString text(std::int16_t id, const QString& defaultText) const;
 
     const AppSettings& settings_;

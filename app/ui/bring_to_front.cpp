@@ -8,10 +8,11 @@
 namespace vellumo {
 
 void BringToFront(QWidget& window, bool IsAlwaysOnTop) {
-    window.show();
+    // The window comes up without the focus: the user may be typing elsewhere when a message arrives.
+    // SetTopMost shows a hidden window so and raises it; a plain show first would activate it.
+    SetTopMost(&window);
     if (IsAlwaysOnTop)
         return;
-    SetTopMost(&window);
     ui().doEvents();
     SetNotTopMost(&window);
 }

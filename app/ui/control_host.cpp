@@ -26,6 +26,9 @@ ControlHost::ControlHost(ControlLoader& loader, const QString& progId, const QSt
         site_->attach(*control_, this); // the place's palette and font changes reach the control
         control_->InitProperties();
         layout_->addWidget(control_->widget());
+        // The place passes the focus to its control, so that the window's tab order and setFocus
+        // reach it.
+        setFocusProxy(control_->widget());
     } catch (const RuntimeError& e) {
         control_ = nullptr;
         ui().logEvent(EventLogType::Warning, QStringLiteral("Vellumo"),
@@ -42,6 +45,11 @@ ControlHost::~ControlHost() {
 
 void ControlHost::setStandIn(QWidget* widget) {
     layout_->addWidget(widget);
+    setFocusProxy(widget);
+}
+
+void ControlHost::setAmbientProperty(const QString& name, const PropertyValue& value) {
+    site_->setAmbientProperty(name, value);
 }
 
 void ControlHost::setDesignedSize(const QSize& size) {

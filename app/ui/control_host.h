@@ -21,6 +21,7 @@ class QHBoxLayout;
 namespace vellumo {
 
 class ContainerSite;
+class PropertyValue;
 class ControlLoader;
 class HostedControl;
 
@@ -43,6 +44,9 @@ public:
 protected:
     // Puts the stand-in widget in the control's place.
     void setStandIn(QWidget* widget);
+    // Changes an ambient property of the container, as the control sees it ("DisplayAsDefault"), and
+    // tells the control.
+    void setAmbientProperty(const QString& name, const PropertyValue& value);
 
 private:
     std::unique_ptr<ContainerSite> site_;

@@ -54,7 +54,9 @@ bool MessageNavigation::Reposition() {
         moveTo(&Recordset::moveFirst);
         return false;
     }
-    if (AtEnd)
+    if (LoneRowStays && recordset_->recordCount() == 1)
+        setButtons(false, false, false, false, true);
+    else if (AtEnd)
         setButtons(true, true, false, false, true);
     else if (AtStart)
         setButtons(false, false, true, true, true);
@@ -103,7 +105,10 @@ bool MessageNavigation::ButtonClick(int Index, const modVellumo& state) {
         const QString prompt =
             state.GetString(txt::DeleteMessageAsk, QStringLiteral("Êtes-vous sur de vouloir détruire ce message ? "));
         const QString title = state.GetString(txt::DeleteMessageTitle, QStringLiteral("Supprimer un message..."));
-        if (ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title) != mb::Yes || !recordset_)
+        asking_ = true;
+        const int answer = ui().messageBox(prompt, mb::YesNo | mb::Question | mb::SystemModal, title);
+        asking_ = false;
+        if (answer != mb::Yes || !recordset_)
             return true;
         if (shown) {
             try {

@@ -12,7 +12,11 @@
 //   13     | AtEnd (on Yes)          | delete, last    neither   | on | on | on | on | on
 //
 // Button 13 deletes the row that was shown when it asked, found again by its bookmark: the question
-// lets the event loop run, and a row received meanwhile becomes the current one.
+// lets the event loop run, and a row received meanwhile becomes the current one (Asking() is true
+// while the question is open, so that the window keeps showing the row the question is about).
+//
+// With LoneRowStays on (the received-message window), a table of one row has nowhere to move to:
+// only button 13 is on.
 //
 // A move before the first row or after the last is allowed; the next reposition moves back and
 // marks the end it reached. Owned by its window and set on the window's toolbar; the recordset is the
@@ -64,8 +68,12 @@ public:
     // Text1(Index), on row Index of fields. Returns the box.
     static QLineEdit* AddMessageField(QGridLayout& fields, QWidget* window, int Index, const QString& caption);
 
+    // True while button 13's question is open.
+    bool Asking() const { return asking_; }
+
     bool AtEnd = false;
     bool AtStart = false;
+    bool LoneRowStays = false;
 
 private:
     void setButtons(bool first, bool previous, bool next, bool last, bool del);
@@ -73,6 +81,7 @@ private:
 
     TeskToolbar& toolbar_;
     Recordset* recordset_ = nullptr;
+    bool asking_ = false;
 };
 
 } // namespace vellumo

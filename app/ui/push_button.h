@@ -4,6 +4,13 @@
 // button, MousePointer). Until the library is in the program folder a standard push button stands in.
 // In a layout the button has the size of a dialog button of the design (75 by 25 pixels), wider when
 // its caption needs it.
+//
+// The keyboard, as a window's push buttons take it: Tab reaches the button, Space and Enter on it click
+// it, and it shows that it has the focus (the library's button draws its focus rectangle while it is
+// shown as the default one: the place tells it so through the ambient DisplayAsDefault while it has the
+// focus). A default button (setDefault) clicks on an Enter that nothing else in its window took, and
+// shows as the default one while no other push button of the window has the focus; a cancel button
+// (setCancel) clicks on Escape in its window.
 
 #include "app/ui/control_host.h"
 
@@ -36,6 +43,8 @@ public:
     static constexpr QSize DesignedSize{75, 25};
 
     PushButton(ControlLoader& loader, const QString& name, const QString& caption, QWidget* parent);
+    // Stops following the focus first: the hosted button, deleted after this, moves the focus away.
+    ~PushButton() override;
 
     void setClick(std::function<void()> onClick);
     // The caption, on the library's button (by dispatch number) or on the stand-in.
@@ -47,12 +56,31 @@ public:
     // button by its colour properties, on the stand-in by its palette.
     void setColours(std::int32_t face, std::int32_t text);
 
+    void setDefault(bool on);
+    bool isDefault() const { return default_; }
+    void setCancel(bool on);
+    bool isCancel() const { return cancel_; }
+    // The widget that takes the focus: the library's button or the stand-in.
+    QWidget* focusTarget() const;
+    // Whether the button shows as its window's default one now.
+    bool shownAsDefault() const { return shownAsDefault_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void designSize();
+    void watchWindowKeys();
+    void updateDefaultLook();
 
     std::function<void()> onClick_;
     QString caption_;
     QPushButton* standIn_ = nullptr;
+    QWidget* keyWindow_ = nullptr;
+    bool default_ = false;
+    bool cancel_ = false;
+    bool shownAsDefault_ = false;
+    QMetaObject::Connection focusWatch_;
 };
 
 } // namespace vellumo

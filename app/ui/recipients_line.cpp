@@ -43,4 +43,14 @@ QStringList Without(const QStringList& stations, const QString& ownName) {
     return kept;
 }
 
+QString Append(const QString& line, const QString& name) {
+    const QString station = name.trimmed();
+    if (station.isEmpty() || holds(Stations(line), station))
+        return line;
+    const QString kept = line.trimmed();
+    if (kept.isEmpty())
+        return station + u';';
+    return kept.endsWith(u';') ? line + station + u';' : line + u';' + station + u';';
+}
+
 } // namespace vellumo::RecipientsLine

@@ -11,7 +11,17 @@
 //                         |                         | case, is the same station (the first spelling stays)
 //
 // A reply to all builds a new line from a message: its FROM, then its TO, without the own station
-// and without repeats, each name followed by ";". Holds no state.
+// and without repeats, each name followed by ";". A name picked from a list is added to the line as
+// the user left it (Append):
+//
+//   line      | picked | line afterwards | why
+//   ----------|--------|-----------------|------------------------------------------------------
+//   "APC2;"   | PC2    | "APC2;PC2;"     | whole entries are compared, never a part of one
+//   "PC3"     | PC2    | "PC3;PC2;"      | the typed name gets its ";" before the new one
+//   "PC2;"    | pc2    | "PC2;"          | already there (in any case, with any blanks): unchanged
+//   "  "      | PC2    | "PC2;"          | a line of blanks holds no name
+//
+// Holds no state.
 
 #include <QString>
 #include <QStringList>
@@ -24,5 +34,7 @@ QStringList Stations(const QString& line);
 QString Join(const QStringList& stations);
 // The stations of line without ownName (compared as the stations are).
 QStringList Without(const QStringList& stations, const QString& ownName);
+// The line with name added at its end, followed by ";", unless the line names that station already.
+QString Append(const QString& line, const QString& name);
 
 } // namespace vellumo::RecipientsLine

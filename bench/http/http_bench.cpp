@@ -58,16 +58,6 @@ void pinTo(int core) {
     ::sched_setaffinity(0, sizeof set, &set);
 }
 
-QString loadAverage() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("?");
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return QStringLiteral("load %1 %2 %3")
-        .arg(QString::fromLatin1(parts.value(0)), QString::fromLatin1(parts.value(1)),
-             QString::fromLatin1(parts.value(2)));
-}
-
 // CPU time (user + system, seconds) and context switches of a process, from /proc.
 struct Usage {
     double cpu = 0;
@@ -259,22 +249,9 @@ Figure measure(Server& server, const Case& c, double seconds, const std::vector<
                 "switches per request  | %s\n",
                 qPrintable(c.name), qPrintable(server.label.right(40)), f.rate, f.result.p50Microseconds,
                 f.result.p99Microseconds, static_cast<long long>(f.result.failures), (after.cpu - before.cpu) * 1e6 / n,
-                double(after.switches - before.switches) / n, qPrintable(loadAverage()));
+                double(after.switches - before.switches) / n, bench::loadAverage().c_str());
     std::fflush(stdout);
     return f;
-}
-
-std::vector<int> allowedCores() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    std::vector<int> cores;
-    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
-        for (int i = 0; i < CPU_SETSIZE; ++i) {
-            if (CPU_ISSET(i, &set))
-                cores.push_back(i);
-        }
-    }
-    return cores;
 }
 
 } // namespace
@@ -328,7 +305,7 @@ int main(int argc, char** argv) {
     if (!closeCases)
         programs.clear();
     if (cores.empty()) {
-        const std::vector<int> allowed = allowedCores();
+        const std::vector<int> allowed = bench::allowedCores();
         if (allowed.size() >= 4) {
             // The first core takes the machine's interrupts: the servers get the next two, the
             // clients the rest (at most four).
@@ -401,7 +378,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::printf("\nbest of %d rounds (goal: each ratio >= 0.90)  | %s\n", rounds, qPrintable(loadAverage()));
+    std::printf("\nbest of %d rounds (goal: each ratio >= 0.90)  | %s\n", rounds, bench::loadAverage().c_str());
     for (std::size_t ci = 0; ci < cases.size(); ++ci) {
         const Case& c = cases[ci];
         const double theirs = best[{ci, ours.size()}].rate;

@@ -427,4 +427,31 @@ std::string getRequest(const std::string& target, bool close) {
            "\r\n";
 }
 
+std::vector<int> allowedCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    std::vector<int> cores;
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
+        for (int i = 0; i < CPU_SETSIZE; ++i) {
+            if (CPU_ISSET(i, &set))
+                cores.push_back(i);
+        }
+    }
+    return cores;
+}
+
+std::string loadAverage() {
+    std::FILE* f = std::fopen("/proc/loadavg", "r");
+    if (!f)
+        return "?";
+    double a = 0, b = 0, c = 0;
+    const int n = std::fscanf(f, "%lf %lf %lf", &a, &b, &c);
+    std::fclose(f);
+    if (n != 3)
+        return "?";
+    char text[64];
+    std::snprintf(text, sizeof text, "load %.2f %.2f %.2f", a, b, c);
+    return text;
+}
+
 } // namespace vellumo::bench

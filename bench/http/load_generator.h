@@ -63,4 +63,10 @@ std::string getRequest(const std::string& target, bool close = false);
 // Percentile p (0..1) of values, sorted in place.
 double percentile(std::vector<double>& values, double p);
 
+// The cores this process may run on, in order (its affinity mask).
+std::vector<int> allowedCores();
+
+// "load 1.00 0.50 0.25": the machine's load averages, printed beside each figure; "?" without /proc.
+std::string loadAverage();
+
 } // namespace vellumo::bench

@@ -55,16 +55,6 @@ using namespace vellumo::bench;
 
 namespace {
 
-QString loadAverage() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("?");
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return QStringLiteral("load %1 %2 %3")
-        .arg(QString::fromLatin1(parts.value(0)), QString::fromLatin1(parts.value(1)),
-             QString::fromLatin1(parts.value(2)));
-}
-
 PeerMessage message(int n) {
     PeerMessage m;
     m.FROM = QStringLiteral("BENCH");
@@ -90,15 +80,7 @@ struct Cores {
 };
 
 Cores pickCores() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    std::vector<int> allowed;
-    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
-        for (int i = 0; i < CPU_SETSIZE; ++i) {
-            if (CPU_ISSET(i, &set))
-                allowed.push_back(i);
-        }
-    }
+    const std::vector<int> allowed = bench::allowedCores();
     Cores c;
     if (allowed.size() >= 4) {
         c.program = allowed[1];
@@ -158,7 +140,7 @@ double sharesRun(const QString& folder, const Cores& cores, int senders, bool cr
                 qPrintable(folder.right(40)), crypt ? "crypt" : "plain", senders, rate, r.p50Microseconds / 1000,
                 r.p99Microseconds / 1000, static_cast<long long>(r.failures), mean, static_cast<long long>(*least),
                 mean > 0 ? double(*least) / mean : 0, static_cast<long long>(*most),
-                mean > 0 ? double(*most) / mean : 0, qPrintable(loadAverage()));
+                mean > 0 ? double(*most) / mean : 0, bench::loadAverage().c_str());
     std::printf("    replies per sender:");
     for (std::int64_t n : r.perConnection)
         std::printf(" %lld", static_cast<long long>(n));
@@ -190,7 +172,7 @@ double storeOnlyRun(int rows) {
     }
     const double rate = rows / (double(timer.nsecsElapsed()) / 1e9);
     std::printf("%-40s store only: %6.0f rows/s (%d rows, one commit each, in %s)  | %s\n", "", rate, rows,
-                qPrintable(QDir::tempPath()), qPrintable(loadAverage()));
+                qPrintable(QDir::tempPath()), bench::loadAverage().c_str());
     std::fflush(stdout);
     return rate;
 }
@@ -243,7 +225,7 @@ void soakRun(const QString& folder, const Cores& cores, std::int64_t messages) {
                 qPrintable(folder.right(40)), static_cast<long long>(r.requests), r.seconds,
                 static_cast<long long>(r.failures), rssAtStart / 1024.0, rssAt1000 / 1024.0, rssAtEnd / 1024.0,
                 (rssAtEnd - rssAt1000) / 1024.0, peak / 1024.0, first, last, first > 0 ? last / first : 0,
-                qPrintable(loadAverage()));
+                bench::loadAverage().c_str());
     std::fflush(stdout);
 }
 
@@ -301,7 +283,7 @@ void fanOutRun(int recipients) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
     std::printf("one message to %d recipients: %d delivered, %d reports in %.3f s  | %s\n", recipients,
                 reports.delivered, reports.reports, static_cast<double>(clock.nsecsElapsed()) / 1e9,
-                qPrintable(loadAverage()));
+                bench::loadAverage().c_str());
 }
 
 } // namespace

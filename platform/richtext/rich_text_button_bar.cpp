@@ -127,13 +127,20 @@ void RichTextButtonBar::follow() {
     following_ = false;
 }
 
+// A value chosen in a list (or typed and confirmed) sends the user back to the text. A list left by
+// Tab confirms its text too: the focus has gone on to the next control then, and stays there.
+void RichTextButtonBar::giveFocusBack(QComboBox* list) {
+    if (editor_ && list && list->hasFocus())
+        editor_->setFocus(Qt::OtherFocusReason);
+}
+
 void RichTextButtonBar::applyFamily(const QString& family) {
     if (!editor_ || following_ || family.isEmpty())
         return;
     QTextCharFormat fmt;
     fmt.setFontFamilies(QStringList{family});
     editor_->mergeCurrentCharFormat(fmt);
-    editor_->setFocus();
+    giveFocusBack(family_);
 }
 
 void RichTextButtonBar::applySize(const QString& size) {
@@ -144,7 +151,7 @@ void RichTextButtonBar::applySize(const QString& size) {
     QTextCharFormat fmt;
     fmt.setFontPointSize(points);
     editor_->mergeCurrentCharFormat(fmt);
-    editor_->setFocus();
+    giveFocusBack(size_);
 }
 
 void RichTextButtonBar::applyAlignment(Qt::Alignment align) {

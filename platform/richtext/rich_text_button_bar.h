@@ -34,6 +34,7 @@ private:
     void applyFamily(const QString& family);
     void applySize(const QString& size);
     void applyAlignment(Qt::Alignment align);
+    void giveFocusBack(QComboBox* list);
 
     QPointer<RichTextEditor> editor_;
     QComboBox* family_ = nullptr;

@@ -5,8 +5,23 @@
 // its window, like any widget.
 //
 // Invariants: like the viewer, it never loads anything by itself: a picture enters the document only
-// through insertPicture, which reads the file once and keeps the image in the document's resources
-// under a name of ours; pasting takes plain text only, so no foreign markup or link reaches the body.
+// through insertPicture, which reads the file once, or through a paste, which carries the picture
+// itself; either way the image is kept in the document's resources under a name of ours.
+//
+// Paste (and drop), by what the clipboard offers:
+//
+//   offered                          | inserted
+//   ---------------------------------|-------------------------------------------------------------
+//   rich text (HTML) with some text  | its text with its formatting (fonts, sizes, bold, italic,
+//                                    | colours, paragraphs); its pictures only when the HTML carries
+//                                    | them itself (data: URLs) or they are this editor's own; links
+//                                    | become plain text; nothing named by the HTML (a remote image,
+//                                    | a file, a style sheet) is ever fetched or read
+//   a picture (and no such text)     | the picture, inline at the caret, as an emoticon is
+//   plain text                       | the text, in the format at the caret
+//
+// Pictures beyond 4096 x 4096 pixels are left out. Before anything goes in, the paste check (when the
+// holder set one) is asked with the RTF size of what would be added; on false nothing is inserted.
 //
 // Notifications: gotFocus when it takes the keyboard focus, clicked on a mouse press inside it.
 
@@ -15,6 +30,13 @@
 #include <QByteArray>
 #include <QColor>
 #include <QString>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+class QImage;
+class QTextDocument;
 
 namespace vellumo {
 
@@ -35,6 +57,10 @@ public:
     QByteArray rtf() const;
     QString rtfText() const;
 
+    // Asked before a paste goes in, with the size in RTF bytes of what it would add; false keeps it out
+    // (the holder tells the user why). Without a check every paste goes in.
+    void setPasteCheck(std::function<bool(qint64 rtfBytes)> check) { pasteCheck_ = std::move(check); }
+
 signals:
     void gotFocus();
     void clicked();
@@ -42,9 +68,16 @@ signals:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // A name of ours for a picture of the document.
+    QString newPictureName();
+    // Puts the paste's pictures under names of ours in staging, and drops those it does not carry.
+    void keepCarriedPictures(QTextDocument& staging, std::vector<std::pair<QString, QImage>>& pictures);
+
+    std::function<bool(qint64)> pasteCheck_;
     int pictureCount_ = 0;
 };
 

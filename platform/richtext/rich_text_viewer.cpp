@@ -171,8 +171,9 @@ QColor RichTextViewer::backColor() const {
 }
 
 QVariant RichTextViewer::loadResource(int, const QUrl&) {
-    // Everything the content shows is already in the document's resources.
-    return {};
+    // Everything the content shows is already in the document's resources. An empty value, not a null
+    // one: on a null one the document would go and read a file of that name itself.
+    return QVariant(QByteArray());
 }
 
 } // namespace vellumo

@@ -21,8 +21,10 @@ QString withoutTrailingSlash(QString path) {
     return path;
 }
 
+} // namespace
+
 // Every missing folder of path, made one after the other with mode 0700; 0 or the errno that stopped it.
-int makeFolders(const QString& path) {
+int MakePrivateFolders(const QString& path) {
     const QByteArray full = QFile::encodeName(QDir::cleanPath(path));
     for (qsizetype end = 1; end <= full.size(); ++end) {
         if (end < full.size() && full[end] != '/')
@@ -41,8 +43,6 @@ int makeFolders(const QString& path) {
         return errno;
     return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
 }
-
-} // namespace
 
 UserFolders::UserFolders(const QString& programFolder)
     : programFolder_(withoutTrailingSlash(programFolder)),
@@ -75,7 +75,7 @@ QString UserFolders::baseDirectory(const char* variable, const QString& fallback
 
 bool UserFolders::make(QString* error) const {
     for (const QString& folder : {configFolder_, dataFolder_}) {
-        if (const int e = makeFolders(folder)) {
+        if (const int e = MakePrivateFolders(folder)) {
             if (error)
                 *error = QStringLiteral("%1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(e)));
             return false;

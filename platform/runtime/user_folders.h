@@ -54,4 +54,9 @@ private:
     QString dataFolder_;
 };
 
+// Every missing folder of path, made one after the other with mode 0700 (the user's own files are
+// the user's alone); a folder above that is there but not writable is fine. 0 or the errno that
+// stopped it (ENOTDIR when path is not a folder).
+int MakePrivateFolders(const QString& path);
+
 } // namespace vellumo

@@ -3,11 +3,13 @@
 #include "platform/runtime/user_folders.h"
 #include "platform/settings/ini_file.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vellumo {
 
@@ -46,13 +48,31 @@ long FileRegistry::codeFromErrno(int error) {
     }
 }
 
+namespace {
+
+// Makes the registry's root folder and those above it that are missing, each with mode 0700: the copy
+// of the registry lives among the user's own files, which are the user's alone. 0 or the errno that
+// stopped it.
+int makeRootFolder(const QString& root) {
+    if (const int error = MakePrivateFolders(root); error != 0)
+        return error;
+    const QByteArray full = QFile::encodeName(QDir::cleanPath(root));
+    struct stat st {};
+    if (::stat(full.constData(), &st) != 0)
+        return errno;
+    // A root made by an earlier version, open to the other users, is closed to them now.
+    if ((st.st_mode & 077) != 0 && st.st_uid == ::geteuid())
+        ::chmod(full.constData(), 0700);
+    return 0;
+}
+
+} // namespace
+
 long FileRegistry::createKey(const QString& subKey) {
     if (!IniFile::isWritableSection(subKey))
         return regerr::InvalidParameter;
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(root_).toStdString()), ec);
-    if (ec)
-        return codeFromErrno(ec.value());
+    if (const int error = makeRootFolder(root_); error != 0)
+        return codeFromErrno(error);
     // Opening for append creates the hive file and proves that it can be written; the key's section
     // appears with its first value.
     QFile hive(hiveFile());

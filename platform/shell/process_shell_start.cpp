@@ -1,10 +1,17 @@
 #include "platform/shell/process_shell_start.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QVariantMap>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vellumo {
 
@@ -61,8 +68,26 @@ int ProcessShellStart::open(const QString& file, const QString& parameters, cons
     return shellresult::Success;
 }
 
-int ProcessShellStart::openWith(const QString& file, const QString& directory, int showCommand) {
-    return shellresult::NoAssociation;
+int ProcessShellStart::openWith(const QString& file, const QString& directory, int /*showCommand*/) {
+    const QDir base = directory.isEmpty() ? QDir::current() : QDir(directory);
+    const QString path = base.absoluteFilePath(file);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !QFileInfo(path).isFile())
+        return shellresult::NoAssociation;
+    // The portal opens what it is handed, not a name: the document goes as an open descriptor.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return shellresult::AccessDenied;
+    const QDBusUnixFileDescriptor descriptor(fd); // keeps a copy of its own
+    ::close(fd);
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/freedesktop/portal/desktop"),
+        QStringLiteral("org.freedesktop.portal.OpenURI"), QStringLiteral("OpenFile"));
+    call << QString() << QVariant::fromValue(descriptor)
+         << QVariantMap{{QStringLiteral("ask"), true}, {QStringLiteral("writable"), false}};
+    // The window stays live while the portal answers.
+    const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, PortalTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage ? shellresult::Success : shellresult::NoAssociation;
 }
 
 } // namespace vellumo

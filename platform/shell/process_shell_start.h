@@ -10,7 +10,10 @@
 //   a document, and no "xdg-open" to open it with                         -> 31
 //   started                                                               -> 42
 //
-// There is no system "Open With" chooser here: openWith does nothing and answers 31.
+// "Open With" is the desktop portal's chooser (org.freedesktop.portal.OpenURI, OpenFile with "ask" on,
+// over the session bus): the user picks a program for the document. Without a session bus or a portal
+// that takes the call there is no chooser: openWith answers 31, and ShellExecuteOpen tells the user
+// through its notice (setNoProgramNotice).
 
 #include "platform/shell/shell_start.h"
 
@@ -18,6 +21,9 @@ namespace vellumo {
 
 class ProcessShellStart : public ShellStart {
 public:
+    // How long the portal may take to take the request (the chooser itself then runs on its own).
+    static constexpr int PortalTimeoutMs = 5000;
+
     int open(const QString& file, const QString& parameters, const QString& directory, int showCommand) override;
     int openWith(const QString& file, const QString& directory, int showCommand) override;
 };

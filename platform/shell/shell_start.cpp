@@ -11,7 +11,16 @@ namespace {
     throw RuntimeError(number, QStringLiteral("API"), QString::fromLatin1(description));
 }
 
+std::function<void(const QString&)>& noProgramNotice() {
+    static std::function<void(const QString&)> notice;
+    return notice;
+}
+
 } // namespace
+
+void setNoProgramNotice(std::function<void(const QString& file)> notice) {
+    noProgramNotice() = std::move(notice);
+}
 
 ShellStart& systemShell() {
     static ProcessShellStart shell;
@@ -26,7 +35,9 @@ void ShellExecuteOpen(QObject* Owner, const QString& FileName, const QString& Pa
     if (result > 32 || result < 0)
         return;
     if (result == shellresult::NoAssociation) {
-        shell.openWith(FileName, Directory, ShowCommand);
+        const int chooser = shell.openWith(FileName, Directory, ShowCommand);
+        if (chooser <= 32 && chooser >= 0 && noProgramNotice())
+            noProgramNotice()(FileName);
         return;
     }
     if (!RaiseErrors)

@@ -18,11 +18,14 @@
 //   28     | DDE time-out                 | error 25 "The DDE transaction could not be completed ..."
 //   29     | DDE failure                  | error 29 "The DDE transaction failed."
 //   30     | DDE busy                     | error 30 "The DDE transaction could not be completed ..."
-//   31     | no associated program        | always: the "Open With" chooser, no error
+//   31     | no associated program        | always: the "Open With" chooser, no error; when
+//          |                              | there is none, the no-program notice
 //   32     | library not found            | error 48
 //   others | (1, 4, 6, 7, 9, 10, 12-25)   | nothing
 
 #include <QString>
+
+#include <functional>
 
 class QObject;
 
@@ -57,6 +60,10 @@ public:
 
 // The shell of the running desktop (a ProcessShellStart shared by the whole program).
 ShellStart& systemShell();
+
+// What ShellExecuteOpen does when a document has no program and the shell offers no chooser either:
+// tells the user (the program sets it, in its own language); without a notice nothing is said.
+void setNoProgramNotice(std::function<void(const QString& file)> notice);
 
 // Starts or opens FileName through shell. When Directory comes in empty it receives the folder part
 // of FileName (up to and including its last "/"; empty when it has none), and that is what the shell

@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QWidget>
 
 #include <utility>
 #include <vector>
@@ -14,8 +16,28 @@ void QtUiHooks::beep() {
     QApplication::beep();
 }
 
+QWidget* QtUiHooks::BoxOwner() {
+    // The window the box answers to: the modal window running now (a dialog, or another box), else the
+    // active window, else the window that holds the focus.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = QApplication::activeWindow();
+    if (!owner && QApplication::focusWidget())
+        owner = QApplication::focusWidget()->window();
+    if (owner && (!owner->isVisible() || owner->windowType() == Qt::Popup || owner->windowType() == Qt::ToolTip))
+        owner = nullptr;
+    return owner;
+}
+
 int QtUiHooks::messageBox(const QString& prompt, int style, const QString& title) {
-    QMessageBox box;
+    // The box belongs to the window that opened it (the window manager keeps it above that window and
+    // centres it there), and is on top as that window is: a box mapped under an always-on-top window
+    // would take the keys unseen.
+    QWidget* owner = BoxOwner();
+    // On the heap: a window that goes while its box is open (the program ending meanwhile) takes the
+    // box with it.
+    QPointer<QMessageBox> held = new QMessageBox(owner);
+    QMessageBox& box = *held;
     box.setWindowTitle(title);
     box.setText(prompt);
     switch (style & mb::IconMask) {
@@ -67,14 +89,18 @@ int QtUiHooks::messageBox(const QString& prompt, int style, const QString& title
     const std::size_t def = static_cast<std::size_t>((style & mb::DefaultMask) / 256);
     if (def < made.size())
         box.setDefaultButton(static_cast<QPushButton*>(made[def]));
-    if (style & mb::SystemModal)
+    if ((style & mb::SystemModal) || (owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)))
         box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.exec();
+    if (!held)
+        return safeAnswer(style);
+    int answer = safeAnswer(style);
     for (std::size_t i = 0; i < made.size(); ++i) {
         if (box.clickedButton() == made[i])
-            return buttons[i].second;
+            answer = buttons[i].second;
     }
-    return safeAnswer(style);
+    delete held.data();
+    return answer;
 }
 
 } // namespace vellumo

@@ -4,6 +4,8 @@
 #include "platform/widgets/toolbar_picture.h"
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QToolButton>
 
 namespace vellumo {
 
@@ -11,11 +13,31 @@ TeskToolbar::TeskToolbar(QWidget* parent) : QToolBar(parent) {
     setMovable(false);
 }
 
+bool TeskToolbar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QToolButton*>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers() == Qt::NoModifier) {
+            if (!key->isAutoRepeat())
+                button->click();
+            return true;
+        }
+    }
+    return QToolBar::eventFilter(watched, event);
+}
+
 int TeskToolbar::addButton(const QString& key, const QIcon& picture, const QString& toolTipText,
                            const QString& caption) {
     auto* action = new QAction(picture, caption, this);
     action->setToolTip(toolTipText);
     addAction(action);
+    // The keyboard reaches the button: Tab stops on it (a click leaves the focus where it was), and
+    // Space or Enter clicks it.
+    if (QWidget* button = widgetForAction(action)) {
+        button->setFocusPolicy(Qt::TabFocus);
+        button->installEventFilter(this);
+    }
     buttons_.push_back({action, key, toolTipText});
     const int index = buttonCount();
     connect(action, &QAction::triggered, this, [this, index] { onTriggered(index); });

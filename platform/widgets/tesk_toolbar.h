@@ -8,6 +8,9 @@
 // Invariants: buttons are only added through addButton and addSeparatorButton (never with QToolBar's
 // own addAction), so number n is always the n-th button. A number outside 1..buttonCount() fails with
 // error 9 "Index out of bounds" (source "TeskToolbar") and changes nothing.
+//
+// Keyboard: every button is in its window's tab order (Tab reaches it, a click does not move the
+// focus), and Space or Enter on the focused button clicks it.
 
 #include <QIcon>
 #include <QString>
@@ -73,6 +76,9 @@ public:
     // Clicks a button as the user would: enabled, visible, not a separator. Returns whether it clicked.
     bool clickButton(int index);
     void setButtonClickHandler(ClickHandler handler) { clickHandler_ = std::move(handler); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Entry {

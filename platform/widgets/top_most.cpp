@@ -1,10 +1,16 @@
 #include "platform/widgets/top_most.h"
 
 #include <QRect>
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
 namespace vellumo {
+
+namespace {
+// The native window's flag behind Qt::WA_ShowWithoutActivating, read by the platform at each show.
+constexpr const char* kShowWithoutActivating = "_q_showWithoutActivating";
+} // namespace
 
 void SetStaysOnTop(QWidget* window, bool onTop) {
     if (!window)
@@ -32,6 +38,26 @@ void SetStaysOnTop(QWidget* window, bool onTop) {
         top->setGeometry(geometry);
 }
 
+void ShowWithoutActivating(QWidget* window) {
+    if (!window)
+        return;
+    QWidget* top = window->window();
+    if (top->isVisible())
+        return;
+    // For this show only: a later show the user asks for activates the window as usual. The widget's
+    // attribute reaches the desktop only when the native window is made; a window shown and hidden
+    // before keeps its native window, whose own flag is what the desktop reads at each show (on X11 a
+    // user time of 0, which the window manager takes as "do not focus").
+    const bool without = top->testAttribute(Qt::WA_ShowWithoutActivating);
+    top->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if (QWindow* native = top->windowHandle())
+        native->setProperty(kShowWithoutActivating, true);
+    top->show();
+    if (QWindow* native = top->windowHandle())
+        native->setProperty(kShowWithoutActivating, QVariant());
+    top->setAttribute(Qt::WA_ShowWithoutActivating, without);
+}
+
 namespace {
 
 void place(QWidget* window, bool onTop) {
@@ -39,15 +65,8 @@ void place(QWidget* window, bool onTop) {
         return;
     QWidget* top = window->window();
     SetStaysOnTop(top, onTop);
-    if (!top->isVisible()) {
-        // Shown without taking the focus, for this show only: a later show the user asks for
-        // activates the window as usual. A window never shown before is placed by the window
-        // manager; one shown before comes back where it was.
-        const bool without = top->testAttribute(Qt::WA_ShowWithoutActivating);
-        top->setAttribute(Qt::WA_ShowWithoutActivating, true);
-        top->show();
-        top->setAttribute(Qt::WA_ShowWithoutActivating, without);
-    }
+    if (!top->isVisible())
+        ShowWithoutActivating(top);
     top->raise();
 }
 

@@ -17,5 +17,8 @@ void SetTopMost(QWidget* window);
 void SetNotTopMost(QWidget* window);
 // Only the property: the window keeps its visibility and place (for windows still being built).
 void SetStaysOnTop(QWidget* window, bool onTop);
+// Shows a hidden window without giving it the keyboard focus, whether or not it was shown before; a
+// window already shown is left as it is.
+void ShowWithoutActivating(QWidget* window);
 
 } // namespace vellumo

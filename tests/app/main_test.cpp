@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +34,7 @@ namespace {
 TEST(ProgramMain, AnOutputWhoseReaderIsGoneDoesNotEndTheProgram) {
     test::ProgramFolder folder(QStringLiteral(VELLUMO_PROGRAM_DIR));
     const int port = test::freeLoopbackPort();
+    ASSERT_NE(port, 0) << "no free port for the program was found";
     folder.writeSettings(port);
 
     int fds[2];
@@ -52,21 +52,11 @@ TEST(ProgramMain, AnOutputWhoseReaderIsGoneDoesNotEndTheProgram) {
         ::dup2(writeEnd, STDERR_FILENO);
     });
     program.start(folder.file(QStringLiteral("vellumo")), {});
-    ASSERT_TRUE(program.waitForStarted(10000));
+    ASSERT_TRUE(program.waitForStarted(test::scaledMs(10000)));
     ::close(writeEnd);
 
-    const bool listening = test::waitUntil(
-        [&] {
-            if (program.state() == QProcess::NotRunning)
-                return true;
-            QTcpSocket s;
-            s.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port));
-            return s.waitForConnected(200);
-        },
-        30000);
-    EXPECT_TRUE(listening);
-    EXPECT_EQ(program.state(), QProcess::Running)
-        << "ended: status " << program.exitStatus() << ", code " << program.exitCode();
+    // It listens and goes on running: a program that ends, or does not come up, says how.
+    EXPECT_TRUE(test::waitUntilListening(program, port, test::scaledMs(30000)));
     program.terminate();
     if (!program.waitForFinished(10000)) {
         program.kill();
@@ -84,8 +74,8 @@ TEST(ProgramExit, ALockFileThatCannotBeTakenIsReportedWithAFailureCode) {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(env);
     program.start(folder.file(QStringLiteral("vellumo")), {});
-    ASSERT_TRUE(program.waitForStarted(10000));
-    ASSERT_TRUE(program.waitForFinished(30000));
+    ASSERT_TRUE(program.waitForStarted(test::scaledMs(10000)));
+    ASSERT_TRUE(program.waitForFinished(test::scaledMs(30000)));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_NE(program.exitCode(), 0);
     const QByteArray errors = program.readAllStandardError();
@@ -114,7 +104,7 @@ TEST_P(ProgramEndSignal, EndsTheProgramThroughItsQuitPath) {
     ASSERT_TRUE(QFileInfo::exists(store + QStringLiteral("-wal"))) << "the store runs with a write-ahead log";
 
     ASSERT_EQ(::kill(static_cast<pid_t>(program.pid()), GetParam().number), 0);
-    ASSERT_TRUE(program.process().waitForFinished(30000));
+    ASSERT_TRUE(program.process().waitForFinished(test::scaledMs(30000)));
     EXPECT_EQ(program.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.process().exitCode(), 0);
     EXPECT_FALSE(QFileInfo::exists(lock));
@@ -161,6 +151,7 @@ QByteArray readLine(int fd, int timeoutMs) {
 TEST(ProgramTerminal, SaysWhereItListensInOneLine) {
     test::ProgramFolder folder(QStringLiteral(VELLUMO_PROGRAM_DIR));
     const int port = test::freeLoopbackPort();
+    ASSERT_NE(port, 0) << "no free port for the program was found";
     folder.writeSettings(port);
     const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(terminal, 0);
@@ -176,7 +167,7 @@ TEST(ProgramTerminal, SaysWhereItListensInOneLine) {
     program.setProcessEnvironment(env);
     program.setChildProcessModifier([child] { ::dup2(child, STDERR_FILENO); });
     program.start(folder.file(QStringLiteral("vellumo")), {});
-    ASSERT_TRUE(program.waitForStarted(10000));
+    ASSERT_TRUE(program.waitForStarted(test::scaledMs(10000)));
     ::close(child);
 
     const QByteArray expected = "vellumo: listening on port " + QByteArray::number(port) + "; messages are kept in " +
@@ -187,10 +178,10 @@ TEST(ProgramTerminal, SaysWhereItListensInOneLine) {
             seen += readLine(terminal, 100);
             return seen.contains(expected);
         },
-        30000))
+        test::scaledMs(30000)))
         << seen.constData();
     program.terminate();
-    EXPECT_TRUE(program.waitForFinished(20000));
+    EXPECT_TRUE(program.waitForFinished(test::scaledMs(20000)));
     seen += readLine(terminal, 200);
     // One line for the whole run (the terminal may also show what Qt itself has to say).
     EXPECT_EQ(seen.count("vellumo: listening"), 1) << seen.constData();
@@ -203,7 +194,7 @@ TEST(ProgramTerminal, SaysNothingWhenItsOutputIsNoTerminal) {
     program.process().setProcessChannelMode(QProcess::SeparateChannels);
     ASSERT_TRUE(program.start());
     program.process().terminate();
-    ASSERT_TRUE(program.process().waitForFinished(20000));
+    ASSERT_TRUE(program.process().waitForFinished(test::scaledMs(20000)));
     EXPECT_FALSE(program.process().readAllStandardError().contains("listening on port"));
 }
 

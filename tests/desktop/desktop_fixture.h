@@ -22,6 +22,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QProcess>
 #include <QRect>
 #include <QString>
 
@@ -52,6 +53,9 @@ inline const QString NetworkBrowser = QStringLiteral("^(Explorateur r|Network ex
 inline const QString QuitQuestion = QStringLiteral("^(Quitter Vellumo|Quit Vellumo)");
 inline const QString DeleteQuestion = QStringLiteral("^(Supprimer un message|Delete a message)");
 inline const QString Error = QStringLiteral("^(Erreur|Error)$");
+// The windows of the desktop probe (another application on the same desktop).
+inline const QString TypingProbe = QStringLiteral("^Probe - typing$");
+inline const QString TopMostProbe = QStringLiteral("^Probe - top most$");
 } // namespace title
 
 // A window's toolbar as designed: its sequence of buttons, one character per number from 1 ('B' a
@@ -88,6 +92,8 @@ class DesktopFixture : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // The size of the scenario's screen.
+    virtual QSize screenSize() const { return XSession::ScreenSize; }
 
     // Makes the namespaces; false (and the scenario should GTEST_SKIP) when they cannot be made.
     bool makeNetwork();
@@ -122,10 +128,17 @@ protected:
     void answerBox(Station& s, const QString& titlePattern, const QStringList& keys, const QString& shot);
     // Types text in the empty password box of the options' security tab (shown), once it is seen.
     void typeInPasswordBox(const XWindow& options, const QString& text);
+    // Another station's message, posted to the station's server as a peer posts it (a station on the
+    // loopback only); true when the station answered 200.
+    bool postMessage(Station& s, const QString& from, const QString& text);
+    // Another application with a one-line text box, active, holding the focus: what is typed into it
+    // is written to textFile. Its window is returned in window.
+    std::unique_ptr<QProcess> startTypingProbe(const QString& textFile, XWindow* window);
+    static QString readText(const QString& file);
 
     // ---- what a person checks ----
     // The window is mapped with its whole title bar and frame on the screen.
-    static ::testing::AssertionResult onScreen(const XWindow& w);
+    static ::testing::AssertionResult onScreen(const XWindow& w, QSize screenSize = XSession::ScreenSize);
     // The window has the keyboard focus (waits a little for the window manager).
     ::testing::AssertionResult active(const XWindow& w) const;
     // The window is still mapped after ms milliseconds.
@@ -148,6 +161,8 @@ protected:
     int failureTextWidth(const XWindow& main) const;
     // Waits for a window of the station with the title, on screen.
     XWindow expectWindow(Station& s, const QString& titlePattern, int timeoutMs = 30000);
+    // The same for a window of another process.
+    XWindow expectWindowOf(qint64 pid, const QString& titlePattern, int timeoutMs = 30000);
     // The same, and checks it on screen with its whole frame and with the focus.
     XWindow expectFocusedWindow(Station& s, const QString& titlePattern);
     // Waits for a window of the station with the title other than the given one (a box titled like

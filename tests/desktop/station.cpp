@@ -88,8 +88,17 @@ bool StationNetwork::create(QString* why) {
 
 // ---- Station --------------------------------------------------------------------------------------
 
+namespace {
+// The program folder the stations are copied from: the build's, or another build's when
+// VELLUMO_DESKTOP_PROGRAM_DIR names one (to run a scenario against the program before a change).
+QString programFolder() {
+    const QString other = qEnvironmentVariable("VELLUMO_DESKTOP_PROGRAM_DIR");
+    return other.isEmpty() ? QStringLiteral(VELLUMO_PROGRAM_DIR) : other;
+}
+} // namespace
+
 Station::Station(const XSession& x, const StationNetwork::Member* member, const QString& extraSettings)
-    : x_(x), folder_(QStringLiteral(VELLUMO_PROGRAM_DIR)) {
+    : x_(x), folder_(programFolder()) {
     if (member) {
         member_ = *member;
         name_ = member->name;
@@ -99,7 +108,8 @@ Station::Station(const XSession& x, const StationNetwork::Member* member, const 
         char host[256] = {};
         ::gethostname(host, sizeof host - 1);
         name_ = QString::fromLocal8Bit(host);
-        folder_.writeSettings(test::freeLoopbackPort(), extraSettings);
+        port_ = test::freeLoopbackPort();
+        folder_.writeSettings(port_, extraSettings);
     }
 }
 
@@ -109,6 +119,7 @@ Station::~Station() {
 
 QProcessEnvironment Station::environment() const {
     QProcessEnvironment env = x_.clientEnvironment(home_.path());
+    env.insert(extraEnvironment_);
     QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
     if (!asan.isEmpty()) {
         // See the header: the X keyboard library trips strict_string_checks at connection time.

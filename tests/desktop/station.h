@@ -8,6 +8,10 @@
 // Sended in Vellumo.dbo. Every process a station starts (the program, the launcher, the program the
 // launcher starts) is ended by its id when the station goes.
 //
+// The program is the build's (VELLUMO_PROGRAM_DIR), or the one of the folder named by the environment
+// variable VELLUMO_DESKTOP_PROGRAM_DIR, so that the scenarios can be run against another build (an
+// older program, to see a scenario fail before its mend).
+//
 // Under the sanitizers the program runs with the sanitizer options of the tests except one:
 // strict_string_checks is off. When the program connects to the display, the X keyboard library
 // (libxkbcommon-x11, in xkb_x11_keymap_new_from_device) copies names with strndup out of buffers that
@@ -84,6 +88,10 @@ public:
     void stop();
 
     QString name() const { return name_; }
+    // The port the station listens on (only known for a station on the loopback; 0 otherwise).
+    int port() const { return port_; }
+    // A variable of the program's environment, for the next start.
+    void setEnvironment(const QString& name, const QString& value) { extraEnvironment_.insert(name, value); }
     const test::ProgramFolder& folder() const { return folder_; }
     // The station's tray icon (nullopt when it is not in the tray host).
     std::optional<XWindow> trayIcon() const;
@@ -112,6 +120,8 @@ private:
     test::ProgramFolder folder_;
     QTemporaryDir home_;
     std::unique_ptr<QProcess> program_;
+    QProcessEnvironment extraEnvironment_;
+    int port_ = 0;
     std::vector<std::unique_ptr<QProcess>> launchers_;
 };
 

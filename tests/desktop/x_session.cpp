@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <iostream>
@@ -141,7 +142,7 @@ bool XSession::startOnce(QString* why) {
     xvfb_->start(QStringLiteral("Xvfb"),
                  {QStringLiteral("-displayfd"), QStringLiteral("3"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
                   QStringLiteral("-screen"), QStringLiteral("0"),
-                  QStringLiteral("%1x%2x24").arg(ScreenSize.width()).arg(ScreenSize.height()), QStringLiteral("-dpi"),
+                  QStringLiteral("%1x%2x24").arg(screenSize_.width()).arg(screenSize_.height()), QStringLiteral("-dpi"),
                   QStringLiteral("96"), QStringLiteral("-nocursor")});
     ::close(fds[1]);
     const bool started = xvfb_->waitForStarted(10000);
@@ -291,6 +292,31 @@ quint64 XSession::activeWindow() const {
     int code = 0;
     const QByteArray out = tool(QStringLiteral("xdotool"), {"getactivewindow"}, &code).trimmed();
     return code == 0 ? out.toULongLong() : 0;
+}
+
+std::vector<quint64> XSession::stackingOrder() const {
+    std::vector<quint64> order;
+    const QString out = QString::fromLatin1(tool(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST_STACKING"}));
+    for (const auto& m : QRegularExpression(QStringLiteral("0x[0-9a-fA-F]+")).globalMatch(out))
+        order.push_back(m.captured(0).toULongLong(nullptr, 16));
+    return order;
+}
+
+bool XSession::above(quint64 a, quint64 b) const {
+    const auto order = stackingOrder();
+    const auto ia = std::find(order.begin(), order.end(), a);
+    const auto ib = std::find(order.begin(), order.end(), b);
+    return ia != order.end() && ib != order.end() && ia > ib;
+}
+
+std::unique_ptr<QProcess> XSession::startProgram(const QString& program, const QStringList& arguments) const {
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(clientEnvironment(home_.path()));
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p->start(program, arguments);
+    if (!p->waitForStarted(10000))
+        return nullptr;
+    return p;
 }
 
 QByteArray XSession::tree() const {

@@ -58,6 +58,10 @@ public:
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
+    // The size of the screen the session starts with (ScreenSize unless changed before start()).
+    void setScreenSize(QSize size) { screenSize_ = size; }
+    QSize screenSize() const { return screenSize_; }
+
     // Whether the programs of a session are installed; if not, says which is missing.
     static bool installed(QString* missing);
     // Starts Xvfb, openbox and trayer and waits until the tray host is up. On failure returns false
@@ -77,6 +81,11 @@ public:
     std::optional<XWindow> window(quint64 id) const;
     // The window that has the keyboard focus as the window manager says (0 when none).
     quint64 activeWindow() const;
+    // The managed windows from the bottom of the stack to its top, as the window manager keeps them
+    // (_NET_CLIENT_LIST_STACKING).
+    std::vector<quint64> stackingOrder() const;
+    // Whether window a lies above window b in that order (false when either is not in it).
+    bool above(quint64 a, quint64 b) const;
     // The windows of the display as a tree (xwininfo -root -tree), for a failure's report.
     QByteArray tree() const;
     // The tray host's panel.
@@ -102,6 +111,10 @@ public:
     void keys(const QStringList& names) const;
     void type(const QString& text) const;
 
+    // Starts a client program of this display (another application beside the program under test);
+    // null when it does not start. The caller ends it (QProcess ends it by its id when it goes).
+    std::unique_ptr<QProcess> startProgram(const QString& program, const QStringList& arguments) const;
+
     // Runs an X client tool of this display; its standard output, or an empty array on failure.
     QByteArray tool(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
                     int timeoutMs = 15000) const;
@@ -113,6 +126,7 @@ private:
 
     QTemporaryDir home_;
     QString display_;
+    QSize screenSize_ = ScreenSize;
     std::unique_ptr<QProcess> xvfb_, windowManager_, trayHost_;
 };
 

@@ -1,8 +1,10 @@
 // The Debian package of this build (made by the ctest fixture install.MakePackage), unpacked with
-// dpkg-deb into a temporary root: its layout, its control data, its desktop entries, and the program
-// run from it by a user who cannot write the program folder. That user's files must land in the XDG
-// folders of its home; a message posted by the program's own sender must be stored there; and the
-// logon entry's launcher must start the program when the user's StartWithWindows is on.
+// dpkg-deb into a temporary root: its layout, its control data, its documentation and metadata, what
+// lintian says of it, its desktop entries, and the program run from it, through the command on the
+// PATH, by a user who cannot write the program folder. That user's files must land in the XDG folders
+// of its home, each folder the user's alone; a message posted by the program's own sender must be
+// stored there; and the logon entry's launcher must start the program of the installed folder when
+// the user's StartWithWindows is on.
 //
 // As root the program runs as the account "nobody"; otherwise it runs as the current user with the
 // unpacked tree made read-only.
@@ -11,6 +13,7 @@
 #include "tests/support/command.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/program_process.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -29,14 +32,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstdio>
 #include <optional>
 
 namespace vellumo {
 namespace {
 
 const QString kPackage = QStringLiteral(VELLUMO_PACKAGE_FILE);
-// The program folder as installed ("/opt/vellumo"), and as unpacked below a root.
+// The program folder as installed ("/usr/lib/vellumo"), and as unpacked below a root.
 const QString kInstalledDir = QStringLiteral(VELLUMO_INSTALLED_DIR);
+// The folder of the commands ("/usr/bin").
+const QString kBinDir = QStringLiteral(VELLUMO_INSTALLED_BIN_DIR);
 
 bool have(const char* tool) {
     return !QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty();
@@ -55,6 +62,11 @@ QString desktopValue(const QString& file, const QString& key) {
             return line.section(u'=', 1).trimmed();
     }
     return QString();
+}
+
+QByteArray contents(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Every entry below root with its size and mode: what a run may not change.
@@ -88,7 +100,7 @@ protected:
         ASSERT_EQ(unpack.code, 0) << unpack.output.constData();
     }
 
-    // A path of the package ("/opt/vellumo/vellumo") in the unpacked root.
+    // A path of the package ("/usr/lib/vellumo/vellumo") in the unpacked root.
     QString unpacked(const QString& path) const { return root.path() + path; }
     QString programFolder() const { return unpacked(kInstalledDir); }
 
@@ -114,11 +126,12 @@ TEST_F(UnpackedPackage, TheProgramFolderHoldsWhatShipsAndNothingARunWrites) {
     EXPECT_EQ(entries, expected);
 }
 
-enum class Kind { File, Executable, Folder };
+enum class Kind { File, Executable, Folder, Command };
 
 struct LayoutCase {
     const char* name;
-    const char* path; // below the root of the package
+    const char* path; // below the root of the package; "@" stands for the program folder, "%" for the
+                      // folder of the commands
     Kind kind;
 };
 
@@ -131,9 +144,24 @@ class PackageLayout : public UnpackedPackage, public ::testing::WithParamInterfa
 TEST_P(PackageLayout, HasTheEntry) {
     QString path = QString::fromLatin1(GetParam().path);
     path.replace(QStringLiteral("@"), kInstalledDir);
+    path.replace(QStringLiteral("%"), kBinDir);
     const QFileInfo info(unpacked(path));
     ASSERT_TRUE(info.exists()) << qPrintable(path);
     switch (GetParam().kind) {
+    case Kind::Command: {
+        // A relative link to the program of the same name in the program folder: it holds below any
+        // root, and the program, which finds its folder from its own executable, finds the right one.
+        ASSERT_TRUE(info.isSymLink()) << qPrintable(path);
+        const QString target = info.symLinkTarget();
+        char link[PATH_MAX] = {};
+        ASSERT_GT(::readlink(QFile::encodeName(unpacked(path)).constData(), link, sizeof link - 1), 0);
+        EXPECT_FALSE(QString::fromLocal8Bit(link).startsWith(u'/')) << "an absolute link: " << link;
+        EXPECT_EQ(QFileInfo(target).canonicalFilePath(),
+                  QFileInfo(programFolder() + u'/' + info.fileName()).canonicalFilePath())
+            << qPrintable(path) << " leads to " << qPrintable(target);
+        EXPECT_TRUE(QFileInfo(target).isExecutable());
+        break;
+    }
     case Kind::Folder:
         EXPECT_TRUE(info.isDir()) << qPrintable(path);
         break;
@@ -166,7 +194,16 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"Icon32", "/usr/share/icons/hicolor/32x32/apps/vellumo.png", Kind::File},
                       LayoutCase{"Icon48", "/usr/share/icons/hicolor/48x48/apps/vellumo.png", Kind::File},
                       LayoutCase{"Icon64", "/usr/share/icons/hicolor/64x64/apps/vellumo.png", Kind::File},
-                      LayoutCase{"Icon128", "/usr/share/icons/hicolor/128x128/apps/vellumo.png", Kind::File}),
+                      LayoutCase{"Icon128", "/usr/share/icons/hicolor/128x128/apps/vellumo.png", Kind::File},
+                      LayoutCase{"ProgramCommand", "%/vellumo", Kind::Command},
+                      LayoutCase{"LauncherCommand", "%/kippler", Kind::Command},
+                      LayoutCase{"ProgramManual", "/usr/share/man/man1/vellumo.1.gz", Kind::File},
+                      LayoutCase{"LauncherManual", "/usr/share/man/man1/kippler.1.gz", Kind::File},
+                      LayoutCase{"Copyright", "/usr/share/doc/vellumo/copyright", Kind::File},
+                      LayoutCase{"Changelog", "/usr/share/doc/vellumo/changelog.Debian.gz", Kind::File},
+                      LayoutCase{"DebianNotes", "/usr/share/doc/vellumo/README.Debian", Kind::File},
+                      LayoutCase{"AppStream", "/usr/share/metainfo/org.vellumo.Vellumo.metainfo.xml", Kind::File},
+                      LayoutCase{"LintianOverrides", "/usr/share/lintian/overrides/vellumo", Kind::File}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UnpackedPackage, RegistersBothControlLibrariesByTheirFileNames) {
@@ -195,7 +232,19 @@ TEST_F(UnpackedPackage, ControlDataNamesTheLibrariesItNeedsAndKeepsTheLogonEntry
     // vellumo_<version>_<architecture>.deb, as Debian names its packages.
     EXPECT_EQ(QFileInfo(kPackage).fileName(),
               QStringLiteral("vellumo_%1_%2.deb").arg(field("Version"), field("Architecture")));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+\\.[0-9]+\\.[0-9]+$")).match(field("Version")).hasMatch());
+    // The project's version and a Debian revision.
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^[0-9]+\\.[0-9]+\\.[0-9]+-[0-9]+$")).match(field("Version")).hasMatch())
+        << qPrintable(field("Version"));
+    // A maintainer who can be written to: no address of a reserved name.
+    const QRegularExpressionMatch maintainer =
+        QRegularExpression(QStringLiteral("^[^<>]+ <[^@<> ]+@([^<> ]+)>$")).match(field("Maintainer"));
+    ASSERT_TRUE(maintainer.hasMatch()) << qPrintable(field("Maintainer"));
+    for (const char* reserved : {".invalid", ".example", ".test", ".localhost", ".local"})
+        EXPECT_FALSE(maintainer.captured(1).endsWith(QString::fromLatin1(reserved))) << qPrintable(field("Maintainer"));
+    // Debian's limits: a summary and lines of at most 80 characters.
+    for (const QString& line : field("Description").split(u'\n'))
+        EXPECT_LE(line.size(), 80) << qPrintable(line);
     const QString depends = field("Depends");
     // Found by dpkg-shlibdeps from the programs and libraries, not written by hand.
     for (const char* library :
@@ -206,6 +255,73 @@ TEST_F(UnpackedPackage, ControlDataNamesTheLibrariesItNeedsAndKeepsTheLogonEntry
         test::runCommand(QStringLiteral("dpkg-deb"), {QStringLiteral("-I"), kPackage, QStringLiteral("conffiles")});
     EXPECT_EQ(conffiles.code, 0) << conffiles.output.constData();
     EXPECT_EQ(conffiles.output.trimmed(), QByteArray("/etc/xdg/autostart/vellumo-kippler.desktop"));
+}
+
+// ---- documentation, metadata, lintian ---------------------------------------------------------------
+
+// The text of a file, its words one space apart ("." lines of a Debian paragraph left out).
+QString words(QString text) {
+    text.replace(QRegularExpression(QStringLiteral("(^|\n) \\.(?=\n|$)")), QStringLiteral("\n"));
+    return text.simplified();
+}
+
+TEST_F(UnpackedPackage, CopyrightFileIsMachineReadableAndCarriesTheProjectsMitLicence) {
+    const QString copyright = QString::fromUtf8(contents(unpacked(QStringLiteral("/usr/share/doc/vellumo/copyright"))));
+    EXPECT_TRUE(copyright.startsWith(
+        QStringLiteral("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n")));
+    EXPECT_TRUE(copyright.contains(QStringLiteral("\nFiles: *\n")));
+    EXPECT_TRUE(copyright.contains(QStringLiteral("\nLicense: Expat\n")));
+    EXPECT_TRUE(copyright.contains(QStringLiteral("MIT licence")));
+    const QString licence = QString::fromUtf8(contents(QStringLiteral(VELLUMO_SOURCE_DIR "/LICENSE")));
+    const qsizetype grant = licence.indexOf(QStringLiteral("Permission is hereby granted"));
+    ASSERT_GE(grant, 0) << "LICENSE holds no MIT licence text";
+    EXPECT_TRUE(words(copyright).contains(words(licence.mid(grant)))) << "the licence text differs from LICENSE";
+}
+
+TEST_F(UnpackedPackage, ChangelogIsCompressedAndItsNewestEntryIsThePackagesVersion) {
+    const test::CommandOutcome text = test::runCommand(
+        QStringLiteral("gzip"),
+        {QStringLiteral("-dc"), unpacked(QStringLiteral("/usr/share/doc/vellumo/changelog.Debian.gz"))});
+    ASSERT_EQ(text.code, 0) << text.output.constData();
+    const QString version =
+        QString::fromUtf8(
+            test::runCommand(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), kPackage, QStringLiteral("Version")})
+                .output)
+            .trimmed();
+    EXPECT_TRUE(text.output.startsWith("vellumo (" + version.toUtf8() + ") ")) << text.output.constData();
+}
+
+TEST_F(UnpackedPackage, DebianNotesSayThatTheProgramListensOnTcp32666OnEveryInterface) {
+    const QString notes =
+        words(QString::fromUtf8(contents(unpacked(QStringLiteral("/usr/share/doc/vellumo/README.Debian")))));
+    EXPECT_TRUE(notes.contains(QStringLiteral("listens on TCP port 32666 on every network interface")))
+        << qPrintable(notes);
+}
+
+TEST_F(UnpackedPackage, AppStreamMetadataValidatesAndLaunchesTheMenuEntry) {
+    if (!have("appstreamcli"))
+        GTEST_SKIP() << "appstreamcli is missing (package appstream); scripts/setup.sh installs it";
+    const QString file = unpacked(QStringLiteral("/usr/share/metainfo/org.vellumo.Vellumo.metainfo.xml"));
+    const test::CommandOutcome validated = test::runCommand(
+        QStringLiteral("appstreamcli"), {QStringLiteral("validate"), QStringLiteral("--no-net"), file});
+    EXPECT_EQ(validated.code, 0) << validated.output.constData();
+    const QRegularExpressionMatch launchable =
+        QRegularExpression(QStringLiteral("<launchable type=\"desktop-id\">([^<]+)</launchable>"))
+            .match(QString::fromUtf8(contents(file)));
+    ASSERT_TRUE(launchable.hasMatch());
+    EXPECT_TRUE(QFileInfo::exists(unpacked(QStringLiteral("/usr/share/applications/") + launchable.captured(1))))
+        << qPrintable(launchable.captured(1));
+}
+
+TEST_F(UnpackedPackage, LintianReportsNoErrorAndNoWarning) {
+    if (!have("lintian"))
+        GTEST_SKIP() << "lintian is missing; scripts/setup.sh installs it";
+    const test::CommandOutcome checked = test::runCommand(
+        QStringLiteral("lintian"), {QStringLiteral("--fail-on"), QStringLiteral("error,warning"), kPackage}, 280000);
+    EXPECT_EQ(checked.code, 0) << checked.output.constData();
+    const QByteArray output = checked.output;
+    for (const QByteArray& line : output.split('\n'))
+        EXPECT_FALSE(line.startsWith("E: ") || line.startsWith("W: ")) << line.constData();
 }
 
 // ---- desktop entries ------------------------------------------------------------------------------
@@ -222,7 +338,7 @@ void PrintTo(const EntryCase& c, std::ostream* os) {
 
 class DesktopEntry : public UnpackedPackage, public ::testing::WithParamInterface<EntryCase> {};
 
-TEST_P(DesktopEntry, ValidatesAndRunsAProgramOfTheInstalledFolder) {
+TEST_P(DesktopEntry, ValidatesAndRunsAProgramOfTheInstalledFolderThroughThePath) {
     if (!have("desktop-file-validate"))
         GTEST_SKIP() << "desktop-file-validate is missing (package desktop-file-utils); scripts/setup.sh installs it";
     const QString file = unpacked(QString::fromLatin1(GetParam().file));
@@ -230,9 +346,14 @@ TEST_P(DesktopEntry, ValidatesAndRunsAProgramOfTheInstalledFolder) {
     EXPECT_EQ(validated.code, 0) << validated.output.constData();
     EXPECT_TRUE(validated.output.trimmed().isEmpty()) << "hints or warnings: " << validated.output.constData();
 
-    const QString exec = desktopValue(file, QStringLiteral("Exec"));
-    EXPECT_EQ(exec, kInstalledDir + u'/' + QString::fromLatin1(GetParam().program));
-    EXPECT_TRUE(QFileInfo(unpacked(exec)).isExecutable()) << qPrintable(exec);
+    // The command on the PATH; TryExec names it too, so that an entry left behind (the logon entry is a
+    // configuration file, which `apt remove` keeps) does nothing once the program is gone.
+    const QString program = QString::fromLatin1(GetParam().program);
+    EXPECT_EQ(desktopValue(file, QStringLiteral("Exec")), program);
+    EXPECT_EQ(desktopValue(file, QStringLiteral("TryExec")), program);
+    const QFileInfo command(unpacked(kBinDir + u'/' + program));
+    EXPECT_EQ(command.canonicalFilePath(), QFileInfo(programFolder() + u'/' + program).canonicalFilePath())
+        << "the command " << qPrintable(kBinDir + u'/' + program) << " must lead to the program folder";
     EXPECT_EQ(desktopValue(file, QStringLiteral("Icon")), QStringLiteral("vellumo"));
 }
 
@@ -299,7 +420,18 @@ protected:
         }
         if (madeReadOnly)
             test::runCommand(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+w"), root.path()});
+        // What the programs wrote to their error stream, into the test's log.
+        const QByteArray errors = contents(errorLog());
+        if (!errors.isEmpty())
+            std::fprintf(stderr, "---- the error stream of the installed programs ----\n%s\n---- end ----\n",
+                         errors.constData());
     }
+
+    // The file the programs' error stream goes to (the program started by the launcher inherits it).
+    QString errorLog() const { return errors.filePath(QStringLiteral("errors.txt")); }
+
+    // The command of the package's PATH folder, as unpacked ("vellumo" -> <root>/usr/bin/vellumo).
+    QString command(const QString& name) const { return unpacked(kBinDir + u'/' + name); }
 
     static bool isZombie(pid_t pid) {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -349,12 +481,6 @@ protected:
         return {QStringLiteral("setpriv"), all + arguments};
     }
 
-    bool listening() const {
-        QTcpSocket s;
-        s.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port));
-        return s.waitForConnected(500);
-    }
-
     // True while the process pid runs the unpacked program (not ended, not waiting to be reaped).
     bool runsTheUnpackedProgram(pid_t pid) const {
         const QString exe = QFileInfo(programFolder() + QStringLiteral("/vellumo")).canonicalFilePath();
@@ -384,6 +510,7 @@ protected:
     }
 
     QTemporaryDir home;
+    QTemporaryDir errors;
     uid_t uid = 0;
     gid_t gid = 0;
     bool madeReadOnly = false;
@@ -399,14 +526,17 @@ TEST_F(InstalledProgram, ListensAndStoresAMessageInTheUsersDataFolder) {
         EXPECT_NE(test::runCommand(tool, args).code, 0) << "the user must not be able to write the program folder";
     }
 
-    const auto [command, arguments] = asUser(programFolder() + QStringLiteral("/vellumo"));
+    // Started as a user starts it: the command on the PATH, a link to the program folder's program.
+    const auto [tool, arguments] = asUser(command(QStringLiteral("vellumo")));
     program.setProcessEnvironment(sessionEnvironment());
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    program.setStandardErrorFile(errorLog(), QIODevice::Append);
     program.setWorkingDirectory(home.path());
-    program.start(command, arguments);
-    ASSERT_TRUE(program.waitForStarted(10000));
-    ASSERT_TRUE(test::waitUntil([&] { return program.state() == QProcess::NotRunning || listening(); }, 60000));
-    ASSERT_EQ(program.state(), QProcess::Running) << "the program ended with code " << program.exitCode();
+    program.start(tool, arguments);
+    ASSERT_TRUE(program.waitForStarted(test::scaledMs(10000)));
+    ASSERT_TRUE(test::waitUntilListening(program, port, test::scaledMs(60000), errorLog()));
+    EXPECT_TRUE(runsTheUnpackedProgram(static_cast<pid_t>(program.processId())))
+        << "the command must run the program of the unpacked folder";
 
     // The program's own sender, from a folder of its own that names the port.
     QTemporaryDir sender;
@@ -428,14 +558,17 @@ TEST_F(InstalledProgram, ListensAndStoresAMessageInTheUsersDataFolder) {
         EXPECT_TRUE(info.isFile()) << file;
         EXPECT_EQ(info.ownerId(), uid) << file;
     }
-    EXPECT_EQ(QFileInfo(userFile(QStringLiteral(".local/share/vellumo"))).permissions() &
-                  (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
-              QFile::Permissions())
-        << "the user's data folder is the user's alone";
+    // Every folder the program made is the user's alone.
+    for (const char* folder : {".local", ".local/share", ".local/share/vellumo", ".config/vellumo/registry"}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(userFile(QString::fromLatin1(folder))).constData(), &st), 0) << folder;
+        EXPECT_EQ(st.st_mode & 077, 0u) << folder << " has mode " << std::oct << (st.st_mode & 07777);
+        EXPECT_EQ(st.st_uid, uid) << folder;
+    }
     EXPECT_EQ(listing(root.path()), before) << "the installed files are untouched";
 }
 
-TEST_F(InstalledProgram, TheLogonEntryStartsTheProgramWhenTheUsersStartWithWindowsIsOn) {
+TEST_F(InstalledProgram, TheLogonEntryStartsTheInstalledProgramWhenTheUsersStartWithWindowsIsOn) {
     const QString exec =
         desktopValue(unpacked(QStringLiteral("/etc/xdg/autostart/vellumo-kippler.desktop")), QStringLiteral("Exec"));
     ASSERT_FALSE(exec.isEmpty());
@@ -443,24 +576,37 @@ TEST_F(InstalledProgram, TheLogonEntryStartsTheProgramWhenTheUsersStartWithWindo
     for (const bool on : {false, true}) {
         SCOPED_TRACE(on ? "StartWithWindows=1" : "StartWithWindows=0");
         writeUserSettings(on ? QByteArray("StartWithWindows=1") : QByteArray("StartWithWindows=0"));
-        const auto [command, arguments] = asUser(unpacked(exec));
+        // Exec names the command on the PATH, as the session finds it: the package's PATH folder.
+        const auto [tool, arguments] = asUser(command(exec));
         QProcess launcher;
         launcher.setProcessEnvironment(sessionEnvironment());
-        // The program it starts inherits its output: a pipe closed with the ended launcher would end it.
-        launcher.setProcessChannelMode(QProcess::ForwardedChannels);
+        // The program it starts inherits its output and error stream: a pipe closed with the ended
+        // launcher would end it, so neither is one (the output is the test's, the errors go to a file).
+        launcher.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        launcher.setStandardErrorFile(errorLog(), QIODevice::Append);
         launcher.setWorkingDirectory(home.path());
-        launcher.start(command, arguments);
-        ASSERT_TRUE(launcher.waitForStarted(10000));
-        ASSERT_TRUE(launcher.waitForFinished(30000)) << "the launcher ends at once";
+        launcher.start(tool, arguments);
+        ASSERT_TRUE(launcher.waitForStarted(test::scaledMs(10000)));
+        ASSERT_TRUE(launcher.waitForFinished(test::scaledMs(30000))) << "the launcher ends at once";
         EXPECT_EQ(launcher.exitCode(), 0);
         if (!on) {
             EXPECT_FALSE(unpackedProgramProcess().has_value());
             continue;
         }
+        // The launcher starts the program of its own folder, the unpacked one.
         std::optional<pid_t> pid;
-        ASSERT_TRUE(test::waitUntil([&] { return (pid = unpackedProgramProcess()).has_value(); }, 30000));
+        ASSERT_TRUE(
+            test::waitUntil([&] { return (pid = unpackedProgramProcess()).has_value(); }, test::scaledMs(30000)))
+            << "no process runs " << qPrintable(programFolder()) << "/vellumo";
         started.push_back(*pid);
-        EXPECT_TRUE(test::waitUntil([&] { return listening(); }, 60000));
+        const pid_t programPid = *pid;
+        EXPECT_TRUE(test::waitUntilListening(
+            [&]() -> std::optional<QString> {
+                if (runsTheUnpackedProgram(programPid))
+                    return std::nullopt;
+                return QStringLiteral("it ended (its exit code went to the ended launcher)");
+            },
+            programPid, port, test::scaledMs(60000), errorLog()));
         EXPECT_TRUE(QFile::exists(userFile(QStringLiteral(".local/share/vellumo/Vellumo.dbo"))));
     }
 }

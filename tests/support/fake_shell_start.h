@@ -25,10 +25,12 @@ public:
     }
     int openWith(const QString& file, const QString& directory, int showCommand) override {
         chooser.push_back({file, QString(), directory, showCommand});
-        return shellresult::Success;
+        return chooserResult;
     }
 
     int result = shellresult::Success;
+    // What openWith answers: success (a chooser was shown) unless told otherwise.
+    int chooserResult = shellresult::Success;
     std::vector<ShellStartCall> opened;
     std::vector<ShellStartCall> chooser;
 };

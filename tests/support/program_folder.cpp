@@ -3,13 +3,18 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QTcpServer>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cstdint>
+#include <vector>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vellumo::test {
@@ -56,27 +61,88 @@ void ProgramFolder::removeLanguages() const {
     QDir(file(QStringLiteral("Lng"))).removeRecursively();
 }
 
-int freeLoopbackPort() {
-    // The probe's port is free once the probe is gone, so another test process running at the same
-    // time could be handed it too, and one of the two programs would then not get its port. Each
-    // port handed out is therefore also claimed by a lock file held for the rest of the process.
+std::pair<int, int> ephemeralPortRange() {
+    QFile range(QStringLiteral("/proc/sys/net/ipv4/ip_local_port_range"));
+    if (range.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> fields = range.readAll().simplified().split(' ');
+        bool firstOk = false, lastOk = false;
+        const int first = fields.value(0).toInt(&firstOk);
+        const int last = fields.value(1).toInt(&lastOk);
+        if (firstOk && lastOk && first > 0 && first <= last && last <= 65535)
+            return {first, last};
+    }
+    return {32768, 60999}; // the kernel's default
+}
+
+bool bindableOnEveryAddress(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    // As the program's listener: SO_REUSEADDR, so that connections of an earlier run still in TIME_WAIT
+    // do not count, while any socket bound or listening on the port does.
+    const int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    const bool ok =
+        ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 && ::listen(fd, 1) == 0;
+    ::close(fd);
+    return ok;
+}
+
+namespace {
+// The folder of the claims, shared by every test process on the machine (of any user: sticky and open,
+// as /tmp is).
+QString claimFolder() {
     const QString claims = QDir(QDir::tempPath()).filePath(QStringLiteral("vellumo-test-ports"));
-    QDir().mkpath(claims);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        int port = 0;
-        {
-            QTcpServer probe;
-            if (!probe.listen(QHostAddress::LocalHost, 0))
-                return 0;
-            port = probe.serverPort();
-        }
-        const QByteArray path = QDir(claims).filePath(QString::number(port)).toLocal8Bit();
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0)
+    if (!QFileInfo(claims).isDir() && QDir().mkpath(claims))
+        ::chmod(QFile::encodeName(claims).constData(), 01777);
+    return claims;
+}
+
+// Claims port for the rest of the process: true when the claim is now this process's, or when no
+// claim can be made at all (a folder another user made closed); false when another process holds it.
+bool claim(const QString& claims, int port) {
+    const QByteArray path = QFile::encodeName(QDir(claims).filePath(QString::number(port)));
+    int fd = ::open(path.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd >= 0)
+        ::fchmod(fd, 0666); // whoever made it, every user can claim it later
+    else
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return true; // kept open on purpose until the process ends
+    ::close(fd);
+    return false;
+}
+} // namespace
+
+int freeLoopbackPort() {
+    // A port that is free only when probed may be taken before the program binds it: by an outgoing
+    // connection of any process, when it lies in the ephemeral range, or by another test process that
+    // probed it too. So the port comes from outside that range, and is claimed before it is probed.
+    const auto [ephemeralFirst, ephemeralLast] = ephemeralPortRange();
+    std::vector<int> candidates;
+    for (int port = 10000; port <= 65535; ++port) {
+        if ((port < ephemeralFirst || port > ephemeralLast) && port != 32666)
+            candidates.push_back(port);
+    }
+    if (candidates.empty()) // every port is ephemeral here: the claim and the probe must do
+        for (int port = 10000; port <= 65535; ++port)
+            if (port != 32666)
+                candidates.push_back(port);
+    // Processes started together begin their search at different places.
+    const std::size_t start =
+        static_cast<std::size_t>(QRandomGenerator::securelySeeded().bounded(static_cast<quint32>(candidates.size())));
+    const QString claims = claimFolder();
+    for (std::size_t i = 0; i < candidates.size() && i < 200; ++i) {
+        const int port = candidates[(start + i) % candidates.size()];
+        if (claim(claims, port) && bindableOnEveryAddress(port))
             return port;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return port; // kept open on purpose until the process ends
-        ::close(fd);
+        // A claimed port that cannot be bound stays claimed: nobody else needs to try it either.
     }
     return 0;
 }

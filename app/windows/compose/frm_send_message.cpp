@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,6 +27,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextCursor>
+
+#include <algorithm>
 
 namespace vellumo {
 
@@ -168,6 +171,10 @@ void frmSendMessage::buildWindow() {
     TXTextControl1->document()->setDefaultFont(arial);
     TXTextControl1->setGeometry(4, 94, kWidth - 8, kHeight - 98);
     connect(TXTextControl1, &RichTextEditor::gotFocus, this, [this] { EditorHidePanel(); });
+    // Tab goes on to the next control, as in a dialog; Ctrl+Tab types a tab (eventFilter).
+    TXTextControl1->setTabChangesFocus(true);
+    TXTextControl1->installEventFilter(this);
+    TXTextControl1->setPasteCheck([this](qint64 added) { return PasteFits(added); });
     connect(TXTextControl1, &RichTextEditor::clicked, this, [this] { EditorHidePanel2(); });
 
     // The list of a recipient source lies over the editor while it is open.
@@ -184,6 +191,30 @@ void frmSendMessage::buildWindow() {
     btnOk->hide();
 
     buildPanel();
+
+    // The tab order: the recipients line and its buttons, the formatting bar's lists and the colours, the
+    // editor, then the toolbar from "Envoyer..." on (its buttons, made first, are moved after the
+    // editor), so that the window opens with the focus on the recipients line and a Tab out of the
+    // text reaches the send button.
+    QWidget* previous = TXTextControl1;
+    for (int i = 1; i <= TeskToolbar1->buttonCount(); ++i) {
+        if (TeskToolbar1->isSeparator(i))
+            continue;
+        if (QWidget* button = TeskToolbar1->widgetForAction(TeskToolbar1->buttonAction(i))) {
+            setTabOrder(previous, button);
+            previous = button;
+        }
+    }
+}
+
+// The window is designed 500 by 408 pixels; on a smaller screen it is made lower (FitOnScreen): the
+// editor then ends at the window's bottom, and the emoticon panel slides up from it.
+void frmSendMessage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!TXTextControl1)
+        return;
+    TXTextControl1->setGeometry(4, 94, width() - 8, std::max(40, height() - 98));
+    setPanelTop(panelTop_);
 }
 
 void frmSendMessage::buildToolbar() {
@@ -258,9 +289,7 @@ void frmSendMessage::Form_Load() {
     setPanelTop(PanelHiddenTop);
     // 4. The large emoticons.
     pointFile1(state_.ProgramFile(QStringLiteral("System/emo.32")));
-    VScroll1->blockSignals(true);
-    VScroll1->setMaximum(static_cast<int>(file1Files_.size()) - 1);
-    VScroll1->blockSignals(false);
+    fitScrollBar();
     VScroll1_Change();
     // 5. The favourites' file, from its template when missing (a failure leaves the favourites empty).
     try {
@@ -299,7 +328,8 @@ void frmSendMessage::WriteReplyQuote(const QString& quotedPlainText) {
     QTextCharFormat quote = before;
     quote.setForeground(SystemColors::toQColor(0xC00000));
     quote.setFontItalic(true);
-    cursor.insertText(QStringLiteral("\n") + QString(57, u'_') + quotedPlainText, quote);
+    // The separator is a line of its own: the quoted text starts below it, never on it.
+    cursor.insertText(QStringLiteral("\n") + QString(57, u'_') + QStringLiteral("\n") + quotedPlainText, quote);
     cursor.setPosition(caret);
     cursor.setCharFormat(before);
     TXTextControl1->setTextCursor(cursor);
@@ -359,6 +389,8 @@ void frmSendMessage::ChoixCouleur_Click(int Index) {
             TXTextControl1->setSelectionBackColor(colour);
         else
             TXTextControl1->setSelectionTextColor(colour);
+        // Back to the text, as the formatting bar does: what is typed next takes the colour.
+        TXTextControl1->setFocus(Qt::OtherFocusReason);
         return;
     }
 }
@@ -378,11 +410,22 @@ void frmSendMessage::Emoticones_Click(int Index) {
         pointFile1(state_.ProgramFile(QStringLiteral("System/emo.32")));
     else
         return;
+    fitScrollBar();
     VScroll1->blockSignals(true);
-    VScroll1->setMaximum(static_cast<int>(file1Files_.size()) - 1);
     VScroll1->setValue(0);
     VScroll1->blockSignals(false);
     VScroll1_Change();
+}
+
+// The scroll bar runs from 0 to the last file. An empty folder has nothing to scroll: the bar stays at
+// 0 and is off (a maximum of -1 would pull the minimum down with it, and the next folder's cells would
+// start one file early).
+void frmSendMessage::fitScrollBar() {
+    const int last = static_cast<int>(file1Files_.size()) - 1;
+    VScroll1->blockSignals(true);
+    VScroll1->setRange(0, qMax(0, last));
+    VScroll1->setEnabled(last >= 0);
+    VScroll1->blockSignals(false);
 }
 
 void frmSendMessage::VScroll1_Change() {
@@ -425,7 +468,8 @@ void frmSendMessage::InsertEmoticon(int Index) {
 
 void frmSendMessage::setPanelTop(int twips) {
     panelTop_ = twips;
-    Frame1->move(0, px(twips));
+    // Its places are the design's, from the window's bottom edge.
+    Frame1->move(0, px(twips) - (kHeight - height()));
 }
 
 // Moves the panel's top edge one twip at a time, letting the event loop run after each step. A newer
@@ -469,6 +513,14 @@ void frmSendMessage::EditorHidePanel2() {
 
 bool frmSendMessage::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (TXTextControl1 && watched == TXTextControl1 && type == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            TXTextControl1->textCursor().insertText(QStringLiteral("\t"));
+            return true;
+        }
+        return false;
+    }
     if (Frame1 && watched == Frame1 && type == QEvent::MouseButtonRelease) {
         Frame1_HidePanel();
         return false;

@@ -73,7 +73,7 @@ public:
     void ShowReply(const QString& recipients, const QString& quotedPlainText);
     void SetRecipients(const QString& line);
     // Writes at the caret: two line breaks, then in colour &HC00000 and italic a line break, 57
-    // underscores and the quoted text (straight after them); then the format goes back to what it
+    // underscores, a line break and the quoted text; then the format goes back to what it
     // was and the caret stays where it was, above the quote, for the answer.
     void WriteReplyQuote(const QString& quotedPlainText);
 
@@ -113,6 +113,10 @@ public:
     // the cap in MB), title text 31, exclamation icon; the window stays open.
     void SendToRecipients();
     static QString DefaultTooLargeText();
+    // Whether a paste adding addedRtfBytes of RTF keeps the message within MaxBodyBytes; when not, box
+    // text 125 (%1 the body it would make and %2 the cap in MB), title text 31, exclamation icon, and
+    // the editor keeps the paste out.
+    bool PasteFits(qint64 addedRtfBytes);
     // The largest body the receiving stations take: their server's cap (tests make it smaller).
     static qint64 ReceiverBodyCap();
     qint64 MaxBodyBytes = ReceiverBodyCap();
@@ -138,6 +142,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Form_Load();
@@ -146,6 +151,7 @@ private:
     void buildToolbar();
     void buildPanel();
     void pointFile1(const QString& folder);
+    void fitScrollBar();
     void setPanelTop(int twips);
     bool slide(int from, int to);
     void setSourceButton1Visible(bool visible);

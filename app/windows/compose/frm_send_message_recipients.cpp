@@ -6,6 +6,7 @@
 #include "app/messaging/frm_to_send.h"
 #include "app/messaging/lan_server_source.h"
 #include "app/messaging/peer_message.h"
+#include "app/messaging/send_outcomes.h"
 #include "app/store/message_store.h"
 #include "app/store/store_statements.h"
 #include "app/ui/push_button.h"
@@ -159,11 +160,11 @@ void frmSendMessage::TransferCheckedRecipients() {
         const QListWidgetItem* item = ListView1->item(i);
         if (item->checkState() != Qt::Checked)
             continue;
-        const QString entry = item->text() + QLatin1Char(';');
-        if (line.contains(entry, Qt::CaseSensitive))
-            continue;
-        line += entry;
-        added << item->text();
+        // Whole entries of the line as it stands, typed or picked ("APC2;" does not hold PC2).
+        const QString before = line;
+        line = RecipientsLine::Append(line, item->text());
+        if (line != before)
+            added << item->text();
     }
     Text1->setText(line);
     for (const QString& name : added)
@@ -244,6 +245,28 @@ QString frmSendMessage::DefaultTooLargeText() {
                           "|Raccourcissez le texte ou retirez des images.");
 }
 
+namespace {
+QString megabytes(qint64 bytes) {
+    return QString::number(static_cast<double>(bytes) / 1e6, 'f', 1);
+}
+} // namespace
+
+bool frmSendMessage::PasteFits(qint64 addedRtfBytes) {
+    const PeerMessage now{state_.Settings.LocalStationName, PeerMessage::DateText(QDateTime::currentDateTime()),
+                          Text1->text(), TXTextControl1->plainText(), TXTextControl1->rtfText()};
+    // Enciphered, every byte of the body travels as two hexadecimal digits.
+    const qint64 added = state_.Settings.CryptAll ? 2 * addedRtfBytes : addedRtfBytes;
+    const qint64 size = now.BodySize(state_.Settings.CryptAll) + added;
+    if (size <= MaxBodyBytes)
+        return true;
+    ui().messageBox(text(txt::PasteTooLarge,
+                         QStringLiteral("Ce qui est collé rendrait le message trop volumineux pour être envoyé : %1 "
+                                        "Mo, pour %2 Mo au plus.|Rien n'a été collé."))
+                        .arg(megabytes(size), megabytes(MaxBodyBytes)),
+                    mb::Exclamation, text(txt::ErrorTitle, QStringLiteral("Erreur")));
+    return false;
+}
+
 void frmSendMessage::SendToRecipients() {
     // A second click while the senders start (each lets the event loop run) would send it twice.
     if (sending_)
@@ -280,7 +303,6 @@ void frmSendMessage::SendToRecipients() {
         PeerMessage{station, PeerMessage::DateText(QDateTime::currentDateTime()), line, plain, rtf}.BodySize(
             state.Settings.CryptAll);
     if (bodySize > MaxBodyBytes) {
-        const auto megabytes = [](qint64 bytes) { return QString::number(static_cast<double>(bytes) / 1e6, 'f', 1); };
         ui().messageBox(state.GetString(txt::MessageTooLarge, DefaultTooLargeText())
                             .arg(megabytes(bodySize), megabytes(MaxBodyBytes)),
                         mb::Exclamation, state.GetString(txt::ErrorTitle, QStringLiteral("Erreur")));
@@ -311,9 +333,14 @@ void frmSendMessage::SendToRecipients() {
                       QStringLiteral("Sent message not stored: ") + e.description());
     }
 
+    // The senders of this message tell their outcomes together: none hides another.
+    const auto outcomes =
+        std::make_shared<SendOutcomes>(reports, state.Localisation, static_cast<int>(stations.size()));
+    int started = 0;
     for (const QString& piece : stations) {
         const int slot = state.Slots.FindFreeSendSlot();
         if (slot < 0) {
+            outcomes->Truncate(started);
             ui().messageBox(state.GetString(txt::NoFreeSender, QStringLiteral("Impossible d'envoyer le message.")),
                             mb::Exclamation, state.GetString(txt::ErrorTitle, QStringLiteral("Erreur")));
             if (self)
@@ -328,6 +355,8 @@ void frmSendMessage::SendToRecipients() {
         sender->UserSendTo = piece;
         sender->UserTextMessage = plain;
         sender->UserRTFMessage = rtf;
+        sender->Outcomes = outcomes;
+        ++started;
         sender->Send();
         addCorrespondent(state, piece);
     }

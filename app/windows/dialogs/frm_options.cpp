@@ -91,6 +91,9 @@ void frmOptions::buildWindow(ControlLoader& loader) {
     cmdOK->setClick([this] { cmdOK_Click(); });
     cmdCancel->setClick([this] { cmdCancel_Click(); });
     cmdApply->setClick([this] { cmdApply_Click(); });
+    // Enter takes the options as OK does, Escape leaves them as Annuler does.
+    cmdOK->setDefault(true);
+    cmdCancel->setCancel(true);
     layout->addLayout(buttons);
     resize(420, 380);
 }
@@ -245,6 +248,7 @@ bool frmOptions::cmdApply_Click() {
         return false;
     }
     txtPort->setText(portText);
+    const std::int32_t portBefore = state_.Settings.Port;
     try {
         writeSettings();
     } catch (const RuntimeError& e) {
@@ -261,6 +265,15 @@ bool frmOptions::cmdApply_Click() {
             state_.GetString(txt::OptionsNotSaved, QString::fromUtf8("Les options n'ont pas pu être enregistrées.")),
             mb::Critical, kTitle);
         return false;
+    }
+    const std::int32_t port = state_.Settings.Port;
+    if (serverPort_ && port != portBefore && port != serverPort_()) {
+        QString notice = state_.GetString(
+            txt::PortAtNextStart, QString::fromUtf8("Le port %1 sera pris au prochain démarrage de Vellumo : "
+                                                    "d'ici là, les messages arrivent toujours sur le port %2."));
+        ui().messageBox(notice.replace(QStringLiteral("%1"), QString::number(port))
+                            .replace(QStringLiteral("%2"), QString::number(serverPort_())),
+                        mb::Information, kTitle);
     }
     return true;
 }

@@ -22,12 +22,17 @@
 // "32666" replacement), so the file never receives a port the program cannot use; the password box
 // holds at most MaxKeyLength characters, the longest key whose ciphertext the settings file gives back
 // whole.
+//
+// The listening server keeps its port until the next start: when Apply changes the port to one the
+// server does not listen on, an information box (text 126) says so.
 
 #include "app/core/mod_vellumo.h"
 
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 
 class QGroupBox;
 class QLabel;
@@ -56,6 +61,9 @@ public:
     void cmdOK_Click();
     void cmdCancel_Click();
     void Image2_Click();
+
+    // The port the station's server is set to listen on (none: the port box is not compared).
+    void setServerPort(std::function<std::int32_t()> serverPort) { serverPort_ = std::move(serverPort); }
 
     // The leading number of a text, as a basic Val reads it (blanks, a sign, digits); 0 for none.
     static double LeadingNumber(const QString& text);
@@ -92,6 +100,7 @@ private:
     PushButton* cmdOK = nullptr;
     PushButton* cmdCancel = nullptr;
     PushButton* cmdApply = nullptr;
+    std::function<std::int32_t()> serverPort_;
 };
 
 } // namespace vellumo

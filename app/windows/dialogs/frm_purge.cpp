@@ -56,6 +56,8 @@ frmPurge::frmPurge(modVellumo& state, ControlLoader& loader, const Database& dat
     }
     Btn_Valider->setClick([this] { Btn_Valider_Click(); });
     Btn_Annuler->setClick([this] { Btn_Annuler_Click(); });
+    // Escape closes the window as Annuler does.
+    Btn_Annuler->setCancel(true);
     layout->addLayout(buttons);
     resize(360, 360);
 }

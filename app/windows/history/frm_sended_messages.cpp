@@ -116,9 +116,20 @@ void frmSendedMessages::Form_Load() {
         SetTopMost(this);
 }
 
+bool frmSendedMessages::hasRows() const {
+    return DataDB && DataDB->recordCount() > 0;
+}
+
 void frmSendedMessages::DataDB_Reposition() {
-    if (!navigation_->Reposition())
+    const bool rows = hasRows();
+    TeskToolbar1->setButtonEnabled(HistoryToolbar::SendAgain, rows);
+    TeskToolbar1->setButtonEnabled(HistoryToolbar::Copy, rows);
+    if (!navigation_->Reposition()) {
+        // An empty table shows nothing: not the message just deleted, nor anything to send again.
+        if (!rows)
+            clearMessage();
         return;
+    }
     Recordset& rs = *DataDB;
     try {
         Text1[1]->setText(rs.text(QStringLiteral("ONDate")));
@@ -133,6 +144,14 @@ void frmSendedMessages::DataDB_Reposition() {
     }
 }
 
+void frmSendedMessages::clearMessage() {
+    Text1[1]->clear();
+    Text1[2]->clear();
+    TXTextControl1->clear();
+    shownRtf_.clear();
+    MessageNavigation::ColourMessage(Text1, *TXTextControl1, MessageNavigation::TodayColour);
+}
+
 void frmSendedMessages::TeskToolbar1_ButtonClick(int Index, const QString& /*Key*/) {
     switch (Index) {
     case HistoryToolbar::NewMessage:
@@ -140,7 +159,9 @@ void frmSendedMessages::TeskToolbar1_ButtonClick(int Index, const QString& /*Key
             newMail_();
         break;
     case HistoryToolbar::SendAgain:
-        if (resend_)
+        // Only a message that is there is sent again (a deleted one may still be in shownRtf_ had the
+        // view not been cleared).
+        if (resend_ && hasRows())
             resend_(Text1[2]->text(), shownRtf_);
         break;
     case HistoryToolbar::Copy:

@@ -58,6 +58,9 @@ public:
 
 private:
     void buildToolbar();
+    bool hasRows() const;
+    // The boxes and the viewer empty, nothing kept to send again.
+    void clearMessage();
 
     modVellumo& state_;
     std::unique_ptr<Database> db_;

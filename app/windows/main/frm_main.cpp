@@ -60,6 +60,7 @@ void frmMain::buildWindow() {
     TeskToolbar1->setObjectName(QStringLiteral("TeskToolbar1"));
     buildToolbar();
     navigation_ = std::make_unique<MessageNavigation>(*TeskToolbar1);
+    navigation_->LoneRowStays = true;
     layout->addWidget(TeskToolbar1);
 
     auto* fields = new QGridLayout;
@@ -117,7 +118,7 @@ void frmMain::Form_Load() {
     TXTextControl1->setCutNotice(state_.GetString(txt::CutNotice, RichTextViewer::DefaultCutNotice()));
 
     // 4. Nothing to browse yet; 6. then the station's messages, the newest shown.
-    navigation_->Reposition();
+    DataDB_Reposition();
     showMessages();
 
     // What failed at start-up without stopping the program: it keeps running in the tray.
@@ -252,8 +253,12 @@ void frmMain::ShowAfterReceipt() {
     receiptShowScheduled_ = true;
     afterReplyLeaves([this] {
         receiptShowScheduled_ = false;
-        if (rowShowPending_)
+        if (rowShowPending_ && !navigation_->Asking())
             showCurrentRow();
+        // A failure on the status line is old news once a message has come in (the station listens and
+        // is reached), unless senders are still out: their outcome is still to be told.
+        if (StatusBar1->foreColor() == kFailureColour && !state_.Slots.AnyBusy())
+            StatusBar1_SimpleText(QString(), 0, false);
         BringToFront(*this, state_.Settings.IsAlwaysOnTop);
     });
 }

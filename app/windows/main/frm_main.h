@@ -131,6 +131,8 @@ private:
     void buildMenus();
     // Empties the message fields and the viewer when no message is left to show.
     void clearMessage();
+    // Reply, reply to all and copy on or off (off with no message shown).
+    void setMessageButtons(bool on);
     // Ticks the language item of the current language.
     void markCurrentLanguage();
     // Binds the viewer to the station's recordset and shows the newest message.

@@ -12,6 +12,7 @@
 #include "app/windows/dialogs/frm_vellumo_explorer.h"
 #include "app/windows/history/frm_sended_messages.h"
 #include "app/windows/main/main_toolbar.h"
+#include "http_server/gossamer.h"
 #include "operations_fichiers/operations_fichiers.h"
 #include "platform/drawing/system_colors.h"
 #include "platform/richtext/rich_text_editor.h"
@@ -136,15 +137,25 @@ void frmMain::buildMenus() {
 
 // ---- viewer ---------------------------------------------------------------------------------------
 
+void frmMain::setMessageButtons(bool on) {
+    // Reply, reply to all and copy answer the message shown: with none, there is nothing to answer.
+    for (int button : {MainToolbar::Reply, MainToolbar::ReplyToAll, MainToolbar::Copy})
+        TeskToolbar1->setButtonEnabled(button, on);
+}
+
 void frmMain::DataDB_Reposition() {
     if (!navigation_->Reposition()) {
         // Nothing left to show (the last message deleted, or purged): the fields and the viewer show
         // nothing rather than a message that is gone.
-        if (!DataDB || DataDB->recordCount() == 0)
+        if (!DataDB || DataDB->recordCount() == 0) {
             clearMessage();
+            setMessageButtons(false);
+        }
         return;
     }
-    if (station_.StoringReceived()) {
+    // While the delete question is open the window keeps showing the message it is about; the row
+    // that became current meanwhile is shown once it is answered.
+    if (station_.StoringReceived() || navigation_->Asking()) {
         rowShowPending_ = true;
         return;
     }
@@ -164,6 +175,7 @@ void frmMain::showCurrentRow() {
                                          MessageNavigation::DateColour(rs.dateTime(QStringLiteral("ReceiptDate"))));
         qCInfo(lcViewer, "shown: %lld characters of RTF%s", static_cast<long long>(rtf.size()),
                TXTextControl1->isCut() ? ", cut" : "");
+        setMessageButtons(true);
     } catch (const RuntimeError&) {
         // A row that cannot be shown ends the viewer's work for it, silently.
         return;
@@ -210,12 +222,18 @@ void frmMain::TeskToolbar1_ButtonClick(int Index) {
         composeWindow().ShowCompose();
         break;
     case MainToolbar::Reply:
-    case MainToolbar::ReplyToAll:
+    case MainToolbar::ReplyToAll: {
         StatusBar1_SimpleText(QString(), 0, false);
-        composeWindow().ShowReply(ReplyRecipients(Text1[0]->text(), Text1[2]->text(), state_.Settings.LocalStationName,
-                                                  Index == MainToolbar::ReplyToAll),
-                                  CurrentMessagePlainText());
+        // One message answered: a row still waiting to be shown is shown first, then its recipients and
+        // its text are read, in that order.
+        if (rowShowPending_)
+            showCurrentRow();
+        const QString recipients = ReplyRecipients(Text1[0]->text(), Text1[2]->text(), state_.Settings.LocalStationName,
+                                                   Index == MainToolbar::ReplyToAll);
+        const QString quote = CurrentMessagePlainText();
+        composeWindow().ShowReply(recipients, quote);
         break;
+    }
     case MainToolbar::Copy:
         TXTextControl1->clipboardCommand(2);
         break;
@@ -225,6 +243,9 @@ void frmMain::TeskToolbar1_ButtonClick(int Index) {
     case MainToolbar::Last:
     case MainToolbar::Delete:
         navigation_->ButtonClick(Index, state_);
+        // A row that became current while the question was open (a message received meanwhile).
+        if (rowShowPending_ && !navigation_->Asking() && !station_.StoringReceived())
+            showCurrentRow();
         break;
     case MainToolbar::SentMessages:
         showHistory();
@@ -301,6 +322,7 @@ frmOptions* frmMain::openOptions() {
     if (raiseOpen(frmOptions_))
         return optionsWindow();
     auto* options = new frmOptions(state_, loader_, this);
+    options->setServerPort([this] { return station_.server().Port; });
     frmOptions_ = options;
     options->Form_Load();
     return options;

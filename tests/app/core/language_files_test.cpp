@@ -92,6 +92,18 @@ const Message kMessages[] = {
     {100, "[…] Ce message est trop long pour être affiché en entier : la suite n'est pas affichée."},
     {101, "Ce message est trop volumineux pour être envoyé : %1 Mo, pour %2 Mo au plus.|Raccourcissez le texte ou "
           "retirez des images."},
+    // A send to several stations, and why a connection failed (after the station's name).
+    {120, "%1 sur %2 postes ont reçu le message"},
+    {121, "n'accepte pas la connexion : Vellumo n'y est peut-être pas démarré"},
+    {122, "ne répond pas dans le délai"},
+    {123, "a coupé la connexion avant de répondre"},
+    {124, "ne peut pas être joint"},
+    // A paste beyond the size cap, a port changed in the options, a document no program opens.
+    {125, "Ce qui est collé rendrait le message trop volumineux pour être envoyé : %1 Mo, pour %2 Mo au plus.|Rien "
+          "n'a été collé."},
+    {126, "Le port %1 sera pris au prochain démarrage de Vellumo : d'ici là, les messages arrivent toujours sur le "
+          "port %2."},
+    {127, "Aucun programme ne sait ouvrir ce document :|%1"},
 };
 
 // The keys of a language file as "[section]key", read as the program reads it (Windows-1252).

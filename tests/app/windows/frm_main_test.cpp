@@ -351,7 +351,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "11001",
                   "Purge done: 2 received and 0 sent message(s) deleted."},
         PurgeCase{"nothing_left", {false, false}, "", "00000", "Purge done: 2 received and 0 sent message(s) deleted."},
-        PurgeCase{"nothing_to_purge", {true}, "PC1", "11001", "Purge done: 0 received and 0 sent message(s) deleted."}),
+        PurgeCase{"nothing_to_purge", {true}, "PC1", "00001", "Purge done: 0 received and 0 sent message(s) deleted."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrmMainTest, TheLanguageMenuOffersFrenchAndTicksTheLanguageInUse) {
@@ -394,11 +394,18 @@ TEST_F(FrmMainTest, DeleteRemovesTheShownMessageThoughOneArrivesWhileItAsks) {
     const qint64 shown = before[0];
 
     QString senderWasTold;
-    ui.onBox = [&](const test::ShownBox&) { senderWasTold = deliverFromAnotherStation(QStringLiteral("arrivé")); };
+    QString shownWhileAsking;
+    ui.onBox = [&](const test::ShownBox&) {
+        senderWasTold = deliverFromAnotherStation(QStringLiteral("arrivé"));
+        // The message that came in is not shown behind the question: it is about PC1's.
+        test::runEventLoopFor(200);
+        shownWhileAsking = w.text1(0).text();
+    };
     ui.answer(mb::Yes);
     w.TeskToolbar1_ButtonClick(MainToolbar::Delete);
 
     EXPECT_EQ(senderWasTold, QStringLiteral("POSTE-A à reçu le message"));
+    EXPECT_EQ(shownWhileAsking, QStringLiteral("PC1"));
     const std::vector<qint64> after = counters();
     ASSERT_EQ(after.size(), 2u);
     EXPECT_EQ(std::count(after.begin(), after.end(), shown), 0);
@@ -732,6 +739,80 @@ TEST_F(FrmMainTest, ValiderInTheNetworkBrowserPutsTheFocusInTheComposeEditor) {
     EXPECT_TRUE(compose->isVisible());
     EXPECT_EQ(compose->text1().text(), QStringLiteral("POSTE-COMPTA;"));
     EXPECT_EQ(compose->focusWidget(), &compose->editor());
+}
+
+// Reply, reply to all and copy answer the message shown: off with none. With one message there is
+// nowhere to move: only delete is on.
+TEST_F(FrmMainTest, TheButtonsFollowWhatThereIsToShow) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    const auto messageButtons = [&] {
+        QString s;
+        for (int i : {MainToolbar::Reply, MainToolbar::ReplyToAll, MainToolbar::Copy})
+            s += w.toolbar().buttonEnabled(i) ? QLatin1Char('1') : QLatin1Char('0');
+        return s;
+    };
+    EXPECT_EQ(messageButtons(), QStringLiteral("000"));
+    EXPECT_EQ(navigation(), QStringLiteral("00000"));
+
+    PeerMessage m{QStringLiteral("PC-A"), QStringLiteral("10/12/2026 à 09:00:00"), QStringLiteral("ME;"),
+                  QStringLiteral("un"), QStringLiteral("{\\rtf1 un}")};
+    int shown = 0;
+    QObject::connect(&w, &frmMain::RowShown, [&] { ++shown; });
+    ASSERT_EQ(test::postMessageToHost(*station, m, state->Settings.Key).status, 200);
+    ASSERT_TRUE(test::waitUntil([&] { return shown == 1; }, 10000));
+    EXPECT_EQ(messageButtons(), QStringLiteral("111"));
+    EXPECT_EQ(navigation(), QStringLiteral("00001"));
+
+    ASSERT_EQ(test::postMessageToHost(*station, m, state->Settings.Key).status, 200);
+    ASSERT_TRUE(test::waitUntil([&] { return shown == 2; }, 10000));
+    EXPECT_EQ(navigation(), QStringLiteral("11001"));
+
+    ui.answer(mb::Yes);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Delete);
+    EXPECT_EQ(navigation(), QStringLiteral("00001"));
+    ui.answer(mb::Yes);
+    w.TeskToolbar1_ButtonClick(MainToolbar::Delete);
+    EXPECT_EQ(navigation(), QStringLiteral("00000"));
+    EXPECT_EQ(messageButtons(), QStringLiteral("000"));
+}
+
+// A message comes in and the user answers before the window has shown it: the reply is to that message,
+// its sender and its text together.
+TEST_F(FrmMainTest, AReplyAnswersTheRowWaitingToBeShown) {
+    addRows({{"PC-OLD", "ME;", "", "ancien", "{\\rtf1 ancien}", kToday}});
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    PeerMessage m{QStringLiteral("PC-A"), QStringLiteral("10/12/2026 à 09:00:00"), QStringLiteral("ME;"),
+                  QStringLiteral("nouveau"), QStringLiteral("{\\rtf1 nouveau}")};
+    ASSERT_EQ(test::postMessageToHost(*station, m, state->Settings.Key).status, 200);
+    ASSERT_EQ(w.text1(0).text(), QStringLiteral("PC-OLD")); // not shown yet
+    w.TeskToolbar1_ButtonClick(MainToolbar::Reply);
+    frmSendMessage* compose = w.composeWindowIfOpen();
+    ASSERT_NE(compose, nullptr);
+    EXPECT_EQ(compose->text1().text(), QStringLiteral("PC-A;"));
+    EXPECT_TRUE(compose->editor().plainText().endsWith(QStringLiteral("nouveau")))
+        << compose->editor().plainText().toStdString();
+}
+
+// A failure on the status line is old news once a message has come in.
+TEST_F(FrmMainTest, AReceivedMessageClearsAnOldFailure) {
+    frmMain& w = start();
+    ASSERT_TRUE(loaded);
+    w.StatusBar1_SimpleText(QStringLiteral("PC9 ne présente pas son adress IP !"), 192, false);
+    int shown = 0;
+    QObject::connect(&w, &frmMain::RowShown, [&] { ++shown; });
+    PeerMessage m{QStringLiteral("PC-A"), QStringLiteral("10/12/2026 à 09:00:00"), QStringLiteral("ME;"),
+                  QStringLiteral("un"), QStringLiteral("{\\rtf1 un}")};
+    ASSERT_EQ(test::postMessageToHost(*station, m, state->Settings.Key).status, 200);
+    ASSERT_TRUE(test::waitUntil([&] { return shown == 1 && w.isVisible(); }, 10000));
+    EXPECT_TRUE(w.statusLine().caption().isEmpty()) << w.statusLine().caption().toStdString();
+    // A success line stays.
+    w.StatusBar1_SimpleText(QStringLiteral("PC2 à reçu le message"), 0, false);
+    ASSERT_EQ(test::postMessageToHost(*station, m, state->Settings.Key).status, 200);
+    ASSERT_TRUE(test::waitUntil([&] { return shown == 2; }, 10000));
+    test::runEventLoopFor(50);
+    EXPECT_EQ(w.statusLine().caption(), QStringLiteral("PC2 à reçu le message"));
 }
 
 TEST_F(FrmMainTest, AReceivedMessageIsStoredShownAndBroughtForward) {

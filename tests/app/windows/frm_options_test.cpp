@@ -258,6 +258,37 @@ TEST_F(FrmOptionsTest, ARefusedPortIsToldInTheLanguageOfTheProgram) {
     EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("The communication port must be a whole number from 1 to 65535."));
 }
 
+// The server keeps the port it listens on until the next start: a changed port is saved, and the user
+// is told, in the program's language; applying again without a change, or going back to the port the
+// server holds, says nothing.
+TEST_F(FrmOptionsTest, APortChangeTellsThatTheServerKeepsItsPortUntilTheNextStart) {
+    frmOptions& w = open(QStringLiteral("[Server]\r\nPort=32001\r\n"));
+    w.setServerPort([] { return 32001; });
+    state->Settings.Port = 32001;
+    EXPECT_TRUE(w.cmdApply_Click());
+    EXPECT_TRUE(ui.boxes.empty());
+
+    w.port().setText(QStringLiteral("32700"));
+    EXPECT_TRUE(w.cmdApply_Click());
+    EXPECT_EQ(ini("Server", "Port"), QStringLiteral("32700"));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("Le port 32700 sera pris au prochain démarrage de Vellumo : d'ici là, "
+                                                 "les messages arrivent toujours sur le port 32001."));
+    EXPECT_EQ(ui.boxes[0].style, 64);
+    EXPECT_TRUE(w.cmdApply_Click());
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    w.port().setText(QStringLiteral("32001"));
+    EXPECT_TRUE(w.cmdApply_Click());
+    EXPECT_EQ(ui.boxes.size(), 1u);
+
+    state->Localisation.LoadStrings(QStringLiteral("English"));
+    w.port().setText(QStringLiteral("32702"));
+    EXPECT_TRUE(w.cmdApply_Click());
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[1].prompt, QStringLiteral("Port 32702 will be used from the next start of Vellumo: until then, "
+                                                 "messages still arrive on port 32001."));
+}
+
 TEST_F(FrmOptionsTest, ThePictureShowsAndMasksThePassword) {
     frmOptions& w = open(QString());
     w.pass().setText(QStringLiteral("clé"));

@@ -11,6 +11,7 @@
 #include "app/messaging/peer_message.h"
 #include "app/store/message_store.h"
 #include "app/ui/push_button.h"
+#include "app/ui/recipients_line.h"
 #include "cipher/mod_crypt_carrowmere.h"
 #include "http_server/goss_client.h"
 #include "platform/hosting/hosted_control.h"
@@ -28,6 +29,8 @@
 #include "tests/support/test_http_peer_group.h"
 #include "tests/support/window_fixture.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -35,6 +38,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -203,14 +207,19 @@ TEST_F(FrmSendMessageTest, SendsOneStoredMessageToThreeStationsAtOnce) {
     RtfReader::read(cp1252::encode(rtf), doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("Réunion à 10 h salle €"));
 
-    // Each sender reported on the status line; every recipient is a favourite now.
+    // Each sender reported on the status line as it came, and the last report tells the whole; every
+    // recipient is a favourite now.
     QStringList shown;
     for (const auto& s : reports.statusLines) {
         shown << s.text;
         EXPECT_EQ(s.colour, 0);
     }
+    EXPECT_EQ(shown.back(), "3 sur 3 postes ont reçu le message");
+    shown.removeLast();
     shown.sort();
-    EXPECT_EQ(shown, (QStringList{"PC2 à reçu le message", "PC3 à reçu le message", "PC4 à reçu le message"}));
+    EXPECT_EQ(shown.size(), 2);
+    for (const QString& line : shown)
+        EXPECT_TRUE(line.endsWith(QStringLiteral(" à reçu le message"))) << line.toStdString();
     EXPECT_EQ(favourites(), (QStringList{"PC2", "PC3", "pc4"}));
 }
 
@@ -466,6 +475,99 @@ TEST_F(FrmSendMessageTest, FavouritesAreListedPickedAndRemovedByName) {
     EXPECT_TRUE(w.listView().isHidden());
 }
 
+// A name ticked in a list and confirmed, against the recipients line as the user left it.
+struct PickCase {
+    const char* name;
+    const char* line;
+    QStringList ticked;
+    const char* expected;
+};
+
+void PrintTo(const PickCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const PickCase kPicks[] = {
+    {"ANameThatEndsLikeTheTickedOne", "APC2;", {"PC2"}, "APC2;PC2;"},
+    {"ATypedNameWithoutSemicolon", "PC3", {"PC2"}, "PC3;PC2;"},
+    {"AlreadyThereWhole", "PC2;", {"PC2"}, "PC2;"},
+    {"AlreadyThereInAnotherCaseWithBlanks", " pc2 ;PC3", {"PC2", "PC3"}, " pc2 ;PC3"},
+    {"TwoTickedAfterATypedName", "PC4", {"PC2", "PC3"}, "PC4;PC2;PC3;"},
+};
+
+class FrmSendMessagePick : public FrmSendMessageTest, public ::testing::WithParamInterface<PickCase> {};
+
+TEST_P(FrmSendMessagePick, TheTickedNamesJoinTheLineAsWholeEntries) {
+    const PickCase& c = GetParam();
+    for (const QString& name : {QStringLiteral("PC2"), QStringLiteral("PC3")})
+        lan.result.Servers.push_back(ServerEntry{500, name, 10, 0, 3, QString()});
+    frmSendMessage& w = open();
+    w.text1().setText(QString::fromUtf8(c.line));
+    w.Command1_Click(1);
+    ASSERT_EQ(w.listView().count(), 2);
+    for (int i = 0; i < w.listView().count(); ++i) {
+        if (c.ticked.contains(w.listView().item(i)->text()))
+            w.listView().item(i)->setCheckState(Qt::Checked);
+    }
+    w.okButton().click();
+    EXPECT_EQ(w.text1().text(), QString::fromUtf8(c.expected));
+    // Sent as it stands, each station it names is reached.
+    const QStringList stations = RecipientsLine::Stations(w.text1().text());
+    for (const QString& name : c.ticked)
+        EXPECT_TRUE(stations.contains(name, Qt::CaseInsensitive)) << name.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, FrmSendMessagePick, ::testing::ValuesIn(kPicks),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// One send to a station that does not resolve and one that receives: the last report names both
+// outcomes, in red, and one balloon lists the failure; none hides the other.
+TEST_F(FrmSendMessageTest, ASendToSeveralStationsShowsEveryFailure) {
+    frmSendMessage& w = open();
+    w.text1().setText(QStringLiteral("NULLEPART;PC2;"));
+    writeBody(w);
+    w.toolbar().clickButton(ComposeToolbar::Send);
+    ASSERT_TRUE(closed());
+    ASSERT_TRUE(test::waitUntil([&] { return reports.statusLines.size() == 2 && allSlotsFree(); }, 10000));
+    const auto& last = reports.statusLines.back();
+    EXPECT_EQ(last.text,
+              QStringLiteral("1 sur 2 postes ont reçu le message ; NULLEPART ne présente pas son adress IP !"));
+    EXPECT_EQ(last.colour, 192);
+    ASSERT_EQ(reports.balloons.size(), 1u);
+    EXPECT_EQ(reports.balloons[0].text,
+              QStringLiteral("1 sur 2 postes ont reçu le message\r\nNULLEPART ne présente pas son adress IP !"));
+    EXPECT_EQ(reports.balloons[0].title, QStringLiteral("Erreur"));
+    EXPECT_EQ(reports.balloons[0].icon, 2);
+    EXPECT_EQ(peers.requests.size(), 1u);
+}
+
+// A paste that would pass the receivers' cap says so and leaves the message as it was.
+TEST_F(FrmSendMessageTest, APasteBeyondTheCapSaysSoInsteadOfInserting) {
+    frmSendMessage& w = open();
+    w.text1().setText(QStringLiteral("PC2;"));
+    QTextCursor(w.editor().document()).insertText(QStringLiteral("Bonjour"));
+    w.MaxBodyBytes = 2000;
+    QImage noise(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            noise.setPixel(x, y, qRgb((x * 37 + y * 91) % 256, (x * y) % 256, (x + 3 * y) % 256));
+    auto* data = new QMimeData;
+    data->setImageData(noise);
+    QApplication::clipboard()->setMimeData(data);
+    w.toolbar().clickButton(ComposeToolbar::Paste);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_TRUE(ui.boxes[0].prompt.startsWith(QStringLiteral("Ce qui est collé rendrait le message trop volumineux")))
+        << ui.boxes[0].prompt.toStdString();
+    EXPECT_EQ(ui.boxes[0].style, 48);
+    EXPECT_EQ(w.editor().toPlainText(), QStringLiteral("Bonjour"));
+
+    // Within the cap the same picture goes in.
+    w.MaxBodyBytes = GossClient::MaxBodyBytes;
+    w.toolbar().clickButton(ComposeToolbar::Paste);
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_TRUE(w.editor().rtf().contains("\\pict"));
+}
+
 TEST_F(FrmSendMessageTest, TheLanSourceListsItsComputersAndTheButtonComesBack) {
     lan.result.Servers = {ServerEntry{500, QStringLiteral("PC7"), 10, 0, 3, QString()},
                           ServerEntry{500, QStringLiteral("PC8"), 10, 0, 3, QString()}};
@@ -497,13 +599,15 @@ TEST_F(FrmSendMessageTest, ReplyWritesTheQuoteAboveWhichTheAnswerGoes) {
     w.ShowReply(QStringLiteral("PC2;"), QStringLiteral("Bonjour\nà demain"));
     EXPECT_EQ(w.text1().text(), "PC2;");
     EXPECT_EQ(w.editor().plainText(),
-              QStringLiteral("\n\n\n") + QString(57, u'_') + QStringLiteral("Bonjour\nà demain"));
+              QStringLiteral("\n\n\n") + QString(57, u'_') + QStringLiteral("\nBonjour\nà demain"));
     EXPECT_EQ(w.editor().textCursor().position(), 0);
 
-    // The quote (from the third line on) is in &HC00000, that is dark blue; the answer is not.
+    // The quote (from the third line on) is in &HC00000, that is dark blue; the answer is not. The
+    // separator is a line of its own: the quoted text starts on the next one.
     const QTextDocument& doc = *w.editor().document();
     const QTextBlock quoteLine = doc.findBlockByNumber(3);
-    ASSERT_TRUE(quoteLine.text().startsWith(QString(57, u'_')));
+    ASSERT_EQ(quoteLine.text(), QString(57, u'_'));
+    EXPECT_EQ(doc.findBlockByNumber(4).text(), QStringLiteral("Bonjour"));
     const QTextCharFormat quote = quoteLine.begin().fragment().charFormat();
     EXPECT_EQ(quote.foreground().color(), QColor(0, 0, 0xC0));
     w.editor().insertPlainText(QStringLiteral("Oui"));
@@ -538,9 +642,20 @@ TEST_F(FrmSendMessageTest, EmoticonFoldersFillTheCellsFromTheScrollBar) {
     QDir(small).removeRecursively();
     QDir().mkpath(small);
     w.Emoticones_Click(0);
-    EXPECT_EQ(w.scrollBar().maximum(), -1);
+    // Nothing to scroll: the bar stays at 0 (Qt pulls the minimum down with a maximum of -1) and is off.
+    EXPECT_EQ(w.scrollBar().minimum(), 0);
+    EXPECT_EQ(w.scrollBar().maximum(), 0);
+    EXPECT_FALSE(w.scrollBar().isEnabled());
     for (int i = 0; i < 64; ++i)
         EXPECT_TRUE(w.cell(i).Tag.isEmpty()) << i;
+
+    // The next folder starts at its first file, not one before it.
+    w.Emoticones_Click(1);
+    EXPECT_EQ(w.scrollBar().minimum(), 0);
+    EXPECT_EQ(w.scrollBar().maximum(), 12);
+    EXPECT_TRUE(w.scrollBar().isEnabled());
+    EXPECT_EQ(w.cell(0).Tag, w.emoticonFiles().value(0));
+    EXPECT_FALSE(w.cell(0).Tag.isEmpty());
 }
 
 TEST_F(FrmSendMessageTest, ThePanelSlidesUpAndDownAndInsertsAtTheCaret) {

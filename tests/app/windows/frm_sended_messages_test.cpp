@@ -184,6 +184,26 @@ TEST_F(FrmSendedMessagesTest, DeleteAsksFirstAndNoChangesNothing) {
     EXPECT_EQ(navigation(), QStringLiteral("00000"));
 }
 
+// Deleting the last message leaves nothing on screen and nothing to send again.
+TEST_F(FrmSendedMessagesTest, AfterTheLastMessageIsDeletedNothingIsShownOrSentAgain) {
+    addSent({{"POSTE-COMPTA;", "10/12/2026 à 09:15:00", "Bonjour", rtfOf("Bonjour"), kYesterday}});
+    frmSendedMessages& w = open();
+    int resent = 0;
+    w.setResend([&](const QString&, const QString&) { ++resent; });
+    ASSERT_EQ(w.text1(2).text(), QStringLiteral("POSTE-COMPTA;"));
+    ui.answer(6);
+    click(HistoryToolbar::Delete);
+    ASSERT_EQ(rowsLeft(), 0);
+    EXPECT_EQ(navigation(), QStringLiteral("00000"));
+    EXPECT_TRUE(w.text1(1).text().isEmpty());
+    EXPECT_TRUE(w.text1(2).text().isEmpty());
+    EXPECT_TRUE(w.viewer().plainText().isEmpty());
+    EXPECT_EQ(boxColour(1), SystemColors::toQColor(MessageNavigation::TodayColour)); // not the grey of the old one
+    EXPECT_FALSE(w.toolbar().buttonEnabled(HistoryToolbar::SendAgain));
+    click(HistoryToolbar::SendAgain);
+    EXPECT_EQ(resent, 0);
+}
+
 // Whatever moves the recordset while the question is open, Yes deletes the row that was shown.
 TEST_F(FrmSendedMessagesTest, DeleteRemovesTheRowShownWhenItAsked) {
     addSent({{"A;", "1", "", rtfOf("un"), kToday}, {"B;", "2", "", rtfOf("deux"), kToday}});

@@ -10,6 +10,8 @@
 
 #include <cerrno>
 
+#include <sys/stat.h>
+
 using namespace vellumo;
 
 namespace {
@@ -42,6 +44,29 @@ TEST(FileRegistry, ValueThatCannotBeStoredIsRefused) {
     QTemporaryDir dir;
     FileRegistry registry(dir.path());
     EXPECT_EQ(registry.setStringValue("SOFTWARE\\Vellumo\\Server", "Port", "1\r\n2"), regerr::InvalidParameter);
+}
+
+mode_t folderMode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+TEST(FileRegistry, EveryFolderItMakesIsTheUsersAlone) {
+    QTemporaryDir dir;
+    FileRegistry registry(dir.filePath("config/vellumo/registry"));
+    ASSERT_EQ(registry.createKey("SOFTWARE\\Vellumo\\Server"), 0);
+    for (const char* folder : {"config", "config/vellumo", "config/vellumo/registry"})
+        EXPECT_EQ(folderMode(dir.filePath(folder)), 0700u) << folder;
+}
+
+TEST(FileRegistry, ARootLeftOpenToOthersIsClosedToThem) {
+    QTemporaryDir dir;
+    const QString root = dir.filePath("registry");
+    ASSERT_EQ(::mkdir(QFile::encodeName(root).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(root).constData(), 0755), 0);
+    FileRegistry registry(root);
+    ASSERT_EQ(registry.createKey("SOFTWARE\\Vellumo\\Server"), 0);
+    EXPECT_EQ(folderMode(root), 0700u);
 }
 
 TEST(FileRegistry, DefaultRootIsInTheUsersConfigurationFolder) {

@@ -81,6 +81,25 @@ TEST(ShellExecuteOpen, NoAssociationOpensTheChooserWhateverRaiseErrorsSays) {
     }
 }
 
+// The chooser shown: nothing more is said. No chooser either: the program's notice tells the user.
+TEST(ShellExecuteOpen, WithoutAChooserTheUserIsTold) {
+    QStringList told;
+    setNoProgramNotice([&](const QString& file) { told << file; });
+    test::FakeShellStart shell;
+    shell.result = shellresult::NoAssociation;
+    QString dir;
+    ShellExecuteOpen(nullptr, "/home/u/notes.xyz", "", dir, 1, false, shell);
+    EXPECT_TRUE(told.isEmpty());
+    shell.chooserResult = shellresult::NoAssociation;
+    ShellExecuteOpen(nullptr, "/home/u/notes.xyz", "", dir, 1, false, shell);
+    EXPECT_EQ(told, QStringList{"/home/u/notes.xyz"});
+    // A program that started, or a failure of another kind, says nothing of the sort.
+    shell.result = shellresult::FileNotFound;
+    ShellExecuteOpen(nullptr, "/home/u/notes.xyz", "", dir, 1, false, shell);
+    EXPECT_EQ(told.size(), 1);
+    setNoProgramNotice(nullptr);
+}
+
 TEST(ShellExecuteOpen, EmptyDirectoryTakesTheFilesFolder) {
     test::FakeShellStart shell;
     QString dir;
@@ -144,6 +163,9 @@ TEST_F(ProcessShell, DocumentWithoutOpenerIsNoAssociation) {
     const int result = shell.open(document, "", "", 1);
     qputenv("PATH", path);
     EXPECT_EQ(result, shellresult::NoAssociation);
+    // No session bus, so no portal to offer a chooser: openWith says so (ShellExecuteOpen then tells the
+    // user, see WithoutAChooserTheUserIsTold).
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(dir.filePath("no-bus")));
     EXPECT_EQ(shell.openWith(document, "", 1), shellresult::NoAssociation);
 }
 

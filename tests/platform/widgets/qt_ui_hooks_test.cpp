@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,45 @@ TEST(DesktopBoxWithoutCaptions, QtsOwnCaptionsStay) {
     });
     EXPECT_EQ(hooks.messageBox(QStringLiteral("Info"), mb::OkOnly, QStringLiteral("Vellumo")), mb::Ok);
     EXPECT_FALSE(caption.isEmpty());
+}
+
+// The box belongs to the active window, and is on top when that window is kept on top (the window
+// manager then maps it above the window, never under it).
+TEST(DesktopBoxOwner, TheActiveWindowOwnsTheBoxAndKeepsItOnTopWithIt) {
+    for (const bool onTop : {true, false}) {
+        SCOPED_TRACE(onTop ? "on top" : "not on top");
+        QWidget window;
+        window.setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        window.resize(300, 200);
+        window.show();
+        window.activateWindow();
+        QApplication::setActiveWindow(&window);
+        QtUiHooks hooks;
+        QWidget* parent = nullptr;
+        bool stays = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                parent = box->parentWidget();
+                stays = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+                box->buttons().value(0)->click();
+            }
+        });
+        EXPECT_EQ(hooks.messageBox(QStringLiteral("Attention"), mb::Exclamation, QStringLiteral("Vellumo")), mb::Ok);
+        EXPECT_EQ(parent, &window);
+        EXPECT_EQ(stays, onTop);
+    }
+}
+
+// A window that goes while its box is open takes the box with it: the box answers as nobody clicked.
+TEST(DesktopBoxOwner, AnOwnerThatGoesWhileTheBoxIsOpenEndsTheBox) {
+    auto* window = new QWidget;
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    QtUiHooks hooks;
+    QTimer::singleShot(0, [&] { delete window; });
+    EXPECT_EQ(hooks.messageBox(QStringLiteral("Supprimer ?"), mb::YesNo | mb::Question, QStringLiteral("Vellumo")),
+              ConsoleUiHooks::safeAnswer(mb::YesNo | mb::Question));
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "platform/widgets/top_most.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QTimer>
@@ -13,7 +12,9 @@ using namespace vellumo;
 
 namespace {
 
-TEST(TopMost, ShowsAHiddenWindowWhereItIsWithoutActivatingIt) {
+// Whether the window takes the focus is seen on a real desktop only (the offscreen platform activates
+// nothing by itself): tests/desktop/top_most_desktop_test.cpp.
+TEST(TopMost, ShowsAHiddenWindowWhereItIs) {
     QWidget window;
     window.setGeometry(120, 140, 300, 200);
     ASSERT_FALSE(window.isVisible());
@@ -21,7 +22,6 @@ TEST(TopMost, ShowsAHiddenWindowWhereItIsWithoutActivatingIt) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(window.geometry(), QRect(120, 140, 300, 200));
-    EXPECT_NE(QApplication::activeWindow(), &window);
 
     SetNotTopMost(&window);
     EXPECT_TRUE(window.isVisible());
