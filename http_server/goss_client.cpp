@@ -86,7 +86,7 @@ GossClient::~GossClient() {
 }
 
 void GossClient::Accept(std::int32_t requestID, const QString& address) {
-    closeAfter_ = false;
+    closeAfter_ = peerAskedClose_ = requestReadWhole_ = false;
     closeRequested_ = false;
     sendsInFlight_ = 0;
     socket_->Accept(requestID); // a failure leaves the handler free
@@ -400,6 +400,7 @@ bool GossClient::callHost() {
         if (std::exchange(hostCall_, HostCall::None) != HostCall::Request)
             return true;
     }
+    requestReadWhole_ = true;
     processRequest();
     requestDone();
     return true;
@@ -410,6 +411,7 @@ void GossClient::ResumeHostCall() {
 }
 
 void GossClient::headComplete(const QString& block) {
+    requestReadWhole_ = false;
     if (!parseHeaderBlock(block))
         return;
 
@@ -437,7 +439,7 @@ void GossClient::headComplete(const QString& block) {
     target_ = parts.at(1);
     const QStringList connection = headers_.Item(QStringLiteral("CONNECTION"));
     if (connection.size() > 1 && connection.at(1).toUpper() == QLatin1String("CLOSE"))
-        closeAfter_ = true;
+        closeAfter_ = peerAskedClose_ = true;
     httpVersion_ = withoutLineBreaks(parts.at(2).toUpper());
     event.Method = method_;
     event.Text = target_;
@@ -447,6 +449,7 @@ void GossClient::headComplete(const QString& block) {
         // Refused at once: HEAD gets the head GET would get, without the page. A body is not read:
         // the connection ends after the reply.
         closeAfter_ = true;
+        requestReadWhole_ = contentLength_ == 0 && headers_.Item(QStringLiteral("TRANSFER-ENCODING")).isEmpty();
         requestDone();
         sendError(403, method_ == QLatin1String("HEAD"));
         return;
@@ -473,6 +476,7 @@ void GossClient::askHostOnHead() {
     }
     // Refused on its head: the body is not read, and the connection ends after the reply.
     closeAfter_ = true;
+    requestReadWhole_ = contentLength_ == 0;
     requestDone();
     if (reply.DelayMs > 0) {
         delayRefusal(std::move(reply));
@@ -499,7 +503,8 @@ void GossClient::delayRefusal(HeadReply reply) {
 void GossClient::startLinger() {
     if (phase_ == ClientPhase::Lingering)
         return;
-    if (!server_.MayLinger()) {
+    // A peer that asked for the end and has sent all its request is owed nothing more: closed now.
+    if ((peerAskedClose_ && requestReadWhole_ && unread().isEmpty()) || !server_.MayLinger()) {
         closeRequested_ = true;
         return;
     }
@@ -840,6 +845,7 @@ void GossClient::resetRequestData() {
     scanned_ = 0;
     releaseBody();
     lingerDrained_ = 0;
+    peerAskedClose_ = requestReadWhole_ = false;
     replyDelay_.stop();
     heldReply_.reset();
     sendsInFlight_ = 0;

@@ -28,6 +28,7 @@
 // "The end" after a reply is a lingering close out of the pool (Gossamer): the reply says
 // "Connection:close", the sending side is ended once it is out, and what the peer still sends is
 // thrown away, for a short time and size at most, so that the peer reads its reply before the close.
+// A peer that asked for "Connection: close" and whose request was read whole is closed at once.
 //
 // Response head, as written (Windows-1252, CR LF after every line, no blank after the colons):
 //
@@ -233,6 +234,10 @@ private:
     std::optional<HeadReply> heldReply_;
 
     bool closeAfter_ = false;
+    // The peer asked for the end (Connection: close) and its request was read whole: nothing more is
+    // due from it, so the end needs no lingering close.
+    bool peerAskedClose_ = false;
+    bool requestReadWhole_ = false;
     bool inUse_ = false;
     QByteArray responseBody_;
     std::int32_t pendingBodyLength_ = 0;

@@ -23,7 +23,8 @@
 // - After a refusal (and after any reply after which the connection ends) the handler leaves the
 //   pool: the reply is sent, the sending side ended, and what the peer still sends is read and thrown
 //   away for LingerTimeout or LingerBytes at most (a lingering close), so that the peer reads its
-//   reply; at most MaxLingering at once, beyond that closed as soon as the reply is out. A refusal
+//   reply; at most MaxLingering at once, beyond that closed as soon as the reply is out. A peer
+//   that asked for the end and sent its request whole owes nothing more: it is closed at once. A refusal
 //   the host delays (HeadReply::DelayMs) waits out of the pool too, unread, at most
 //   MaxDelayedRefusals at once; beyond that it is closed at once without a reply.
 // - Bodies being received that are bigger than SmallBodyBytes take their announced length from a

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <future>
 #include <memory>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -639,7 +640,12 @@ void runProgramShape(const QString& shape, const QString& programFolder) {
     };
     for (const double until = now() + setup.ramp; now() < until;)
         readLoad(100);
-    const FreshFigures fresh = freshSenders(port, setup.freshSource);
+    // The fresh senders go on beside the load, whose progress is read meanwhile: read only afterwards,
+    // the lines of those seconds would come at once and the CPU of all of them count for the first.
+    auto freshRun = std::async(std::launch::async, freshSenders, port, setup.freshSource);
+    while (freshRun.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        readLoad(100);
+    const FreshFigures fresh = freshRun.get();
     if (shape == QLatin1String("many-refusal-addresses")) {
         // All the addresses, however long they take.
         for (const double until = now() + 600; now() < until && !loadOut.contains("RESULT ");)

@@ -531,6 +531,45 @@ TEST_F(Pool, ARefusalLeavesThePoolAndLingersUntilThePeerHasReadIt) {
     EXPECT_EQ(host.logsOf(5, 1).size(), 1u);
 }
 
+TEST_F(Pool, OnlyAPeerThatAskedForTheEndAndSentItsRequestWholeIsClosedWithoutLingering) {
+    host.onHead = [](const RecordedRequest& r, HeadReply& reply) {
+        if (r.URI == QStringLiteral("/refused"))
+            reply = refusal();
+    };
+    struct Case {
+        const char* what;
+        QByteArray request;
+        bool lingers;
+    };
+    const Case cases[] = {
+        {"GET asking for the end", "GET / HTTP/1.1\r\nConnection: close\r\n\r\n", false},
+        {"served POST asking for the end", "POST /fine HTTP/1.1\r\nConnection: close\r\nContent-Length: 1\r\n\r\nx",
+         false},
+        {"GET without asking", "GET / HTTP/1.1\r\n\r\n", true},
+        {"GET asking, with a body announced", "GET / HTTP/1.1\r\nConnection: close\r\nContent-Length: 9\r\n\r\n", true},
+        {"refusal asking, its body unread", "POST /refused HTTP/1.1\r\nConnection: close\r\nContent-Length: 9\r\n\r\n",
+         true},
+        {"GET asking, more sent after it", "GET / HTTP/1.1\r\nConnection: close\r\n\r\nPOST /fine HTTP/1.1\r\n", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeStreamSocket* s = connectFrom("192.0.2.7");
+        ASSERT_TRUE(s);
+        s->feed(c.request);
+        ASSERT_TRUE(waitUntil([&] { return s->writeShut || s->state == sck::Closed; }));
+        EXPECT_TRUE(s->sent.contains("\r\nConnection:close\r\n"));
+        EXPECT_EQ(s->state == sck::Connected, c.lingers);
+        if (s->state == sck::Connected)
+            s->peerClose();
+        EXPECT_TRUE(waitUntil([&] {
+            for (int i = 0; i < driver.server().PoolSize(); ++i)
+                if (driver.server().Client(i).InUse())
+                    return false;
+            return true;
+        }));
+    }
+}
+
 TEST_F(Pool, ALingeringCloseEndsAtItsSizeOrItsTime) {
     host.onHead = [](const RecordedRequest&, HeadReply& reply) { reply = refusal(); };
     FakeStreamSocket* chatty = connectFrom("192.0.2.7");
