@@ -52,6 +52,11 @@ void BasicBuffer::setCapacity(std::int32_t capacity) {
     capacity_ = capacity;
 }
 
+void BasicBuffer::ReserveStorage(std::int32_t bytes) {
+    if (bytes > 0 && static_cast<std::size_t>(bytes) > storage_.capacity())
+        storage_.reserve(static_cast<std::size_t>(bytes));
+}
+
 void BasicBuffer::ClearBuf() {
     position_ = 0;
     size_ = 0;

@@ -56,6 +56,9 @@ public:
     QByteArrayView content() const { return QByteArrayView(storage_.data(), size_); }
     // Bytes moved down by cuts so far (what consuming from the front has cost).
     std::int64_t BytesMoved() const { return bytesMoved_; }
+    // Makes the storage hold `bytes` in all without moving again (a body of known length), instead
+    // of growing by doubling past what will come; the capacity and the content are unchanged.
+    void ReserveStorage(std::int32_t bytes);
 
 private:
     void requireOpen() const;

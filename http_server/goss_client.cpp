@@ -85,18 +85,23 @@ GossClient::~GossClient() {
     buffer_.CloseBuf();
 }
 
-void GossClient::Accept(std::int32_t requestID) {
-    inUse_ = true;
-    closeAfter_ = false;
+void GossClient::Accept(std::int32_t requestID, const QString& address) {
+    closeAfter_ = peerAskedClose_ = requestReadWhole_ = false;
     closeRequested_ = false;
     sendsInFlight_ = 0;
-    try {
-        socket_->Accept(requestID);
-    } catch (const RuntimeError&) {
-        inUse_ = false;
-        throw;
-    }
+    socket_->Accept(requestID); // a failure leaves the handler free
+    inUse_ = true;
+    address_ = address;
+    requestSince_ = lastBodyByte_ = Gossamer::Now();
+    lingerDrained_ = 0;
+    setPhase(ClientPhase::Serving);
     waitFor(Waiting::NextRequest);
+}
+
+void GossClient::setPhase(ClientPhase phase) {
+    const ClientPhase from = phase_;
+    phase_ = phase;
+    server_.ClientPhaseChanged(*this, from, phase);
 }
 
 void GossClient::waitFor(Waiting what) {
@@ -113,6 +118,9 @@ void GossClient::waitFor(Waiting what) {
         break;
     case Waiting::Body:
         timeout = server_.BodyTimeout();
+        break;
+    case Waiting::Linger:
+        timeout = server_.LingerTimeout();
         break;
     }
     if (timeout > 0)
@@ -131,21 +139,24 @@ void GossClient::Socket_DataArrival() {
     const QByteArray bytes = socket_->GetData();
     if (!inUse_ || bytes.isEmpty())
         return;
+    if (phase_ == ClientPhase::Lingering || phase_ == ClientPhase::Delaying) {
+        // Out of the pool what comes is thrown away; a lingering close takes only so much of it.
+        lingerDrained_ += bytes.size();
+        if (phase_ == ClientPhase::Lingering && lingerDrained_ >= Gossamer::LingerBytes)
+            requestClose();
+        return;
+    }
     // The first byte of a request starts its head's time-out (once); every piece of a body starts the
     // body's again, so a body that keeps coming is never cut however long it takes.
-    if (waiting_ == Waiting::NextRequest)
+    if (waiting_ == Waiting::NextRequest) {
         waitFor(Waiting::Head);
-    else if (waiting_ == Waiting::Body)
+    } else if (waiting_ == Waiting::Body) {
         waitFor(Waiting::Body);
-    QByteArrayView arrived(bytes);
-    if (reqState_ == ReadingBody && discardBody_) {
-        // A body being thrown away never passes through the buffer.
-        const qsizetype n = qMin<qsizetype>(bodyLeft_, arrived.size());
-        bodyLeft_ -= static_cast<std::int32_t>(n);
-        arrived = arrived.sliced(n);
+        lastBodyByte_ = Gossamer::Now();
     }
+    QByteArrayView arrived(bytes);
     // After a request that ends the connection nothing more is parsed: what follows it is dropped.
-    if (closeAfter_ && (reqState_ == ReadingRequestLine || (discardBody_ && bodyLeft_ == 0)))
+    if (closeAfter_ && reqState_ == ReadingRequestLine)
         arrived = QByteArrayView();
     if (!arrived.isEmpty()) {
         if (std::int64_t{unread().size()} + arrived.size() > std::int64_t{MaxHeadBytes} + MaxBodyBytes) {
@@ -261,10 +272,6 @@ void GossClient::pump() {
                 closePath();
                 return;
             }
-            if (reqState_ == ReadingBody && discardBody_ && bodyLeft_ == 0) {
-                requestDone(); // the body thrown away has all come
-                continue;
-            }
             if (sendsInFlight_ > 0)
                 break;
             if (pendingBodyLength_ >= 1) {
@@ -275,9 +282,11 @@ void GossClient::pump() {
             }
             if (heldReply_)
                 break; // its delay runs
+            if (phase_ == ClientPhase::Lingering)
+                break; // the peer's close, the drain's cap or the time-out ends it
             if (closeAfter_ && reqState_ == ReadingRequestLine) {
                 // The reply is out and nothing of the request is left to read: the connection ends.
-                closeRequested_ = true;
+                startLinger();
                 continue;
             }
             if (hostCall_ != HostCall::None) {
@@ -358,8 +367,6 @@ bool GossClient::parseNext() {
         return true;
     }
     if (reqState_ == ReadingBody) {
-        if (discardBody_)
-            return false; // its bytes are dropped as they arrive (Socket_DataArrival)
         if (unread().size() < contentLength_)
             return false;
         if (contentLength_ > 0) {
@@ -388,11 +395,12 @@ bool GossClient::callHost() {
     if (std::exchange(hostCall_, HostCall::None) == HostCall::Head) {
         askHostOnHead();
         // A body that is here already is read now, and its request served in the same turn.
-        if (inUse_ && !closeRequested_ && ((reqState_ == ReadingBody && !discardBody_) || reqState_ == Complete))
+        if (inUse_ && !closeRequested_ && (reqState_ == ReadingBody || reqState_ == Complete))
             parseNext();
         if (std::exchange(hostCall_, HostCall::None) != HostCall::Request)
             return true;
     }
+    requestReadWhole_ = true;
     processRequest();
     requestDone();
     return true;
@@ -403,6 +411,7 @@ void GossClient::ResumeHostCall() {
 }
 
 void GossClient::headComplete(const QString& block) {
+    requestReadWhole_ = false;
     if (!parseHeaderBlock(block))
         return;
 
@@ -430,16 +439,18 @@ void GossClient::headComplete(const QString& block) {
     target_ = parts.at(1);
     const QStringList connection = headers_.Item(QStringLiteral("CONNECTION"));
     if (connection.size() > 1 && connection.at(1).toUpper() == QLatin1String("CLOSE"))
-        closeAfter_ = true;
+        closeAfter_ = peerAskedClose_ = true;
     httpVersion_ = withoutLineBreaks(parts.at(2).toUpper());
     event.Method = method_;
     event.Text = target_;
     event.HTTPVersion = httpVersion_;
 
     if (method_ == QLatin1String("GET") || method_ == QLatin1String("HEAD")) {
-        // Refused at once: HEAD gets the head GET would get, without the page. A body is not read.
+        // Refused at once: HEAD gets the head GET would get, without the page. A body is not read:
+        // the connection ends after the reply.
         closeAfter_ = true;
-        startBody(true);
+        requestReadWhole_ = contentLength_ == 0 && headers_.Item(QStringLiteral("TRANSFER-ENCODING")).isEmpty();
+        requestDone();
         sendError(403, method_ == QLatin1String("HEAD"));
         return;
     }
@@ -460,16 +471,50 @@ void GossClient::askHostOnHead() {
     if (closeRequested_ || !inUse_)
         return; // the peer has gone or the server is stopping
     if (reply.Status == 0) {
-        startBody(false);
+        startBody();
         return;
     }
+    // Refused on its head: the body is not read, and the connection ends after the reply.
     closeAfter_ = true;
-    startBody(true);
+    requestReadWhole_ = contentLength_ == 0;
+    requestDone();
+    if (reply.DelayMs > 0) {
+        delayRefusal(std::move(reply));
+        return;
+    }
     heldReply_ = std::move(reply);
-    if (heldReply_->DelayMs > 0)
-        replyDelay_.start(heldReply_->DelayMs);
-    else
-        sendHeldReply();
+    sendHeldReply();
+}
+
+void GossClient::delayRefusal(HeadReply reply) {
+    if (!server_.MayDelayRefusal()) {
+        // As many refusals wait already as the server holds: this one is not answered at all.
+        closeRequested_ = true;
+        return;
+    }
+    // The wait holds no slot of the pool, and reads nothing: TCP holds the peer back meanwhile.
+    setPhase(ClientPhase::Delaying);
+    socket_->SetReading(false);
+    waitFor(Waiting::Nothing);
+    heldReply_ = std::move(reply);
+    replyDelay_.start(heldReply_->DelayMs);
+}
+
+void GossClient::startLinger() {
+    if (phase_ == ClientPhase::Lingering)
+        return;
+    // A peer that asked for the end and has sent all its request is owed nothing more: closed now.
+    if ((peerAskedClose_ && requestReadWhole_ && unread().isEmpty()) || !server_.MayLinger()) {
+        closeRequested_ = true;
+        return;
+    }
+    // Out of the pool: the end of the stream follows the reply, and what the peer still sends is
+    // read and thrown away until it closes, for a short time and size at most.
+    setPhase(ClientPhase::Lingering);
+    lingerDrained_ = 0;
+    socket_->SetReading(true);
+    socket_->ShutdownWrite();
+    waitFor(Waiting::Linger);
 }
 
 bool GossClient::parseHeaderBlock(const QString& block) {
@@ -517,23 +562,73 @@ bool GossClient::parseHeaderBlock(const QString& block) {
     return true;
 }
 
-void GossClient::startBody(bool discard) {
-    if (contentLength_ > 0) {
-        reqState_ = ReadingBody;
-        discardBody_ = discard;
-        bodyLeft_ = 0;
-        if (discard) {
-            // What of the body came with the head goes now; the rest goes as it arrives.
-            const qsizetype n = qMin<qsizetype>(contentLength_, unread().size());
-            consume(n);
-            bodyLeft_ = contentLength_ - static_cast<std::int32_t>(n);
-        }
-        waitFor(Waiting::Body);
-    } else if (discard) {
-        requestDone();
-    } else {
+void GossClient::startBody() {
+    if (contentLength_ <= 0) {
         reqState_ = Complete;
+        return;
     }
+    reqState_ = ReadingBody;
+    lastBodyByte_ = Gossamer::Now();
+    const qsizetype missing = contentLength_ - unread().size();
+    if (contentLength_ > Gossamer::SmallBodyBytes && missing > 0) {
+        // A big body takes its length from the server's budget before it is read; until it fits it
+        // waits unread, and no time-out runs against it.
+        if (!server_.ReserveBody(*this, contentLength_)) {
+            waitingForBudget_ = true;
+            socket_->SetReading(false);
+            waitFor(Waiting::Nothing);
+            return;
+        }
+        bodyReserved_ = contentLength_;
+        buffer_.ReserveStorage(buffer_.Size() + static_cast<std::int32_t>(missing));
+    }
+    waitFor(Waiting::Body);
+}
+
+void GossClient::BodyBudgetGranted(std::int64_t bytes) {
+    waitingForBudget_ = false;
+    bodyReserved_ = bytes;
+    lastBodyByte_ = Gossamer::Now();
+    buffer_.ReserveStorage(buffer_.Size() + static_cast<std::int32_t>(contentLength_ - unread().size()));
+    socket_->SetReading(true);
+    waitFor(Waiting::Body);
+}
+
+void GossClient::releaseBody() {
+    if (bodyReserved_ == 0 && !waitingForBudget_)
+        return;
+    const std::int64_t reserved = std::exchange(bodyReserved_, 0);
+    waitingForBudget_ = false;
+    server_.ReleaseBody(*this, reserved);
+}
+
+GossClient::Progress GossClient::progress() const {
+    // A request waiting for its turn in the host counts as being processed.
+    if (phase_ != ClientPhase::Serving || busy_ || sendsInFlight_ > 0 || pendingBodyLength_ > 0 ||
+        reqState_ == Complete || hostCall_ != HostCall::None || heldReply_ || closeAfter_ || closeRequested_)
+        return Progress::Busy;
+    if (reqState_ == ReadingBody)
+        return Progress::AuthorisedBody;
+    if (reqState_ == ReadingHeaders || headBytes_ > 0 || !unread().isEmpty())
+        return Progress::Head;
+    return Progress::None;
+}
+
+std::int64_t GossClient::StalledSince() const {
+    return reqState_ == ReadingBody ? lastBodyByte_ : requestSince_;
+}
+
+void GossClient::Evict() {
+    if (progress() == Progress::AuthorisedBody) {
+        // A sender in the middle of its body is told that its request was not taken.
+        closeAfter_ = true;
+        requestDone();
+        sendError(503);
+        startLinger();
+        if (!closeRequested_)
+            return; // lingering, out of the pool
+    }
+    requestClose();
 }
 
 void GossClient::requestDone() {
@@ -541,11 +636,11 @@ void GossClient::requestDone() {
     reqState_ = ReadingRequestLine;
     headers_.Clear();
     contentLength_ = 0;
-    discardBody_ = false;
-    bodyLeft_ = 0;
     headBytes_ = 0;
     scanned_ = 0;
+    releaseBody();
     giveBackMemory();
+    requestSince_ = Gossamer::Now();
     if (!inUse_ || closeRequested_)
         return;
     if (closeAfter_)
@@ -575,7 +670,7 @@ void GossClient::badRequestLine(GossEvent& event) {
     waitFor(Waiting::Nothing);
     inUse_ = false;
     closeAfter_ = false;
-    server_.ClientReleased(*this);
+    setPhase(ClientPhase::Free);
 }
 
 void GossClient::processRequest() {
@@ -667,7 +762,10 @@ void GossClient::sendErrorPage(const QString& statusText, bool headOnly) {
     appendHead(QStringLiteral("Content-Length:") + QString::number(statusText.size() + 35) + kCrLf);
     appendHead(QStringLiteral("Accept-Ranges:none\r\n"));
     appendHead(server_.ServerHeader() + kCrLf);
-    appendHead(server_.XPBHeader() + kCrLf + kCrLf);
+    appendHead(server_.XPBHeader() + kCrLf);
+    if (closeAfter_)
+        appendHead(QStringLiteral("Connection:close\r\n"));
+    appendHead(kCrLf);
     if (!headOnly)
         appendHead(QStringLiteral("<html><body><h1>") + statusText + QStringLiteral("</h1></body></html>"));
     sendBytes(cp1252::encode(takeHead()));
@@ -685,6 +783,9 @@ void GossClient::sendDynamicResponse(std::int32_t status, const QString& statusT
     appendHead(QStringLiteral("Accept-Ranges:none\r\n"));
     appendHead(server_.ServerHeader() + kCrLf);
     appendHead(server_.XPBHeader() + kCrLf);
+    // The client is told when the connection ends after this reply (and hears its own "close" back).
+    if (closeAfter_ && !extraHeaders.contains(QLatin1String("Connection:"), Qt::CaseInsensitive))
+        appendHead(QStringLiteral("Connection:close\r\n"));
     if (!extraHeaders.isEmpty())
         appendHead(extraHeaders.endsWith(kCrLf) ? extraHeaders : extraHeaders + kCrLf);
     appendHead(kCrLf);
@@ -729,7 +830,8 @@ void GossClient::closePath() {
     closeAfter_ = false;
     closeRequested_ = false;
     report(event);
-    server_.ClientReleased(*this);
+    // Last: the server may give the handler its next connection from here.
+    setPhase(ClientPhase::Free);
 }
 
 void GossClient::resetRequestData() {
@@ -741,8 +843,9 @@ void GossClient::resetRequestData() {
     contentLength_ = 0;
     headBytes_ = 0;
     scanned_ = 0;
-    discardBody_ = false;
-    bodyLeft_ = 0;
+    releaseBody();
+    lingerDrained_ = 0;
+    peerAskedClose_ = requestReadWhole_ = false;
     replyDelay_.stop();
     heldReply_.reset();
     sendsInFlight_ = 0;

@@ -17,13 +17,18 @@
 // logged and ends the connection; nothing more is read from it.
 //
 // What happens once the head is complete:
-//   GET, HEAD         the 403 page at once; a body is thrown away as it arrives; then the end
-//   POST              the host's HeadComplete; if it answers, that reply (after its delay), the
-//                     body thrown away, then the end; else the body is read and DynamicRequest
-//                     answers; a refusal (400, 401, 403, 404, or 501 for a status left at 0) ends
-//                     the connection after its reply, any other reply keeps it open
+//   GET, HEAD         the 403 page at once, then the end; a body is not read
+//   POST              the host's HeadComplete; if it answers, that reply (after its delay, out of
+//                     the pool), then the end; else the body is read and DynamicRequest answers; a
+//                     refusal (400, 401, 403, 404, or 501 for a status left at 0) ends the
+//                     connection after its reply, any other reply keeps it open unless the request
+//                     asked for "Connection: close"
 //   any other method  logged, and the connection ends without a reply
 //   bad request line  logged, and the socket is closed without a reply
+// "The end" after a reply is a lingering close out of the pool (Gossamer): the reply says
+// "Connection:close", the sending side is ended once it is out, and what the peer still sends is
+// thrown away, for a short time and size at most, so that the peer reads its reply before the close.
+// A peer that asked for "Connection: close" and whose request was read whole is closed at once.
 //
 // Response head, as written (Windows-1252, CR LF after every line, no blank after the colons):
 //
@@ -35,6 +40,7 @@
 //   Accept-Ranges:none
 //   Server:Vellumo/2.0
 //   X-Powered-By:Brantwick/2.0, Linux
+//   Connection:close                          when the connection ends after this reply
 //   <extra lines of the host>
 //   (empty line)
 //   <html><body><h1>status text</h1></body></html>   error pages; a HEAD gets the head alone
@@ -55,7 +61,13 @@
 //   the first byte of a request       KeepAliveTimeout      at the accept, and once a reply is out
 //   the rest of the request's head    HeadTimeout           at the first byte of the request (once)
 //   the next bytes of the body        BodyTimeout           at the end of the head, and at each arrival
-// No timer runs while a request is processed.
+//   the peer's close, lingering       LingerTimeout         once the last reply is out
+// No timer runs while a request is processed, nor while a big body waits for the server's budget.
+//
+// Progress, by which the server chooses the connection that gives its slot up (Gossamer): none
+// (waiting for a request) and a head not yet complete count from the accept or the last reply, head
+// bytes or not; an authorised body counts from its last byte; a request being processed or answered
+// (or waiting for its turn in the host) is busy and never gives its slot up.
 //
 // Calls into the host (HeadComplete, DynamicRequest) are made one at a time across the server's
 // connections (Gossamer::TakeHostTurn): a request that is ready while the host runs a long job that
@@ -67,6 +79,7 @@
 // every path that ends a connection leaves no request or response data behind for the next one.
 
 #include "http_server/basic_buffer.h"
+#include "http_server/gossamer.h"
 #include "http_server/gossamer_host.h"
 #include "http_server/header_collection.h"
 #include "platform/net/stream_socket.h"
@@ -81,7 +94,6 @@
 
 namespace vellumo {
 
-class Gossamer;
 struct GossEvent;
 
 class GossClient {
@@ -99,7 +111,8 @@ public:
     GossClient& operator=(const GossClient&) = delete;
 
     bool InUse() const { return inUse_; }
-    void Accept(std::int32_t requestID);
+    // Takes the pending connection requestID from the address the listener reported.
+    void Accept(std::int32_t requestID, const QString& address);
     void Init(std::int16_t IndexValue) { index_ = IndexValue; }
     void Shutdown();
 
@@ -114,6 +127,20 @@ public:
     static QString ErrorStatusText(std::int16_t status);
     // For the server: this connection's turn to call into the host has come.
     void ResumeHostCall();
+
+    // For the server's pool.
+    ClientPhase Phase() const { return phase_; }
+    const QString& Address() const { return address_; }
+    enum class Progress { None, Head, AuthorisedBody, Busy };
+    Progress progress() const;
+    // Since when (Gossamer::Now) the connection has shown no progress.
+    std::int64_t StalledSince() const;
+    // Gives the slot up for a caller who waits: ends the connection (a body in the middle gets the
+    // 503 page first).
+    void Evict();
+    // The announced length of the body that waits for the server's budget, and the grant.
+    std::int64_t BodyWanted() const { return contentLength_; }
+    void BodyBudgetGranted(std::int64_t bytes);
 
 private:
     // ReqState values.
@@ -144,12 +171,17 @@ private:
     // turn; false when it must wait for it (the server resumes the pump then).
     bool callHost();
     bool parseHeaderBlock(const QString& block);
-    // Reads the request's body (or throws it away), or completes the request when it has none.
-    void startBody(bool discard);
+    // Reads the request's body, or completes the request when it has none.
+    void startBody();
     void requestDone();
     void processRequest();
     void dispatchPost();
     void sendHeldReply();
+    void delayRefusal(HeadReply reply);
+    // The reply before is out and the connection ends: lingering out of the pool, or closed now.
+    void startLinger();
+    void setPhase(ClientPhase phase);
+    void releaseBody();
     void badRequest(const QString& text);
     void badRequestLine(GossEvent& event);
     void failed(std::int32_t number, const QString& description);
@@ -171,7 +203,7 @@ private:
 
     // Ends the connection now, or once the request being processed is done.
     void requestClose();
-    enum class Waiting { Nothing, NextRequest, Head, Body };
+    enum class Waiting { Nothing, NextRequest, Head, Body, Linger };
     // Starts the time-out of what the connection now waits for (Nothing stops it).
     void waitFor(Waiting what);
     void closePath();
@@ -185,6 +217,16 @@ private:
 
     Gossamer& server_;
     std::unique_ptr<StreamSocket> socket_;
+    ClientPhase phase_ = ClientPhase::Free;
+    QString address_;
+    // Progress: the start of the wait for the current request, and the last byte of its body.
+    std::int64_t requestSince_ = 0;
+    std::int64_t lastBodyByte_ = 0;
+    // The big body's share of the server's budget (0: none), or its wait for one.
+    std::int64_t bodyReserved_ = 0;
+    bool waitingForBudget_ = false;
+    // What a lingering close has thrown away so far.
+    std::int64_t lingerDrained_ = 0;
     QTimer idleTimer_;
     Waiting waiting_ = Waiting::Nothing;
     // The host's early reply, held until its delay has run out.
@@ -192,6 +234,10 @@ private:
     std::optional<HeadReply> heldReply_;
 
     bool closeAfter_ = false;
+    // The peer asked for the end (Connection: close) and its request was read whole: nothing more is
+    // due from it, so the end needs no lingering close.
+    bool peerAskedClose_ = false;
+    bool requestReadWhole_ = false;
     bool inUse_ = false;
     QByteArray responseBody_;
     std::int32_t pendingBodyLength_ = 0;
@@ -212,9 +258,6 @@ private:
     std::int32_t headBytes_ = 0;
     // Unread bytes already searched for the line end or head end without finding it.
     qsizetype scanned_ = 0;
-    // A body being thrown away, and how much of it is still to come.
-    bool discardBody_ = false;
-    std::int32_t bodyLeft_ = 0;
     int sendsInFlight_ = 0;
     // The call into the host that the request is ready for.
     enum class HostCall { None, Head, Request };

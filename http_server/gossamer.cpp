@@ -8,10 +8,13 @@
 #include "platform/runtime/windows1252.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocale>
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
+#include <tuple>
 
 namespace vellumo {
 
@@ -39,6 +42,8 @@ Gossamer::Gossamer(StreamSocketFactory socketFactory)
     addClient().Init(0);
     relistenTimer_.setSingleShot(true);
     QObject::connect(&relistenTimer_, &QTimer::timeout, &relistenTimer_, [this] { relisten(); });
+    admitTimer_.setSingleShot(true);
+    QObject::connect(&admitTimer_, &QTimer::timeout, &admitTimer_, [this] { admitWaiting(); });
     serveWaitingTimer_.setSingleShot(true);
     serveWaitingTimer_.setInterval(0);
     QObject::connect(&serveWaitingTimer_, &QTimer::timeout, &serveWaitingTimer_, [this] { serveWaiting(); });
@@ -46,8 +51,22 @@ Gossamer::Gossamer(StreamSocketFactory socketFactory)
 
 Gossamer::~Gossamer() {
     relistenTimer_.stop();
+    admitTimer_.stop();
+    rejectWaiting();
     wskRequest_->setEvents({});
     wskRequest_->Close();
+}
+
+std::int64_t Gossamer::Now() {
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
+
+void Gossamer::setEvictionGrace(int milliseconds, int bodyMilliseconds) {
+    evictionGraceMs_ = qMax(0, milliseconds);
+    bodyEvictionGraceMs_ = qMax(0, bodyMilliseconds);
 }
 
 void Gossamer::setIdleTimeout(int milliseconds) {
@@ -75,12 +94,6 @@ void Gossamer::setMaxConnections(std::int32_t Max) {
     if (Max < 1 || Max > 1000)
         fail(0xA702, "MaxConnections must be 1 to 1000");
     maxConnections_ = static_cast<std::int16_t>(Max);
-}
-
-void Gossamer::setMaxConnectionsPerAddress(std::int32_t Max) {
-    if (Max < 1 || Max > 1000)
-        fail(0xA70C, "MaxConnectionsPerAddress must be 1 to 1000");
-    maxPerAddress_ = static_cast<std::int16_t>(Max);
 }
 
 std::int16_t Gossamer::State() const {
@@ -279,6 +292,7 @@ void Gossamer::StopListening() {
     listenRetryMs_ = 0;
     if (wskRequest_->State() == sck::Closed)
         fail(0xA708, "Already stopped");
+    rejectWaiting();
     wskRequest_->Close();
     accepting_ = false;
     for (std::size_t i = 0; i < clients_.size(); ++i) {
@@ -357,34 +371,28 @@ QString Gossamer::UTCStringNow() {
     return cached;
 }
 
-// ---- the listening socket ----
+// ---- the listening socket and the pool ----
 
-bool Gossamer::hasRoom() const {
-    if (clients_.size() < static_cast<std::size_t>(maxConnections_))
-        return true;
-    for (const auto& client : clients_) {
-        if (!client->InUse())
-            return true;
-    }
-    return false;
+bool Gossamer::Accepting() const {
+    return wskRequest_->State() == sck::Listening && serving_ < maxConnections_ && waiting_.empty();
 }
 
 void Gossamer::updateAccepting() {
-    // With every handler busy the listener stops taking connections: they wait in the backlog, and
-    // nothing runs until a handler frees.
-    accepting_ = wskRequest_->State() == sck::Listening && hasRoom();
+    // Callers are taken while there is room to keep them waiting; past that they wait in the
+    // backlog, and nothing runs for them until a waiting caller has been served.
+    accepting_ = wskRequest_->State() == sck::Listening && static_cast<int>(waiting_.size()) < MaxWaitingConnections;
     wskRequest_->SetAccepting(accepting_);
 }
 
-void Gossamer::ClientReleased(GossClient& client) {
-    const std::size_t index = static_cast<std::size_t>(client.Index());
-    if (index < clientAddress_.size() && clientAddress_[index]) {
-        const auto slot = slotsByAddress_.find(*clientAddress_[index]);
-        if (slot != slotsByAddress_.end() && --slot.value() <= 0)
-            slotsByAddress_.erase(slot);
-        clientAddress_[index].reset();
+GossClient& Gossamer::freeClient() {
+    for (auto& candidate : clients_) {
+        if (!candidate->InUse())
+            return *candidate;
     }
-    updateAccepting();
+    const std::size_t i = clients_.size();
+    GossClient& client = addClient();
+    client.Init(static_cast<std::int16_t>(i));
+    return client;
 }
 
 bool Gossamer::TakeHostTurn(GossClient& client) {
@@ -422,46 +430,219 @@ void Gossamer::serveWaiting() {
     }
 }
 
-void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {
-    // One address may not take the pool: over its share, the connection is refused (the socket layer
-    // closes what nobody accepted).
-    const QString address = wskRequest_->RemoteHostIP();
-    if (slotsByAddress_.value(address) >= maxPerAddress_)
-        return;
-    GossClient* client = nullptr;
-    for (auto& candidate : clients_) {
-        if (!candidate->InUse()) {
-            client = candidate.get();
-            break;
-        }
-    }
-    if (!client) {
-        const std::size_t i = clients_.size();
-        if (i + 1 > static_cast<std::size_t>(maxConnections_)) {
-            updateAccepting();
-            return; // not taken (the listener was to stop accepting first): the socket layer closes it
-        }
-        client = &addClient();
-        client->Init(static_cast<std::int16_t>(i));
-    }
+void Gossamer::serve(std::int32_t requestID, const QString& address) {
+    GossClient& client = freeClient();
     try {
-        client->Accept(requestID);
+        client.Accept(requestID, address);
     } catch (const RuntimeError&) {
+        wskRequest_->Reject(requestID); // one kept waiting is closed; one reported now, by the listener
         return;
     }
-    const std::size_t index = static_cast<std::size_t>(client->Index());
-    if (clientAddress_.size() <= index)
-        clientAddress_.resize(index + 1);
-    clientAddress_[index] = address;
-    ++slotsByAddress_[address];
     GossEvent event;
     event.EventType = 5;
     event.EventSubType = 0;
     event.Method = QStringLiteral("CONNECT");
-    event.IP = wskRequest_->RemoteHostIP();
+    event.IP = address;
     event.Port = wskRequest_->LocalPort();
-    RaiseLogEvent(event, client->Index());
+    noteServed(address);
+    RaiseLogEvent(event, client.Index());
+}
+
+void Gossamer::ClientPhaseChanged(GossClient& client, ClientPhase from, ClientPhase to) {
+    const auto count = [&](ClientPhase phase, int delta) {
+        switch (phase) {
+        case ClientPhase::Serving:
+            serving_ += delta;
+            shareChanged(client.Address(), delta, 0);
+            break;
+        case ClientPhase::Lingering:
+            lingering_ += delta;
+            break;
+        case ClientPhase::Delaying:
+            delaying_ += delta;
+            break;
+        case ClientPhase::Free:
+            break;
+        }
+    };
+    count(from, -1);
+    count(to, 1);
+    // A slot has come free: the waiting callers are looked at from the event loop, never inside the
+    // handler's own work.
+    if (from == ClientPhase::Serving && !waiting_.empty())
+        admitTimer_.start(0);
+}
+
+void Gossamer::wskRequest_ConnectionRequest(std::int32_t requestID) {
+    const QString address = wskRequest_->RemoteHostIP();
+    if (waiting_.empty() && serving_ < maxConnections_) {
+        serve(requestID, address);
+        return;
+    }
+    // Every handler serves (or others wait before it): the caller waits, accepted and unread.
+    if (static_cast<int>(waiting_.size()) >= MaxWaitingConnections || !wskRequest_->Defer(requestID)) {
+        updateAccepting();
+        return; // not taken (the listener was to stop accepting first): the socket layer closes it
+    }
+    waiting_.push_back(WaitingCaller{requestID, address, Now()});
+    shareChanged(address, 0, 1);
+    admitWaiting();
+}
+
+int Gossamer::slotsOf(const QString& address) const {
+    const auto share = shares_.constFind(address);
+    return share == shares_.cend() ? 0 : share->serving;
+}
+
+void Gossamer::shareChanged(const QString& address, int serving, int waiting) {
+    const auto share = shares_.find(address);
+    if (share == shares_.end()) {
+        if (serving > 0 || waiting > 0)
+            shares_.insert(address, AddressShare{qMax(0, serving), qMax(0, waiting)});
+        return;
+    }
+    share->serving += serving;
+    share->waiting += waiting;
+    if (share->serving <= 0 && share->waiting <= 0)
+        shares_.erase(share);
+}
+
+std::int64_t Gossamer::lastServedOf(const QString& address) const {
+    const auto at = servedAt_.constFind(address);
+    return at == servedAt_.cend() ? INT64_MIN : at.value()->second;
+}
+
+void Gossamer::noteServed(const QString& address) {
+    const auto at = servedAt_.find(address);
+    if (at != servedAt_.end()) {
+        servedOrder_.splice(servedOrder_.end(), servedOrder_, at.value());
+        at.value()->second = Now();
+        return;
+    }
+    if (static_cast<int>(servedOrder_.size()) >= MaxServedAddresses) {
+        servedAt_.remove(servedOrder_.front().first);
+        servedOrder_.pop_front();
+    }
+    servedOrder_.emplace_back(address, Now());
+    servedAt_.insert(address, std::prev(servedOrder_.end()));
+}
+
+GossClient* Gossamer::victimFor(const QString& address, std::int64_t now) const {
+    const int callerSlots = slotsOf(address);
+    GossClient* victim = nullptr;
+    std::tuple<int, int, std::int64_t> victimKey;
+    for (const auto& candidate : clients_) {
+        if (candidate->Phase() != ClientPhase::Serving)
+            continue;
+        const GossClient::Progress progress = candidate->progress();
+        if (progress == GossClient::Progress::Busy)
+            continue;
+        const bool body = progress == GossClient::Progress::AuthorisedBody;
+        if (now - candidate->StalledSince() < (body ? bodyEvictionGraceMs_ : evictionGraceMs_))
+            continue;
+        // The address with the most slots loses one, never one with fewer than the caller's; an
+        // address never loses a body to a caller of its own.
+        const bool own = candidate->Address() == address;
+        const int held = slotsOf(candidate->Address());
+        if (body ? (own || held <= callerSlots) : (!own && held <= callerSlots))
+            continue;
+        // Least progress first: no body before a body, the address with most slots, the longest quiet.
+        const std::tuple<int, int, std::int64_t> key{body ? 1 : 0, -held, candidate->StalledSince()};
+        if (!victim || key < victimKey) {
+            victim = candidate.get();
+            victimKey = key;
+        }
+    }
+    return victim;
+}
+
+void Gossamer::admitWaiting() {
+    if (admitting_) {
+        admitAgain_ = true;
+        return;
+    }
+    admitting_ = true;
+    std::int64_t now = Now();
+    if (keepAliveTimeoutMs_ > 0) {
+        // A caller never served within the keep-alive time-out goes, as an idle connection would.
+        for (auto it = waiting_.begin(); it != waiting_.end();) {
+            if (now - it->since >= keepAliveTimeoutMs_) {
+                wskRequest_->Reject(it->requestID);
+                shareChanged(it->address, 0, -1);
+                it = waiting_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    do {
+        admitAgain_ = false;
+        while (!waiting_.empty()) {
+            // The next caller: its address holds fewest serving handlers, was served least recently,
+            // and it has waited longest (the room is in the order of arrival).
+            auto next = waiting_.end();
+            std::pair<int, std::int64_t> nextKey;
+            for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
+                const std::pair<int, std::int64_t> key{slotsOf(it->address), lastServedOf(it->address)};
+                if (next == waiting_.end() || key < nextKey) {
+                    next = it;
+                    nextKey = key;
+                }
+            }
+            if (serving_ >= maxConnections_) {
+                GossClient* victim = victimFor(next->address, now);
+                if (!victim)
+                    break;
+                victim->Evict();
+                if (serving_ >= maxConnections_)
+                    break;
+            }
+            const WaitingCaller caller = *next;
+            waiting_.erase(next);
+            shareChanged(caller.address, 0, -1);
+            serve(caller.requestID, caller.address);
+            now = Now();
+        }
+    } while (admitAgain_);
+    admitting_ = false;
     updateAccepting();
+    // Look again once a connection may have shown no progress long enough.
+    if (!waiting_.empty())
+        admitTimer_.start(qBound(10, qMin(evictionGraceMs_, bodyEvictionGraceMs_) / 4, 100));
+}
+
+void Gossamer::rejectWaiting() {
+    for (const WaitingCaller& caller : waiting_) {
+        wskRequest_->Reject(caller.requestID);
+        shareChanged(caller.address, 0, -1);
+    }
+    waiting_.clear();
+}
+
+bool Gossamer::ReserveBody(GossClient& client, std::int64_t bytes) {
+    if (bodyWaiters_.empty() && (bodyBytes_ == 0 || bodyBytes_ + bytes <= bodyBudget_)) {
+        bodyBytes_ += bytes;
+        return true;
+    }
+    bodyWaiters_.push_back(&client);
+    return false;
+}
+
+void Gossamer::ReleaseBody(GossClient& client, std::int64_t reserved) {
+    if (reserved > 0)
+        bodyBytes_ -= reserved;
+    else
+        bodyWaiters_.erase(std::remove(bodyWaiters_.begin(), bodyWaiters_.end(), &client), bodyWaiters_.end());
+    // The bodies that wait are read in turn as they fit.
+    while (!bodyWaiters_.empty()) {
+        GossClient* next = bodyWaiters_.front();
+        const std::int64_t wanted = next->BodyWanted();
+        if (bodyBytes_ > 0 && bodyBytes_ + wanted > bodyBudget_)
+            break;
+        bodyWaiters_.pop_front();
+        bodyBytes_ += wanted;
+        next->BodyBudgetGranted(wanted);
+    }
 }
 
 void Gossamer::wskRequest_Error(std::int32_t Number, const QString& Description) {

@@ -2,14 +2,41 @@
 // Gossamer: the embedded HTTP server. The station owns one for the whole run: it sets Port,
 // calls StartListening() and answers every POST in its GossamerHost::DynamicRequest. Gossamer owns
 // the listening socket wskRequest and a pool of connection handlers (GossClient); handler i is made
-// the first time it is needed and lives as long as the server. The pool holds at most
-// MaxConnections handlers; a connection that finds them all busy is accepted and closed at once.
+// the first time it is needed and lives as long as the server.
 //
-// Invariants: every handler's Index is its position in the pool; the pool only grows; the server
-// raises nothing to the host but DynamicRequest and LogEvent, both synchronously. At most one
-// request is in the host at a time: requests ready meanwhile wait and are served first come, first
-// served (TakeHostTurn), so replies leave in the order the requests came, and a handler of the host
-// is never entered inside another.
+// The pool, and who waits for it:
+// - At most MaxConnections handlers serve at once. While one is free, any caller is served at once,
+//   however many connections its address already has (stations behind one gateway, users of one
+//   host).
+// - A caller past them waits, accepted and unread (TCP holds its bytes), among at most
+//   MaxWaitingConnections; further callers wait in the system's backlog. The next to be served is the
+//   waiting caller whose address holds fewest of the serving handlers; among those, the one whose
+//   address was served least recently (a station never served goes before holders who keep coming
+//   back), then the longest waiting.
+// - When every handler serves and a caller waits, the connection that has shown least progress gives
+//   its slot up: one idle since its accept or its last reply, or whose head is still not complete,
+//   for EvictionGrace at least (closed without a reply); the last to go is one in the middle of an
+//   authorised body that has been quiet for BodyEvictionGrace (answered 503). Only the caller's own
+//   address, or one holding more handlers than the caller's, loses a slot so; a body goes only to a
+//   caller from another address.
+// - A caller that waits longer than KeepAliveTimeout is closed.
+// - After a refusal (and after any reply after which the connection ends) the handler leaves the
+//   pool: the reply is sent, the sending side ended, and what the peer still sends is read and thrown
+//   away for LingerTimeout or LingerBytes at most (a lingering close), so that the peer reads its
+//   reply; at most MaxLingering at once, beyond that closed as soon as the reply is out. A peer
+//   that asked for the end and sent its request whole owes nothing more: it is closed at once. A refusal
+//   the host delays (HeadReply::DelayMs) waits out of the pool too, unread, at most
+//   MaxDelayedRefusals at once; beyond that it is closed at once without a reply.
+// - Bodies being received that are bigger than SmallBodyBytes take their announced length from a
+//   budget of BodyBudget bytes; a body that does not fit is not read (TCP holds its peer back) until
+//   bodies before it are done.
+//
+// Invariants: every handler's Index is its position in the pool; the pool only grows (to at most
+// MaxConnections + MaxLingering + MaxDelayedRefusals handlers); the server raises nothing to the
+// host but DynamicRequest and LogEvent, both synchronously. At most one request is in the host at a
+// time: requests ready meanwhile wait and are served first come, first served (TakeHostTurn), so
+// replies leave in the order the requests came, and a handler of the host is never entered inside
+// another.
 //
 // Errors raised to the caller (source "Gossamer"):
 //   &H8004A700 "Already listening"                  StartListening while listening
@@ -17,7 +44,6 @@
 //   &H8004A704 "Can't change VDir while listening"  VDir set while listening
 //   &H8004A708 "Already stopped"                    StopListening while the listener is closed
 //   &H8004A70A "Must be stopped to SetServerHeader" SetServerHeader while the listener is not closed
-//   &H8004A70C "MaxConnectionsPerAddress must be 1 to 1000"  set outside 1 to 1000
 //   13         "Type mismatch"                      URLDecode of a bad % escape
 //
 // HTTP date (UTCString):  Tue, 08 Dec 2026 09:05:03 GMT
@@ -39,6 +65,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -46,6 +73,10 @@
 namespace vellumo {
 
 class GossClient;
+
+// Where a handler stands: free; serving a connection (one of the pool's MaxConnections slots); or
+// out of the pool, ending a connection with a lingering close, or holding a refusal for its delay.
+enum class ClientPhase { Free, Serving, Lingering, Delaying };
 
 class Gossamer {
 public:
@@ -59,7 +90,22 @@ public:
     // First wait before a failed listener is opened again; it doubles up to MaxListenRetryMs.
     static constexpr int DefaultListenRetryMs = 1000;
     static constexpr int MaxListenRetryMs = 60000;
-    static constexpr int DefaultMaxConnectionsPerAddress = 4;
+    // Callers kept accepted, waiting for a handler (further ones wait in the system's backlog).
+    static constexpr int MaxWaitingConnections = 256;
+    // How long a connection must have shown no progress before it gives its slot to a caller who
+    // waits: one without a complete head, and one in the middle of an authorised body.
+    static constexpr int DefaultEvictionGraceMs = 500;
+    static constexpr int DefaultBodyEvictionGraceMs = 2000;
+    // The lingering close after a refusal: how long and how much is read and thrown away at most,
+    // and how many connections may linger at once.
+    static constexpr int DefaultLingerMs = 2000;
+    static constexpr std::int32_t LingerBytes = 64 * 1024;
+    static constexpr int MaxLingering = 64;
+    // Refusals held for their delay at once.
+    static constexpr int MaxDelayedRefusals = 16;
+    // Bodies being received above SmallBodyBytes share this budget of their announced lengths.
+    static constexpr std::int64_t DefaultBodyBudgetBytes = std::int64_t{256} * 1024 * 1024;
+    static constexpr std::int32_t SmallBodyBytes = 1024 * 1024;
 
     // socketFactory makes the listener and every connection's socket (the real TCP sockets unless a
     // test drives the server without them).
@@ -82,8 +128,6 @@ public:
     QString IP() const;
     std::int16_t MaxConnections() const { return maxConnections_; }
     void setMaxConnections(std::int32_t Max);
-    std::int16_t MaxConnectionsPerAddress() const { return maxPerAddress_; }
-    void setMaxConnectionsPerAddress(std::int32_t Max);
     QString ServerHeader() const { return serverHeader_; }
     std::int16_t State() const;
     QString VDir() const { return vDir_; }
@@ -133,16 +177,41 @@ public:
     void setKeepAliveTimeout(int milliseconds) { keepAliveTimeoutMs_ = milliseconds; }
     // All three at once.
     void setIdleTimeout(int milliseconds);
+    // The pool's limits of the table above (tests shorten them).
+    int EvictionGrace() const { return evictionGraceMs_; }
+    int BodyEvictionGrace() const { return bodyEvictionGraceMs_; }
+    void setEvictionGrace(int milliseconds, int bodyMilliseconds);
+    int LingerTimeout() const { return lingerMs_; }
+    void setLingerTimeout(int milliseconds) { lingerMs_ = milliseconds; }
+    std::int64_t BodyBudget() const { return bodyBudget_; }
+    void setBodyBudget(std::int64_t bytes) { bodyBudget_ = bytes; }
     // The first wait before a failed listener is opened again.
     void setListenRetryDelay(int milliseconds) { listenRetryFirstMs_ = milliseconds; }
-    // True while the listener takes new connections (listening, and a handler free or to be made).
-    bool Accepting() const { return accepting_; }
+    // True while a new connection would be served at once (listening, a handler free, nobody
+    // waiting).
+    bool Accepting() const;
     // Handlers made so far, and one of them.
     int PoolSize() const { return static_cast<int>(clients_.size()); }
     GossClient& Client(int index) { return *clients_.at(static_cast<std::size_t>(index)); }
+    // Handlers serving now (lingering and delayed connections are out of the pool), callers waiting,
+    // and the announced bytes of the big bodies being received.
+    int Serving() const { return serving_; }
+    int WaitingCallers() const { return static_cast<int>(waiting_.size()); }
+    std::int64_t BodyBytesInFlight() const { return bodyBytes_; }
 
-    // For the handlers only: the handler has ended its connection and is free again.
-    void ClientReleased(GossClient& client);
+    // For the handlers only.
+    // A handler has moved from one phase to another (it has taken a connection, left the pool, ...).
+    void ClientPhaseChanged(GossClient& client, ClientPhase from, ClientPhase to);
+    // Whether one more may linger, or wait out a delayed refusal.
+    bool MayLinger() const { return lingering_ < MaxLingering; }
+    bool MayDelayRefusal() const { return delaying_ < MaxDelayedRefusals; }
+    // A body of `bytes` may be read now (true), or once bodies before it are done (false: the
+    // server calls client.BodyBudgetGranted() then). ReleaseBody gives back what it took, or stops
+    // its wait.
+    bool ReserveBody(GossClient& client, std::int64_t bytes);
+    void ReleaseBody(GossClient& client, std::int64_t reserved);
+    // Milliseconds on a steady clock, the time base of the handlers' progress.
+    static std::int64_t Now();
 
     // For the handlers only: the one turn to call into the host (HeadComplete, DynamicRequest). True
     // when client may call now; false when another call runs (a host that lets the loop run inside a
@@ -160,7 +229,15 @@ private:
     void wskRequest_ConnectionRequest(std::int32_t requestID);
     void wskRequest_Error(std::int32_t Number, const QString& Description);
     GossClient& addClient();
-    bool hasRoom() const;
+    GossClient& freeClient();
+    // Serves the connection requestID (accepted now, or kept waiting) on a free handler.
+    void serve(std::int32_t requestID, const QString& address);
+    // Serves waiting callers while handlers free up or give their slots up; then sets the timer for
+    // the next look.
+    void admitWaiting();
+    // The serving handler that gives its slot to a caller from `address`, or nullptr.
+    GossClient* victimFor(const QString& address, std::int64_t now) const;
+    void rejectWaiting();
     void updateAccepting();
     // Binds and listens on Port (and the adapter address of StartListening); false on failure,
     // with the listener closed.
@@ -176,10 +253,40 @@ private:
     StreamSocketFactory socketFactory_;
     GossamerHost* host_ = nullptr;
     std::int16_t maxConnections_ = 32;
-    std::int16_t maxPerAddress_ = DefaultMaxConnectionsPerAddress;
-    // Handlers in use per peer address, and the address each handler in use serves.
-    QHash<QString, int> slotsByAddress_;
-    std::vector<std::optional<QString>> clientAddress_;
+    // What each peer address holds of the pool and of the waiting room (an address that holds
+    // nothing is not there).
+    struct AddressShare {
+        int serving = 0;
+        int waiting = 0;
+    };
+    QHash<QString, AddressShare> shares_;
+    int slotsOf(const QString& address) const;
+    void shareChanged(const QString& address, int serving, int waiting);
+    // When the addresses served last were served, the longest ago first; at most
+    // MaxServedAddresses, the oldest forgotten first (an address not there counts as never served).
+    static constexpr int MaxServedAddresses = 4096;
+    std::list<std::pair<QString, std::int64_t>> servedOrder_;
+    QHash<QString, std::list<std::pair<QString, std::int64_t>>::iterator> servedAt_;
+    std::int64_t lastServedOf(const QString& address) const;
+    void noteServed(const QString& address);
+    int serving_ = 0;
+    int lingering_ = 0;
+    int delaying_ = 0;
+    struct WaitingCaller {
+        std::int32_t requestID;
+        QString address;
+        std::int64_t since;
+    };
+    std::deque<WaitingCaller> waiting_;
+    QTimer admitTimer_;
+    bool admitting_ = false;
+    bool admitAgain_ = false;
+    int evictionGraceMs_ = DefaultEvictionGraceMs;
+    int bodyEvictionGraceMs_ = DefaultBodyEvictionGraceMs;
+    int lingerMs_ = DefaultLingerMs;
+    std::int64_t bodyBudget_ = DefaultBodyBudgetBytes;
+    std::int64_t bodyBytes_ = 0;
+    std::deque<GossClient*> bodyWaiters_;
     QString xpbHeader_;
     QString serverHeader_;
     QString vDir_;

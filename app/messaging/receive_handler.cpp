@@ -9,6 +9,7 @@
 #include "platform/runtime/ui_hooks.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 
 #include <exception>
 #include <utility>
@@ -25,6 +26,16 @@ QString descriptionOf(const std::exception& e) {
     if (const auto* runtime = dynamic_cast<const RuntimeError*>(&e))
         return runtime->description();
     return QString::fromLocal8Bit(e.what());
+}
+
+// An error's description as a peer may read it: no file or folder of this station. Quoted paths
+// ("database '/home/…/Vellumo.dbo'") and bare absolute ones are taken out, with the blank before.
+QString withoutPaths(QString description) {
+    static const QRegularExpression quotedPath(QStringLiteral("\\s*(['\"])[^'\"]*[/\\\\][^'\"]*\\1"));
+    static const QRegularExpression barePath(QStringLiteral("\\s*(?<![\\w.~])(?:~|[A-Za-z]:)?[/\\\\][^\\s'\",;()]*"));
+    description.remove(quotedPath);
+    description.remove(barePath);
+    return description;
 }
 
 } // namespace
@@ -46,8 +57,9 @@ void ReceiveHandler::HeadComplete(const QString& /*Method*/, const QString& /*UR
     authorisedHeads_.remove(ClientIndex);
     if (IsAuthorised(ReqHeaders)) {
         // The request's DynamicRequest follows with the same credential: the key is not checked again.
+        // The right key leaves the address's back-off as it is: a guesser behind the same gateway or
+        // on the same host gains nothing from the stations beside it.
         authorisedHeads_.insert(ClientIndex, {credentialOf(ReqHeaders), settings_.Key});
-        throttle_.Accepted(RemoteIP);
         return;
     }
     const ReceiveHandler::Reply refusal = notAuthorised();
@@ -184,7 +196,7 @@ ReceiveHandler::Reply ReceiveHandler::message(QByteArray Params) const {
         return {200, QStringLiteral("MESSAGE:OK:") + settings_.LocalStationName, kTextPlain, QString(),
                 QStringLiteral("Initialisation OK")};
     } catch (const std::exception& e) {
-        const QString description = descriptionOf(e);
+        const QString description = withoutPaths(descriptionOf(e));
         return {500, QStringLiteral("Erreur interne au serveur : ") + description, kTextPlain, QString(),
                 QStringLiteral("Erreur : ") + description};
     }

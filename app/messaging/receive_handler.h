@@ -45,7 +45,8 @@
 //   error in MESSAGE      |                                        | "Erreur : " description
 //
 // The target that does not URL-decode (a bad "%" escape) is answered like any bad request, and the
-// server goes on serving.
+// server goes on serving. The description in a 500 reply names no file or folder of the station (a
+// database error's path is taken out).
 //
 // A message is read in time and memory linear in its size; the body is let go once it is read, before
 // the message is stored; the sink shows it only after the reply has left.
@@ -53,8 +54,9 @@
 // Authorisation is settled on the request's head (HeadComplete), before the body is read: an
 // unauthorised request gets the 401 reply there and its body is never buffered. Refusals are
 // counted per peer address (RefusalThrottle): after a few in a burst, each further one is answered
-// after a growing delay (half a second, doubling up to 8 s), and the first of each burst writes one
-// line to the event log naming the address. The key is checked once per request: DynamicRequest
+// after a growing delay (half a second, doubling up to 8 s; the server holds it out of its pool),
+// and the first of each burst writes one line to the event log naming the address. An authorised
+// request does not end its address's burst. The key is checked once per request: DynamicRequest
 // checks it only for a request whose head did not pass HeadComplete (a host that calls it alone). The
 // stored key is deciphered once per value of the setting. Nothing here lets the event loop run but
 // the deciphering of a long "CRYPT-----" body.

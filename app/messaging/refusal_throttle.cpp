@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <iterator>
 
 namespace vellumo {
 
@@ -27,14 +28,26 @@ void RefusalThrottle::setSchedule(int freeRefusals, int firstDelayMs, int maxDel
 
 RefusalThrottle::Verdict RefusalThrottle::Refused(const QString& address) {
     const std::int64_t now = clock_();
-    if (bursts_.size() > 1024)
-        forgetStale(now);
-    Verdict verdict;
-    Burst& burst = bursts_[address];
-    if (burst.refusals == 0 || now - burst.last > BurstGapMs) {
-        burst.refusals = 0;
-        verdict.burstStarts = true;
+    // Bursts that have ended are forgotten from the front, where the oldest are.
+    while (!order_.empty() && now - order_.front().last > BurstGapMs) {
+        byAddress_.remove(order_.front().address);
+        order_.pop_front();
     }
+    Verdict verdict;
+    auto found = byAddress_.find(address);
+    if (found == byAddress_.end()) {
+        if (static_cast<int>(order_.size()) >= MaxAddresses) {
+            byAddress_.remove(order_.front().address);
+            order_.pop_front();
+        }
+        order_.push_back(Burst{address, now, 0});
+        found = byAddress_.insert(address, std::prev(order_.end()));
+        verdict.burstStarts = true;
+    } else {
+        // Its last refusal is now the newest.
+        order_.splice(order_.end(), order_, found.value());
+    }
+    Burst& burst = *found.value();
     burst.last = now;
     ++burst.refusals;
     const int beyond = burst.refusals - freeRefusals_;
@@ -45,19 +58,6 @@ RefusalThrottle::Verdict RefusalThrottle::Refused(const QString& address) {
         verdict.delayMs = static_cast<int>(std::min<std::int64_t>(delay, maxDelayMs_));
     }
     return verdict;
-}
-
-void RefusalThrottle::Accepted(const QString& address) {
-    bursts_.remove(address);
-}
-
-void RefusalThrottle::forgetStale(std::int64_t now) {
-    for (auto it = bursts_.begin(); it != bursts_.end();) {
-        if (now - it->last > BurstGapMs)
-            it = bursts_.erase(it);
-        else
-            ++it;
-    }
 }
 
 } // namespace vellumo

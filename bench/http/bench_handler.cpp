@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
     Gossamer server;
     server.setHost(&host);
     server.setMaxConnections(1000);
-    server.setMaxConnectionsPerAddress(1000);
     server.StartListening(0, QStringLiteral("127.0.0.1"));
     if (!server.ConnectedToPort)
         return 1;

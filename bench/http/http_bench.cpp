@@ -19,7 +19,8 @@
 // and context switches per request (from /proc). nginx comes from the nginx-light package
 // (scripts/setup.sh); it runs on 127.0.0.1 with a configuration of its own in bench/nginx/ of the
 // build folder. Without it the figures are printed without ratios. Every client speaks from a loopback
-// address of its own (127.0.0.2, .3, ...), so the server's connections-per-address share refuses none.
+// address of its own (127.0.0.2, .3, ...), as stations do; so older builds, which held an address to
+// four connections, refuse none of them either and stand beside this one.
 // Each measurement has a deadline and each server process is stopped by its id.
 #include "load_generator.h"
 #include "tests/support/program_process.h"

@@ -1,18 +1,36 @@
-// What request shapes a hostile peer can send cost the embedded server, at doubling sizes. The server
-// runs here (its host answers every POST with 200); a child process sends one shape on one connection
-// and reads every reply, while a second connection of the child posts a small request every 20 ms and
-// notes the longest wait for its reply (how long other clients are held up). Printed per shape and
-// size: replies, server CPU, CPU per MB (flat as the size doubles when the cost is linear), wall
-// time, the longest wait of the other client, and whether the server closed the connection.
+// What hostile peers cost the station, and whether a legitimate sender still gets through.
 //
-//   bench_http_hostile [largest size in MB = 4] [one shape]
-//   bench_http_hostile --shape <port> <shape> <bytes>   (the client side, run as a child process)
+//   bench_http_hostile [--program <folder>] [--mb <largest size>] [shape ...]    (no shape: all)
+//   bench_http_hostile --load <shape> <port>             (the hostile side, run as a child process)
+//   bench_http_hostile --shape <port> <shape> <bytes>    (the parser's client side, as a child)
 //
-// Shapes:
+// The program folder defaults to $VELLUMO_PROGRAM_DIR, else the build's; give an older build's
+// folder (its build/Vellumo) to measure it with the same bench. Traffic goes to loopback only.
+//
+// Shapes against the real program (program_shapes.h; each prints the wait of a fresh sender from
+// another address, the program's CPU and memory, and the machine's load):
+//   one-address             8 simultaneous senders from one address, then 2,000 messages over 8
+//                           keep-alive connections from one address (stations behind one gateway)
+//   refused-trickle         32 refused requests (GET, and POST with a wrong key) from 8 addresses,
+//                           each announcing 32 MiB and sending a byte every 29 s
+//   idle-holders            39 addresses x 4 connections that never send and come back when closed
+//   guessers                39 addresses x 4 connections sending wrong keys as fast as answered
+//   delayed-same-address    8 such connections from the fresh sender's own address
+//   many-refusal-addresses  one wrong key from each of 100,000 addresses ($BENCH_ADDRESSES), 64 at a
+//                           time: the server's CPU per refusal, per 10,000
+//   slow-bodies             32 authorised 32 MiB bodies from 8 addresses, all but the last KiB at
+//                           once, then a byte every 20 s: the program's memory
+//
+// Shapes of the request parser, against the server in this process (its host answers every POST with
+// 200), at doubling sizes up to --mb (4): a child process sends the shape on one connection and reads
+// every reply, while a second connection of the child posts a small request every 20 ms and notes the
+// longest wait for its reply. Printed per size: replies, server CPU, CPU per MB (flat as the size
+// doubles when the cost is linear), wall time, the other client's longest wait, whether it was closed.
 //   empty-lines     <size> of CR LF, then one POST
 //   pipelined-get   "GET / HTTP/1.1" requests, back to back
 //   pipelined-post  POSTs of a 2-byte body, back to back
 //   spaced-post     the same POSTs, each after 64 empty lines
+#include "bench/http_hostile/program_shapes.h"
 #include "http_server/gossamer.h"
 
 #include <QCoreApplication>
@@ -195,36 +213,28 @@ double cpuSeconds() {
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc == 5 && std::string(argv[1]) == "--shape")
-        return runShape(std::atoi(argv[2]), argv[3], std::atol(argv[4]));
-    QCoreApplication app(argc, argv);
-    const double largestMB = argc > 1 ? std::atof(argv[1]) : 4;
-
+void runParserShapes(const QStringList& shapes, double largestMB) {
     OkHost host;
     Gossamer server;
     server.setHost(&host);
     server.StartListening(0, QStringLiteral("127.0.0.1"));
     if (!server.ConnectedToPort) {
         std::printf("the server could not listen\n");
-        return 1;
+        return;
     }
     std::printf("%-15s %7s %9s %9s %10s %11s %8s %14s %s\n", "shape", "MB", "replies", "of", "server CPU", "CPU s / MB",
                 "wall s", "other client", "closed");
-    for (const char* shape : kShapes) {
-        if (argc > 2 && std::strcmp(argv[2], shape) != 0)
-            continue;
+    for (const QString& shapeName : shapes) {
+        const QByteArray shape = shapeName.toLatin1();
         for (double mb = 0.5; mb <= largestMB + 1e-9; mb *= 2) {
             const long size = static_cast<long>(mb * 1024 * 1024);
             QProcess child;
             const double cpuBefore = cpuSeconds();
-            child.start(QCoreApplication::applicationFilePath(),
-                        {QStringLiteral("--shape"), QString::number(server.LocalPort()), QString::fromLatin1(shape),
-                         QString::number(size)});
+            child.start(
+                QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--shape"), QString::number(server.LocalPort()), shapeName, QString::number(size)});
             if (!child.waitForStarted(5000))
-                return 1;
+                return;
             // Sleep in the loop until the child ends (processEvents with a time would poll).
             QEventLoop loop;
             QObject::connect(&child, &QProcess::finished, &loop, &QEventLoop::quit);
@@ -238,16 +248,68 @@ int main(int argc, char** argv) {
             const qsizetype at = out.indexOf("RESULT ");
             if (at < 0 || std::sscanf(out.constData() + at, "RESULT %ld %ld %d %lf %lf", &replies, &expected, &closed,
                                       &wall, &probeMs) != 5) {
-                std::printf("%-15s %7.1f the client side failed: %s\n", shape, mb, out.constData());
+                std::printf("%-15s %7.1f the client side failed: %s\n", shape.constData(), mb, out.constData());
                 continue;
             }
-            std::printf("%-15s %7.1f %9ld %9ld %9.2fs %10.3fs %7.2fs %11.0f ms %s\n", shape, mb, replies, expected, cpu,
-                        cpu / mb, wall, probeMs, closed ? "yes" : "no");
+            std::printf("%-15s %7.1f %9ld %9ld %9.2fs %10.3fs %7.2fs %11.0f ms %s\n", shape.constData(), mb, replies,
+                        expected, cpu, cpu / mb, wall, probeMs, closed ? "yes" : "no");
             std::fflush(stdout);
             // Let the server see the end of the connections before the next shape.
             QTimer::singleShot(200, &loop, &QEventLoop::quit);
             loop.exec();
         }
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--shape")
+        return runShape(std::atoi(argv[2]), argv[3], std::atol(argv[4]));
+    QCoreApplication app(argc, argv);
+    if (argc == 4 && std::string(argv[1]) == "--load")
+        return hostile::runLoad(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+
+    QString program = qEnvironmentVariable("VELLUMO_PROGRAM_DIR", QStringLiteral(VELLUMO_PROGRAM_DIR));
+    double largestMB = 4;
+    QStringList wanted;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--program" && i + 1 < argc) {
+            program = QString::fromLocal8Bit(argv[++i]);
+        } else if (arg == "--mb" && i + 1 < argc) {
+            largestMB = std::atof(argv[++i]);
+        } else if (arg == "-h" || arg == "--help") {
+            std::printf("bench_http_hostile [--program <folder>] [--mb <largest size>] [shape ...]\nshapes: %s %s\n",
+                        qPrintable(hostile::programShapes().join(u' ')),
+                        "empty-lines pipelined-get pipelined-post spaced-post");
+            return 0;
+        } else if (arg != "all") {
+            wanted << QString::fromLocal8Bit(argv[i]);
+        }
+    }
+    QStringList parser;
+    for (const char* shape : kShapes)
+        parser << QString::fromLatin1(shape);
+    if (wanted.isEmpty())
+        wanted = hostile::programShapes() + parser;
+    for (const QString& shape : wanted) {
+        if (!hostile::programShapes().contains(shape) && !parser.contains(shape)) {
+            std::printf("unknown shape %s\n", qPrintable(shape));
+            return 2;
+        }
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::printf("program folder %s\n", qPrintable(program));
+    std::fflush(stdout);
+    QStringList parserWanted;
+    for (const QString& shape : wanted) {
+        if (hostile::programShapes().contains(shape))
+            hostile::runProgramShape(shape, program);
+        else
+            parserWanted << shape;
+    }
+    if (!parserWanted.isEmpty())
+        runParserShapes(parserWanted, largestMB);
     return 0;
 }

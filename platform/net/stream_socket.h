@@ -65,7 +65,16 @@ public:
     // ConnectionRequest and no work of its own, until it accepts again. Listeners accept unless told
     // otherwise; other sockets ignore this.
     virtual void SetAccepting(bool accepting) { static_cast<void>(accepting); }
-    // Takes over the pending connection a listener reported.
+    // A listener keeps the pending connection requestID past its ConnectionRequest event, unread in
+    // the system, until a socket Accepts it or Reject closes it. False when it cannot (the connection
+    // is then closed when the event returns, as one nobody accepted).
+    virtual bool Defer(std::int32_t requestID) {
+        static_cast<void>(requestID);
+        return false;
+    }
+    // Closes a connection kept by Defer.
+    virtual void Reject(std::int32_t requestID) { static_cast<void>(requestID); }
+    // Takes over the pending connection a listener reported (or kept by Defer).
     virtual void Accept(std::int32_t requestID) = 0;
     // Starts an asynchronous connect to a dotted IPv4 host; Connect or Error follows.
     virtual void Connect(const QString& host, std::int32_t port) = 0;
@@ -78,6 +87,13 @@ public:
     // moreFollows says the owner will send again at once (a head before its body), so the socket
     // may hold these bytes back to go out with the next ones; a send without it pushes everything.
     virtual bool SendData(const QByteArray& bytes, bool moreFollows = false) = 0;
+    // A connection that does not read leaves what arrives in the system, whose buffers then hold
+    // the peer back (TCP back-pressure); nothing is raised meanwhile, not even the peer's close.
+    // Connections read unless told otherwise.
+    virtual void SetReading(bool reading) { static_cast<void>(reading); }
+    // Ends the sending side once what SendData queued has gone, so that the peer reads the end of
+    // the stream; the connection still reads (and sees the peer's close).
+    virtual void ShutdownWrite() {}
     // Closes the connection or listener; the socket can be used again afterwards.
     virtual void Close() = 0;
 

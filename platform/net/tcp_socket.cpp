@@ -39,6 +39,12 @@ std::unordered_map<int, PendingAccept>& pendingAccepts() {
     return pending;
 }
 
+// Descriptors a listener's owner kept (Defer) past the event, until a socket Accepts or Rejects them.
+std::unordered_map<int, PendingAccept>& deferredAccepts() {
+    static std::unordered_map<int, PendingAccept> deferred;
+    return deferred;
+}
+
 QString dotted(const in_addr& address) {
     char text[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &address, text, sizeof text);
@@ -157,17 +163,42 @@ void TcpSocket::updateAcceptNotifier() {
         readNotifier_->setEnabled(!acceptPaused_ && !acceptRetry_.isActive());
 }
 
+bool TcpSocket::Defer(std::int32_t requestID) {
+    const auto pending = pendingAccepts().find(requestID);
+    if (state_ != sck::Listening || pending == pendingAccepts().end())
+        return false;
+    deferredAccepts().insert(*pending);
+    pendingAccepts().erase(pending);
+    return true;
+}
+
+void TcpSocket::Reject(std::int32_t requestID) {
+    if (deferredAccepts().erase(requestID))
+        ::close(requestID);
+}
+
 void TcpSocket::Accept(std::int32_t requestID) {
     if (state_ != sck::Closed)
         raise(sockerr::InvalidOperation);
-    const auto pending = pendingAccepts().find(requestID);
-    if (pending == pendingAccepts().end())
-        raise(sockerr::InvalidArgument);
+    auto pending = pendingAccepts().find(requestID);
+    const bool deferred = pending == pendingAccepts().end();
+    if (deferred) {
+        pending = deferredAccepts().find(requestID);
+        if (pending == deferredAccepts().end())
+            raise(sockerr::InvalidArgument);
+    }
     fd_ = requestID;
     state_ = sck::Connected;
     remoteIP_ = pending->second.remoteIP;
     remotePort_ = pending->second.remotePort;
     localPort_ = pending->second.localPort;
+    if (deferred) {
+        // Kept waiting past its connection request: no listener reads it for us, so it is watched
+        // at once (what came meanwhile waits in the kernel and is read on the first notification).
+        deferredAccepts().erase(pending);
+        startNotifiers(true, false);
+        return;
+    }
     pendingAccepts().erase(pending);
     // Not watched yet: the listener reads it as soon as the connection request returns (a peer's
     // request is usually there already), and a connection that is answered and closed then never
@@ -240,6 +271,28 @@ bool TcpSocket::SendData(const QByteArray& bytes, bool moreFollows) {
     // Some had to wait. Held bytes were taken already; the completion is owed for these alone.
     sends_.back().owesCompletion = true;
     return false;
+}
+
+void TcpSocket::SetReading(bool reading) {
+    readingOff_ = !reading;
+    if (state_ != sck::Connected || !readNotifier_)
+        return;
+    if (readingOff_)
+        readNotifier_->setEnabled(false);
+    else if (!raising_)
+        readNotifier_->setEnabled(true);
+    else
+        readPaused_ = true; // switched back on when the DataArrival under way returns
+}
+
+void TcpSocket::ShutdownWrite() {
+    if (state_ != sck::Connected && state_ != sck::Closing)
+        return;
+    if (!sends_.empty()) {
+        shutdownPending_ = true;
+        return;
+    }
+    ::shutdown(fd_, SHUT_WR);
 }
 
 void TcpSocket::Close() {
@@ -323,6 +376,8 @@ void TcpSocket::release() {
     sends_.clear();
     raising_ = false;
     readPaused_ = false;
+    readingOff_ = false;
+    shutdownPending_ = false;
     ++generation_;
 }
 
@@ -331,10 +386,11 @@ void TcpSocket::onReadable() {
         acceptPending();
         return;
     }
-    if (state_ != sck::Connected || raising_) {
-        // Entered again from inside our own DataArrival: wait until that returns.
+    if (state_ != sck::Connected || raising_ || readingOff_) {
+        // Entered again from inside our own DataArrival: wait until that returns. Told not to read:
+        // the bytes wait in the kernel.
         readNotifier_->setEnabled(false);
-        readPaused_ = raising_;
+        readPaused_ = raising_ && !readingOff_;
         return;
     }
     char chunk[65536];
@@ -368,6 +424,8 @@ void TcpSocket::onReadable() {
         if (!self || generation != generation_)
             return;
         raising_ = false;
+        if (readingOff_ && readNotifier_)
+            readNotifier_->setEnabled(false); // told not to read while the event ran
     }
     if (peerClosed) {
         state_ = sck::Closing;
@@ -382,10 +440,11 @@ void TcpSocket::onReadable() {
         raiseError(sockerr::fromErrno(failure));
         return;
     }
-    // Watched from here on: a notification that came while DataArrival ran was held back, and the
-    // first read of an accepted connection is tried before its notifier is on at all.
+    // Watched from here on (unless told not to read): a notification that came while DataArrival ran
+    // was held back, and the first read of an accepted connection is tried before its notifier is on
+    // at all.
     readPaused_ = false;
-    if (state_ == sck::Connected && readNotifier_ && !readNotifier_->isEnabled())
+    if (state_ == sck::Connected && readNotifier_ && !readingOff_ && !readNotifier_->isEnabled())
         readNotifier_->setEnabled(true);
 }
 
@@ -524,6 +583,10 @@ int TcpSocket::flush(bool& ok) {
         }
     }
     writeNotifier_->setEnabled(false);
+    if (shutdownPending_) {
+        shutdownPending_ = false;
+        ::shutdown(fd_, SHUT_WR);
+    }
     return due;
 }
 

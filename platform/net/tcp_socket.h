@@ -6,10 +6,15 @@
 // - Listeners use SO_REUSEADDR, so a restarted program binds its port again at once.
 // - A listener accepts every pending connection itself and raises ConnectionRequest with the new
 //   descriptor as the request identifier; a connection no socket Accepts inside that event is
-//   closed at once. Once the event has returned, the listener reads the accepted connection at once
-//   (its DataArrival comes from there when the peer's request has come already); its read notifier
-//   is switched on only when nothing was there. TCP_NODELAY is set on the listener and inherited. SetAccepting(false)
-//   switches its notifier off: connections then wait in the kernel's backlog and nothing runs until SetAccepting(true).
+//   closed at once, unless the owner kept it with Defer (it then waits, accepted and unread, for an
+//   Accept or a Reject). Once the event has returned, the listener reads a connection accepted in it
+//   at once (its DataArrival comes from there when the peer's request has come already); its read
+//   notifier is switched on only when nothing was there. TCP_NODELAY is set on the listener and
+//   inherited. SetAccepting(false) switches its notifier off: connections then wait in the kernel's
+//   backlog and nothing runs until SetAccepting(true).
+// - SetReading(false) switches a connection's read notifier off: what arrives stays in the kernel's
+//   buffers and TCP holds the peer back. ShutdownWrite sends the end of the stream after what is
+//   queued (shutdown(SHUT_WR)); reading goes on.
 // - accept() failures that concern one connection only (the peer gave up, a network error of that
 //   connection) are skipped. Running out of descriptors or memory is raised as 10024 or 10055 and the
 //   listener stays open: it stops accepting for a moment (10 ms, doubling up to 1 s while it lasts)
@@ -47,10 +52,14 @@ public:
     void Bind(std::int32_t port, const QString& address = QString()) override;
     void Listen() override;
     void SetAccepting(bool accepting) override;
+    bool Defer(std::int32_t requestID) override;
+    void Reject(std::int32_t requestID) override;
     void Accept(std::int32_t requestID) override;
     void Connect(const QString& host, std::int32_t port) override;
     QByteArray GetData() override;
     bool SendData(const QByteArray& bytes, bool moreFollows = false) override;
+    void SetReading(bool reading) override;
+    void ShutdownWrite() override;
     void Close() override;
 
     int State() const override { return state_; }
@@ -96,10 +105,12 @@ private:
     QString remoteIP_;
     std::int32_t remotePort_ = 0;
     quint64 generation_ = 0;
-    bool raising_ = false;      // inside DataArrival of this socket
-    bool readPaused_ = false;   // a read notification came meanwhile
-    bool acceptPaused_ = false; // a listener told not to accept
-    QTimer acceptRetry_;        // a listener out of descriptors or memory, waiting to try again
+    bool raising_ = false;         // inside DataArrival of this socket
+    bool readPaused_ = false;      // a read notification came meanwhile
+    bool acceptPaused_ = false;    // a listener told not to accept
+    bool readingOff_ = false;      // a connection told not to read
+    bool shutdownPending_ = false; // ShutdownWrite once the queued sends have gone
+    QTimer acceptRetry_;           // a listener out of descriptors or memory, waiting to try again
     int acceptBackoffMs_ = 0;
     QSocketNotifier* readNotifier_ = nullptr;
     QSocketNotifier* writeNotifier_ = nullptr;

@@ -2,6 +2,7 @@
 // connections held open, empty lines and bodies sent without end. The station goes on answering,
 // with its memory bounded. Peers at other addresses are 127.x.y.z source addresses of loopback.
 #include "app/messaging/peer_message.h"
+#include "cipher/mod_crypt_carrowmere.h"
 #include "platform/runtime/windows1252.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/peer_requests.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vellumo {
@@ -161,6 +163,160 @@ TEST(HostilePeers, BodiesWithoutTheKeyAreNeverHeldInMemory) {
     EXPECT_LT(peak - before, 32 * 1024) << "resident memory grew from " << before << " to " << peak << " KiB";
 #endif
     EXPECT_EQ(sendMessageFrom(program.port(), "127.0.7.100"), accepted());
+}
+
+// ---- an office behind one address, and holders from many ----
+
+QByteArray wrongKeyPost(const QByteArray& extraHead = {}) {
+    return postRequest("/MESSAGE",
+                       test::keyHeaderLine(EncryptWithFixedKey(QStringLiteral("pas la bonne clé"))) + extraHead,
+                       "FROM#Separator#x");
+}
+
+QByteArray loopbackAddress(int group, int station) {
+    return "127.0." + QByteArray::number(group) + "." + QByteArray::number(station);
+}
+
+TEST(HostilePeers, StationsBehindOneAddressAreAllServed) {
+    test::ProgramProcess program(QStringLiteral(VELLUMO_PROGRAM_DIR));
+    ASSERT_TRUE(program.start());
+    // Eight stations behind one gateway send at the same moment, the pool otherwise empty.
+    std::vector<std::unique_ptr<test::TcpTestClient>> gateway;
+    for (int i = 0; i < 8; ++i)
+        gateway.push_back(std::make_unique<test::TcpTestClient>(program.port(), "127.0.9.1"));
+    for (auto& c : gateway)
+        c->send(authorisedMessage());
+    for (std::size_t i = 0; i < gateway.size(); ++i) {
+        const auto reply = gateway[i]->nextResponse(30000);
+        ASSERT_TRUE(reply) << "sender " << i << " closed: " << gateway[i]->peerClosed;
+        EXPECT_EQ(test::statusLine(*reply), accepted()) << i;
+    }
+    // 2,000 messages over 8 keep-alive connections of one address, each sent once the one before is
+    // stored.
+    std::vector<std::unique_ptr<test::TcpTestClient>> host;
+    for (int i = 0; i < 8; ++i)
+        host.push_back(std::make_unique<test::TcpTestClient>(program.port(), "127.0.9.2"));
+    int stored = 0;
+    for (int round = 0; round < 250; ++round) {
+        for (auto& c : host)
+            c->send(authorisedMessage());
+        for (auto& c : host) {
+            const auto reply = c->nextResponse(30000);
+            ASSERT_TRUE(reply) << "round " << round << ", closed: " << c->peerClosed;
+            stored += test::statusLine(*reply) == accepted();
+        }
+    }
+    EXPECT_EQ(stored, 2000);
+}
+
+TEST(HostilePeers, RefusedRequestsTricklingTheirBodiesDoNotKeepStationsOut) {
+    // 32 requests without the key from 8 addresses, GETs and POSTs, announce 32 MiB and send a byte
+    // now and then: each is answered and ends, and the stations are served meanwhile.
+    test::ProgramProcess program(QStringLiteral(VELLUMO_PROGRAM_DIR));
+    ASSERT_TRUE(program.start());
+    std::vector<std::unique_ptr<test::TcpTestClient>> tricklers;
+    for (int i = 0; i < 32; ++i) {
+        tricklers.push_back(
+            std::make_unique<test::TcpTestClient>(program.port(), loopbackAddress(10, 1 + i % 8).constData()));
+        const QByteArray head =
+            i % 2 ? "POST /MESSAGE HTTP/1.1\r\n" + test::keyHeaderLine(EncryptWithFixedKey(QStringLiteral("devinette")))
+                  : QByteArray("GET / HTTP/1.1\r\n");
+        tricklers.back()->send(head + "Content-Length: 33554432\r\n\r\nx");
+    }
+    for (int round = 0; round < 10; ++round) {
+        for (auto& t : tricklers)
+            t->send("x");
+        EXPECT_EQ(sendMessageFrom(program.port(), "127.0.10.100"), accepted()) << "round " << round;
+    }
+    for (auto& t : tricklers) {
+        EXPECT_TRUE(t->waitFor([](const QByteArray& r) { return test::completeResponseLength(r, true) > 0; }, 10000));
+        EXPECT_TRUE(t->received.contains("\r\nConnection:close\r\n")) << t->received.left(200).constData();
+        EXPECT_TRUE(t->waitForClose(10000));
+    }
+}
+
+TEST(HostilePeers, IdleHoldersFromManyAddressesDoNotKeepStationsOut) {
+    // 39 addresses hold 4 connections each without sending, and come back as soon as one is closed.
+    test::ProgramProcess program(QStringLiteral(VELLUMO_PROGRAM_DIR));
+    ASSERT_TRUE(program.start());
+    const auto holderAddress = [](std::size_t i) { return loopbackAddress(11, 1 + static_cast<int>(i / 4)); };
+    std::vector<std::unique_ptr<test::TcpTestClient>> holders;
+    for (std::size_t i = 0; i < 39 * 4; ++i)
+        holders.push_back(std::make_unique<test::TcpTestClient>(program.port(), holderAddress(i).constData()));
+    for (int round = 0; round < 10; ++round) {
+        test::TcpTestClient station(program.port(), "127.0.11.200");
+        station.send(authorisedMessage());
+        std::optional<QByteArray> reply;
+        test::waitUntil(
+            [&] {
+                for (std::size_t i = 0; i < holders.size(); ++i) {
+                    if (holders[i]->waitForClose(0))
+                        holders[i] =
+                            std::make_unique<test::TcpTestClient>(program.port(), holderAddress(i).constData());
+                }
+                if (station.waitFor([](const QByteArray& r) { return test::completeResponseLength(r) > 0; }, 0))
+                    reply = station.nextResponse(0);
+                return reply.has_value() || station.peerClosed;
+            },
+            10000);
+        ASSERT_TRUE(reply) << "round " << round << ", closed: " << station.peerClosed;
+        EXPECT_EQ(test::statusLine(*reply), accepted());
+    }
+}
+
+TEST(HostilePeers, DelayedRefusalsDoNotShutOutAStationOfTheSameAddress) {
+    // A guesser on a host where a station with the key also sends: the guesses past the first few
+    // are answered ever more slowly, and the station's message is taken meanwhile.
+    test::ProgramProcess program(QStringLiteral(VELLUMO_PROGRAM_DIR));
+    ASSERT_TRUE(program.start());
+    for (int i = 0; i < 3; ++i) {
+        test::TcpTestClient guess(program.port(), "127.0.12.1");
+        guess.send(wrongKeyPost());
+        const auto reply = guess.nextResponse(10000);
+        ASSERT_TRUE(reply) << i;
+        EXPECT_TRUE(reply->startsWith("HTTP/1.1 401 "));
+    }
+    std::vector<std::unique_ptr<test::TcpTestClient>> pending;
+    for (int i = 0; i < 6; ++i) {
+        pending.push_back(std::make_unique<test::TcpTestClient>(program.port(), "127.0.12.1"));
+        pending.back()->send(wrongKeyPost());
+    }
+    test::runEventLoopFor(200);
+    EXPECT_EQ(sendMessageFrom(program.port(), "127.0.12.1"), accepted());
+    int stillHeld = 0;
+    for (auto& p : pending)
+        stillHeld += p->received.isEmpty() && !p->waitForClose(0);
+    EXPECT_GE(stillHeld, 3); // the longer delays were still running while the station was served
+}
+
+TEST(HostilePeers, AKeepAliveClientIsToldWhenItsConnectionEnds) {
+    test::ProgramProcess program(QStringLiteral(VELLUMO_PROGRAM_DIR));
+    ASSERT_TRUE(program.start());
+    // A refusal ends the connection, and its reply says so: the client's next request goes on a new one.
+    test::TcpTestClient client(program.port(), "127.0.13.1");
+    client.send(wrongKeyPost("Connection: keep-alive\r\n"));
+    auto reply = client.nextResponse(10000);
+    ASSERT_TRUE(reply);
+    EXPECT_TRUE(reply->startsWith("HTTP/1.1 401 "));
+    EXPECT_TRUE(reply->contains("\r\nConnection:close\r\n"));
+    EXPECT_TRUE(client.waitForClose(10000));
+    // A request that asks to close hears it back; one that does not keeps its connection.
+    test::TcpTestClient closing(program.port(), "127.0.13.2");
+    QByteArray message = authorisedMessage();
+    message.insert(message.indexOf("\r\n") + 2, "Connection: close\r\n");
+    closing.send(message);
+    reply = closing.nextResponse(10000);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(test::statusLine(*reply), accepted());
+    EXPECT_TRUE(reply->contains("\r\nConnection:close\r\n"));
+    EXPECT_TRUE(closing.waitForClose(10000));
+    test::TcpTestClient keeping(program.port(), "127.0.13.3");
+    keeping.send(authorisedMessage());
+    reply = keeping.nextResponse(10000);
+    ASSERT_TRUE(reply);
+    EXPECT_FALSE(reply->contains("Connection:"));
+    keeping.send(authorisedMessage());
+    EXPECT_TRUE(keeping.nextResponse(10000));
 }
 
 } // namespace

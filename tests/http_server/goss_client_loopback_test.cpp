@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace vellumo;
 using namespace vellumo::test;
 
@@ -274,7 +276,7 @@ TEST_F(Loopback, ARequestRefusedOnItsHeadHasItsBodyThrownAwayUnbuffered) {
         EXPECT_LE(driver.server().Client(0).BufferCapacity(), GossClient::ShrinkAboveBytes);
     }
     EXPECT_TRUE(host.requests.empty());
-    // Once all of it has come, the connection ends.
+    // The connection has ended long before all of it came: a lingering close reads so much at most.
     EXPECT_TRUE(waitUntil([&] { return !driver.server().Client(0).InUse(); }));
 }
 
@@ -299,6 +301,7 @@ TEST_F(Loopback, AHeldRefusalWaitsItsDelayWhileOthersAreServed) {
 }
 
 TEST_F(Loopback, AHeldRefusalGoesOutAfterItsDelayAndEndsTheConnection) {
+    driver.server().setLingerTimeout(20);
     host.onHead = [](const RecordedRequest&, HeadReply& reply) { reply = refusal(30); };
     FakeStreamSocket* s = driver.connect();
     ASSERT_TRUE(s);
@@ -337,21 +340,311 @@ TEST_F(Loopback, EmptyLinesBeforeARequestCountAgainstTheHeadCap) {
     EXPECT_TRUE(errors[0].Event.Text.startsWith(QStringLiteral("Request head too large")));
 }
 
-TEST_F(Loopback, OnePeerAddressHoldsAtMostItsShareOfThePool) {
-    Gossamer& g = driver.server();
-    g.setMaxConnectionsPerAddress(2);
-    driver.listener().remoteIP = QStringLiteral("192.0.2.7");
-    FakeStreamSocket* first = driver.connect();
+// ---- the pool under pressure ----
+
+// A pool of three whose connections give their slots up as soon as a caller waits (no grace), so
+// that who goes first is seen without waiting for it.
+class Pool : public Loopback {
+protected:
+    void SetUp() override {
+        Loopback::SetUp();
+        driver.server().setMaxConnections(3);
+        driver.server().setEvictionGrace(0, 0);
+        driver.server().setLingerTimeout(60 * 60 * 1000);
+    }
+
+    FakeStreamSocket* connectFrom(const char* address) {
+        driver.listener().remoteIP = QString::fromLatin1(address);
+        return driver.connect();
+    }
+    // A caller from address that finds the pool full: the fake that serves it once it has its turn.
+    // (Without a grace it may be served at once, the slot given up inside the connection's event.)
+    FakeStreamSocket* waitingCallerFrom(const char* address) {
+        if (FakeStreamSocket* atOnce = connectFrom(address))
+            return atOnce;
+        const std::int32_t id = driver.lastRequestID();
+        FakeStreamSocket* taken = nullptr;
+        waitUntil([&] { return (taken = driver.socketFor(id)) != nullptr; }, 2000);
+        return taken;
+    }
+    // Each handler keeps its fake: a caller served on a victim's fake was given the victim's slot.
+};
+
+TEST_F(Pool, WhileThereIsRoomOneAddressTakesAsManyHandlersAsItNeeds) {
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(connectFrom("192.0.2.7")) << i;
+    EXPECT_EQ(driver.server().Serving(), 3);
+    EXPECT_EQ(driver.server().WaitingCallers(), 0);
+}
+
+TEST_F(Pool, ACallerWaitsUnreadUntilAHandlerFreesAndIsServedOnIt) {
+    driver.server().setEvictionGrace(60 * 60 * 1000, 60 * 60 * 1000); // nobody gives a slot up
+    FakeStreamSocket* first = connectFrom("192.0.2.7");
     ASSERT_TRUE(first);
-    ASSERT_TRUE(driver.connect());
-    EXPECT_EQ(driver.connect(), nullptr); // over its share: refused
-    driver.listener().remoteIP = QStringLiteral("192.0.2.8");
-    EXPECT_TRUE(driver.connect()); // another station is taken
-    driver.listener().remoteIP = QStringLiteral("192.0.2.7");
+    ASSERT_TRUE(connectFrom("192.0.2.7"));
+    ASSERT_TRUE(connectFrom("192.0.2.8"));
+    EXPECT_EQ(connectFrom("192.0.2.9"), nullptr);
+    const std::int32_t id = driver.lastRequestID();
+    EXPECT_EQ(driver.listener().deferred, std::vector<std::int32_t>{id});
+    EXPECT_EQ(driver.server().WaitingCallers(), 1);
+    EXPECT_FALSE(driver.server().Accepting());
+    EXPECT_TRUE(driver.listener().accepting); // there is room to wait
+    runEventLoopFor(20);
+    EXPECT_EQ(driver.socketFor(id), nullptr);
     first->peerClose();
-    EXPECT_TRUE(driver.connect()); // a freed share is taken again
+    ASSERT_TRUE(waitUntil([&] { return driver.socketFor(id) != nullptr; }));
+    EXPECT_EQ(driver.socketFor(id), first); // the freed handler
+    EXPECT_EQ(driver.server().PoolSize(), 3);
+}
+
+TEST_F(Pool, TheConnectionThatShowedLeastProgressGoesFirstAndABodyLast) {
+    FakeStreamSocket* body = connectFrom("192.0.2.7");
+    body->feed("POST / HTTP/1.1\r\nContent-Length: 10\r\n\r\nab");
+    FakeStreamSocket* head = connectFrom("192.0.2.7");
+    head->feed("POST / HTTP/1.1\r\nHost:"); // its head dribbles
+    FakeStreamSocket* idle = connectFrom("192.0.2.7");
+    runEventLoopFor(2);
+
+    // A newcomer from another address: the oldest of those without a complete head gives way,
+    // closed without a reply. The newcomers then stay busy (their replies never complete).
+    const auto keepBusy = [](FakeStreamSocket* s) {
+        ASSERT_TRUE(s);
+        s->autoComplete = false;
+        s->feed("POST / HTTP/1.1\r\n\r\n");
+    };
+    const int closesBefore = head->closeCalls;
+    FakeStreamSocket* newcomer = waitingCallerFrom("192.0.2.8");
+    EXPECT_EQ(newcomer, head);
+    EXPECT_EQ(head->closeCalls, closesBefore + 1);
+    EXPECT_TRUE(host.logsOf(2, 6).empty()); // no reply to anyone
+    keepBusy(newcomer);
+    EXPECT_EQ(idle->state, sck::Connected);
+    newcomer = waitingCallerFrom("192.0.2.8");
+    EXPECT_EQ(newcomer, idle);
+    keepBusy(newcomer);
+    EXPECT_EQ(body->state, sck::Connected);
+
+    // The body's address now holds fewer slots than the next caller's: the caller waits.
+    driver.listener().remoteIP = QStringLiteral("192.0.2.8");
     EXPECT_EQ(driver.connect(), nullptr);
-    EXPECT_EQ(host.logsOf(5, 0).size(), 4u);
+    const std::int32_t patient = driver.lastRequestID();
+    runEventLoopFor(50);
+    EXPECT_EQ(driver.socketFor(patient), nullptr);
+    EXPECT_TRUE(body->sent.isEmpty());
+}
+
+TEST_F(Pool, ABodyGoesOnlyToACallerFromAnAddressWithFewerSlotsAndIsToldSo) {
+    FakeStreamSocket* body = connectFrom("192.0.2.7");
+    body->feed("POST / HTTP/1.1\r\nContent-Length: 10\r\n\r\nab");
+    FakeStreamSocket* busy[2];
+    for (FakeStreamSocket*& b : busy) {
+        b = connectFrom("192.0.2.7");
+        b->autoComplete = false;
+        b->feed("POST / HTTP/1.1\r\n\r\n"); // answered, the reply never completes: busy
+    }
+    // A caller of the body's own address does not take it.
+    driver.listener().remoteIP = QStringLiteral("192.0.2.7");
+    EXPECT_EQ(driver.connect(), nullptr);
+    const std::int32_t own = driver.lastRequestID();
+    runEventLoopFor(50);
+    EXPECT_EQ(driver.socketFor(own), nullptr);
+    EXPECT_EQ(body->state, sck::Connected);
+    // One from an address with fewer slots does; the body's sender hears 503, and the connection ends.
+    FakeStreamSocket* other = waitingCallerFrom("192.0.2.9");
+    ASSERT_TRUE(other);
+    EXPECT_TRUE(body->sent.startsWith("HTTP/1.1 503 Service non Disponible (Vellumo Server)\r\n"));
+    EXPECT_TRUE(body->sent.contains("\r\nConnection:close\r\n"));
+    EXPECT_TRUE(body->writeShut);
+    EXPECT_TRUE(host.requests.size() == 2u); // the two busy ones; the body never reached the host
+    for (FakeStreamSocket* b : busy)
+        EXPECT_EQ(b->state, sck::Connected);
+}
+
+TEST_F(Pool, TheAddressWithTheMostSlotsLosesOne) {
+    FakeStreamSocket* lone = connectFrom("192.0.2.8"); // the oldest, alone from its address
+    FakeStreamSocket* many[2] = {connectFrom("192.0.2.7"), connectFrom("192.0.2.7")};
+    runEventLoopFor(2);
+    EXPECT_EQ(waitingCallerFrom("192.0.2.9"), many[0]);
+    EXPECT_EQ(lone->state, sck::Connected);
+    EXPECT_EQ(many[1]->state, sck::Connected);
+    // A caller from the crowded address takes its own address's idle slot, not the lone one's.
+    EXPECT_EQ(waitingCallerFrom("192.0.2.7"), many[1]);
+    EXPECT_EQ(lone->state, sck::Connected);
+}
+
+TEST_F(Pool, AConnectionBeingAnsweredNeverGivesItsSlotUp) {
+    driver.server().setMaxConnections(1);
+    FakeStreamSocket* s = connectFrom("192.0.2.7");
+    s->autoComplete = false;
+    s->feed("POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\nx"); // the head of the reply is out, not done
+    EXPECT_EQ(connectFrom("192.0.2.8"), nullptr);
+    const std::int32_t id = driver.lastRequestID();
+    runEventLoopFor(50);
+    EXPECT_EQ(driver.socketFor(id), nullptr);
+    EXPECT_EQ(s->state, sck::Connected);
+    // Once its reply is out it is idle, and gives way.
+    s->completeSends();
+    s->completeSends();
+    EXPECT_TRUE(s->sent.endsWith("re:x"));
+    EXPECT_TRUE(waitUntil([&] { return driver.socketFor(id) != nullptr; }));
+}
+
+TEST_F(Pool, ACallerThatWaitsLongerThanTheKeepAliveTimeOutIsLetGo) {
+    driver.server().setEvictionGrace(60 * 60 * 1000, 60 * 60 * 1000);
+    driver.server().setKeepAliveTimeout(30);
+    for (int i = 0; i < 3; ++i)
+        connectFrom("192.0.2.7")->feed("POST"); // a head under way: its own time-out is far
+    EXPECT_EQ(connectFrom("192.0.2.8"), nullptr);
+    const std::int32_t id = driver.lastRequestID();
+    EXPECT_TRUE(waitUntil([&] { return driver.listener().rejected == std::vector<std::int32_t>{id}; }));
+    EXPECT_EQ(driver.server().WaitingCallers(), 0);
+}
+
+TEST_F(Pool, PastTheWaitingRoomCallersStayInTheBacklog) {
+    driver.server().setEvictionGrace(60 * 60 * 1000, 60 * 60 * 1000);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(connectFrom("192.0.2.7"));
+    for (int i = 0; i < Gossamer::MaxWaitingConnections; ++i) {
+        EXPECT_TRUE(driver.listener().accepting);
+        EXPECT_EQ(connectFrom("192.0.2.8"), nullptr);
+    }
+    EXPECT_FALSE(driver.listener().accepting);
+}
+
+// ---- the end of a connection after a refusal ----
+
+TEST_F(Pool, ARefusalLeavesThePoolAndLingersUntilThePeerHasReadIt) {
+    host.onHead = [](const RecordedRequest&, HeadReply& reply) { reply = refusal(); };
+    FakeStreamSocket* s = connectFrom("192.0.2.7");
+    s->feed("POST /MESSAGE HTTP/1.1\r\nContent-Length: 33554432\r\n\r\nabc");
+    ASSERT_TRUE(waitUntil([&] { return s->writeShut; }));
+    EXPECT_TRUE(s->sent.startsWith("HTTP/1.1 401 Non\r\n"));
+    EXPECT_TRUE(s->sent.contains("\r\nConnection:close\r\n"));
+    EXPECT_TRUE(s->sent.endsWith("refused"));
+    // Out of the pool at once, though its announced body has not come.
+    EXPECT_EQ(driver.server().Serving(), 0);
+    EXPECT_TRUE(driver.server().Client(0).InUse());
+    s->feed(QByteArray(1000, 'b')); // read and thrown away
+    EXPECT_EQ(s->state, sck::Connected);
+    s->peerClose();
+    EXPECT_FALSE(driver.server().Client(0).InUse());
+    EXPECT_EQ(host.logsOf(5, 1).size(), 1u);
+}
+
+TEST_F(Pool, OnlyAPeerThatAskedForTheEndAndSentItsRequestWholeIsClosedWithoutLingering) {
+    host.onHead = [](const RecordedRequest& r, HeadReply& reply) {
+        if (r.URI == QStringLiteral("/refused"))
+            reply = refusal();
+    };
+    struct Case {
+        const char* what;
+        QByteArray request;
+        bool lingers;
+    };
+    const Case cases[] = {
+        {"GET asking for the end", "GET / HTTP/1.1\r\nConnection: close\r\n\r\n", false},
+        {"served POST asking for the end", "POST /fine HTTP/1.1\r\nConnection: close\r\nContent-Length: 1\r\n\r\nx",
+         false},
+        {"GET without asking", "GET / HTTP/1.1\r\n\r\n", true},
+        {"GET asking, with a body announced", "GET / HTTP/1.1\r\nConnection: close\r\nContent-Length: 9\r\n\r\n", true},
+        {"refusal asking, its body unread", "POST /refused HTTP/1.1\r\nConnection: close\r\nContent-Length: 9\r\n\r\n",
+         true},
+        {"GET asking, more sent after it", "GET / HTTP/1.1\r\nConnection: close\r\n\r\nPOST /fine HTTP/1.1\r\n", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeStreamSocket* s = connectFrom("192.0.2.7");
+        ASSERT_TRUE(s);
+        s->feed(c.request);
+        ASSERT_TRUE(waitUntil([&] { return s->writeShut || s->state == sck::Closed; }));
+        EXPECT_TRUE(s->sent.contains("\r\nConnection:close\r\n"));
+        EXPECT_EQ(s->state == sck::Connected, c.lingers);
+        if (s->state == sck::Connected)
+            s->peerClose();
+        EXPECT_TRUE(waitUntil([&] {
+            for (int i = 0; i < driver.server().PoolSize(); ++i)
+                if (driver.server().Client(i).InUse())
+                    return false;
+            return true;
+        }));
+    }
+}
+
+TEST_F(Pool, ALingeringCloseEndsAtItsSizeOrItsTime) {
+    host.onHead = [](const RecordedRequest&, HeadReply& reply) { reply = refusal(); };
+    FakeStreamSocket* chatty = connectFrom("192.0.2.7");
+    chatty->feed("POST / HTTP/1.1\r\n\r\n");
+    ASSERT_TRUE(waitUntil([&] { return chatty->writeShut; }));
+    chatty->feed(QByteArray(Gossamer::LingerBytes, 'b'));
+    EXPECT_EQ(chatty->state, sck::Closed);
+
+    driver.server().setLingerTimeout(20);
+    FakeStreamSocket* silent = connectFrom("192.0.2.7");
+    silent->sent.clear();
+    silent->feed("GET / HTTP/1.1\r\nContent-Length: 1000000\r\n\r\n");
+    EXPECT_TRUE(waitUntil([&] { return silent->state == sck::Closed; }));
+    EXPECT_TRUE(silent->sent.startsWith("HTTP/1.1 403 "));
+}
+
+TEST_F(Pool, DelayedRefusalsHoldNoSlotAndOnlyAFewWaitAtOnce) {
+    host.onHead = [](const RecordedRequest& r, HeadReply& reply) {
+        if (r.URI == QStringLiteral("/guess"))
+            reply = refusal(60 * 60 * 1000);
+    };
+    std::vector<FakeStreamSocket*> guessers;
+    for (int i = 0; i < Gossamer::MaxDelayedRefusals + 3; ++i) {
+        FakeStreamSocket* g = connectFrom("192.0.2.7");
+        ASSERT_TRUE(g) << i;
+        g->feed("POST /guess HTTP/1.1\r\nContent-Length: 2\r\n\r\nab");
+        guessers.push_back(g);
+    }
+    int held = 0, closed = 0;
+    for (FakeStreamSocket* g : guessers) {
+        EXPECT_TRUE(g->sent.isEmpty());
+        if (g->state == sck::Connected) {
+            ++held;
+            EXPECT_FALSE(g->reading); // nothing is read while it waits
+        } else {
+            ++closed;
+        }
+    }
+    EXPECT_EQ(held, Gossamer::MaxDelayedRefusals);
+    EXPECT_EQ(closed, 3);
+    EXPECT_EQ(driver.server().Serving(), 0);
+    // A request with the key from the same address is served meanwhile.
+    FakeStreamSocket* sender = connectFrom("192.0.2.7");
+    ASSERT_TRUE(sender);
+    sender->feed("POST /fine HTTP/1.1\r\nContent-Length: 1\r\n\r\nx");
+    EXPECT_TRUE(waitUntil([&] { return sender->sent.endsWith("re:x"); }));
+}
+
+// ---- memory in flight ----
+
+TEST_F(Pool, BigBodiesPastTheBudgetWaitUnreadUntilTheBodiesBeforeThemAreDone) {
+    const std::int32_t big = 3 * 1024 * 1024;
+    driver.server().setBodyBudget(4 * 1024 * 1024);
+    const QByteArray head = "POST / HTTP/1.1\r\nContent-Length: " + QByteArray::number(big) + "\r\n\r\n";
+    FakeStreamSocket* first = connectFrom("192.0.2.7");
+    first->feed(head);
+    FakeStreamSocket* second = connectFrom("192.0.2.8");
+    second->feed(head);
+    FakeStreamSocket* small = connectFrom("192.0.2.9");
+    small->feed("POST /small HTTP/1.1\r\nContent-Length: " + QByteArray::number(Gossamer::SmallBodyBytes) + "\r\n\r\n");
+    EXPECT_TRUE(first->reading);
+    EXPECT_FALSE(second->reading); // 3 + 3 MiB would pass the budget
+    EXPECT_TRUE(small->reading);   // a small body never waits
+    EXPECT_EQ(driver.server().BodyBytesInFlight(), big);
+    small->feed(QByteArray(Gossamer::SmallBodyBytes, 's'));
+    EXPECT_EQ(host.requests.size(), 1u);
+
+    first->feed(QByteArray(big, 'f'));
+    ASSERT_EQ(host.requests.size(), 2u);
+    EXPECT_EQ(host.requests[1].Params.size(), big);
+    EXPECT_TRUE(second->reading); // its turn once the first is done
+    EXPECT_EQ(driver.server().BodyBytesInFlight(), big);
+    second->feed(QByteArray(big, 's'));
+    EXPECT_EQ(host.requests.size(), 3u);
+    EXPECT_EQ(driver.server().BodyBytesInFlight(), 0);
 }
 
 } // namespace

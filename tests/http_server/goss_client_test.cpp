@@ -32,12 +32,13 @@ QString dateOf(const QByteArray& response) {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
+// Every error page ends its connection, and says so.
 QByteArray errorPage(const QString& version, const QString& status, const QString& date, bool withPage = true) {
     QString text = version + u' ' + status + QStringLiteral("\r\nDate:") + date +
                    QStringLiteral("\r\nContent-Type:text/html\r\nContent-Length:") +
                    QString::number(status.size() + 35) +
                    QStringLiteral("\r\nAccept-Ranges:none\r\nServer:Vellumo/2.0\r\n"
-                                  "X-Powered-By:Brantwick/2.0, Linux\r\n\r\n");
+                                  "X-Powered-By:Brantwick/2.0, Linux\r\nConnection:close\r\n\r\n");
     if (withPage)
         text += QStringLiteral("<html><body><h1>") + status + QStringLiteral("</h1></body></html>");
     return cp1252::encode(text);
@@ -264,6 +265,8 @@ TEST_P(Refusal, EndsTheConnectionAfterItsReply) {
     const auto response = c->nextResponse(5000, GetParam().request.startsWith("HEAD"));
     ASSERT_TRUE(response);
     EXPECT_TRUE(response->startsWith(GetParam().statusLine)) << response->constData();
+    // A reply after which the connection ends says so (a keep-alive client then opens a new one).
+    EXPECT_EQ(response->contains("\r\nConnection:close\r\n"), GetParam().ends) << response->constData();
     if (GetParam().ends) {
         EXPECT_TRUE(c->waitForClose());
         EXPECT_TRUE(c->received.isEmpty()) << c->received.constData();
@@ -306,16 +309,21 @@ TEST_F(HttpServer, RequestsWithoutHeaderLinesAreComplete) {
 TEST_F(HttpServer, ConnectionCloseEndsAfterTheReplyKeepAliveDoesNot) {
     auto keep = client();
     keep->send(post("/a", "1", "Connection: keep-alive\r\n"));
-    ASSERT_TRUE(keep->nextResponse());
+    auto reply = keep->nextResponse();
+    ASSERT_TRUE(reply);
+    EXPECT_FALSE(reply->contains("Connection:"));
     keep->send(post("/b", "2"));
     ASSERT_TRUE(keep->nextResponse());
     EXPECT_FALSE(keep->peerClosed);
 
+    // A request that asks to close hears it back.
     for (const QByteArray& request :
          {post("/c", "3", "connection: ClOsE\r\n"), QByteArray("GET / HTTP/1.1\r\nConnection: close\r\n\r\n")}) {
         auto c = client();
         c->send(request);
-        ASSERT_TRUE(c->nextResponse());
+        reply = c->nextResponse();
+        ASSERT_TRUE(reply);
+        EXPECT_TRUE(reply->contains("\r\nConnection:close\r\n")) << reply->constData();
         EXPECT_TRUE(c->waitForClose());
         EXPECT_TRUE(c->received.isEmpty());
     }
@@ -451,32 +459,161 @@ TEST_F(HttpServer, PipelinedRequestsAndEmptyLinesAreReadWithoutMovingWhatFollows
     EXPECT_LE(server.Client(0).BufferCapacity(), GossClient::ShrinkAboveBytes);
 }
 
-TEST_F(HttpServer, OnePeerAddressHoldsAtMostItsShareOfThePool) {
-    // Six connections from one station: four are taken, two refused at once; another station is
-    // served all the same.
+// Many connections from one address, as from the stations behind one gateway or the users of one
+// host: all are served, those past the pool in turn.
+struct OneAddressCase {
+    const char* name;
+    int connections;
+};
+
+class OneAddress : public HttpServer, public ::testing::WithParamInterface<OneAddressCase> {};
+
+TEST_P(OneAddress, SimultaneousSendersAreAllServed) {
     std::vector<std::unique_ptr<TcpTestClient>> station;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < GetParam().connections; ++i) {
         station.push_back(std::make_unique<TcpTestClient>(port, "127.0.2.1"));
-    int served = 0, refused = 0;
-    for (auto& c : station) {
-        c->send(post("/s", "s"));
-        c->waitFor([&](const QByteArray& r) { return completeResponseLength(r) > 0 || c->peerClosed; }, 10000);
-        if (completeResponseLength(c->received) > 0)
-            ++served;
-        else if (c->peerClosed)
-            ++refused;
+        ASSERT_TRUE(station.back()->connected());
     }
-    EXPECT_EQ(served, server.MaxConnectionsPerAddress());
-    EXPECT_EQ(refused, 6 - server.MaxConnectionsPerAddress());
-    TcpTestClient other(port, "127.0.2.2");
-    other.send(post("/o", "o"));
-    EXPECT_TRUE(other.nextResponse());
-    // A station's share is free again once its connections end.
-    station.clear();
-    ASSERT_TRUE(waitUntil([&] { return server.Accepting() && !server.Client(0).InUse(); }));
-    TcpTestClient again(port, "127.0.2.1");
-    again.send(post("/a", "a"));
-    EXPECT_TRUE(again.nextResponse());
+    for (int i = 0; i < GetParam().connections; ++i)
+        station[static_cast<std::size_t>(i)]->send(post("/s", QByteArray::number(i)));
+    for (int i = 0; i < GetParam().connections; ++i) {
+        const auto response = station[static_cast<std::size_t>(i)]->nextResponse(30000);
+        ASSERT_TRUE(response) << "connection " << i << " closed: " << station[static_cast<std::size_t>(i)]->peerClosed;
+        EXPECT_TRUE(response->endsWith("echo:" + QByteArray::number(i)));
+    }
+    EXPECT_EQ(host.requests.size(), static_cast<std::size_t>(GetParam().connections));
+}
+
+INSTANTIATE_TEST_SUITE_P(HttpServer, OneAddress,
+                         ::testing::Values(OneAddressCase{"eight_with_the_pool_otherwise_empty", 8},
+                                           OneAddressCase{"a_whole_pool", 32},
+                                           OneAddressCase{"more_than_the_pool", 48}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HttpServer, TwoThousandRequestsOverEightKeepAliveConnectionsFromOneAddressAreAllAnswered) {
+    std::vector<std::unique_ptr<TcpTestClient>> station;
+    for (int i = 0; i < 8; ++i)
+        station.push_back(std::make_unique<TcpTestClient>(port, "127.0.2.2"));
+    int answered = 0;
+    for (int round = 0; round < 250; ++round) {
+        for (auto& c : station)
+            c->send(post("/k", "k"));
+        for (auto& c : station) {
+            const auto response = c->nextResponse(30000);
+            ASSERT_TRUE(response) << "round " << round << ", closed: " << c->peerClosed;
+            EXPECT_TRUE(response->endsWith("echo:k"));
+            ++answered;
+        }
+    }
+    EXPECT_EQ(answered, 2000);
+    for (auto& c : station)
+        EXPECT_FALSE(c->peerClosed);
+}
+
+// ---- holders from many addresses, and the stations that must still get through ----
+
+// A sender of its own address posts once on a fresh connection; true when it is answered in time.
+bool servedWithin(int port, const char* address, int timeoutMs) {
+    TcpTestClient fresh(port, address);
+    fresh.send(post("/fresh", "f"));
+    const auto response = fresh.nextResponse(timeoutMs);
+    return response && response->endsWith("echo:f");
+}
+
+QByteArray addressOf(int group, int station) {
+    return "127.0." + QByteArray::number(group) + "." + QByteArray::number(station);
+}
+
+TEST_F(HttpServer, RefusedRequestsTricklingTheirBodiesLeaveThePoolToFreshSenders) {
+    // 32 requests from 8 addresses announce 32 MiB bodies and send a byte now and then: GETs, and
+    // POSTs the host refuses on their heads. Each is answered, told the connection ends, and holds
+    // no slot meanwhile.
+    host.onHead = [](const RecordedRequest& r, HeadReply& reply) {
+        if (r.URI == QStringLiteral("/guess")) {
+            reply.Status = 401;
+            reply.StatusText = QStringLiteral("Non");
+        }
+    };
+    std::vector<std::unique_ptr<TcpTestClient>> tricklers;
+    for (int i = 0; i < 32; ++i) {
+        tricklers.push_back(std::make_unique<TcpTestClient>(port, addressOf(3, 1 + i % 8).constData()));
+        tricklers.back()->send(QByteArray(i % 2 ? "POST /guess" : "GET /") +
+                               " HTTP/1.1\r\nContent-Length: 33554432\r\n\r\nx");
+    }
+    for (int round = 0; round < 10; ++round) {
+        for (auto& t : tricklers)
+            t->send("x");
+        EXPECT_TRUE(servedWithin(port, "127.0.3.100", 10000)) << "fresh sender " << round;
+    }
+    for (std::size_t i = 0; i < tricklers.size(); ++i) {
+        const auto reply = tricklers[i]->nextResponse(10000, i % 2 == 0);
+        ASSERT_TRUE(reply) << i;
+        EXPECT_TRUE(reply->startsWith(i % 2 ? "HTTP/1.1 401 Non" : "HTTP/1.1 403 ")) << i;
+        EXPECT_TRUE(reply->contains("\r\nConnection:close\r\n")) << i;
+        EXPECT_TRUE(tricklers[i]->waitForClose(10000)) << i;
+    }
+    EXPECT_EQ(host.requests.size(), 10u);
+}
+
+TEST_F(HttpServer, IdleHoldersFromManyAddressesGiveTheirSlotsToFreshSenders) {
+    // 39 addresses, 4 connections each that never send a byte and come back when closed: more than
+    // the pool. A fresh sender from another address gets a slot every time.
+    std::vector<std::unique_ptr<TcpTestClient>> holders;
+    for (int i = 0; i < 39 * 4; ++i)
+        holders.push_back(std::make_unique<TcpTestClient>(port, addressOf(5, 1 + i / 4).constData()));
+    ASSERT_TRUE(waitUntil([&] { return server.Serving() == 32; }, 10000));
+    const auto comeBack = [&] {
+        for (std::size_t i = 0; i < holders.size(); ++i) {
+            if (holders[i]->waitForClose(0))
+                holders[i] =
+                    std::make_unique<TcpTestClient>(port, addressOf(5, 1 + static_cast<int>(i) / 4).constData());
+        }
+    };
+    for (int round = 0; round < 10; ++round) {
+        TcpTestClient fresh(port, "127.0.5.200");
+        fresh.send(post("/fresh", "f"));
+        bool served = false;
+        waitUntil(
+            [&] {
+                comeBack();
+                served = fresh.waitFor([](const QByteArray& r) { return completeResponseLength(r) > 0; }, 0);
+                return served;
+            },
+            10000);
+        EXPECT_TRUE(served) << "fresh sender " << round << ", closed: " << fresh.peerClosed;
+    }
+    EXPECT_EQ(host.requests.size(), 10u);
+}
+
+TEST_F(HttpServer, DelayedRefusalsLeaveTheAddressItsShareAndOnlyAFewAreHeld) {
+    // Guesses from one address, each refusal held for an hour; the same address's stations with
+    // the right key are served meanwhile, and past a few held refusals the rest are closed unanswered.
+    host.onHead = [](const RecordedRequest& r, HeadReply& reply) {
+        if (r.URI == QStringLiteral("/guess")) {
+            reply.Status = 401;
+            reply.StatusText = QStringLiteral("Non");
+            reply.DelayMs = 60 * 60 * 1000;
+        }
+    };
+    std::vector<std::unique_ptr<TcpTestClient>> guessers;
+    for (int i = 0; i < Gossamer::MaxDelayedRefusals + 8; ++i) {
+        guessers.push_back(std::make_unique<TcpTestClient>(port, "127.0.6.1"));
+        guessers.back()->send(post("/guess", "g"));
+    }
+    ASSERT_TRUE(waitUntil([&] { return host.heads.size() == guessers.size(); }, 10000));
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(servedWithin(port, "127.0.6.1", 10000)) << "sender " << i;
+    EXPECT_TRUE(servedWithin(port, "127.0.6.2", 10000));
+    int held = 0, closed = 0;
+    for (auto& g : guessers) {
+        if (g->waitForClose(0))
+            ++closed;
+        else
+            ++held;
+        EXPECT_TRUE(g->received.isEmpty());
+    }
+    EXPECT_EQ(held, Gossamer::MaxDelayedRefusals);
+    EXPECT_EQ(closed, 8);
 }
 
 TEST_F(HttpServer, TwoEqualContentLengthsAreOne) {

@@ -206,21 +206,30 @@ protected:
     RecordingHost host;
 };
 
-TEST_F(Listener, AFullPoolStopsAcceptingUntilAHandlerFrees) {
+TEST_F(Listener, AFullPoolKeepsCallersWaitingAndPastTheWaitingRoomStopsAccepting) {
     Gossamer& g = driver.server();
     g.setMaxConnections(2);
+    g.setEvictionGrace(60 * 60 * 1000, 60 * 60 * 1000); // nobody gives a slot up here
     EXPECT_TRUE(driver.listener().accepting);
     FakeStreamSocket* first = driver.connect();
     ASSERT_TRUE(first);
-    EXPECT_TRUE(driver.listener().accepting);
     ASSERT_TRUE(driver.connect());
-    // Nothing would take a connection now: the listener leaves them in the backlog.
-    EXPECT_FALSE(driver.listener().accepting);
     EXPECT_FALSE(g.Accepting());
-    first->peerClose();
-    EXPECT_TRUE(driver.listener().accepting);
-    EXPECT_EQ(driver.connect(), first);
+    // The next callers are kept, unread, until a handler frees; past the waiting room the listener
+    // leaves them in the backlog.
+    std::vector<std::int32_t> waiting;
+    for (int i = 0; i < Gossamer::MaxWaitingConnections; ++i) {
+        EXPECT_TRUE(driver.listener().accepting);
+        EXPECT_EQ(driver.connect(), nullptr);
+        waiting.push_back(driver.lastRequestID());
+    }
     EXPECT_FALSE(driver.listener().accepting);
+    EXPECT_EQ(driver.listener().deferred, waiting);
+    first->peerClose();
+    ASSERT_TRUE(waitUntil([&] { return driver.socketFor(waiting.front()) != nullptr; }));
+    EXPECT_EQ(driver.socketFor(waiting.front()), first); // the first to wait, on the freed handler
+    EXPECT_TRUE(driver.listener().accepting);
+    EXPECT_EQ(g.PoolSize(), 2);
 }
 
 struct ListenerErrorCase {

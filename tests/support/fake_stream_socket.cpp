@@ -18,10 +18,21 @@ void FakeStreamSocket::Listen() {
     state = sck::Listening;
 }
 
+bool FakeStreamSocket::Defer(std::int32_t requestID) {
+    deferred.push_back(requestID);
+    return true;
+}
+
+void FakeStreamSocket::Reject(std::int32_t requestID) {
+    rejected.push_back(requestID);
+}
+
 void FakeStreamSocket::Accept(std::int32_t requestID) {
     acceptedID = requestID;
     state = sck::Connected;
     localPort = 50000;
+    reading = true;
+    writeShut = false;
 }
 
 void FakeStreamSocket::Connect(const QString& host, std::int32_t) {
@@ -34,7 +45,7 @@ QByteArray FakeStreamSocket::GetData() {
 }
 
 bool FakeStreamSocket::SendData(const QByteArray& bytes, bool) {
-    if (failSends || state != sck::Connected)
+    if (failSends || state != sck::Connected || writeShut)
         throw RuntimeError(sockerr::WrongState, QStringLiteral("FakeStreamSocket"),
                            sockerr::description(sockerr::WrongState));
     sent += bytes;

@@ -21,10 +21,14 @@ public:
     void Bind(std::int32_t port, const QString& address = QString()) override;
     void Listen() override;
     void SetAccepting(bool accepting) override { this->accepting = accepting; }
+    bool Defer(std::int32_t requestID) override;
+    void Reject(std::int32_t requestID) override;
     void Accept(std::int32_t requestID) override;
     void Connect(const QString& host, std::int32_t port) override;
     QByteArray GetData() override;
     bool SendData(const QByteArray& bytes, bool moreFollows = false) override;
+    void SetReading(bool reading) override { this->reading = reading; }
+    void ShutdownWrite() override { writeShut = true; }
     void Close() override;
 
     int State() const override { return state; }
@@ -44,6 +48,10 @@ public:
 
     int state = sck::Closed;
     bool accepting = true; // what the owner last told a listener
+    bool reading = true;   // what the owner last told a connection
+    bool writeShut = false;
+    std::vector<std::int32_t> deferred; // a listener's connections kept by its owner (Defer), in order
+    std::vector<std::int32_t> rejected; // and those it closed (Reject)
     std::int32_t localPort = 0;
     QString remoteIP = QStringLiteral("127.0.0.1");
     std::int32_t acceptedID = -1;

@@ -16,8 +16,12 @@ LoopbackDriver::~LoopbackDriver() = default;
 FakeStreamSocket* LoopbackDriver::connect() {
     const std::int32_t id = nextID_++;
     listener().requestConnection(id);
+    return socketFor(id);
+}
+
+FakeStreamSocket* LoopbackDriver::socketFor(std::int32_t requestID) const {
     for (FakeStreamSocket* s : sockets_) {
-        if (s->acceptedID == id && s->state == sck::Connected)
+        if (s->acceptedID == requestID && s->state == sck::Connected)
             return s;
     }
     return nullptr;

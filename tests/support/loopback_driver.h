@@ -18,8 +18,13 @@ public:
 
     Gossamer& server() { return *server_; }
     FakeStreamSocket& listener() { return *sockets_.front(); }
-    // A new connection; returns the fake of the handler that took it, or nullptr when none did.
+    // A new connection; returns the fake of the handler that took it, or nullptr when none did (it
+    // may wait, kept by the listener's Defer, to be taken later: socketFor tells).
     FakeStreamSocket* connect();
+    // The request identifier of the last connect().
+    std::int32_t lastRequestID() const { return nextID_ - 1; }
+    // The fake of the handler that has taken connection requestID now, or nullptr.
+    FakeStreamSocket* socketFor(std::int32_t requestID) const;
 
 private:
     std::vector<FakeStreamSocket*> sockets_;

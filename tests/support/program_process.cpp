@@ -228,9 +228,20 @@ void ProgramProcess::forwardErrorLog() {
     QFile log(errorLog_);
     if (!log.open(QIODevice::ReadOnly) || log.size() == 0)
         return;
-    const QByteArray text = log.readAll();
-    std::fprintf(stderr, "---- the error stream of vellumo (port %d) ----\n%s%s---- end ----\n", port_,
-                 text.constData(), text.endsWith('\n') ? "" : "\n");
+    // A line the program wrote many times in a row (a warning per message shown) is printed once, with
+    // its count.
+    QByteArray text;
+    const QList<QByteArray> lines = log.readAll().split('\n');
+    for (qsizetype i = 0; i < lines.size();) {
+        qsizetype same = i + 1;
+        while (same < lines.size() && lines[same] == lines[i])
+            ++same;
+        if (!(lines[i].isEmpty() && same == lines.size()))
+            text += lines[i] + (same - i > 1 ? QByteArray(" (x") + QByteArray::number(same - i) + ')' : QByteArray()) +
+                    '\n';
+        i = same;
+    }
+    std::fprintf(stderr, "---- the error stream of vellumo (port %d) ----\n%s---- end ----\n", port_, text.constData());
     std::fflush(stderr);
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/core/app_settings.h"
 #include "cipher/mod_crypt_carrowmere.h"
+#include "http_server/goss_client.h"
 #include "http_server/gossamer.h"
 #include "platform/runtime/ui_hooks.h"
 #include "platform/runtime/windows1252.h"
@@ -417,6 +418,38 @@ TEST_F(ReceiveHandlerTest, AFailingStoreAnswersTheInternalErrorAndShowsNothing) 
     EXPECT_EQ(sink.stored.size(), 1u);
 }
 
+// The description of a 500 reply as the peer reads it: no file or folder of the station.
+struct PathCase {
+    const char* name;
+    const char* description; // the store's error
+    const char* told;        // what the peer reads of it
+};
+
+class InternalErrorText : public ReceiveHandlerTest, public ::testing::WithParamInterface<PathCase> {};
+
+TEST_P(InternalErrorText, NamesNoPathOfTheStation) {
+    sink.failStoreWith = QString::fromUtf8(GetParam().description);
+    const Response r = post(QStringLiteral("/MESSAGE"), headersFor(Auth::KeyHeader), bodyFor(Body::Message));
+    EXPECT_EQ(r.status, 500);
+    EXPECT_EQ(r.reason, QStringLiteral("Erreur interne au serveur : ") + QString::fromUtf8(GetParam().told));
+    EXPECT_EQ(r.body, (QStringLiteral("Erreur : ") + QString::fromUtf8(GetParam().told)).toUtf8());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReceiveHandlerTest, InternalErrorText,
+    ::testing::Values(
+        PathCase{"store_error",
+                 "database is locked (InsertRow, database '/home/pat/.local/share/Vellumo/Vellumo.dbo').",
+                 "database is locked (InsertRow, database)."},
+        PathCase{"open_error", "Cannot open database '/srv/poste/Vellumo.dbo': unable to open database file.",
+                 "Cannot open database: unable to open database file."},
+        PathCase{"double_quoted", "disk I/O error (Update, file \"/tmp/v/Vellumo.dbo-journal\").",
+                 "disk I/O error (Update, file)."},
+        PathCase{"bare_path", "cannot write /var/lib/vellumo/Vellumo.dbo-journal", "cannot write"},
+        PathCase{"drive_path", "cannot open C:\\Vellumo\\Vellumo.dbo now", "cannot open now"},
+        PathCase{"no_path", "La base est verrouillée, 10/12/2026", "La base est verrouillée, 10/12/2026"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ReceiveHandlerTest, FieldsOfAnyLengthReachTheStoreWhole) {
     PeerMessage big = kMessage;
     big.Text = QString(300000, u'é');
@@ -544,10 +577,37 @@ TEST_F(ReceiveHandlerOverHttp, AFloodOfRefusedAndMalformedRequestsLeavesItAnswer
         ASSERT_TRUE(closedByServer()) << i;
     }
     EXPECT_TRUE(sink.stored.empty());
-    EXPECT_LE(server.PoolSize(), server.MaxConnectionsPerAddress()); // each refused connection was ended
+    // Each refused connection was ended: none is left in use.
+    EXPECT_TRUE(test::waitUntil([&] {
+        for (int i = 0; i < server.PoolSize(); ++i) {
+            if (server.Client(i).InUse())
+                return false;
+        }
+        return true;
+    }));
     const QByteArray r = roundTrip("/MESSAGE", right, bodyFor(Body::Message));
     EXPECT_TRUE(r.startsWith("HTTP/1.1 200 MESSAGE:OK:PC-RECEPTION\r\n"));
     EXPECT_EQ(sink.stored.size(), 1u);
+}
+
+TEST_F(ReceiveHandlerOverHttp, TheRightKeyFromTheSameAddressLeavesItsBackOffAsItIs) {
+    // A guesser beside a station with the key (the same host, the same gateway): the station's
+    // request does not give the guesser its free refusals back.
+    handler.throttle().setSchedule(1, 60 * 60 * 1000, 60 * 60 * 1000);
+    const QByteArray wrong = "Vellumo: " + EncryptWithFixedKey(QStringLiteral("devinette")).toLatin1() + "\r\n";
+    const QByteArray right = "Vellumo: " + EncryptWithFixedKey(kAccessKey).toLatin1() + "\r\n";
+    EXPECT_TRUE(roundTrip("/MESSAGE", wrong, bodyFor(Body::Message)).startsWith("HTTP/1.1 401 "));
+    EXPECT_TRUE(closedByServer());
+    EXPECT_TRUE(roundTrip("/MESSAGE", right, bodyFor(Body::Message)).startsWith("HTTP/1.1 200 "));
+
+    QTcpSocket guess;
+    guess.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(server.LocalPort()));
+    ASSERT_TRUE(guess.waitForConnected(5000));
+    guess.write("POST /MESSAGE HTTP/1.1\r\n" + wrong + "Content-Length: 2\r\n\r\nab");
+    test::runEventLoopFor(300);
+    EXPECT_EQ(guess.bytesAvailable(), 0); // held for its delay
+    EXPECT_EQ(guess.state(), QAbstractSocket::ConnectedState);
+    guess.abort();
 }
 
 TEST_F(ReceiveHandlerOverHttp, RepeatedWrongKeysAreAnsweredEverMoreSlowlyWithOneLogLinePerBurst) {

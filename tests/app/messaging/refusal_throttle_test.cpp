@@ -33,7 +33,7 @@ TEST_F(Throttle, AFewAtOnceThenDoublingWaitsUpToTheCap) {
     EXPECT_EQ(delays(b, 4), (std::vector<int>{0, 0, 0, 500}));
 }
 
-TEST_F(Throttle, EachBurstStartsOnceAndEndsAfterAQuietMinuteOrTheRightKey) {
+TEST_F(Throttle, EachBurstStartsOnceAndEndsOnlyAfterAQuietMinute) {
     EXPECT_TRUE(throttle.Refused(a).burstStarts);
     EXPECT_FALSE(throttle.Refused(a).burstStarts);
     delays(a, 5);
@@ -44,9 +44,6 @@ TEST_F(Throttle, EachBurstStartsOnceAndEndsAfterAQuietMinuteOrTheRightKey) {
     const RefusalThrottle::Verdict fresh = throttle.Refused(a);
     EXPECT_TRUE(fresh.burstStarts);
     EXPECT_EQ(fresh.delayMs, 0);
-    delays(a, 5);
-    throttle.Accepted(a);
-    EXPECT_TRUE(throttle.Refused(a).burstStarts);
 }
 
 TEST_F(Throttle, ManyAddressesAreForgottenOnceQuiet) {
@@ -56,6 +53,22 @@ TEST_F(Throttle, ManyAddressesAreForgottenOnceQuiet) {
     }
     // Still answers as for a new address, whatever the table holds.
     EXPECT_TRUE(throttle.Refused(a).burstStarts);
+}
+
+TEST_F(Throttle, PastItsBoundTheTableForgetsTheAddressRefusedLongestAgo) {
+    // 100,000 addresses refused within a minute: the newest MaxAddresses are kept, so the first is
+    // forgotten (its next refusal starts a burst again) while a recent one is still in its burst.
+    const auto address = [](int i) {
+        return QStringLiteral("10.%1.%2.%3").arg(i >> 16).arg((i >> 8) & 255).arg(i & 255);
+    };
+    for (int i = 0; i < 100000; ++i) {
+        throttle.Refused(address(i));
+        if (i % 1000 == 0)
+            now += 1;
+    }
+    EXPECT_EQ(throttle.Size(), RefusalThrottle::MaxAddresses);
+    EXPECT_TRUE(throttle.Refused(address(0)).burstStarts);
+    EXPECT_FALSE(throttle.Refused(address(99999)).burstStarts);
 }
 
 } // namespace
