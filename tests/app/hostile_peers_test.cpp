@@ -102,7 +102,7 @@ TEST(HostilePeers, FloodsOfRefusedAndMalformedRequestsLeaveTheStationAnswering) 
 
 TEST(HostilePeers, ConnectionsHeldOpenByOneStationLeaveRoomForTheOthers) {
     // 32 connections from one station, each asking for the page again and again: the refusal ends
-    // each one, and the station holds at most its share of the pool meanwhile.
+    // each one and frees its slot, so that another station is served meanwhile.
     test::ProgramProcess program(QStringLiteral(VELLUMO_PROGRAM_DIR));
     ASSERT_TRUE(program.start());
     std::vector<std::unique_ptr<test::TcpTestClient>> holders;

@@ -1,5 +1,5 @@
 // The slowing down of wrong keys: a few refusals at once, then doubling waits up to a cap, per
-// address; a quiet minute or the right key ends a burst.
+// address; only a quiet minute ends a burst, not the right key from the same address.
 #include "app/messaging/refusal_throttle.h"
 
 #include <gtest/gtest.h>
