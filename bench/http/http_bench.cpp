@@ -11,16 +11,16 @@
 //              200 and keeps the connection); given more than once (another tree's, built by
 //              bench/http/handler_against.sh), each takes its turn
 //   close      1 and 4 connections, each request `GET /` with `Connection: close` on a connection of
-//              its own, against the real program started from DIR (VELLUMO_PROGRAM_DIR in the
-//              environment, else the build's program folder; given more than once, each takes its
-//              turn); it refuses GET with its 403 page and closes, nginx answers 200 and closes
+//              its own, and 32 such connections from one address (stations behind one gateway),
+//              against the real program started from DIR (VELLUMO_PROGRAM_DIR in the environment,
+//              else the build's program folder; given more than once, each takes its turn); it
+//              refuses GET with its 403 page and closes, nginx answers 200 and closes
 //
 // Per figure: requests/s, p50 and p99 of the time to the whole response, and the server's CPU time
 // and context switches per request (from /proc). nginx comes from the nginx-light package
 // (scripts/setup.sh); it runs on 127.0.0.1 with a configuration of its own in bench/nginx/ of the
-// build folder. Without it the figures are printed without ratios. Every client speaks from a loopback
-// address of its own (127.0.0.2, .3, ...), as stations do; so older builds, which held an address to
-// four connections, refuse none of them either and stand beside this one.
+// build folder. Without it the figures are printed without ratios. Every client but those of the
+// one-address case speaks from a loopback address of its own (127.0.0.2, .3, ...), as stations do.
 // Each measurement has a deadline and each server process is stopped by its id.
 #include "load_generator.h"
 #include "tests/support/program_process.h"
@@ -221,7 +221,8 @@ struct Case {
     QString name;
     bool close;
     int connections;
-    bool onProgram; // the real program, else the benchmark's own handler
+    bool onProgram;          // the real program, else the benchmark's own handler
+    bool oneAddress = false; // every connection from 127.0.0.1, else each from its own
 };
 
 struct Figure {
@@ -234,6 +235,7 @@ Figure measure(Server& server, const Case& c, double seconds, const std::vector<
     plan.port = server.port;
     plan.connections = c.connections;
     plan.close = c.close;
+    plan.ownAddresses = !c.oneAddress;
     plan.seconds = seconds;
     plan.cpus = clientCores;
     plan.threads = 4;
@@ -335,6 +337,7 @@ int main(int argc, char** argv) {
     if (closeCases) {
         for (int n : {1, 4})
             cases.push_back({QStringLiteral("close x%1 program").arg(n), true, n, true});
+        cases.push_back({QStringLiteral("close x32 one address"), true, 32, true, true});
     }
 
     Nginx nginx;
