@@ -13,7 +13,7 @@ root=$(pwd)
 bash scripts/setup.sh
 
 # The habits a command checks come first: they take seconds.
-echo "== format and include boundaries"
+echo "== format and include boundaries (at ${SECONDS} s)"
 bash scripts/format.sh --check
 bash scripts/check-includes.sh
 
@@ -37,11 +37,11 @@ run_ctest() { # <build dir> <label>
     [ "$failed" -eq 0 ]
 }
 
-echo "== build (Release)"
+echo "== build (Release) (at ${SECONDS} s)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUMO_WERROR=ON -DVELLUMO_TESTS=ON -DVELLUMO_BENCH=ON \
     >/dev/null
 cmake --build build -j "$jobs"
-echo "== tests"
+echo "== tests (at ${SECONDS} s)"
 run_ctest build tests
 
 # The sanitizer options are in force for the build too: it runs the tests to list them. The desktop
@@ -52,15 +52,15 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 # the network neighbourhood pulls in, and its leak check crashes scanning it.
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0:use_tls=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-echo "== build (AddressSanitizer, UndefinedBehaviorSanitizer)"
+echo "== build (AddressSanitizer, UndefinedBehaviorSanitizer) (at ${SECONDS} s)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLUMO_SANITIZE=ON -DVELLUMO_WERROR=ON \
     -DVELLUMO_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
-echo "== tests under sanitizers"
+echo "== tests under sanitizers (at ${SECONDS} s)"
 run_ctest build-asan "sanitized tests"
 
 if compgen -G "fuzz/*_fuzz.cpp" >/dev/null; then
-    echo "== fuzz drivers (${fuzz_seconds} s in all)"
+    echo "== fuzz drivers, ${fuzz_seconds} s in all (at ${SECONDS} s)"
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVELLUMO_FUZZ=ON -DVELLUMO_WERROR=ON -DVELLUMO_TESTS=OFF -DVELLUMO_BENCH=OFF >/dev/null
     cmake --build build-fuzz -j "$jobs" --target fuzz_drivers
@@ -93,7 +93,7 @@ fi
 # A second build of the program, so only on request (VELLUMO_PACKAGE_CHECK=1): the tests above already
 # make the package from the Release build and run lintian on it, and the whole run stays short.
 if [ "${VELLUMO_PACKAGE_CHECK:-0}" = 1 ]; then
-    echo "== package (dpkg-buildflags, lintian)"
+    echo "== package (dpkg-buildflags, lintian) (at ${SECONDS} s)"
     if VELLUMO_WERROR=ON bash scripts/package.sh; then
         summary+=("package: made, lintian without errors or warnings")
     else
@@ -103,4 +103,4 @@ if [ "${VELLUMO_PACKAGE_CHECK:-0}" = 1 ]; then
     fi
 fi
 
-printf '%s\n' "${summary[@]}"
+printf '%s\n' "${summary[@]}" "all in ${SECONDS} s"
