@@ -67,14 +67,7 @@ struct Usage {
 
 Usage usageOf(qint64 pid) {
     Usage u;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.open(QIODevice::ReadOnly)) {
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        // Fields 14 and 15 of the line (utime, stime), counted from the state field (3).
-        const long ticks = ::sysconf(_SC_CLK_TCK);
-        u.cpu = double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) / double(ticks);
-    }
+    u.cpu = test::procCpuSeconds(pid);
     u.switches =
         test::procStatusKiB(pid, "voluntary_ctxt_switches:") + test::procStatusKiB(pid, "nonvoluntary_ctxt_switches:");
     return u;

@@ -49,19 +49,6 @@ QString machineLoad() {
     return QString::fromLatin1(f.readAll().split(' ').value(0));
 }
 
-// CPU seconds the process has used (utime + stime of /proc/<pid>/stat).
-double cpuSecondsOf(qint64 pid) {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray stat = f.readAll();
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    // After the name: state is field 3, utime 14 and stime 15.
-    if (fields.size() < 13)
-        return 0;
-    return (fields.at(11).toDouble() + fields.at(12).toDouble()) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
 // A loopback source address of a group: 127.0.<group>.<n>.
 QByteArray addressOf(int group, int n) {
     return "127.0." + QByteArray::number(group) + "." + QByteArray::number(n);
@@ -590,7 +577,7 @@ void runProgramShape(const QString& shape, const QString& programFolder) {
     vellumo::test::ProgramProcess& program = *started;
     const qint64 pid = program.pid();
     const int port = program.port();
-    const double cpuStart = cpuSecondsOf(pid);
+    const double cpuStart = vellumo::test::procCpuSeconds(pid);
     const double start = now();
     const QString loadAtStart = machineLoad();
 
@@ -601,7 +588,7 @@ void runProgramShape(const QString& shape, const QString& programFolder) {
         std::printf("%-24s 8 simultaneous senders from one address: %d/8 stored; 2000 messages over 8 keep-alive "
                     "connections from one address: %d stored, %d lost, %.2f s; CPU %.1f s; load %s\n",
                     qPrintable(shape), eight.stored, many.stored, many.failures, many.seconds,
-                    cpuSecondsOf(pid) - cpuStart, qPrintable(loadAtStart));
+                    vellumo::test::procCpuSeconds(pid) - cpuStart, qPrintable(loadAtStart));
         std::fflush(stdout);
         return;
     }
@@ -624,7 +611,7 @@ void runProgramShape(const QString& shape, const QString& programFolder) {
         for (qsizetype at; (at = loadOut.indexOf("PROGRESS ")) >= 0 && loadOut.indexOf('\n', at) > at;) {
             const qsizetype end = loadOut.indexOf('\n', at);
             const int count = loadOut.mid(at + 9, end - at - 9).toInt();
-            const double cpu = cpuSecondsOf(pid), t = now();
+            const double cpu = vellumo::test::procCpuSeconds(pid), t = now();
             progress << QStringLiteral("%1k: %2 ms")
                             .arg(count / 1000)
                             .arg(1000 * (cpu - lastCpu) / std::max(1, count - lastCount), 0, 'f', 3);
@@ -656,7 +643,7 @@ void runProgramShape(const QString& shape, const QString& programFolder) {
     if (!load.waitForFinished(30000))
         load.kill();
     loadOut += load.readAllStandardOutput();
-    const double cpu = cpuSecondsOf(pid) - cpuStart, wall = now() - start;
+    const double cpu = vellumo::test::procCpuSeconds(pid) - cpuStart, wall = now() - start;
     const qsizetype at = loadOut.indexOf("RESULT ");
     std::printf("%-24s %s; server CPU %.1f s in %.1f s (%.0f %% of a core); RSS %lld MiB, peak %lld MiB; load %s, %s\n",
                 qPrintable(shape), qPrintable(fresh.text()), cpu, wall, 100 * cpu / wall, rss, peak,

@@ -294,6 +294,19 @@ qint64 procStatusKiB(qint64 pid, const QByteArray& name) {
     return -1;
 }
 
+double procCpuSeconds(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    // After the name (which may hold blanks, up to the last ')'): the state is field 3, utime 14 and
+    // stime 15.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return double(fields.at(11).toLongLong() + fields.at(12).toLongLong()) / double(::sysconf(_SC_CLK_TCK));
+}
+
 qint64 ProgramProcess::residentKiB() const {
     return procStatusKiB(process_.processId(), "VmRSS:");
 }

@@ -96,6 +96,10 @@ private:
 // read.
 qint64 procStatusKiB(qint64 pid, const QByteArray& name);
 
+// CPU seconds a process has used, user and system (utime + stime of /proc/<pid>/stat); 0 when it
+// cannot be read.
+double procCpuSeconds(qint64 pid);
+
 // The status line of a response ("HTTP/1.1 200 MESSAGE:OK:PC1"), without CR LF.
 QByteArray statusLine(const QByteArray& response);
 // The body of a response (after the empty line).
