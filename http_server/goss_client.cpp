@@ -449,7 +449,7 @@ void GossClient::headComplete(const QString& block) {
         // Refused at once: HEAD gets the head GET would get, without the page. A body is not read:
         // the connection ends after the reply.
         closeAfter_ = true;
-        requestReadWhole_ = contentLength_ == 0 && headers_.Item(QStringLiteral("TRANSFER-ENCODING")).isEmpty();
+        requestReadWhole_ = !bodyAnnounced();
         requestDone();
         sendError(403, method_ == QLatin1String("HEAD"));
         return;
@@ -476,7 +476,7 @@ void GossClient::askHostOnHead() {
     }
     // Refused on its head: the body is not read, and the connection ends after the reply.
     closeAfter_ = true;
-    requestReadWhole_ = contentLength_ == 0;
+    requestReadWhole_ = !bodyAnnounced();
     requestDone();
     if (reply.DelayMs > 0) {
         delayRefusal(std::move(reply));
@@ -498,6 +498,10 @@ void GossClient::delayRefusal(HeadReply reply) {
     waitFor(Waiting::Nothing);
     heldReply_ = std::move(reply);
     replyDelay_.start(heldReply_->DelayMs);
+}
+
+bool GossClient::bodyAnnounced() const {
+    return contentLength_ > 0 || !headers_.Item(QStringLiteral("TRANSFER-ENCODING")).isEmpty();
 }
 
 void GossClient::startLinger() {

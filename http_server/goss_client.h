@@ -180,6 +180,8 @@ private:
     void delayRefusal(HeadReply reply);
     // The reply before is out and the connection ends: lingering out of the pool, or closed now.
     void startLinger();
+    // The request's head announces a body (a length, or a transfer coding): one not read is still due.
+    bool bodyAnnounced() const;
     void setPhase(ClientPhase phase);
     void releaseBody();
     void badRequest(const QString& text);

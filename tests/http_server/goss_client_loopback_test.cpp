@@ -549,6 +549,8 @@ TEST_F(Pool, OnlyAPeerThatAskedForTheEndAndSentItsRequestWholeIsClosedWithoutLin
         {"GET asking, with a body announced", "GET / HTTP/1.1\r\nConnection: close\r\nContent-Length: 9\r\n\r\n", true},
         {"refusal asking, its body unread", "POST /refused HTTP/1.1\r\nConnection: close\r\nContent-Length: 9\r\n\r\n",
          true},
+        {"refusal asking, a chunked body announced",
+         "POST /refused HTTP/1.1\r\nConnection: close\r\nTransfer-Encoding: chunked\r\n\r\n", true},
         {"GET asking, more sent after it", "GET / HTTP/1.1\r\nConnection: close\r\n\r\nPOST /fine HTTP/1.1\r\n", true},
     };
     for (const Case& c : cases) {
