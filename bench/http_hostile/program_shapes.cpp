@@ -1,5 +1,7 @@
 #include "bench/http_hostile/program_shapes.h"
 
+#include "bench/http/load_generator.h"
+
 #include "app/core/app_settings.h"
 #include "app/messaging/peer_message.h"
 #include "cipher/mod_crypt_carrowmere.h"
@@ -39,14 +41,6 @@ double now() {
 
 void sleepFor(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-}
-
-// The first of the load averages (/proc/loadavg).
-QString machineLoad() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("?");
-    return QString::fromLatin1(f.readAll().split(' ').value(0));
 }
 
 // A loopback source address of a group: 127.0.<group>.<n>.
@@ -579,16 +573,16 @@ void runProgramShape(const QString& shape, const QString& programFolder) {
     const int port = program.port();
     const double cpuStart = vellumo::test::procCpuSeconds(pid);
     const double start = now();
-    const QString loadAtStart = machineLoad();
+    const std::string loadAtStart = vellumo::bench::loadAverage();
 
     if (shape == QLatin1String("one-address")) {
         // Legitimate stations behind one address, nothing hostile.
         const Batch eight = sendersFromOneAddress(port, addressOf(15, 1), 8, 1);
         const Batch many = sendersFromOneAddress(port, addressOf(15, 2), 8, 250);
         std::printf("%-24s 8 simultaneous senders from one address: %d/8 stored; 2000 messages over 8 keep-alive "
-                    "connections from one address: %d stored, %d lost, %.2f s; CPU %.1f s; load %s\n",
+                    "connections from one address: %d stored, %d lost, %.2f s; CPU %.1f s; %s at the start\n",
                     qPrintable(shape), eight.stored, many.stored, many.failures, many.seconds,
-                    vellumo::test::procCpuSeconds(pid) - cpuStart, qPrintable(loadAtStart));
+                    vellumo::test::procCpuSeconds(pid) - cpuStart, loadAtStart.c_str());
         std::fflush(stdout);
         return;
     }
@@ -645,9 +639,10 @@ void runProgramShape(const QString& shape, const QString& programFolder) {
     loadOut += load.readAllStandardOutput();
     const double cpu = vellumo::test::procCpuSeconds(pid) - cpuStart, wall = now() - start;
     const qsizetype at = loadOut.indexOf("RESULT ");
-    std::printf("%-24s %s; server CPU %.1f s in %.1f s (%.0f %% of a core); RSS %lld MiB, peak %lld MiB; load %s, %s\n",
+    std::printf("%-24s %s; server CPU %.1f s in %.1f s (%.0f %% of a core); RSS %lld MiB, peak %lld MiB; %s at the "
+                "start, %s at the end\n",
                 qPrintable(shape), qPrintable(fresh.text()), cpu, wall, 100 * cpu / wall, rss, peak,
-                qPrintable(loadAtStart), qPrintable(machineLoad()));
+                loadAtStart.c_str(), vellumo::bench::loadAverage().c_str());
     std::printf("%-24s   load side: %s\n", "", at >= 0 ? loadOut.mid(at + 7).trimmed().constData() : "no result");
     std::fflush(stdout);
 }
